@@ -1,0 +1,37 @@
+#pragma once
+// Small file-system helpers used by every subsystem.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumo {
+
+bool FileExists(const std::string& path);       // any kind of entry (follows links)
+bool IsRegularFile(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// Reads a whole regular file; nothing when it cannot be opened or is not a
+// regular file. Reads at most maxBytes bytes.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes = UINT64_MAX);
+
+// Replaces the file's content in one step: writes a temporary file in the same
+// folder and renames it over the old one, so a crash or a full disk leaves the
+// old file or the new one, never a mix. Keeps the old file's permissions.
+// Returns false (leaving the old file untouched) when anything fails.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Creates one folder level; true when it exists afterwards.
+bool MakeFolder(const std::string& path);
+
+// The names of a folder's entries (without "." and ".."); empty when it cannot be read.
+std::vector<std::string> ListFolderNames(const std::string& folder);
+
+// A file name the program derives from another name may have been written on
+// Windows in another case: returns the path itself when it exists, else the
+// first entry of its folder equal to its name ignoring ASCII case, else the
+// path itself (the name a new file gets).
+std::string ResolveDerivedName(const std::string& path);
+
+}  // namespace vellumo

@@ -1,0 +1,30 @@
+#pragma once
+// The one case-insensitive comparison of the program: every sorted list and
+// every "ignoring case" test of names goes through it. Locale-independent and
+// thread-safe; folds case over Unicode for UTF-8 text. Bytes that are not
+// valid UTF-8 compare by their byte value after all valid characters of the
+// same position.
+#include <string>
+#include <string_view>
+
+namespace vellumo {
+
+// Negative, zero or positive like strcmp, ignoring case.
+int CompareNoCase(std::string_view a, std::string_view b);
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+// Strict weak order for std::sort.
+struct LessNoCase {
+    bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
+};
+
+// ASCII-only folding, for names the program derives and for fixed keywords.
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
+std::string ToLowerAscii(std::string_view text);
+std::string ToUpperAscii(std::string_view text);
+// Finds needle in haystack ignoring ASCII case; npos when absent.
+size_t FindAsciiNoCase(std::string_view haystack, std::string_view needle);
+
+// Lower-cases UTF-8 text over Unicode (invalid bytes stay as they are).
+std::string ToLowerUtf8(std::string_view text);
+
+}  // namespace vellumo
