@@ -1,0 +1,233 @@
+#include "config/ProfileFile.h"
+
+#include "platform/Files.h"
+#include "platform/TextCompare.h"
+
+namespace vellumo {
+
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::optional<std::string_view> SectionNameOfLine(std::string_view line) {
+    std::string_view t = line;
+    while (!t.empty() && IsBlank(t.front())) t.remove_prefix(1);
+    if (t.empty() || t.front() != '[') return std::nullopt;
+    t.remove_prefix(1);
+    size_t close = t.find(']');
+    if (close != npos) t = t.substr(0, close);
+    return Trim(t);
+}
+
+bool SplitKeyLine(std::string_view line, std::string_view& key, std::string_view& value) {
+    size_t eq = line.find('=');
+    if (eq == npos) return false;
+    key = Trim(line.substr(0, eq));
+    if (key.empty() || key.front() == '[') return false;
+    value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
+    auto content = ReadWholeFile(path_);
+    if (!content) return;
+    existed_ = true;
+    std::string_view all = *content;
+    // The encoding is decided once for the whole file.
+    bool bom = all.size() >= 3 && all.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom) all.remove_prefix(3);
+    if (IsValidUtf8(all)) {
+        encoding_ = TextEncoding{"UTF-8", bom};
+    } else {
+        if (bom) all = *content;  // not UTF-8 after all: keep every byte
+        encoding_ = TextEncoding{LegacyCodePage(), false};
+    }
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = pos;
+        while (end < all.size() && all[end] != '\r' && all[end] != '\n') ++end;
+        Line line{std::string(all.substr(pos, end - pos)), {}};
+        if (end < all.size()) {
+            if (all[end] == '\r' && end + 1 < all.size() && all[end + 1] == '\n') {
+                line.end = "\r\n";
+                end += 2;
+            } else {
+                line.end = std::string(1, all[end]);
+                end += 1;
+            }
+        }
+        lines_.push_back(std::move(line));
+        pos = end;
+    }
+}
+
+std::string ProfileFile::encode(std::string_view utf8) const {
+    if (encoding_.name == "UTF-8") return std::string(utf8);
+    return EncodeText(utf8, encoding_);
+}
+
+std::string ProfileFile::decode(std::string_view raw) const {
+    if (encoding_.name == "UTF-8") return std::string(raw);
+    return DecodeText(raw, encoding_.name, nullptr);
+}
+
+size_t ProfileFile::findSection(std::string_view section) const {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        auto name = SectionNameOfLine(lines_[i].text);
+        if (name && EqualsAsciiNoCase(*name, section)) return i;
+    }
+    return npos;
+}
+
+size_t ProfileFile::sectionEnd(size_t sectionLine) const {
+    size_t i = sectionLine + 1;
+    while (i < lines_.size() && !SectionNameOfLine(lines_[i].text)) ++i;
+    return i;
+}
+
+size_t ProfileFile::findKey(size_t sectionLine, std::string_view key) const {
+    size_t end = sectionEnd(sectionLine);
+    for (size_t i = sectionLine + 1; i < end; ++i) {
+        std::string_view k, v;
+        if (SplitKeyLine(lines_[i].text, k, v) && EqualsAsciiNoCase(k, key)) return i;
+    }
+    return npos;
+}
+
+std::optional<std::string> ProfileFile::get(std::string_view section, std::string_view key) const {
+    size_t s = findSection(section);
+    if (s == npos) return std::nullopt;
+    size_t k = findKey(s, key);
+    if (k == npos) return std::nullopt;
+    std::string_view name, value;
+    SplitKeyLine(lines_[k].text, name, value);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return decode(value);
+}
+
+bool ProfileFile::hasSection(std::string_view section) const { return findSection(section) != npos; }
+
+std::vector<std::string> ProfileFile::keys(std::string_view section) const {
+    std::vector<std::string> result;
+    size_t s = findSection(section);
+    if (s == npos) return result;
+    size_t end = sectionEnd(s);
+    for (size_t i = s + 1; i < end; ++i) {
+        std::string_view k, v;
+        if (SplitKeyLine(lines_[i].text, k, v)) result.push_back(decode(k));
+    }
+    return result;
+}
+
+std::vector<std::string> ProfileFile::sectionLines(std::string_view section) const {
+    std::vector<std::string> result;
+    size_t s = findSection(section);
+    if (s == npos) return result;
+    size_t end = sectionEnd(s);
+    for (size_t i = s + 1; i < end; ++i) result.push_back(decode(lines_[i].text));
+    return result;
+}
+
+void ProfileFile::ensureLastLineEnded() {
+    if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\r\n";
+}
+
+void ProfileFile::set(std::string_view section, std::string_view key, std::string_view utf8Value) {
+    std::string text = encode(key) + "=" + encode(utf8Value);
+    size_t s = findSection(section);
+    if (s == npos) {
+        ensureLastLineEnded();
+        if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back({"", "\r\n"});
+        lines_.push_back({"[" + encode(section) + "]", "\r\n"});
+        lines_.push_back({text, "\r\n"});
+        modified_ = true;
+        return;
+    }
+    size_t k = findKey(s, key);
+    if (k != npos) {
+        if (lines_[k].text != text) {
+            lines_[k].text = text;
+            modified_ = true;
+        }
+        return;
+    }
+    // After the last key line of the section (or right after the section line).
+    size_t end = sectionEnd(s);
+    size_t insertAt = s + 1;
+    for (size_t i = s + 1; i < end; ++i) {
+        std::string_view kk, vv;
+        if (SplitKeyLine(lines_[i].text, kk, vv)) insertAt = i + 1;
+    }
+    if (lines_[insertAt - 1].end.empty()) lines_[insertAt - 1].end = "\r\n";
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{text, "\r\n"});
+    modified_ = true;
+}
+
+void ProfileFile::remove(std::string_view section, std::string_view key) {
+    size_t s = findSection(section);
+    if (s == npos) return;
+    size_t k = findKey(s, key);
+    if (k == npos) return;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+    modified_ = true;
+}
+
+void ProfileFile::removeSection(std::string_view section) {
+    size_t s = findSection(section);
+    if (s == npos) return;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(sectionEnd(s)));
+    modified_ = true;
+}
+
+void ProfileFile::appendRawText(std::string_view utf8) {
+    std::string raw = encode(utf8);
+    std::string_view all = raw;
+    // Continue the last line when it has no line end yet.
+    bool continueLast = !lines_.empty() && lines_.back().end.empty();
+    size_t pos = 0;
+    while (pos <= all.size()) {
+        size_t end = all.find("\r\n", pos);
+        std::string_view piece = all.substr(pos, end == npos ? npos : end - pos);
+        if (continueLast) {
+            lines_.back().text += piece;
+            continueLast = false;
+        } else if (!(end == npos && piece.empty())) {
+            lines_.push_back({std::string(piece), ""});
+        }
+        if (end == npos) break;
+        lines_.back().end = "\r\n";
+        pos = end + 2;
+    }
+    modified_ = true;
+}
+
+std::string ProfileFile::bytes() const {
+    std::string out;
+    if (encoding_.byteOrderMark) out = "\xEF\xBB\xBF";
+    for (const auto& l : lines_) {
+        out += l.text;
+        out += l.end;
+    }
+    return out;
+}
+
+bool ProfileFile::save() {
+    if (!modified_) return true;
+    if (!WriteFileAtomically(path_, bytes())) return false;
+    modified_ = false;
+    existed_ = true;
+    return true;
+}
+
+}  // namespace vellumo

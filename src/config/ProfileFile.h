@@ -1,0 +1,84 @@
+#pragma once
+// Reader and writer of profile (ini) files: section lines in square brackets
+// and key=value lines. A file is read once, edited in memory and written once,
+// atomically, by Save. Lines the program does not know are kept byte for byte,
+// with their own line ends, in the encoding the file was read in.
+//
+// Behaviour relied on by the settings, hotkeys and language files:
+// - section and key names match ignoring ASCII case; the first of duplicate
+//   sections or keys wins;
+// - a value is returned without surrounding blanks, and a value in matching
+//   double quotes loses them;
+// - setting a key replaces its line, or inserts it after the last key line of
+//   its section, or appends the section after one empty line at the end;
+// - new lines end in CR LF; readers accept CR LF, LF and CR.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/TextCodec.h"
+
+namespace vellumo {
+
+class ProfileFile {
+public:
+    // Reads the file if it exists (a missing or unreadable file gives an empty profile).
+    explicit ProfileFile(std::string path);
+
+    const std::string& path() const { return path_; }
+    bool existed() const { return existed_; }
+    bool modified() const { return modified_; }
+    const TextEncoding& encoding() const { return encoding_; }
+
+    // The value of a key (UTF-8), or nothing when the section or key is missing.
+    std::optional<std::string> get(std::string_view section, std::string_view key) const;
+    bool hasSection(std::string_view section) const;
+    // The key names of a section's key lines, in file order (duplicates included).
+    std::vector<std::string> keys(std::string_view section) const;
+    // Every line of a section after its section line, as text (for sections
+    // whose lines are not key=value pairs).
+    std::vector<std::string> sectionLines(std::string_view section) const;
+
+    void set(std::string_view section, std::string_view key, std::string_view utf8Value);
+    void remove(std::string_view section, std::string_view key);
+    void removeSection(std::string_view section);
+    // Appends UTF-8 text as it stands (used for file headers); "\r\n" inside it
+    // separate lines.
+    void appendRawText(std::string_view utf8);
+
+    // Writes the file when something changed. Returns false when the write
+    // failed; the file on disk is then unchanged.
+    bool save();
+    // The bytes Save writes.
+    std::string bytes() const;
+
+private:
+    struct Line {
+        std::string text;  // raw bytes in the file's encoding, without the line end
+        std::string end;   // "\r\n", "\n", "\r" or "" for the last line
+    };
+    // Index of the first section line with this name, or npos.
+    size_t findSection(std::string_view section) const;
+    // Index of the first key line of the section (starting after sectionLine), or npos.
+    size_t findKey(size_t sectionLine, std::string_view key) const;
+    // One past the last line of the section that starts at sectionLine.
+    size_t sectionEnd(size_t sectionLine) const;
+    std::string encode(std::string_view utf8) const;
+    std::string decode(std::string_view raw) const;
+    void ensureLastLineEnded();
+
+    std::string path_;
+    bool existed_ = false;
+    bool modified_ = false;
+    TextEncoding encoding_;
+    std::vector<Line> lines_;
+};
+
+// The section name of a line, if it is a section line: "[" after optional
+// blanks, the name up to "]" or the end of the line, trimmed.
+std::optional<std::string_view> SectionNameOfLine(std::string_view line);
+// The key name and raw value of a key line: text before the first "=", trimmed.
+bool SplitKeyLine(std::string_view line, std::string_view& key, std::string_view& value);
+
+}  // namespace vellumo

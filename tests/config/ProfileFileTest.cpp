@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "config/ProfileFile.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+using namespace vellumo;
+
+namespace {
+struct TempFolder {
+    std::string path;
+    TempFolder() {
+        char tmpl[] = "/tmp/vellumo-profile-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string file(const std::string& name, const std::string& content) const {
+        std::string p = JoinPath(path, name);
+        std::ofstream(p, std::ios::binary) << content;
+        return p;
+    }
+};
+}  // namespace
+
+TEST(ProfileFile, ReadsValuesLikeTheWindowsProfileFunctions) {
+    TempFolder t;
+    ProfileFile f(t.file("a.ini",
+                         "junk before\r\n[General Settings]\r\n  ApplicationIcon = 3   ;(1-5)\r\n"
+                         "applicationicon=4\r\nQuoted=\"  spaced  \"\r\nHalf=\"x\r\nEmpty=\r\n"
+                         "[general settings]\r\nOther=1\r\n[Broken\nX=1\r[Next]\rY = 2"));
+    EXPECT_TRUE(f.existed());
+    EXPECT_EQ(f.get("GENERAL SETTINGS", "applicationIcon"), "3   ;(1-5)");  // first of duplicates
+    EXPECT_EQ(f.get("General Settings", "Quoted"), "  spaced  ");
+    EXPECT_EQ(f.get("General Settings", "Half"), "\"x");
+    EXPECT_EQ(f.get("General Settings", "Empty"), "");
+    EXPECT_FALSE(f.get("General Settings", "Other").has_value());  // duplicate section is ignored
+    EXPECT_EQ(f.get("Broken", "X"), "1");                           // a missing "]" still names the section
+    EXPECT_EQ(f.get("Next", "Y"), "2");                             // CR-only line ends
+    EXPECT_FALSE(f.get("Missing", "X").has_value());
+}
+
+TEST(ProfileFile, WritesInPlaceAfterTheLastKeyOrInANewSection) {
+    TempFolder t;
+    std::string p = t.file("a.ini", "; my notes\n[A]\nk1=1\n\n; comment in A\n[B]\nz=9");
+    ProfileFile f(p);
+    f.set("a", "K1", "2");
+    f.set("A", "k2", "new");
+    f.set("C", "c", "3");
+    f.set("B", "y", "8");
+    ASSERT_TRUE(f.save());
+    EXPECT_EQ(*ReadWholeFile(p),
+              "; my notes\n[A]\nK1=2\nk2=new\r\n\n; comment in A\n[B]\nz=9\r\ny=8\r\n\r\n[C]\r\nc=3\r\n");
+    ProfileFile again(p);
+    EXPECT_FALSE(again.modified());
+    again.set("A", "k2", "new");
+    EXPECT_FALSE(again.modified());  // same value: nothing to write
+}
+
+TEST(ProfileFile, CreatesTheFileAndDeletesKeysAndSections) {
+    TempFolder t;
+    std::string p = JoinPath(t.path, "new.ini");
+    ProfileFile f(p);
+    EXPECT_FALSE(f.existed());
+    f.set("S", "a", "1");
+    f.set("S", "b", "2");
+    f.set("T", "c", "3");
+    f.remove("S", "a");
+    f.removeSection("T");
+    ASSERT_TRUE(f.save());
+    EXPECT_EQ(*ReadWholeFile(p), "[S]\r\nb=2\r\n\r\n");
+}
+
+TEST(ProfileFile, KeepsUnknownBytesAndTheLegacyEncoding) {
+    TempFolder t;
+    // CP1252 text with a byte CP1252 leaves undefined, and binary garbage.
+    std::string original = std::string("[S]\r\nName=M\xfcller\r\nraw=\x81\x00\xff\r\n", 27) + "\x01\x02 junk";
+    std::string p = t.file("a.ini", original);
+    ProfileFile f(p);
+    EXPECT_EQ(f.encoding().name, "CP1252");
+    EXPECT_EQ(f.get("S", "Name"), "M\xc3\xbcller");
+    f.set("S", "City", "K\xc3\xb6ln");
+    ASSERT_TRUE(f.save());
+    std::string written = *ReadWholeFile(p);
+    EXPECT_NE(written.find("City=K\xf6ln\r\n"), std::string::npos);
+    EXPECT_NE(written.find(std::string("raw=\x81\x00\xff\r\n", 9)), std::string::npos);
+    EXPECT_NE(written.find("\x01\x02 junk"), std::string::npos);
+}
+
+TEST(ProfileFile, HugeLinesAndNoLineEndsAreHandled) {
+    TempFolder t;
+    std::string longValue(100000, 'v');
+    std::string p = t.file("a.ini", "[S]\nk=" + longValue);
+    ProfileFile f(p);
+    EXPECT_EQ(f.get("S", "k")->size(), 100000u);
+    f.set("S", "j", "1");
+    ASSERT_TRUE(f.save());
+    EXPECT_EQ(*ReadWholeFile(p), "[S]\nk=" + longValue + "\r\nj=1\r\n");
+}
+
+TEST(ProfileFile, HeaderTextAndSectionLines) {
+    TempFolder t;
+    std::string p = JoinPath(t.path, "x.lang.txt");
+    ProfileFile f(p);
+    f.appendRawText("; Vellumo language file\r\n; Author:");
+    f.appendRawText("\r\n\r\n[General]");
+    f.set("General", "Photoarchive", "Photoarchive   ; default archive name");
+    ASSERT_TRUE(f.save());
+    EXPECT_EQ(*ReadWholeFile(p),
+              "; Vellumo language file\r\n; Author:\r\n\r\n[General]\r\nPhotoarchive=Photoarchive   ; default archive "
+              "name\r\n");
+    ProfileFile g(p);
+    EXPECT_EQ(g.sectionLines("General"), (std::vector<std::string>{"Photoarchive=Photoarchive   ; default archive name"}));
+    EXPECT_EQ(g.keys("General"), (std::vector<std::string>{"Photoarchive"}));
+}
