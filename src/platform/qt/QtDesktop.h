@@ -1,0 +1,32 @@
+#pragma once
+// Desktop services through Qt: screen, beep, message boxes, processes,
+// the desktop's opener, clipboard and the screen saver over D-Bus.
+#include <QWidget>
+#include <cstdint>
+
+#include "platform/Desktop.h"
+
+namespace vellumo {
+
+class QtDesktop : public Desktop {
+public:
+    // Message boxes are modal to the parent window.
+    void setParentWindow(QWidget* parent) { parent_ = parent; }
+    void setCaptionIcon() {}
+
+    Rect screenRect() const override;
+    void beep(BeepKind kind) override;
+    bool isKeyDown(int virtualKey) const override;
+    MessageBoxResult messageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
+    bool startProcess(const std::vector<std::string>& argv) override;
+    bool shellOpen(const std::string& path) override;
+    void setClipboardText(const std::string& utf8) override;
+    void setScreenSaverInhibited(bool inhibited) override;
+
+private:
+    QWidget* parent_ = nullptr;
+    std::uint32_t inhibitCookie_ = 0;
+    bool inhibited_ = false;
+};
+
+}  // namespace vellumo

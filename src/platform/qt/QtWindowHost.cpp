@@ -1,0 +1,38 @@
+#include "platform/qt/QtWindowHost.h"
+
+#include "platform/qt/QtCursors.h"
+
+namespace vellumo {
+
+namespace {
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+}  // namespace
+
+void QtWindowHost::invalidate(const Rect& r) { widget_.update(ToQRect(r)); }
+void QtWindowHost::invalidateAll() { widget_.update(); }
+void QtWindowHost::update() { widget_.repaint(); }
+void QtWindowHost::setVisible(bool visible) {
+    if (visible && fullScreen_) widget_.showFullScreen();
+    else widget_.setVisible(visible);
+}
+bool QtWindowHost::isVisible() const { return widget_.isVisible(); }
+void QtWindowHost::move(const Rect& r) { widget_.setGeometry(ToQRect(r)); }
+Rect QtWindowHost::geometry() const {
+    QRect g = widget_.geometry();
+    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+void QtWindowHost::setTitle(const std::string& utf8) { widget_.setWindowTitle(QString::fromStdString(utf8)); }
+void QtWindowHost::setFocus() {
+    widget_.activateWindow();
+    widget_.setFocus(Qt::OtherFocusReason);
+}
+bool QtWindowHost::hasFocus() const { return widget_.hasFocus(); }
+void QtWindowHost::setCursor(CursorId cursor) { widget_.setCursor(CursorFor(cursor)); }
+void QtWindowHost::setIcon(int iconNumber) { widget_.setWindowIcon(ApplicationIcon(iconNumber)); }
+void QtWindowHost::captureMouse(bool capture) {
+    if (capture) widget_.grabMouse();
+    else widget_.releaseMouse();
+}
+void QtWindowHost::close() { widget_.close(); }
+
+}  // namespace vellumo

@@ -1,0 +1,104 @@
+#include "platform/qt/ViewerWidget.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWheelEvent>
+
+#include "platform/qt/QtKeys.h"
+
+namespace vellumo {
+
+ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // The viewer paints without erasing: what it does not repaint keeps its
+    // old pixels, which the transition effects rely on.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_KeyCompression, false);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+}
+
+
+void ViewerWidget::paintEvent(QPaintEvent* e) {
+    if (!events_) return;
+    QPainter painter(this);
+    QtCanvas canvas(painter, &displayCopy_);
+    QRect r = e->rect();
+    events_->paint(canvas, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+}
+
+void ViewerWidget::keyPressEvent(QKeyEvent* e) {
+    if (events_ && events_->keyDown(TranslateKeyEvent(e))) return;
+    QWidget::keyPressEvent(e);
+}
+
+void ViewerWidget::keyReleaseEvent(QKeyEvent* e) {
+    if (events_) events_->keyUp(TranslateKeyEvent(e));
+}
+
+namespace {
+MouseButton ButtonOf(Qt::MouseButton b) {
+    if (b == Qt::RightButton) return MouseButton::Right;
+    if (b == Qt::MiddleButton) return MouseButton::Middle;
+    return MouseButton::Left;
+}
+Point PointOf(const QPointF& p) { return {static_cast<int>(p.x()), static_cast<int>(p.y())}; }
+KeyEvent ModifiersOf(Qt::KeyboardModifiers m) {
+    KeyEvent k;
+    k.shift = m & Qt::ShiftModifier;
+    k.control = m & Qt::ControlModifier;
+    k.alt = m & Qt::AltModifier;
+    return k;
+}
+}  // namespace
+
+void ViewerWidget::mousePressEvent(QMouseEvent* e) {
+    if (events_) events_->mouseDown(ButtonOf(e->button()), PointOf(e->position()), ModifiersOf(e->modifiers()));
+}
+void ViewerWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (events_) events_->mouseUp(ButtonOf(e->button()), PointOf(e->position()));
+}
+void ViewerWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (events_) events_->mouseDoubleClick(ButtonOf(e->button()), PointOf(e->position()));
+}
+void ViewerWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (events_) events_->mouseMove(PointOf(e->position()), e->buttons() & Qt::LeftButton);
+}
+void ViewerWidget::wheelEvent(QWheelEvent* e) {
+    if (events_) events_->wheel(e->angleDelta().y(), PointOf(e->position()));
+}
+void ViewerWidget::closeEvent(QCloseEvent* e) {
+    if (events_ && !events_->closeRequested()) {
+        e->ignore();
+        return;
+    }
+    if (events_) events_->destroyed();
+    events_ = nullptr;
+    e->accept();
+}
+void ViewerWidget::focusInEvent(QFocusEvent*) {
+    if (events_) events_->focusChanged(true);
+}
+void ViewerWidget::focusOutEvent(QFocusEvent*) {
+    if (events_) events_->focusChanged(false);
+}
+
+bool ViewerWidget::event(QEvent* e) {
+    // Tab must reach the logic instead of moving the focus between widgets.
+    if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            keyPressEvent(k);
+            return true;
+        }
+    }
+    return QWidget::event(e);
+}
+
+}  // namespace vellumo

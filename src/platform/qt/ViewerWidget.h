@@ -1,0 +1,43 @@
+#pragma once
+// The frameless full-screen window of the viewer: turns Qt events into calls
+// on the logic window and carries out its drawing and window requests.
+#include <QWidget>
+
+#include "platform/WindowEvents.h"
+#include "platform/WindowHost.h"
+#include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtWindowHost.h"
+
+namespace vellumo {
+
+class ViewerWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit ViewerWidget(QWidget* parent = nullptr);
+
+    void setEvents(WindowEvents* events) { events_ = events; }
+
+    WindowHost& host() { return host_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    WindowEvents* events_ = nullptr;
+    DisplayCopyCache displayCopy_;
+    QtWindowHost host_{*this, true};
+};
+
+
+}  // namespace vellumo
