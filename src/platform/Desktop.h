@@ -17,6 +17,22 @@ enum class MessageBoxKind {
 
 enum class MessageBoxResult { Ok, Yes, No };
 
+// One item of a popup menu.
+struct MenuItem {
+    int id = 0;               // what choosing it returns; 0 for separators and submenus
+    std::string text;         // UTF-8; a tab separates the hotkey text shown on the right
+    int icon = -1;            // index into the Navigator's small icons, -1 for none
+    bool enabled = true;
+    bool checked = false;
+    bool separator = false;
+    std::vector<MenuItem> children;  // a submenu when not empty
+};
+
+enum class MenuAlign {
+    TopLeft,              // the menu's top-left corner at the point
+    RightVerticalCenter,  // the menu's right edge at the point, centred vertically on it
+};
+
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -34,6 +50,9 @@ public:
     virtual bool shellOpen(const std::string& path) = 0;
     virtual void setClipboardText(const std::string& utf8) = 0;
     virtual void setScreenSaverInhibited(bool inhibited) = 0;
+    // Shows a popup menu at a point of the viewer window and waits for the
+    // choice; returns the chosen item's id, or 0 when the menu was dismissed.
+    virtual int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) = 0;
 };
 
 }  // namespace vellumo

@@ -31,11 +31,25 @@ public:
     }
     void setClipboardText(const std::string& t) override { clipboard = t; }
     void setScreenSaverInhibited(bool i) override { screenSaverInhibited = i; }
+    int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override {
+        menus.push_back({items, at, align});
+        if (menuChoices.empty()) return 0;
+        int c = menuChoices.front();
+        menuChoices.pop_front();
+        return c;
+    }
 
     struct Message {
         std::string text, caption;
         MessageBoxKind kind;
     };
+    struct Menu {
+        std::vector<MenuItem> items;
+        Point at;
+        MenuAlign align;
+    };
+    std::vector<Menu> menus;
+    std::deque<int> menuChoices;  // ids the user picks, in order (0: dismissed)
     Rect screen{0, 0, 1024, 768};
     std::vector<BeepKind> beeps;
     std::set<int> keysDown;

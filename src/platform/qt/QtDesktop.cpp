@@ -6,9 +6,12 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
+
+#include "platform/qt/NavigatorIcons.h"
 
 namespace vellumo {
 
@@ -82,6 +85,52 @@ void QtDesktop::setScreenSaverInhibited(bool inhibited) {
         saver.call(QStringLiteral("UnInhibit"), inhibitCookie_);
         inhibited_ = false;
     }
+}
+
+}  // namespace vellumo
+
+namespace vellumo {
+
+namespace {
+
+void FillMenu(QMenu& menu, const std::vector<MenuItem>& items, const QList<QPixmap>& icons) {
+    for (const auto& item : items) {
+        if (item.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        QString text = QString::fromStdString(item.text);
+        if (!item.children.empty()) {
+            QMenu* sub = menu.addMenu(text);
+            FillMenu(*sub, item.children, icons);
+            sub->setEnabled(item.enabled);
+            continue;
+        }
+        QAction* action = menu.addAction(text);
+        action->setData(item.id);
+        action->setEnabled(item.enabled);
+        if (item.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        if (item.icon >= 0 && item.icon < icons.size()) action->setIcon(QIcon(icons[item.icon]));
+    }
+}
+
+}  // namespace
+
+int QtDesktop::popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) {
+    QMenu menu(parent_);
+    FillMenu(menu, items, NavigatorIcons(16));
+    QPoint global = parent_ ? parent_->mapToGlobal(QPoint(at.x, at.y)) : QPoint(at.x, at.y);
+    if (align == MenuAlign::RightVerticalCenter) {
+        QSize size = menu.sizeHint();
+        global -= QPoint(size.width(), size.height() / 2);
+    }
+    global.setX(std::max(0, global.x()));
+    global.setY(std::max(0, global.y()));
+    QAction* chosen = menu.exec(global);
+    return chosen ? chosen->data().toInt() : 0;
 }
 
 }  // namespace vellumo

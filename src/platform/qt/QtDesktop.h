@@ -22,6 +22,7 @@ public:
     bool shellOpen(const std::string& path) override;
     void setClipboardText(const std::string& utf8) override;
     void setScreenSaverInhibited(bool inhibited) override;
+    int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override;
 
 private:
     QWidget* parent_ = nullptr;
