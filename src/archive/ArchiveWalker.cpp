@@ -1,0 +1,190 @@
+#include "archive/ArchiveWalker.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "archive/ArchiveItem.h"
+#include "platform/Paths.h"
+#include "platform/TextCompare.h"
+
+namespace vellumo {
+
+struct VisitedFolders {
+    std::set<std::pair<dev_t, ino_t>> seen;
+};
+
+namespace {
+
+// Sorted ignoring case; names equal ignoring case keep a fixed order by bytes.
+void SortNames(std::vector<std::string>& names) {
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        int c = CompareNoCase(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
+}  // namespace
+
+bool IsOnPseudoFileSystem(int fd) {
+    struct statfs fs;
+    if (fstatfs(fd, &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0x9fa0UL:      // proc
+        case 0x62656572UL:  // sysfs
+        case 0x1cd1UL:      // devpts
+        case 0x27e0ebUL:    // cgroup
+        case 0x63677270UL:  // cgroup2
+        case 0x64626720UL:  // debugfs
+        case 0x74726163UL:  // tracefs
+        case 0x73636673UL:  // securityfs
+        case 0x6165676cUL:  // pstore
+        case 0xcafe4a11UL:  // bpf
+        case 0x62656570UL:  // configfs
+        case 0x65735543UL:  // fusectl
+        case 0x42494e4dUL:  // binfmt_misc
+        case 0xde5e81e4UL:  // efivarfs
+        case 0x6e736673UL:  // nsfs
+        case 0x19800202UL:  // mqueue
+        case 0x958458f6UL:  // hugetlbfs
+        case 0xf97cff8cUL:  // selinuxfs
+        case 0x0187UL:      // autofs
+            return true;
+        default:
+            return false;
+    }
+}
+
+ArchiveWalker::ArchiveWalker(EventQueue& queue, CommandTarget* target, TotalList& list,
+                             std::function<std::vector<Drive>()> listDrives)
+    : queue_(queue), target_(target), list_(list), listDrives_(std::move(listDrives)) {}
+
+ArchiveWalker::~ArchiveWalker() { stop(); }
+
+void ArchiveWalker::start(const std::string& root) {
+    stop();
+    run_ = true;
+    busy_ = true;
+    thread_ = std::thread([this, root] {
+        walkRoots(root);
+        busy_ = false;
+    });
+}
+
+void ArchiveWalker::stop() {
+    run_ = false;
+    if (thread_.joinable()) thread_.join();
+    busy_ = false;
+}
+
+bool ArchiveWalker::walk(const std::string& root) {
+    stop();
+    run_ = true;
+    bool completed = walkRoots(root);
+    run_ = false;
+    return completed;
+}
+
+bool ArchiveWalker::walkRoots(const std::string& root) {
+    VisitedFolders visited;
+    bool completed = true;
+    if (root.empty()) {
+        std::vector<Drive> drives = listDrives_ ? listDrives_() : ListDrives();
+        for (const auto& d : drives) {
+            if (!walkTree(d.path, visited)) {
+                completed = false;
+                break;
+            }
+        }
+    } else {
+        completed = walkTree(root, visited);
+    }
+    if (completed && run_) queue_.post(target_, CmdTotalWalkDone);
+    return completed && run_;
+}
+
+bool ArchiveWalker::walkTree(const std::string& root, VisitedFolders& visited) {
+    if (!run_) return false;
+    // The root may itself be reached through a link; nothing below it is.
+    int rootFd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (rootFd < 0) return true;
+    struct stat rootStat;
+    bool usable = fstat(rootFd, &rootStat) == 0 && !IsOnPseudoFileSystem(rootFd);
+    close(rootFd);
+    if (!usable) return true;
+    const dev_t device = rootStat.st_dev;
+
+    // Depth first, pre-order: a stack of folders still to walk, the next on top.
+    std::vector<std::string> pending{root};
+    bool isRoot = true;
+    while (!pending.empty()) {
+        if (!run_) return false;
+        std::string folder = std::move(pending.back());
+        pending.pop_back();
+
+        int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (isRoot ? 0 : O_NOFOLLOW);
+        isRoot = false;
+        int fd = open(folder.c_str(), flags);
+        if (fd < 0) continue;  // gone, unreadable, or a link
+        struct stat st;
+        if (fstat(fd, &st) != 0 || st.st_dev != device || !visited.seen.insert({st.st_dev, st.st_ino}).second) {
+            close(fd);
+            continue;
+        }
+        DIR* dir = fdopendir(fd);
+        if (!dir) {
+            close(fd);
+            continue;
+        }
+        std::vector<std::string> photos;
+        std::vector<std::string> subfolders;
+        bool stopped = false;
+        while (true) {
+            if (!run_) {
+                stopped = true;
+                break;
+            }
+            dirent* e = readdir(dir);
+            if (!e) break;
+            const char* name = e->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+            unsigned char type = e->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat es;
+                if (fstatat(fd, name, &es, AT_SYMLINK_NOFOLLOW) != 0) continue;
+                type = S_ISDIR(es.st_mode) ? DT_DIR : S_ISLNK(es.st_mode) ? DT_LNK : DT_REG;
+            }
+            if (type == DT_DIR) {
+                if (name[0] != '.') subfolders.emplace_back(name);
+                continue;
+            }
+            if (!IsPhotoName(name)) continue;
+            if (type == DT_LNK) {
+                // A link to a photo file counts; links to folders are never followed.
+                struct stat ls;
+                if (fstatat(fd, name, &ls, 0) != 0 || S_ISDIR(ls.st_mode)) continue;
+            }
+            photos.emplace_back(name);
+        }
+        closedir(dir);
+        if (stopped) return false;
+
+        if (!photos.empty()) {
+            SortNames(photos);
+            for (auto& p : photos) p = JoinPath(folder, p);
+            if (!run_) return false;
+            if (list_.append(std::move(photos)) == 0) queue_.post(target_, CmdTotalFirst);
+        }
+        SortNames(subfolders);
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) pending.push_back(JoinPath(folder, *it));
+    }
+    return true;
+}
+
+}  // namespace vellumo
