@@ -1,0 +1,200 @@
+#pragma once
+// The user commands (100..173), the internal command numbers the program's
+// parts send each other, which window handles each command, and the viewer's
+// popup menu as data.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Geometry.h"
+
+namespace vellumo {
+
+namespace cmd {
+enum : int {
+    ZoomIn = 100,
+    ZoomOut = 101,
+    RealScale = 102,
+    FitToScreen = 103,
+    MoveLeft = 104,
+    MoveRight = 105,
+    MoveUp = 106,
+    MoveDown = 107,
+    RotateLeft = 108,
+    RotateLeftFine = 109,
+    RotateLeftMacro = 110,
+    RotateRight = 111,
+    RotateRightFine = 112,
+    RotateRightMacro = 113,
+    PreviousPhoto = 114,
+    NextPhoto = 115,
+    SmallSlideshow = 116,
+    TotalSlideshowStartStop = 117,
+    TotalSlideshowStart = 118,
+    SlideshowStop = 119,
+    SlideshowPauseContinue = 120,
+    SlideshowPause = 121,
+    SlideshowContinue = 122,
+    SlideshowSlower = 123,
+    SlideshowFaster = 124,
+    ToggleNavigator = 125,
+    ShowNavigator = 126,
+    HideNavigator = 127,
+    ToggleComment = 128,
+    CommentOn = 129,
+    CommentOff = 130,
+    ToggleThumbnails = 131,
+    ThumbnailsOn = 132,
+    ThumbnailsOff = 133,
+    ToggleSoundComments = 134,
+    SoundCommentsOn = 135,
+    SoundCommentsOff = 136,
+    ToggleMusic = 137,
+    MusicOn = 138,
+    MusicOff = 139,
+    Help = 140,
+    HotkeysHelp = 141,
+    Exit = 142,
+    Refresh = 143,
+    CommentFont = 144,
+    FontSmaller = 145,
+    FontLarger = 146,
+    ToggleBold = 147,
+    ToggleItalic = 148,
+    ToggleUnderline = 149,
+    CommentRectangle = 150,
+    CommentColour = 151,
+    BackgroundColour = 152,
+    ShadowColour = 153,
+    CopyComment = 154,
+    CopyMacros = 155,
+    EditPhotoComment = 156,
+    EditFolderComment = 157,
+    DeletePhotoComment = 158,
+    DeleteFolderComment = 159,
+    EditPhotoSettings = 160,
+    EditFolderSettings = 161,
+    DeletePhotoSettings = 162,
+    DeleteFolderSettings = 163,
+    OpenExternal = 164,
+    ExploreFolder = 165,
+    SecondInstance = 166,
+    WriteScript = 167,
+    SwitchIntelliMouse = 168,
+    SwitchScaleSaving = 169,
+    SelectLanguage = 170,
+    SelectHotkeys = 171,
+    ViewerMenu = 172,
+    ContextMenu = 173,
+
+    // Internal numbers, never bound to keys.
+    AutoExecSlideshow = 3000,
+    SlideshowWithoutScript = 3001,
+    SlideshowScriptFirst = 3002,  // script n of the sorted list is 3002 + n
+    SlideshowScriptLast = 3256,
+    VoidSettingsFile = 3257,
+    SettingsTemplateFirst = 3258,  // template n is 3258 + n
+    SettingsTemplateLast = 3513,
+    StartupBegin = 31835,
+    StartupFinish = 31836,
+    EditorClosed = 31845,
+    EffectFinished = 31847,
+    KeyDownTrigger = 31848,
+    MouseMoveTrigger = 31849,
+};
+}  // namespace cmd
+
+// Timer of the viewer window that merges command bursts.
+constexpr int kCommandQueueTimer = 5000;
+
+// The window whose handler acts on a command. Every user command arrives at
+// the viewer; it forwards the Navigator's commands to it. Refresh and the
+// context menu go to whichever of the two has the keyboard focus.
+enum class CommandOwner { Viewer, Navigator, Focus };
+
+// How a handler uses the repeat count of a merged burst.
+enum class RepeatUse {
+    Once,        // acts once whatever the count
+    PerRepeat,   // repeats its step RepeatCount times with one redraw (zoom, pan)
+    SkipPhotos,  // skips RepeatCount photos
+    ResetsCount, // resets the count and acts once (font size)
+};
+
+struct CommandInfo {
+    int id = 0;
+    std::string_view name;          // identifier, as in namespace cmd
+    std::string_view menuTextKey;   // language key labelling the menu item; empty when not in the menu
+    std::string_view menuTextKeyAlt;// the other state's key (HideNavigator, Stop, ...); empty when one
+    CommandOwner owner = CommandOwner::Viewer;
+    RepeatUse repeat = RepeatUse::Once;
+    std::string_view action;        // what it does, in a few words
+};
+
+// The 74 user commands in number order; nullptr outside 100..173.
+const std::vector<CommandInfo>& CommandTable();
+const CommandInfo* FindCommand(int id);
+
+enum class WindowId { Viewer, Navigator };
+
+// Refresh (143) and the context menu (173) follow the keyboard focus; every
+// other command goes to the viewer.
+WindowId RouteCommand(int command, bool viewerHasFocus);
+
+// Command 168: n becomes z and z becomes n; other letters stay.
+char ToggledIntelliMouseMode(char mode);
+
+// ---- The viewer's popup menu ----------------------------------------------
+
+// What the menu's texts, grey items and check marks depend on.
+struct ViewerMenuState {
+    bool noPhoto = true;
+    bool canZoomIn = false;
+    bool canZoomOut = false;
+    bool photoLeftOfScreen = false;    // the photo's left edge is left of the screen
+    bool photoRightOfScreen = false;   // its right edge is right of the screen
+    bool photoAboveScreen = false;     // its top edge is above the screen
+    bool photoBelowScreen = false;     // its bottom edge is below the screen
+    bool hasPreviousPhoto = false;
+    bool hasNextPhoto = false;
+    bool smallSlideshowCanStart = false;
+    bool totalSlideshowRuns = false;
+    bool totalSlideshowPaused = false;
+    bool navigatorVisible = false;
+    bool commentOn = false;            // the Comment setting is 1
+    bool thumbnailsOn = false;
+    bool soundCommentsOn = false;
+    bool musicListEmpty = true;
+    char musicPresent = 'a';           // MusicPresent setting letter
+    bool musicPlays = false;
+    bool zoomTargetZero = true;
+    char scaleMode = 'f';              // ScaleMode setting letter
+};
+
+struct MenuItem {
+    int command = 0;        // 0 for a separator or a submenu
+    bool separator = false;
+    std::string text;       // tab, then the hotkey text when the language text has a tab
+    bool enabled = true;
+    bool checked = false;
+    std::vector<MenuItem> submenu;
+};
+
+// Builds the viewer menu: items, texts (languageText looks up a language key;
+// the part after a tab becomes hotkeyText of the item's command), grey items
+// and check marks.
+std::vector<MenuItem> ComposeViewerMenu(const ViewerMenuState& state,
+                                        const std::function<std::string(std::string_view key)>& languageText,
+                                        const std::function<std::string(int command)>& hotkeyText);
+
+// Where the viewer menu opens: at the last mouse position with its right edge
+// there, vertically centred, when the command came from a mouse button;
+// otherwise centred on the screen.
+struct MenuPlacement {
+    enum Alignment { RightEdgeAtPoint, Centred } alignment = Centred;
+    Point point;
+};
+MenuPlacement ViewerMenuPlacement(bool fromMouse, Point lastMouse, const Rect& screen);
+
+}  // namespace vellumo

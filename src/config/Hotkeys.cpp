@@ -1,0 +1,319 @@
+#include "config/Hotkeys.h"
+
+#include <algorithm>
+
+#include "config/ProfileFile.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/TextCompare.h"
+
+namespace vellumo {
+
+namespace {
+
+// The line each command gets in a new file; the text up to the first blank is
+// the default notation.
+constexpr std::array<std::string_view, kCommandCount> kDefaultLines = {
+    "PageUp   ;zoom in (PageUp)",
+    "PageDown   ;zoom out  (PageDown)",
+    "Home   ;set real scale (Home)",
+    "End   ;fit to screen (End)",
+    "Left   ;move left the zoomed image fragment (Left)",
+    "Right   ;move right the zoomed image fragment (Right)",
+    "Up   ;move up the zoomed image fragment (Up)",
+    "Down   ;move down the zoomed image fragment (Down)",
+    "F7   ;to rotate photo to the left by 90 degries (F7)",
+    "Ctrl+F7   ;to rotate photo to the left by 5 degries (Ctrl+F7)",
+    "Alt+F7   ;to rotate photo to the left by 90 degries and save macro (Alt+F7)",
+    "F8   ;to rotate photo to the right by 90 degries (F8)",
+    "Ctrl+F8   ;to rotate photo to the right by 5 degries (Ctrl+F8)",
+    "Alt+F8   ;to rotate photo to the right by 90 degries and save macro (Alt+F8)",
+    "-   ;go to previous photo (-)",
+    "+   ;go to next photo (+)",
+    "F12   ;begin small slideshow (F12)",
+    "F9   ;start or stop total slideshow (F9)",
+    "none   ;start total slideshow",
+    "none   ;stop total slideshow",
+    "Pause   ;pause or continue total slideshow (Pause)",
+    "none   ;pause total slideshow",
+    "none   ;continue total slideshow",
+    "/   ;slow down a slideshow (/)",
+    "*   ;accelerate a slideshow (*)",
+    "Esc   ;show or hide navigator window (Esc)",
+    "none   ;show navigator window",
+    "none   ;hide navigator window",
+    "Spacebar   ;show or hide comment (Spacebar)",
+    "none   ;show comment",
+    "none   ;hide comment",
+    "Ins   ;turn on or turn off thumbnails mode (Ins)",
+    "none   ;turn on thumbnails mode",
+    "none   ;turn off thumbnails mode",
+    "F4   ;turn on or turn off sound comments (F4)",
+    "none   ;turn on sound comments",
+    "none   ;turn off sound comments",
+    "F3   ;turn on or turn off background music (F3)",
+    "none   ;turn on background music",
+    "none   ;turn off background music",
+    "F1   ;shows program help (F1)",
+    "F2   ;shows hot keys help (F2)",
+    "Alt+X   ;exit (Alt+X)",
+    "F5   ;refresh image or files list (F5)",
+    "Ctrl+F   ;show choose font dialog (Ctrl+F)",
+    "Ctrl+,   ;decrease font size by 2 units (Ctrl+comma)",
+    "Ctrl+.   ;increase font size by 2 units (Ctrl+dot)",
+    "Ctrl+B   ;apply or cancel bold style (Ctrl+B)",
+    "Ctrl+I   ;apply or cancel italic style (Ctrl+I)",
+    "Ctrl+U   ;apply or cancel underline style (Ctrl+U)",
+    "Ctrl+R   ;begin or finish to setup comment rectangle (Ctrl+R)",
+    "Ctrl+C   ;setup comment color (Ctrl+C)",
+    "Alt+C   ;setup background color (Alt+C)",
+    "Shift+C   ;setup comment shadow color (Shift+C)",
+    "Ctrl+Ins   ;copy comment text to the clipboard (Ctrl+Ins)",
+    "Ctrl+F1   ;copy all macros and tags to the clipboard (Ctrl+F1)",
+    "Ctrl+T   ;run Notepad to edit text file with comment to photo (Ctrl+T)",
+    "Shift+T   ;run Notepad to edit text file with comment to folder (Shift+T)",
+    "Ctrl+Del   ;delete text file with comment to photo (Ctrl+Del)",
+    "Shift+Del   ;delete text file with comment to folder (Shift+Del)",
+    "Ctrl+D   ;run Notepad to edit settings file attached to the current photo (Ctrl+D)",
+    "Shift+D   ;run Notepad to edit settings file in the current folder (Shift+D)",
+    "Ctrl+Backspace   ;delete settings file attached to the current photo (Ctrl+Backspace)",
+    "Shift+Backspace   ;delete settings file in the current folder (Shift+Backspace)",
+    "Ctrl+O   ;run the external program with the current file (Ctrl+O)",
+    "Ctrl+E   ;run Explorer with the current folder (Ctrl+E)",
+    "2   ;run second instance of programm (2)",
+    "Ctrl+S   ;to create a script for the currently running total slideshow (Ctrl+S)",
+    "Alt+Z   ;switch IntelliMouse wheel button use between zooming and navigation (Alt+Z)",
+    "Alt+S   ;switch the mode of saving/not saving the scale of an image to be applied to the next photo (Alt+S)",
+    "Ctrl+L   ;change interface language (Ctrl+L)",
+    "Ctrl+H   ;change hotkeys (Ctrl+H)",
+    "F10   ;call main menu (F10)",
+    "Context   ;call context menu (Context)",
+};
+
+struct MouseKey {
+    const char* name;
+    const char* defaultLine;
+    std::int32_t MouseCommands::*field;
+};
+constexpr std::array<MouseKey, 3> kMouseKeys = {{
+    {"LeftDoubleClick", "125   ;default is 125 - show or hide navigator window (Esc)", &MouseCommands::leftDoubleClick},
+    {"MiddleDoubleClick", "168   ;default is 168 - switch IntelliMouse mode (Alt+Z)", &MouseCommands::middleDoubleClick},
+    {"RightClick", "172   ;default is 172 - call main menu (F10)", &MouseCommands::rightClick},
+}};
+
+constexpr const char* kKeyboardSection = "Keyboard";
+constexpr const char* kMouseSection = "Mouse";
+constexpr const char* kDiagnosticsSection = "Diagnostics";
+
+bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
+
+// The value up to its first blank.
+std::string_view CutAtBlank(std::string_view value) {
+    size_t i = 0;
+    while (i < value.size() && !IsBlankChar(value[i])) ++i;
+    return value.substr(0, i);
+}
+
+// The leading integer of a value, as atoi reads it; huge numbers saturate.
+long long LeadingInteger(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        if (v < 1000000000000LL) v = v * 10 + (s[i] - '0');
+    }
+    return negative ? -v : v;
+}
+
+bool IsSafeSetName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+const KeyNameTable& NotationNames() {
+    static const KeyNameTable names;  // names and codes never change
+    return names;
+}
+
+}  // namespace
+
+const char* const kHotkeysFileHeader =
+    "; Vellumo hotkeys definition file\r\n"
+    "; Author:\r\n"
+    "\r\n"
+    "; Use the following keys notation:\r\n"
+    "; Shift Ctrl Alt\r\n"
+    "; F1-F12 0-9 A-Z\r\n"
+    "; / * - + = [ ] `(apostrophe) ,(comma) .(dot) \r\n"
+    "; Ins Del Home End PageUp PageDown\r\n"
+    "; Left Right Up Down\r\n"
+    "; Pause Esc Backspace Enter Spacebar Context\r\n"
+    "; none (hotkey is absent)\r\n"
+    "\r\n";
+
+HotkeyEntry ParseHotkeyNotation(std::string_view text, int command) {
+    const KeyNameTable& names = NotationNames();
+    HotkeyEntry entry;
+    int key = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        // A "+" that starts a piece belongs to it: "+", "Ctrl++".
+        size_t scanFrom = text[pos] == '+' ? pos + 1 : pos;
+        size_t sep = text.find('+', scanFrom);
+        std::string_view piece = text.substr(pos, sep == std::string_view::npos ? std::string_view::npos : sep - pos);
+        if (const KeyName* k = names.findByName(piece)) {
+            if (k->code == kKeyShift) entry.modifiers |= kHotkeyShift;
+            else if (k->code == kKeyCtrl) entry.modifiers |= kHotkeyCtrl;
+            else if (k->code == kKeyAlt) entry.modifiers |= kHotkeyAlt;
+            else key = k->code;
+            entry.modifiers |= kHotkeyDefined;
+        }
+        if (sep == std::string_view::npos) break;
+        pos = sep + 1;  // an empty piece (trailing "+") ends the notation
+    }
+    if (key == 0) return {};
+    entry.key = key == kKeyNone ? kHotkeyNoKey : static_cast<std::uint16_t>(key);
+    entry.command = static_cast<std::uint16_t>(command);
+    return entry;
+}
+
+std::string_view DefaultHotkeyLine(int command) {
+    if (!IsUserCommand(command)) return {};
+    return kDefaultLines[static_cast<size_t>(command - kFirstCommand)];
+}
+
+std::string_view DefaultHotkeyNotation(int command) { return CutAtBlank(DefaultHotkeyLine(command)); }
+
+HotkeyTable DefaultHotkeyTable() {
+    HotkeyTable table;
+    for (int c = kFirstCommand; c <= kLastCommand; ++c) table.of(c) = ParseHotkeyNotation(DefaultHotkeyNotation(c), c);
+    return table;
+}
+
+MouseCommands DefaultMouseCommands() {
+    MouseCommands m;
+    for (const auto& k : kMouseKeys) m.*k.field = static_cast<std::int32_t>(LeadingInteger(k.defaultLine));
+    return m;
+}
+
+HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName) {
+    HotkeySet set;
+    set.name = IsSafeSetName(setName) ? std::string(setName) : std::string("Default");
+    std::string folder = ResolveDerivedName(JoinPath(programFolder, "keys"));
+    set.path = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
+
+    ProfileFile file(set.path);
+    // Something is there that could not be read (no permission, not a file):
+    // use it as far as read, but never write over it.
+    bool mayWrite = file.existed() || !FileExists(set.path);
+    if (!file.existed()) file.appendRawText(kHotkeysFileHeader);
+
+    // Every line is read once; a missing line is added with its default text,
+    // an existing one is kept exactly as the user wrote it.
+    for (int c = kFirstCommand; c <= kLastCommand; ++c) {
+        std::string key = std::to_string(c);
+        std::string value;
+        if (auto v = file.get(kKeyboardSection, key)) {
+            value = std::move(*v);
+        } else {
+            value = std::string(DefaultHotkeyLine(c));
+            file.set(kKeyboardSection, key, value);
+        }
+        HotkeyEntry entry = ParseHotkeyNotation(CutAtBlank(value), c);
+        if (entry.key == 0) set.badCommands.push_back(c);
+        set.keys.of(c) = entry;
+    }
+    for (const auto& k : kMouseKeys) {
+        std::string value;
+        if (auto v = file.get(kMouseSection, k.name)) {
+            value = std::move(*v);
+        } else {
+            value = k.defaultLine;
+            file.set(kMouseSection, k.name, value);
+        }
+        long long command = LeadingInteger(value);
+        if (IsUserCommand(static_cast<int>(std::clamp(command, -1LL, 1000LL)))) {
+            set.mouse.*k.field = static_cast<std::int32_t>(command);
+        } else {
+            set.mouse.*k.field = 0;
+            set.badMouseKeys.push_back(k.name);
+        }
+    }
+
+    if (set.badCommands.empty() && set.badMouseKeys.empty()) {
+        while (file.hasSection(kDiagnosticsSection)) file.removeSection(kDiagnosticsSection);
+    } else {
+        if (!set.badCommands.empty()) {
+            std::string text = "Bad Command(s):";
+            for (size_t i = 0; i < set.badCommands.size(); ++i) {
+                if (i) text += ",";
+                text += std::to_string(set.badCommands[i]);
+            }
+            file.set(kDiagnosticsSection, "Keyboard", text);
+        } else {
+            file.remove(kDiagnosticsSection, "Keyboard");
+        }
+        if (!set.badMouseKeys.empty()) {
+            std::string text = "bad value of ";
+            for (size_t i = 0; i < set.badMouseKeys.size(); ++i) {
+                if (i) text += ", ";
+                text += set.badMouseKeys[i];
+            }
+            file.set(kDiagnosticsSection, "Mouse", text);
+        } else {
+            file.remove(kDiagnosticsSection, "Mouse");
+        }
+    }
+
+    if (mayWrite) {
+        if (!file.modified()) {
+            set.fileWritten = true;
+        } else {
+            if (!file.existed()) MakeFolder(folder);
+            set.fileWritten = file.save();
+        }
+    }
+    return set;
+}
+
+std::uint8_t HotkeyModifierState(bool shift, bool ctrl, bool alt) {
+    return static_cast<std::uint8_t>((shift ? kHotkeyShift : 0) | (ctrl ? kHotkeyCtrl : 0) | (alt ? kHotkeyAlt : 0));
+}
+
+int CommandForKey(const HotkeyTable& table, int virtualKey, std::uint8_t modifierState, bool focusOutsideViewer,
+                  bool selectionDialogOpen) {
+    if (selectionDialogOpen) return 0;
+    if (virtualKey <= 0 || virtualKey >= kHotkeyNoKey) return 0;
+    if (focusOutsideViewer) {
+        switch (virtualKey) {
+            case 0x08: case 0x0D: case 0x21: case 0x22: case 0x23: case 0x24: case 0x25: case 0x26: case 0x27: case 0x28:
+                return 0;
+            default:
+                break;
+        }
+    }
+    std::uint8_t state = static_cast<std::uint8_t>(kHotkeyDefined | (modifierState & (kHotkeyShift | kHotkeyCtrl | kHotkeyAlt)));
+    for (const auto& e : table.entries)
+        if (e.key == virtualKey && e.modifiers == state) return e.command;
+    return 0;
+}
+
+std::string HotkeyText(const HotkeyTable& table, int command, const KeyNameTable& names) {
+    if (command == 0) return {};
+    for (const auto& e : table.entries) {
+        if (e.command != command) continue;
+        const KeyName* key = names.findKey(e.key);
+        if (!key) return {};
+        std::string text;
+        if (e.modifiers & kHotkeyShift) text += "Shift+";
+        if (e.modifiers & kHotkeyCtrl) text += "Ctrl+";
+        if (e.modifiers & kHotkeyAlt) text += "Alt+";
+        text += key->display.empty() ? key->name : key->display;
+        return text;
+    }
+    return {};
+}
+
+}  // namespace vellumo
