@@ -54,6 +54,17 @@ public:
     // Draws the source rectangle of the image scaled into the destination rectangle.
     virtual void drawImage(const ImageView& image, const Rect& source, const Rect& destination,
                            ScaleQuality quality) = 0;
+    // Draws the part of a picture that lands in `visible` when the whole image is
+    // scaled into `placement`; `source` is that part in image pixels as rounded
+    // for drawImage. An implementation may keep a copy of the image scaled to the
+    // placement's size (keyed by the image's cacheKey and that size) and copy the
+    // visible part of it, so the cost follows the screen rather than the photo.
+    // The default draws the source rectangle into the visible one.
+    virtual void drawImagePart(const ImageView& image, const Rect& placement, const Rect& source,
+                               const Rect& visible, ScaleQuality quality) {
+        (void)placement;
+        drawImage(image, source, visible, quality);
+    }
     virtual void drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour,
                           unsigned flags) = 0;
     // The size the text takes when drawn into a box of the given width with the flags.
