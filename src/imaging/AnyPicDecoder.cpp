@@ -1,0 +1,100 @@
+#include "imaging/AnyPicDecoder.h"
+
+#include <cstring>
+
+namespace vellumo {
+
+namespace {
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+
+bool Starts(const std::uint8_t* b, std::initializer_list<std::uint8_t> sig) {
+    std::size_t i = 0;
+    for (auto c : sig)
+        if (b[i++] != c) return false;
+    return true;
+}
+
+std::string Limit1023(const std::string& s) { return s.size() > 1023 ? s.substr(0, 1023) : s; }
+
+}  // namespace
+
+FormatId DetectFormat(const std::uint8_t* b, std::int64_t fileSize) {
+    if (b[0] == 0x42 && b[1] == 0x4D) return FormatBmp;
+    auto in = [](int v, std::initializer_list<int> set) {
+        for (int s : set)
+            if (v == s) return true;
+        return false;
+    };
+    if (b[1] <= 1 && (b[2] <= 3 || (b[2] >= 9 && b[2] <= 11)) && in(b[7], {0, 8, 15, 16, 24, 32}) &&
+        in(b[16], {8, 15, 16, 24, 32}))
+        return FormatTga;
+    if (Starts(b, {0x49, 0x49, 0x2A, 0x00}) || Starts(b, {0x4D, 0x4D, 0x00, 0x2A})) return FormatTiff;
+    if (fileSize > 540 && (Starts(b + 522, {0x00, 0x11, 0x02, 0xFF}) || Starts(b + 522, {0x00, 0x11, 0x01}) ||
+                           Starts(b + 522, {0x11, 0x01, 0x01, 0x00})))
+        return FormatPict;
+    if (Starts(b, {0xFF, 0xD8, 0xFF})) return FormatJpeg;
+    if (Starts(b, {0x89, 0x50, 0x4E, 0x47})) return FormatPng;
+    if ((Starts(b, {0xC5, 0xD0, 0xD3, 0xC6}) || Starts(b, {0xC6, 0xD3, 0xD0, 0xC5})) && Le32(b + 20) != 0 &&
+        Le32(b + 24) != 0)
+        return FormatEpsTiff;
+    if (b[0] == 0x0A && b[2] == 0x01) return FormatPcx;
+    return FormatUnknown;
+}
+
+CAnyPicDecoder::CAnyPicDecoder()
+    : bmpDecoder_(std::make_unique<CBmpDecoder>()),
+      tgaDecoder_(std::make_unique<CTGADecoder>()),
+      tiffDecoder_(std::make_unique<CTIFFDecoder>()),
+      jpegDecoder_(std::make_unique<CJPEGDecoder>()),
+      pcxDecoder_(std::make_unique<CPCXDecoder>()) {}
+
+CAnyPicDecoder::~CAnyPicDecoder() = default;
+
+void CAnyPicDecoder::SetStopFlag(const std::atomic<bool>* stop) {
+    CPicDecoder::SetStopFlag(stop);
+    bmpDecoder_->SetStopFlag(stop);
+    tgaDecoder_->SetStopFlag(stop);
+    tiffDecoder_->SetStopFlag(stop);
+    jpegDecoder_->SetStopFlag(stop);
+    pcxDecoder_->SetStopFlag(stop);
+}
+
+void CAnyPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) {
+    text_.clear();
+    switch (DetectFormat(source.PeekBytes(530), source.GetFileSize())) {
+        case FormatUnknown:
+            RaiseError(ErrUnknownFileType, "Unknown file type.");
+        case FormatBmp:
+            bmpDecoder_->DecodeSource(source, bmp, wantedBpp);
+            break;
+        case FormatTga:
+            tgaDecoder_->DecodeSource(source, bmp, wantedBpp);
+            break;
+        case FormatTiff:
+            tiffDecoder_->DecodeSource(source, bmp, wantedBpp);
+            text_ = Limit1023(tiffDecoder_->GetText());
+            break;
+        case FormatJpeg:
+            jpegDecoder_->DecodeSource(source, bmp, wantedBpp);
+            text_ = Limit1023(jpegDecoder_->GetText());
+            break;
+        case FormatEpsTiff: {
+            const std::uint32_t offset = Le32(source.PeekBytes(30) + 20);
+            source.ReadBytes(offset);
+            tiffDecoder_->DecodeSource(source, bmp, wantedBpp);
+            text_ = Limit1023(tiffDecoder_->GetText());
+            break;
+        }
+        case FormatPcx:
+            pcxDecoder_->DecodeSource(source, bmp, wantedBpp);
+            break;
+        default:
+            RaiseError(ErrFormatNotSupported, "Library not compiled for this file type.");
+    }
+}
+
+}  // namespace vellumo

@@ -1,0 +1,70 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "imaging/DataSource.h"
+
+namespace vellumo {
+
+namespace {
+
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// ENOENT covers both a missing file and a missing folder on the way to it.
+int MissingCode(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return 4;
+    struct stat st {};
+    const std::string parent = path.substr(0, slash);
+    if (::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return 4;
+    return 3;
+}
+
+}  // namespace
+
+int CFileSource::OpenFile(const std::string& path) {
+    Fd file;
+    // Non-blocking, so a FIFO named like a photo cannot hang the open.
+    file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (file.fd < 0) {
+        switch (errno) {
+            case ENOENT: return MissingCode(path);
+            case ENOTDIR: return 3;
+            case EACCES:
+            case EPERM:
+            case EBUSY:
+            case ETXTBSY: return 5;
+            default: return 4;
+        }
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return 5;
+    const auto size = static_cast<std::size_t>(st.st_size);
+    data_.assign(size + kPadding, 0);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(file.fd, data_.data() + done, size - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            data_.clear();
+            return 5;
+        }
+        if (got == 0) break;  // cut short while reading
+        done += static_cast<std::size_t>(got);
+    }
+    if (done != size) {
+        data_.clear();
+        return 5;
+    }
+    Open(path, static_cast<std::int64_t>(size));
+    return 0;
+}
+
+}  // namespace vellumo

@@ -1,0 +1,55 @@
+#pragma once
+// CPicDecoder: the base of every format decoder. DecodeFile opens the file,
+// DecodeSource runs the format's DecodeFormat. Failures throw CTextException.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/Bmp.h"
+#include "imaging/DataSource.h"
+#include "imaging/TextException.h"
+
+#ifndef VELLUMO_PIXEL_CAP
+#define VELLUMO_PIXEL_CAP 1000000000LL
+#endif
+
+namespace vellumo {
+
+// Pictures with more pixels than this are refused with code 10.
+constexpr std::int64_t kPixelCap = VELLUMO_PIXEL_CAP;
+
+class CPicDecoder {
+public:
+    CPicDecoder() = default;
+    virtual ~CPicDecoder() = default;
+    CPicDecoder(const CPicDecoder&) = delete;
+    CPicDecoder& operator=(const CPicDecoder&) = delete;
+
+    // Decodes the file at path into bmp. wantedBpp 0 lets the decoder choose.
+    virtual void DecodeFile(const std::string& path, CBmp& bmp, int wantedBpp = 0, ProgressSink* sink = nullptr);
+    virtual void DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp);
+    // The format's own work. paletteOut may receive a palette the decoder
+    // built; destBpp is the depth asked for on entry and chosen on return.
+    virtual void DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>& paletteOut, int& destBpp, CDataSource& source);
+
+    // While decoding, the decoder looks at *stop between rows; once it is set
+    // the decode ends with CTextException(ErrStopped, "Decoder error: Decoding stopped.\n").
+    virtual void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+
+    // Throws CTextException(code, "Decoder error: <message>\n").
+    [[noreturn]] static void RaiseError(int code, const std::string& message);
+    // 0 asked: 8 for sources of 8 or fewer bits per pixel, else 32. Any other
+    // request becomes 8 (up to 8) or 32.
+    static int ChooseDestBpp(int sourceBpp, int destBpp);
+
+protected:
+    void CheckStop() const;
+    // Create with the checks every decoder needs: a positive size (else code
+    // 2) and at most kPixelCap pixels (else code 10).
+    static void CreateBitmap(CBmp& bmp, std::int64_t width, std::int64_t height, int bpp, bool hasAlpha);
+
+    const std::atomic<bool>* stop_ = nullptr;
+};
+
+}  // namespace vellumo

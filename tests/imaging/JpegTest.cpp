@@ -1,0 +1,325 @@
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include <jpeglib.h>
+
+#include "TestUtil.h"
+#include "imaging/AnyBmp.h"
+#include "imaging/JpegText.h"
+
+namespace vellumo::test {
+namespace {
+
+struct Marker {
+    int code;
+    Bytes data;
+};
+
+struct JpegSpec {
+    int width = 37;
+    int height = 23;
+    int components = 3;  // 1 gray, 3 RGB, 4 CMYK
+    J_COLOR_SPACE stored = JCS_YCbCr;
+    bool progressive = false;
+    int hSamp = 2, vSamp = 2;
+    std::vector<Marker> markers;
+};
+
+std::uint8_t Sample(int x, int y, int c) { return static_cast<std::uint8_t>((x * 7 + y * 13 + c * 50 + (x * y) % 17) & 0xFF); }
+
+Bytes EncodeJpeg(const JpegSpec& s) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = static_cast<JDIMENSION>(s.width);
+    cinfo.image_height = static_cast<JDIMENSION>(s.height);
+    cinfo.input_components = s.components;
+    cinfo.in_color_space = s.components == 1 ? JCS_GRAYSCALE : s.components == 3 ? JCS_RGB : JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, s.stored);
+    if (s.components >= 3) {
+        cinfo.comp_info[0].h_samp_factor = s.hSamp;
+        cinfo.comp_info[0].v_samp_factor = s.vSamp;
+    }
+    jpeg_set_quality(&cinfo, 85, TRUE);
+    if (s.progressive) jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    for (const Marker& m : s.markers)
+        jpeg_write_marker(&cinfo, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(s.width * s.components));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (int x = 0; x < s.width; ++x)
+            for (int c = 0; c < s.components; ++c)
+                row[x * s.components + c] = Sample(x, static_cast<int>(cinfo.next_scanline), c);
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes result(out, out + outSize);
+    std::free(out);
+    return result;
+}
+
+// The library's own decode with the float DCT and no fancy upsampling.
+struct Reference {
+    int width = 0, height = 0, components = 0;
+    std::vector<JSAMPLE> pixels;
+};
+
+Reference DecodeReference(const Bytes& data) {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_fancy_upsampling = FALSE;
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
+    else if (cinfo.jpeg_color_space != JCS_GRAYSCALE) cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    Reference r;
+    r.width = static_cast<int>(cinfo.output_width);
+    r.height = static_cast<int>(cinfo.output_height);
+    r.components = cinfo.output_components;
+    r.pixels.resize(static_cast<std::size_t>(r.width * r.height * r.components));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = r.pixels.data() + cinfo.output_scanline * r.width * r.components;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return r;
+}
+
+void ExpectMatchesReference(const Bytes& file) {
+    const Reference ref = DecodeReference(file);
+    CDrawDibBmp bmp;
+    DecodeResult r = DecodeBytes(file, bmp);
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_EQ(bmp.GetWidth(), ref.width);
+    ASSERT_EQ(bmp.GetHeight(), ref.height);
+    int mismatches = 0;
+    for (int y = 0; y < ref.height; ++y) {
+        const std::uint8_t* row = std::as_const(bmp).GetLineArray()[y];
+        for (int x = 0; x < ref.width; ++x) {
+            const JSAMPLE* p = &ref.pixels[static_cast<std::size_t>((y * ref.width + x) * ref.components)];
+            if (ref.components == 1) {
+                mismatches += row[x] != p[0];
+            } else if (ref.components == 3) {
+                mismatches += row[4 * x] != p[2] || row[4 * x + 1] != p[1] || row[4 * x + 2] != p[0];
+            } else {
+                mismatches += row[4 * x] != p[0] || row[4 * x + 1] != p[1] || row[4 * x + 2] != p[2] ||
+                              row[4 * x + 3] != p[3];
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(Jpeg, ColourFilesMatchTheLibrarysFloatDecode) {
+    JpegSpec s;
+    const Bytes baseline = EncodeJpeg(s);
+    ExpectMatchesReference(baseline);
+    CDrawDibBmp bmp;
+    ASSERT_TRUE(DecodeBytes(baseline, bmp).ok);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 32);
+    EXPECT_FALSE(bmp.HasAlpha());
+    EXPECT_EQ(DecodeBytes(baseline).text, "");  // no markers, no text
+    s.progressive = true;
+    ExpectMatchesReference(EncodeJpeg(s));
+    s.progressive = false;
+    s.hSamp = 2;
+    s.vSamp = 1;
+    ExpectMatchesReference(EncodeJpeg(s));
+    s.hSamp = s.vSamp = 1;
+    s.stored = JCS_RGB;
+    ExpectMatchesReference(EncodeJpeg(s));
+}
+
+TEST(Jpeg, GrayBecomesEightBitWithGrayRamp) {
+    JpegSpec s;
+    s.components = 1;
+    s.stored = JCS_GRAYSCALE;
+    const Bytes f = EncodeJpeg(s);
+    ExpectMatchesReference(f);
+    CDrawDibBmp bmp;
+    ASSERT_TRUE(DecodeBytes(f, bmp).ok);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(bmp.GetPalette()[i], MakePixel(i, i, i, 255));
+    CAnyBmp as32;
+    ASSERT_TRUE(DecodeBytes(f, as32, 32).ok);
+    EXPECT_EQ(as32.GetBitsPerPixel(), 32);
+    const int g = static_cast<int>(bmp.GetPixel(5, 7));
+    EXPECT_EQ(as32.GetPixel(5, 7), MakePixel(g, g, g, 255));
+}
+
+TEST(Jpeg, CmykAndYcckKeepTheFourBytes) {
+    JpegSpec s;
+    s.components = 4;
+    s.stored = JCS_CMYK;
+    s.hSamp = s.vSamp = 1;
+    ExpectMatchesReference(EncodeJpeg(s));
+    s.stored = JCS_YCCK;
+    ExpectMatchesReference(EncodeJpeg(s));
+}
+
+Bytes Str(const std::string& s, bool terminate = true) {
+    Bytes b(s.begin(), s.end());
+    if (terminate) b.push_back(0);
+    return b;
+}
+
+TEST(Jpeg, EmbeddedTextFromMarkers) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    JpegSpec s;
+    Bytes exif = Str("Exif");
+    exif.push_back(0);
+    PutBytes(exif, Str("Canon"));
+    PutBytes(exif, Str("2001:05:12 10:11:12"));
+    PutBytes(exif, {0x12, 0x00, 0x34, 0x00});
+    PutBytes(exif, Str("2001:05:13 08:00:00"));
+    Bytes iptc = Str("Photoshop 3.0");
+    PutBytes(iptc, Str("8BIM", false));
+    PutBytes(iptc, {0x1C, 0x02, 0x78, 0x00, 0x05});
+    PutBytes(iptc, Str("Hello", false));
+    s.markers = {{JPEG_APP0 + 13, iptc}, {JPEG_APP0 + 1, exif}};
+    EXPECT_EQ(DecodeBytes(EncodeJpeg(s)).text, "Hello\n2001:05:13 08:00:00");
+
+    s.markers = {{JPEG_APP0 + 12, Str("Ducky\rTimeDate=1000000000\r")}};
+    EXPECT_EQ(DecodeBytes(EncodeJpeg(s)).text, "2001.09.09 01:46:40");
+    s.markers = {{JPEG_APP0 + 13, iptc}};
+    EXPECT_EQ(DecodeBytes(EncodeJpeg(s)).text, "Hello\n");  // the newline even without a date
+
+    // A later XMP block in APP1 finds no date and keeps the EXIF one.
+    s.markers = {{JPEG_APP0 + 1, exif}, {JPEG_APP0 + 1, Str("http://ns.adobe.com/xap/1.0/")}};
+    EXPECT_EQ(DecodeBytes(EncodeJpeg(s)).text, "2001:05:13 08:00:00");
+}
+
+TEST(JpegText, ExifDateScan) {
+    std::string date = "old";
+    Bytes noMaker = Str("2001:05:12 10:11:12");
+    EXPECT_FALSE(ScanExifDate(noMaker.data(), noMaker.size(), date));
+    EXPECT_EQ(date, "old");
+    // The second form: a digit at s[1] with two colons (an odd leading byte).
+    Bytes odd = Str("NIKON");
+    PutBytes(odd, Str("x2002:01:02 03:04:05"));
+    EXPECT_TRUE(ScanExifDate(odd.data(), odd.size(), date));
+    EXPECT_EQ(date, "2002:01:02 03:04:05");
+    // Too long strings are not dates; unterminated data ends at its length.
+    Bytes longer = Str("SONY");
+    PutBytes(longer, Str("2001:05:12 10:11:12 and more"));
+    PutBytes(longer, Str("12.5", false));
+    EXPECT_TRUE(ScanExifDate(longer.data(), longer.size(), date));
+    EXPECT_EQ(date, "12.5");
+    Bytes twenty = Str("Exif");
+    PutBytes(twenty, Str("2001:05:12 10:11:12Z"));  // 20 characters: 19 copied, "Z" examined next
+    EXPECT_TRUE(ScanExifDate(twenty.data(), twenty.size(), date));
+    EXPECT_EQ(date, "2001:05:12 10:11:12");
+}
+
+TEST(JpegText, TimeDateScan) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    std::string date = "kept";
+    Bytes zero = Str("TimeDate=0\r");
+    EXPECT_FALSE(ScanTimeDate(zero.data(), zero.size(), date));
+    Bytes noCr = Str("TimeDate=1000000000");
+    EXPECT_FALSE(ScanTimeDate(noCr.data(), noCr.size(), date));
+    Bytes huge = Str("TimeDate=99999999999999999999999999\r");
+    ScanTimeDate(huge.data(), huge.size(), date);  // no overflow, no crash
+    EXPECT_LE(date.size(), 19u);
+    date = "kept";
+    Bytes second = Str("TimeDate=x\rTimeDate=86400\r");
+    EXPECT_TRUE(ScanTimeDate(second.data(), second.size(), date));
+    EXPECT_EQ(date, "1970.01.02 00:00:00");
+}
+
+TEST(JpegText, IptcCaption) {
+    Bytes d = {0x1C, 0x02, 0x78, 0x03, 0xE8};  // length 1000
+    for (int i = 0; i < 1000; ++i) d.push_back('a' + i % 26);
+    std::string caption;
+    EXPECT_TRUE(ScanIptcCaption(d.data(), d.size(), caption));
+    EXPECT_EQ(caption.size(), 959u);
+    Bytes shortData = {0x1C, 0x02, 0x78, 0x00, 0x50, 'a', 'b'};  // length beyond the data
+    EXPECT_TRUE(ScanIptcCaption(shortData.data(), shortData.size(), caption));
+    EXPECT_EQ(caption, "ab");
+    Bytes stop = {0x1C, 0x02, 0x78, 0x00, 0x05, 'a', 0, 'b'};
+    ScanIptcCaption(stop.data(), stop.size(), caption);
+    EXPECT_EQ(caption, "a");
+    Bytes two = {0x1C, 0x02, 0x78, 0x00, 0x01, 'a', 0x1C, 0x02, 0x78, 0x00, 0x01, 'b'};
+    ScanIptcCaption(two.data(), two.size(), caption);
+    EXPECT_EQ(caption, "b");
+    Bytes edge = {0x1C, 0x02, 0x78, 0x00};
+    caption = "x";
+    EXPECT_FALSE(ScanIptcCaption(edge.data(), edge.size(), caption));
+}
+
+TEST(Jpeg, TruncatedFilesDecodeAsFarAsTheyGo) {
+    JpegSpec s;
+    s.width = 64;
+    s.height = 64;
+    const Bytes f = EncodeJpeg(s);
+    Bytes cut(f.begin(), f.begin() + static_cast<std::ptrdiff_t>(f.size() / 2));
+    CDrawDibBmp bmp;
+    DecodeResult r = DecodeBytes(cut, bmp);
+    EXPECT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(bmp.GetSize(), (Size{64, 64}));
+}
+
+TEST(Jpeg, LibraryErrorsAreCode6AndTheDecoderRecovers) {
+    Bytes bad = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02, 0x01, 0x02};
+    CAnyPicDecoder decoder;
+    CDrawDibBmp bmp;
+    CMemorySource source;
+    source.OpenBytes("bad", bad.data(), bad.size());
+    try {
+        decoder.DecodeSource(source, bmp, 0);
+        FAIL();
+    } catch (const CTextException& e) {
+        EXPECT_EQ(e.GetCode(), 6);
+        const std::string& t = e.GetErrorText();
+        EXPECT_EQ(t.rfind("Decoder error: ", 0), 0u);
+        EXPECT_GE(t.size(), 17u);
+        EXPECT_EQ(t.substr(t.size() - 2), "\n\n");
+    }
+    const Bytes good = EncodeJpeg(JpegSpec{});
+    CMemorySource again;
+    again.OpenBytes("good", good.data(), good.size());
+    EXPECT_NO_THROW(decoder.DecodeSource(again, bmp, 0));
+    EXPECT_EQ(bmp.GetWidth(), 37);
+}
+
+TEST(Jpeg, PicturesAboveThePixelCapFailWithCode10) {
+    Bytes f = EncodeJpeg(JpegSpec{});
+    for (std::size_t i = 0; i + 8 < f.size(); ++i) {
+        if (f[i] == 0xFF && f[i + 1] == 0xC0) {
+            f[i + 5] = f[i + 7] = 0x9C;  // 40000 x 40000
+            f[i + 6] = f[i + 8] = 0x40;
+            break;
+        }
+    }
+    DecodeResult r = DecodeBytes(f);
+    EXPECT_EQ(r.code, 10);
+    EXPECT_EQ(r.error, Err("out of memory"));
+}
+
+TEST(Jpeg, TruncatedAndCorrupted) {
+    JpegSpec s;
+    s.width = 16;
+    s.height = 16;
+    s.markers = {{JPEG_APP0 + 1, Str("Exif")}};
+    ExpectRobust(EncodeJpeg(s), 11);
+    s.progressive = true;
+    ExpectRobust(EncodeJpeg(s), 13);
+}
+
+}  // namespace
+}  // namespace vellumo::test
