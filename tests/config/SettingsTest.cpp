@@ -472,3 +472,20 @@ TEST(SettingsTemplate, VoidTemplateListsEveryKeyCommentedOut) {
     EXPECT_EQ(t.read("photos/copy.ini"), t.read("vellumo.ini"));
     EXPECT_FALSE(stack.CopyProgramSettings("missing.ini", t.sub("photos/x.ini")));
 }
+
+TEST(SettingsLoad, ALegacyArchiveFileIsReadInTheLanguagesCodePage) {
+    TempFolder t;
+    t.write("lang/Russian.lang.txt", "[Language Settings]\r\nCharSet=RUSSIAN\r\n");
+    // "Выход" and Ѓ in CP1251; 0x81 is undefined in CP1252, so reading it as CP1252 would lose it.
+    std::string original = "[General Settings]\r\nApplicationLanguage=Russian\r\nApplicationName=\xc2\xfb\xf5\xee\xe4\x81\r\n";
+    t.write("vellumo.ini", original);
+    {
+        ScopeStack stack(t.program());
+        stack.StartArchive();
+        EXPECT_EQ(stack.current().ApplicationName, "\xd0\x92\xd1\x8b\xd1\x85\xd0\xbe\xd0\xb4\xd0\x83");
+        EXPECT_EQ(stack.current().CommentFont.charSet, 204);
+    }
+    std::string file = t.read("vellumo.ini");
+    EXPECT_EQ(file.rfind(original, 0), 0u);
+    EXPECT_NE(file.find("ApplicationIcon=1   ;(1-5)\r\n"), std::string::npos);
+}
