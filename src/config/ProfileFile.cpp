@@ -71,6 +71,10 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
     }
 }
 
+void ProfileFile::useLegacyCodePage(std::string_view codePage) {
+    if (encoding_.name != "UTF-8" && !codePage.empty()) encoding_.name = std::string(codePage);
+}
+
 std::string ProfileFile::encode(std::string_view utf8) const {
     if (encoding_.name == "UTF-8") return std::string(utf8);
     return EncodeText(utf8, encoding_);

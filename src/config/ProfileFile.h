@@ -30,6 +30,9 @@ public:
     bool existed() const { return existed_; }
     bool modified() const { return modified_; }
     const TextEncoding& encoding() const { return encoding_; }
+    // For a file that was not read as UTF-8: decode and encode it with this code
+    // page from now on (a language loaded while the file is open decides it).
+    void useLegacyCodePage(std::string_view codePage);
 
     // The value of a key (UTF-8), or nothing when the section or key is missing.
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
