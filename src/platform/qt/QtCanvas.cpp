@@ -85,6 +85,23 @@ void QtCanvas::drawImage(const ImageView& image, const Rect& source, const Rect&
     painter_.drawImage(ToQRect(destination), img, ToQRect(source));
 }
 
+void QtCanvas::drawImagePart(const ImageView& image, const Rect& placement, const Rect& source, const Rect& visible,
+                             ScaleQuality quality) {
+    if (visible.isEmpty() || placement.isEmpty()) return;
+    bool shrinking = placement.width() < image.width || placement.height() < image.height;
+    if (!(quality == ScaleQuality::Smooth && shrinking && cache_)) {
+        drawImage(image, source, visible, quality);
+        return;
+    }
+    QImage img = Wrap(image);
+    if (img.isNull()) return;
+    // The display copy is the whole photo at the size it is shown; each paint
+    // copies the visible part of it.
+    const QImage& copy = cache_->scaled(img, image.cacheKey, placement.width(), placement.height());
+    QRect part(visible.left - placement.left, visible.top - placement.top, visible.width(), visible.height());
+    painter_.drawImage(QPoint(visible.left, visible.top), copy, part);
+}
+
 void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) {
     painter_.setFont(ToQFont(font));
     painter_.setPen(ToQColor(colour));

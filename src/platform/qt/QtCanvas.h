@@ -29,6 +29,8 @@ public:
 
     void fillRect(const Rect& r, ColorRef colour) override;
     void drawImage(const ImageView& image, const Rect& source, const Rect& destination, ScaleQuality quality) override;
+    void drawImagePart(const ImageView& image, const Rect& placement, const Rect& source, const Rect& visible,
+                       ScaleQuality quality) override;
     void drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) override;
     Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) override;
     void setClip(const Rect& r) override;
