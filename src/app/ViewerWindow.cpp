@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "config/ExpandProgramPath.h"
+#include "config/SettingsScope.h"
 #include "imaging/TextException.h"
 #include "platform/Files.h"
 #include "platform/TextCompare.h"
@@ -34,7 +34,6 @@ std::vector<MenuItem> ToMenuItems(const std::vector<ViewerMenuEntry>& entries) {
     return items;
 }
 
-bool IsUserCommand(int command) { return command >= 100 && command <= 173; }
 
 }  // namespace
 
@@ -76,6 +75,7 @@ void ViewerWindow::startupBegin() {
     } else if (!pathToOpen_.empty()) {
         display_.setNoPhoto(false);
         if (navigator_) navigator_->goToPath(pathToOpen_);
+        else if (IsRegularFile(pathToOpen_)) display_.showPhotoFresh(pathToOpen_);
         host_.invalidateAll();
         host_.update();
         if (navigator_) navigator_->setShown(settings().Navigator == 1);
@@ -367,7 +367,7 @@ void ViewerWindow::presentPhoto() {
 }
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
-    if (bitmap_ && !display_.noPhoto() ? true : bitmap_ != nullptr) {
+    if (bitmap_) {
         ImageView view = bitmap_->GetImageView();
         display_.paint(canvas, dirty, &view);
     } else {
