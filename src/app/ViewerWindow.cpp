@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "config/SettingsScope.h"
+#include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 #include "platform/Files.h"
 #include "platform/TextCompare.h"
@@ -350,9 +351,18 @@ void ViewerWindow::composeComment() {
     // The comment is gathered and drawn by the comments feature once it exists.
 }
 
-std::optional<Size> ViewerWindow::rotatePhoto(double, ColorRef) {
-    // Rotation of the pixels arrives with the rotate filter.
-    return std::nullopt;
+std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
+    if (!bitmap_) return std::nullopt;
+    auto rotated = std::make_unique<CDrawDibBmp>();
+    try {
+        RotateFilter(radians, fill).Apply(*bitmap_, *rotated);
+    } catch (const CTextException&) {
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    bitmap_ = std::move(rotated);
+    return Size{bitmap_->GetWidth(), bitmap_->GetHeight()};
 }
 
 void ViewerWindow::writeRotationMacro(bool) { beep(BeepKind::Default); }
