@@ -2,6 +2,7 @@
 // application logic, wired together.
 #include <QApplication>
 #include <QFontDatabase>
+#include <QScreen>
 #include <unistd.h>
 
 #include <map>
@@ -50,6 +51,12 @@ int main(int argc, char** argv) {
     if (!app.start(arguments, workingFolder)) return 1;
     queue.registerTarget(app.viewer());
     widget.setEvents(app.viewer());
+    // A new screen size re-fits the photo and moves the window over the new screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QObject::connect(screen, &QScreen::geometryChanged, &widget, [&app] {
+            if (app.viewer()) app.viewer()->displayChanged();
+        });
+    }
     int status = application.exec();
     application.removeEventFilter(&keys);
     app.exit();

@@ -44,3 +44,18 @@ TEST(NavigatorIcons, StripsOfTheWrongShapeAreIgnored) {
     tall.fill(Qt::red);
     EXPECT_EQ(NavigatorIcons(16, QPixmap::fromImage(tall)).size(), 13);
 }
+
+#include "platform/qt/QtCursors.h"
+
+TEST(ViewerCursors, OwnCursorsComeFromTheCompiledPicturesWithTheirHotspots) {
+    TestApplication();
+    for (int id : {1, 11, 1111, 1112, 2001, 2002, 2003, 2004, 2005}) {
+        QCursor c = CursorFor(CursorId{id});
+        EXPECT_EQ(c.shape(), Qt::BitmapCursor) << id;
+        EXPECT_EQ(c.pixmap().width(), 32) << id;
+    }
+    EXPECT_EQ(CursorFor(CursorId{2001}).hotSpot(), QPoint(1, 1));
+    EXPECT_EQ(CursorFor(CursorId{1112}).hotSpot(), QPoint(16, 16));
+    EXPECT_EQ(CursorFor(CursorId{CursorId::Wait}).shape(), Qt::WaitCursor);
+    EXPECT_EQ(CursorFor(CursorId{424242}).shape(), Qt::ArrowCursor);
+}

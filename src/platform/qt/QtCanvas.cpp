@@ -58,16 +58,66 @@ QImage QtCanvas::Wrap(const ImageView& v, bool* flipped) {
     return img;
 }
 
-const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped) {
-    if (key == 0 || key != key_ || width != width_ || height != height_ || image_.isNull()) {
-        QImage in = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
-        image_ = in.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (flipped) image_.mirror(false, true);
-        key_ = key;
-        width_ = width;
-        height_ = height;
+QImage HalveImage(const QImage& source) {
+    int w = std::max(1, source.width() / 2);
+    int h = std::max(1, source.height() / 2);
+    QImage out(w, h, QImage::Format_RGB32);
+    const int sx = source.width() > 1 ? 2 : 1;
+    const int sy = source.height() > 1 ? 2 : 1;
+    for (int y = 0; y < h; ++y) {
+        const auto* a = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y * sy));
+        const auto* b = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y * sy + sy - 1));
+        auto* o = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t p0 = a[x * sx], p1 = a[x * sx + sx - 1], p2 = b[x * sx], p3 = b[x * sx + sx - 1];
+            // Average the bytes pairwise without overflow: two 8-bit lanes at a time.
+            std::uint32_t rb = ((p0 & 0x00FF00FF) + (p1 & 0x00FF00FF) + (p2 & 0x00FF00FF) + (p3 & 0x00FF00FF) +
+                                0x00020002) >> 2 & 0x00FF00FF;
+            std::uint32_t g = ((p0 & 0x0000FF00) + (p1 & 0x0000FF00) + (p2 & 0x0000FF00) + (p3 & 0x0000FF00) +
+                               0x00000200) >> 2 & 0x0000FF00;
+            o[x] = 0xFF000000u | rb | g;
+        }
     }
-    return image_;
+    return out;
+}
+
+void DisplayCopyCache::clear() {
+    key_ = 0;
+    levels_.clear();
+    copy_ = QImage();
+    copyWidth_ = copyHeight_ = 0;
+}
+
+void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
+    clear();
+    key_ = key;
+    QImage level0 = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    if (flipped) level0 = level0.mirrored(false, true);
+    levels_.push_back(level0);
+}
+
+const QImage& DisplayCopyCache::levelFor(const QImage& source, std::uint64_t key, bool flipped, int width,
+                                         int height) {
+    if (key == 0 || key != key_ || levels_.empty()) reset(source, key, flipped);
+    size_t k = 0;
+    for (;;) {
+        const QImage& current = levels_[k];
+        if (current.width() / 2 < width || current.height() / 2 < height || current.width() < 2 || current.height() < 2)
+            return levels_[k];
+        if (k + 1 == levels_.size()) levels_.push_back(HalveImage(current));
+        ++k;
+    }
+}
+
+const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped) {
+    if (key == 0 || key != key_ || levels_.empty()) reset(source, key, flipped);
+    if (copy_.isNull() || width != copyWidth_ || height != copyHeight_) {
+        const QImage& level = levelFor(source, key, flipped, width, height);
+        copy_ = level.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        copyWidth_ = width;
+        copyHeight_ = height;
+    }
+    return copy_;
 }
 
 void QtCanvas::fillRect(const Rect& r, ColorRef colour) { painter_.fillRect(ToQRect(r), ToQColor(colour)); }
@@ -115,11 +165,23 @@ void QtCanvas::drawImagePart(const ImageView& image, const Rect& placement, cons
     bool flipped = false;
     QImage img = Wrap(image, &flipped);
     if (img.isNull()) return;
-    // The display copy is the whole photo at the size it is shown; each paint
-    // copies the visible part of it.
-    const QImage& copy = cache_->scaled(img, image.cacheKey, placement.width(), placement.height(), flipped);
-    QRect part(visible.left - placement.left, visible.top - placement.top, visible.width(), visible.height());
-    painter_.drawImage(QPoint(visible.left, visible.top), copy, part);
+    long long shownPixels = static_cast<long long>(placement.width()) * placement.height();
+    if (shownPixels <= DisplayCopyCache::kWholeCopyLimit) {
+        // The display copy is the whole photo at the size it is shown; each
+        // paint copies the visible part of it.
+        const QImage& copy = cache_->scaled(img, image.cacheKey, placement.width(), placement.height(), flipped);
+        QRect part(visible.left - placement.left, visible.top - placement.top, visible.width(), visible.height());
+        painter_.drawImage(QPoint(visible.left, visible.top), copy, part);
+        return;
+    }
+    // Zoomed in far: the visible part, filtered from the level just above the shown size.
+    const QImage& level = cache_->levelFor(img, image.cacheKey, flipped, placement.width(), placement.height());
+    double fx = static_cast<double>(level.width()) / placement.width();
+    double fy = static_cast<double>(level.height()) / placement.height();
+    QRectF from((visible.left - placement.left) * fx, (visible.top - placement.top) * fy, visible.width() * fx,
+                visible.height() * fy);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter_.drawImage(QRectF(visible.left, visible.top, visible.width(), visible.height()), level, from);
 }
 
 void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) {

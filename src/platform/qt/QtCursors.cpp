@@ -1,17 +1,53 @@
 #include "platform/qt/QtCursors.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
 
+#include <map>
+
+// The cursor pictures live in a static library: their resource registration
+// must be pulled in by name. Q_INIT_RESOURCE works only outside namespaces.
+static void InitCursorResources() { Q_INIT_RESOURCE(cursors); }
+
 namespace vellumo {
+
+namespace {
+
+// The program's own cursors by resource number, with their hotspots.
+const std::map<int, QCursor>& OwnCursors() {
+    static const std::map<int, QCursor> cursors = [] {
+        std::map<int, QCursor> result;
+        InitCursorResources();
+        QFile file(QStringLiteral(":/cursors/hotspots.txt"));
+        if (!file.open(QIODevice::ReadOnly)) return result;
+        while (!file.atEnd()) {
+            QList<QByteArray> fields = file.readLine().simplified().split(' ');
+            if (fields.size() != 3 || fields[0].startsWith('#')) continue;
+            bool ok = false;
+            int id = fields[0].toInt(&ok);
+            if (!ok) continue;
+            QPixmap picture(QStringLiteral(":/cursors/%1.png").arg(id));
+            if (picture.isNull()) continue;
+            result.emplace(id, QCursor(picture, fields[1].toInt(), fields[2].toInt()));
+        }
+        return result;
+    }();
+    return cursors;
+}
+
+}  // namespace
 
 QCursor CursorFor(CursorId cursor) {
     switch (cursor.id) {
         case CursorId::Wait: return QCursor(Qt::WaitCursor);
         case CursorId::Hidden: return QCursor(Qt::BlankCursor);
         case CursorId::Arrow: return QCursor(Qt::ArrowCursor);
-        default: return QCursor(Qt::ArrowCursor);
+        default: break;
     }
+    const auto& own = OwnCursors();
+    auto it = own.find(cursor.id);
+    return it != own.end() ? it->second : QCursor(Qt::ArrowCursor);
 }
 
 QIcon ApplicationIcon(int number) {

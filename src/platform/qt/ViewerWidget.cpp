@@ -71,7 +71,13 @@ void ViewerWidget::mouseMoveEvent(QMouseEvent* e) {
     if (events_) events_->mouseMove(PointOf(e->position()), e->buttons() & Qt::LeftButton);
 }
 void ViewerWidget::wheelEvent(QWheelEvent* e) {
-    if (events_) events_->wheel(e->angleDelta().y(), PointOf(e->position()));
+    // Touchpads send many small steps: hand over whole notches only.
+    wheelRemainder_ += e->angleDelta().y();
+    while (events_ && (wheelRemainder_ >= 120 || wheelRemainder_ <= -120)) {
+        int notch = wheelRemainder_ > 0 ? 120 : -120;
+        wheelRemainder_ -= notch;
+        events_->wheel(notch, PointOf(e->position()));
+    }
 }
 void ViewerWidget::closeEvent(QCloseEvent* e) {
     if (events_ && !events_->closeRequested()) {

@@ -36,6 +36,7 @@ protected:
 private:
     WindowEvents* events_ = nullptr;
     DisplayCopyCache displayCopy_;
+    int wheelRemainder_ = 0;
     QtWindowHost host_{*this, true};
 };
 
