@@ -117,3 +117,47 @@ TEST(ViewerPixels, BottomUpBitmapsAreDrawnUprightBothWays) {
         EXPECT_EQ(target.pixelColor(0, bottom), QColor(0, 0, 255));
     }
 }
+
+TEST(ViewerPixels, HalvingAveragesBoxesAndTurnsUpsideDownPicturesUpright) {
+    TestApplication();
+    QImage src(4, 2, QImage::Format_RGB32);
+    src.setPixel(0, 0, qRgb(0, 0, 0));
+    src.setPixel(1, 0, qRgb(255, 255, 255));
+    src.setPixel(0, 1, qRgb(255, 0, 0));
+    src.setPixel(1, 1, qRgb(1, 2, 3));
+    for (int x = 2; x < 4; ++x)
+        for (int y = 0; y < 2; ++y) src.setPixel(x, y, qRgb(10, 20, 30 + y));
+    QImage half = HalveImage(src);
+    ASSERT_EQ(half.size(), QSize(2, 1));
+    EXPECT_EQ(half.pixelColor(0, 0), QColor(128, 64, 65));  // rounded box mean
+    EXPECT_EQ(half.pixelColor(1, 0), QColor(10, 20, 31));
+    // A big picture (two threads) stored upside down comes out upright.
+    QImage tall(1200, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < 1000; ++y)
+        for (int x = 0; x < 1200; ++x) tall.setPixel(x, y, y < 500 ? qRgb(200, 0, 0) : qRgb(0, 0, 200));
+    QImage upright = HalveImage(tall, true);
+    EXPECT_EQ(upright.pixelColor(10, 10), QColor(0, 0, 200));
+    EXPECT_EQ(upright.pixelColor(10, 490), QColor(200, 0, 0));
+}
+
+TEST(ViewerPixels, ZoomedInPartsOfUpsideDownPicturesAreDrawnUpright) {
+    TestApplication();
+    // 3000 x 2000, top half red, bottom half blue, stored bottom-up; shown at
+    // 2800 x 1866 (shrunk, beyond the whole-copy limit) with only the top-left visible.
+    const int w = 3000, h = 2000;
+    std::vector<std::uint32_t> memory(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) memory[static_cast<size_t>(h - 1 - y) * w + x] = y < h / 2 ? 0xFFFF0000u : 0xFF0000FFu;
+    const std::uint8_t* top = reinterpret_cast<const std::uint8_t*>(memory.data() + static_cast<size_t>(h - 1) * w);
+    ImageView view{top, w, h, -static_cast<std::ptrdiff_t>(w) * 4, 32, nullptr, 0, 31};
+    QImage target(400, 1500, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    DisplayCopyCache cache;
+    {
+        QPainter painter(&target);
+        QtCanvas canvas(painter, &cache);
+        canvas.drawImagePart(view, {0, 0, 2800, 1866}, {0, 0, 428, 1607}, {0, 0, 400, 1500}, ScaleQuality::Smooth);
+    }
+    EXPECT_EQ(target.pixelColor(100, 100), QColor(255, 0, 0));
+    EXPECT_EQ(target.pixelColor(100, 1450), QColor(0, 0, 255));
+}

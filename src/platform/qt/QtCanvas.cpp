@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 
 #include <cmath>
+#include <thread>
 
 namespace vellumo {
 
@@ -58,31 +59,54 @@ QImage QtCanvas::Wrap(const ImageView& v, bool* flipped) {
     return img;
 }
 
-QImage HalveImage(const QImage& source) {
-    int w = std::max(1, source.width() / 2);
-    int h = std::max(1, source.height() / 2);
-    QImage out(w, h, QImage::Format_RGB32);
+namespace {
+
+void HalveRows(const QImage& source, bool flipped, QImage& out, int firstRow, int endRow) {
+    const int w = out.width();
     const int sx = source.width() > 1 ? 2 : 1;
     const int sy = source.height() > 1 ? 2 : 1;
-    for (int y = 0; y < h; ++y) {
-        const auto* a = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y * sy));
-        const auto* b = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y * sy + sy - 1));
+    for (int y = firstRow; y < endRow; ++y) {
+        int ya = y * sy, yb = y * sy + sy - 1;
+        if (flipped) {
+            ya = source.height() - 1 - ya;
+            yb = source.height() - 1 - yb;
+        }
+        const auto* a = reinterpret_cast<const std::uint32_t*>(source.constScanLine(ya));
+        const auto* b = reinterpret_cast<const std::uint32_t*>(source.constScanLine(yb));
         auto* o = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
             std::uint32_t p0 = a[x * sx], p1 = a[x * sx + sx - 1], p2 = b[x * sx], p3 = b[x * sx + sx - 1];
-            // Average the bytes pairwise without overflow: two 8-bit lanes at a time.
-            std::uint32_t rb = ((p0 & 0x00FF00FF) + (p1 & 0x00FF00FF) + (p2 & 0x00FF00FF) + (p3 & 0x00FF00FF) +
-                                0x00020002) >> 2 & 0x00FF00FF;
-            std::uint32_t g = ((p0 & 0x0000FF00) + (p1 & 0x0000FF00) + (p2 & 0x0000FF00) + (p3 & 0x0000FF00) +
-                               0x00000200) >> 2 & 0x0000FF00;
+            // Two 8-bit lanes at a time: red and blue, then green.
+            std::uint32_t rb = (((p0 & 0x00FF00FF) + (p1 & 0x00FF00FF) + (p2 & 0x00FF00FF) + (p3 & 0x00FF00FF) +
+                                 0x00020002) >> 2) & 0x00FF00FF;
+            std::uint32_t g = (((p0 & 0x0000FF00) + (p1 & 0x0000FF00) + (p2 & 0x0000FF00) + (p3 & 0x0000FF00) +
+                                0x00000200) >> 2) & 0x0000FF00;
             o[x] = 0xFF000000u | rb | g;
         }
     }
+}
+
+}  // namespace
+
+QImage HalveImage(const QImage& source, bool flipped) {
+    int w = std::max(1, source.width() / 2);
+    int h = std::max(1, source.height() / 2);
+    QImage out(w, h, QImage::Format_RGB32);
+    if (static_cast<long long>(w) * h < 512 * 1024) {
+        HalveRows(source, flipped, out, 0, h);
+        return out;
+    }
+    // Large pictures: the lower half of the rows on a second thread.
+    std::thread helper(HalveRows, std::cref(source), flipped, std::ref(out), h / 2, h);
+    HalveRows(source, flipped, out, 0, h / 2);
+    helper.join();
     return out;
 }
 
 void DisplayCopyCache::clear() {
     key_ = 0;
+    source_ = QImage();
+    flipped_ = false;
     levels_.clear();
     copy_ = QImage();
     copyWidth_ = copyHeight_ = 0;
@@ -91,29 +115,51 @@ void DisplayCopyCache::clear() {
 void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
     clear();
     key_ = key;
-    QImage level0 = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
-    if (flipped) level0 = level0.mirrored(false, true);
-    levels_.push_back(level0);
+    source_ = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    flipped_ = flipped;
+    levels_.resize(1);
+}
+
+const QImage& DisplayCopyCache::level(size_t k) {
+    if (k >= levels_.size()) levels_.resize(k + 1);
+    if (levels_[k].isNull()) {
+        if (k == 0) levels_[0] = source_;  // stored as it is, possibly upside down
+        else if (k == 1) levels_[1] = HalveImage(source_, flipped_);
+        else levels_[k] = HalveImage(level(k - 1));
+    }
+    return levels_[k];
 }
 
 const QImage& DisplayCopyCache::levelFor(const QImage& source, std::uint64_t key, bool flipped, int width,
-                                         int height) {
+                                         int height, bool* upsideDown) {
     if (key == 0 || key != key_ || levels_.empty()) reset(source, key, flipped);
+    // The smallest level still at least as large as the shown size.
     size_t k = 0;
-    for (;;) {
-        const QImage& current = levels_[k];
-        if (current.width() / 2 < width || current.height() / 2 < height || current.width() < 2 || current.height() < 2)
-            return levels_[k];
-        if (k + 1 == levels_.size()) levels_.push_back(HalveImage(current));
+    int w = source_.width(), h = source_.height();
+    while (w / 2 >= width && h / 2 >= height && w >= 2 && h >= 2) {
+        w /= 2;
+        h /= 2;
         ++k;
     }
+    if (upsideDown) *upsideDown = k == 0 && flipped_;
+    return level(k);
 }
 
 const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped) {
     if (key == 0 || key != key_ || levels_.empty()) reset(source, key, flipped);
     if (copy_.isNull() || width != copyWidth_ || height != copyHeight_) {
-        const QImage& level = levelFor(source, key, flipped, width, height);
-        copy_ = level.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        bool upsideDown = false;
+        const QImage& from = levelFor(source, key, flipped, width, height, &upsideDown);
+        // At most a halving is left: bilinear filtering of the level is smooth enough.
+        copy_ = QImage(width, height, QImage::Format_RGB32);
+        QPainter painter(&copy_);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        if (upsideDown) {
+            painter.translate(0, height);
+            painter.scale(1, -1);
+        }
+        painter.drawImage(QRectF(0, 0, width, height), from, QRectF(0, 0, from.width(), from.height()));
+        painter.end();
         copyWidth_ = width;
         copyHeight_ = height;
     }
@@ -175,13 +221,25 @@ void QtCanvas::drawImagePart(const ImageView& image, const Rect& placement, cons
         return;
     }
     // Zoomed in far: the visible part, filtered from the level just above the shown size.
-    const QImage& level = cache_->levelFor(img, image.cacheKey, flipped, placement.width(), placement.height());
+    bool upsideDown = false;
+    const QImage& level =
+        cache_->levelFor(img, image.cacheKey, flipped, placement.width(), placement.height(), &upsideDown);
     double fx = static_cast<double>(level.width()) / placement.width();
     double fy = static_cast<double>(level.height()) / placement.height();
     QRectF from((visible.left - placement.left) * fx, (visible.top - placement.top) * fy, visible.width() * fx,
                 visible.height() * fy);
+    QRectF to(visible.left, visible.top, visible.width(), visible.height());
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter_.drawImage(QRectF(visible.left, visible.top, visible.width(), visible.height()), level, from);
+    if (!upsideDown) {
+        painter_.drawImage(to, level, from);
+        return;
+    }
+    from.moveTop(level.height() - from.bottom());
+    painter_.save();
+    painter_.translate(0, to.top() + to.bottom());
+    painter_.scale(1, -1);
+    painter_.drawImage(to, level, from);
+    painter_.restore();
 }
 
 void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) {

@@ -18,27 +18,35 @@ class DisplayCopyCache {
 public:
     // The level to shrink from for a picture shown at width x height: level 0
     // is the picture itself (upright), each next level half as large.
-    const QImage& levelFor(const QImage& source, std::uint64_t key, bool flipped, int width, int height);
+    // *upsideDown tells whether the returned level is stored bottom-up (only
+    // level 0 of an upside-down picture is, to spare copying the whole photo).
+    const QImage& levelFor(const QImage& source, std::uint64_t key, bool flipped, int width, int height,
+                           bool* upsideDown = nullptr);
     // The picture scaled to width x height, made on first use.
     const QImage& scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped = false);
     void clear();
 
     // Shown sizes up to this many pixels keep a whole scaled copy; larger ones
     // (zoomed in) draw their visible part straight from a level.
-    static constexpr long long kWholeCopyLimit = 4LL * 1024 * 1024;
+    static constexpr long long kWholeCopyLimit = 2560LL * 1024;
 
 private:
     void reset(const QImage& source, std::uint64_t key, bool flipped);
+    // Level k made on first use; level 0 is the picture itself, upright.
+    const QImage& level(size_t k);
 
     std::uint64_t key_ = 0;
-    std::vector<QImage> levels_;
+    QImage source_;        // the picture as stored (may be upside down)
+    bool flipped_ = false;
+    std::vector<QImage> levels_;  // null entries are not made yet
     QImage copy_;
     int copyWidth_ = 0;
     int copyHeight_ = 0;
 };
 
-// A smooth half-size copy (2 x 2 box average) of an RGB32 picture.
-QImage HalveImage(const QImage& source);
+// A smooth half-size copy (2 x 2 box average) of an RGB32 picture; flipped
+// reads the rows bottom-up, so an upside-down picture gives an upright copy.
+QImage HalveImage(const QImage& source, bool flipped = false);
 
 class QtCanvas : public Canvas {
 public:
