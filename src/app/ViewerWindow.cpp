@@ -7,6 +7,7 @@
 #include "imaging/TextException.h"
 #include "platform/Files.h"
 #include "platform/TextCompare.h"
+#include "slideshow/ScriptFiles.h"
 
 namespace vellumo {
 
@@ -156,6 +157,7 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             showViewerMenu(fromMouse);
             return;
         case cmd::ViewerMenu: showViewerMenu(fromMouse); return;
+        case cmd::TotalSlideshowStart: showScriptMenu(); return;
         case cmd::SwitchScaleSaving: display_.runCommand(command, 1); return;
         case cmd::Exit: host_.close(); return;
         case cmd::SwitchIntelliMouse:
@@ -176,6 +178,33 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
 void ViewerWindow::notAvailableYet(int) {
     // Slideshow, comment, sound, thumbnail and file commands arrive with their
     // features; until then the command does nothing.
+}
+
+void ViewerWindow::showScriptMenu() {
+    // The total slideshow starts over the whole archive, or from a script of the program folder.
+    auto scripts = ListScripts(context_.program.folder);
+    if (scripts.empty()) {
+        execute(cmd::SlideshowWithoutScript, 1, false);
+        return;
+    }
+    std::vector<MenuItem> items;
+    MenuItem whole;
+    whole.id = cmd::SlideshowWithoutScript;
+    whole.text = context_.scopes.language().text(LanguageKey::SlideShow);
+    items.push_back(whole);
+    MenuItem separator;
+    separator.separator = true;
+    items.push_back(separator);
+    for (size_t i = 0; i < scripts.size() && cmd::SlideshowScriptFirst + static_cast<int>(i) <= cmd::SlideshowScriptLast;
+         ++i) {
+        MenuItem item;
+        item.id = cmd::SlideshowScriptFirst + static_cast<int>(i);
+        item.text = ScriptMenuText(scripts[i]);
+        items.push_back(item);
+    }
+    Point centre{(screenRect_.left + screenRect_.right) / 2, (screenRect_.top + screenRect_.bottom) / 2};
+    int chosen = desktop_.popupMenu(items, centre, MenuAlign::Centered);
+    if (chosen != 0) execute(chosen, 1, false);
 }
 
 void ViewerWindow::showViewerMenu(bool fromMouse) {

@@ -121,6 +121,8 @@ private:
     void execute(int command, int repeat, bool fromMouse);
     void forwardToNavigator(int command, int repeat);
     void showViewerMenu(bool fromMouse);
+    // Command 118: the menu of slideshow scripts (none: the whole archive at once).
+    void showScriptMenu();
     bool viewerHasFocus() const;
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);

@@ -240,3 +240,29 @@ TEST(ViewerCommands, TheMenuOpensAtTheMouseForARightClickAndCentredForF10) {
     EXPECT_EQ(v.desktop.menus[1].items.front().text, "Zoom In\tPageUp");
     EXPECT_FALSE(v.desktop.menus[1].items.front().enabled);  // no photo yet
 }
+
+TEST(ViewerCommands, StartingATotalSlideshowOffersTheScriptsOfTheProgramFolder) {
+    TempFolder folder;
+    {
+        Viewer v(folder);
+        v.queue.runPending();
+        v.viewer().onCommand(118, 0);
+        EXPECT_TRUE(v.desktop.menus.empty());  // no script: the whole archive at once
+    }
+    folder.write("b trip.script.txt", "format=1000\r\n");
+    folder.write("A Walk.SCRIPT.TXT", "format=1000\r\n");
+    folder.write("notes.txt", "");
+    Viewer v(folder);
+    v.queue.runPending();
+    v.viewer().onCommand(118, 0);
+    ASSERT_EQ(v.desktop.menus.size(), 1u);
+    const auto& items = v.desktop.menus[0].items;
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].id, 3001);
+    EXPECT_EQ(items[0].text, "SlideShow");
+    EXPECT_TRUE(items[1].separator);
+    EXPECT_EQ(items[2].text, "A Walk");
+    EXPECT_EQ(items[2].id, 3002);
+    EXPECT_EQ(items[3].text, "b trip");
+    EXPECT_EQ(v.desktop.menus[0].at, (Point{512, 384}));
+}
