@@ -132,6 +132,9 @@ void NavigatorWindow::startActivateTimer(int row) {
 
 void NavigatorWindow::onTimer(int timerId) {
     if (timerId != kActivateTimer) return;
+    // A transition still drawing the last photo is not cut short: the
+    // selected row waits for the next tick.
+    if (archive_.pendingActivation() >= 0 && viewer_.effectRunning()) return;
     // Nothing else is pending after this: the timer need not keep ticking.
     queue_.killTimer(this, kActivateTimer);
     archive_.activatePending();
@@ -220,9 +223,9 @@ void NavigatorWindow::panelCloseClicked() {
 void NavigatorWindow::listSelectionChangedByUser(int row) {
     list_.setSelectionFromUser(row);
     if (archive_.selectingRows() || !list_.valid(row)) return;
-    // A transition still drawing keeps the photo it draws.
-    if (viewer_.effectRunning()) return;
-    // (A running, unpaused total slideshow will ignore it too, once it exists.)
+    // (A running, unpaused total slideshow will ignore it, once it exists.)
+    // While a transition draws, the row waits for it (see onTimer) instead
+    // of being dropped: the list and the screen must not disagree.
     startActivateTimer(row);
 }
 

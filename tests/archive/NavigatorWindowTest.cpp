@@ -170,17 +170,21 @@ TEST(NavigatorWindowSelection, PhotoShownOnlyAfterTheSelectionRests) {
     h.queue.advance(5000);
     EXPECT_EQ(h.viewer.shown.size(), 1u);
 
-    // While a transition still draws, the user's selection is not taken.
+    // While a transition still draws, the selected photo waits for it.
     h.viewer.effect = true;
     h.panel.userSelects(4);
     h.queue.advance(1000);
     EXPECT_EQ(h.viewer.shown.size(), 1u);
     h.viewer.effect = false;
+    h.queue.advance(500);
+    EXPECT_EQ(h.viewer.shown.back(), dir + "/d.jpg");
+    h.queue.advance(5000);
+    EXPECT_EQ(h.viewer.shown.size(), 2u);
 
     // Selecting a folder row shows nothing.
     h.panel.userSelects(0);
     h.queue.advance(600);
-    EXPECT_EQ(h.viewer.shown.size(), 1u);
+    EXPECT_EQ(h.viewer.shown.size(), 2u);
     EXPECT_EQ(h.nav->currentIndex(), 0);
 }
 
