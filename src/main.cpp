@@ -1,12 +1,15 @@
 // The viewer's entry point: the Qt application, the platform objects and the
 // application logic, wired together.
 #include <QApplication>
+#include <QFontDatabase>
 #include <unistd.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/ViewerApp.h"
+#include "platform/qt/KeyFilter.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtEventQueue.h"
 #include "platform/qt/ViewerWidget.h"
@@ -26,11 +29,29 @@ int main(int argc, char** argv) {
     vellumo::ViewerWidget widget;
     desktop.setParentWindow(&widget);
 
-    vellumo::ViewerApp app(queue, desktop, widget.host());
-    queue.registerTarget(&app.viewer());
-    widget.setEvents(&app.viewer());
+    vellumo::ViewerApp app(queue, desktop, widget.host(), vellumo::ProgramLocation::OfThisProcess());
+    std::map<std::string, int> fonts;
+    app.registerFontFile = [&fonts](const std::string& path) {
+        int id = QFontDatabase::addApplicationFont(QString::fromStdString(path));
+        if (id >= 0) fonts[path] = id;
+    };
+    app.unregisterFontFile = [&fonts](const std::string& path) {
+        auto it = fonts.find(path);
+        if (it == fonts.end()) return;
+        QFontDatabase::removeApplicationFont(it->second);
+        fonts.erase(it);
+    };
+
+    vellumo::KeyFilter keys(&widget, [&app](const vellumo::KeyInput& key, vellumo::FocusPlace focus) {
+        return app.preTranslateKeyDown(key, focus);
+    });
+    application.installEventFilter(&keys);
+
     if (!app.start(arguments, workingFolder)) return 1;
+    queue.registerTarget(app.viewer());
+    widget.setEvents(app.viewer());
     int status = application.exec();
+    application.removeEventFilter(&keys);
     app.exit();
     return status;
 }

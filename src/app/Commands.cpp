@@ -93,8 +93,8 @@ std::string WithHotkey(std::string text, const std::string& hotkey) {
     return text;
 }
 
-MenuItem Separator() {
-    MenuItem m;
+ViewerMenuEntry Separator() {
+    ViewerMenuEntry m;
     m.separator = true;
     return m;
 }
@@ -121,16 +121,16 @@ char ToggledIntelliMouseMode(char mode) {
     return mode;
 }
 
-std::vector<MenuItem> ComposeViewerMenu(const ViewerMenuState& s,
+std::vector<ViewerMenuEntry> ComposeViewerMenu(const ViewerMenuState& s,
                                         const std::function<std::string(std::string_view key)>& languageText,
                                         const std::function<std::string(int command)>& hotkeyText) {
     auto item = [&](int command, std::string_view key) {
-        MenuItem m;
+        ViewerMenuEntry m;
         m.command = command;
         m.text = WithHotkey(languageText(key), hotkeyText(command));
         return m;
     };
-    std::vector<MenuItem> menu;
+    std::vector<ViewerMenuEntry> menu;
     menu.push_back(item(100, "ZoomIn"));
     menu.push_back(item(101, "ZoomOut"));
     menu.push_back(item(102, "RealScale"));
@@ -148,7 +148,7 @@ std::vector<MenuItem> ComposeViewerMenu(const ViewerMenuState& s,
     menu.push_back(item(115, "ShowNextPhoto"));
     menu.push_back(Separator());
     menu.push_back(item(116, "SlideShowSmall"));
-    MenuItem total;
+    ViewerMenuEntry total;
     total.text = WithHotkey(languageText("SlideShowTotal"), "");
     total.submenu.push_back(item(117, s.totalSlideshowRuns ? "Stop" : "Start"));
     total.submenu.push_back(item(120, s.totalSlideshowPaused ? "Continue" : "Pause"));
@@ -163,7 +163,7 @@ std::vector<MenuItem> ComposeViewerMenu(const ViewerMenuState& s,
     menu.push_back(item(140, "Help"));
     menu.push_back(item(142, "Exit"));
 
-    auto apply = [&](MenuItem& m) {
+    auto apply = [&](ViewerMenuEntry& m) {
         int c = m.command;
         bool disabled = false;
         if (s.noPhoto) {

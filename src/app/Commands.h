@@ -172,19 +172,19 @@ struct ViewerMenuState {
     char scaleMode = 'f';              // ScaleMode setting letter
 };
 
-struct MenuItem {
+struct ViewerMenuEntry {
     int command = 0;        // 0 for a separator or a submenu
     bool separator = false;
     std::string text;       // tab, then the hotkey text when the language text has a tab
     bool enabled = true;
     bool checked = false;
-    std::vector<MenuItem> submenu;
+    std::vector<ViewerMenuEntry> submenu;
 };
 
 // Builds the viewer menu: items, texts (languageText looks up a language key;
 // the part after a tab becomes hotkeyText of the item's command), grey items
 // and check marks.
-std::vector<MenuItem> ComposeViewerMenu(const ViewerMenuState& state,
+std::vector<ViewerMenuEntry> ComposeViewerMenu(const ViewerMenuState& state,
                                         const std::function<std::string(std::string_view key)>& languageText,
                                         const std::function<std::string(int command)>& hotkeyText);
 

@@ -31,7 +31,9 @@ void PhotoDisplay::load(const std::string& path, std::optional<ScaleMode> forced
 
     setBusyCursor(ViewCursors::Busy);
     const DecodedPhoto decoded = host_.decodePhoto(path);
-    if (!decoded.ok) {
+    if (decoded.ok) view_.setImageSize(decoded.width, decoded.height);
+    // A size the view cannot place (none at all) counts as a failed decode.
+    if (!decoded.ok || !view_.hasImage()) {
         path_.clear();
         noPhoto_ = true;
         // The old bitmap is gone: the whole screen is background now.
@@ -42,7 +44,6 @@ void PhotoDisplay::load(const std::string& path, std::optional<ScaleMode> forced
         host_.photoFailed(decoded.errorText);
         return;
     }
-    view_.setImageSize(decoded.width, decoded.height);
 
     host_.composeComment();
     if (rotatePending_) {

@@ -6,6 +6,17 @@
 // What belongs to other subsystems (decoding, settings scopes, comments, the
 // rotation filter, transition effects, message boxes) is asked of the
 // PhotoDisplayHost, which the viewer window implements.
+//
+// The viewer window wires it up as follows:
+//   paint event           -> paint(canvas, clip box, the bitmap's ImageView), then the comment
+//   view commands         -> runCommand(number, RepeatCount) (143 only with the focus on the viewer)
+//   left button down      -> leftButtonDown (unless the comment tracker takes the press)
+//   mouse move            -> mouseMove (after the MouseMoveTrigger check)
+//   left button up        -> leftButtonUp; activation change -> activationChanged
+//   scroll bar messages   -> scroll; cursor requests -> currentCursor()
+//   display change        -> setScreenRect; ScaleStart changed -> scaleStartChanged
+//   Navigator, slideshows -> showPhotoFresh; start picture -> showStartPicture
+//   slideshow cursors     -> lockCursor / unlockCursor; listing -> setBusyCursor / restoreCursor
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,7 +92,8 @@ public:
     virtual void composeComment() = 0;
     // Replaces the bitmap by its rotation (positive is counter-clockwise) with
     // the fill colour around it; returns the new size, or nothing when the
-    // rotation could not be made (the bitmap then stays as decoded).
+    // rotation could not be made (the bitmap then stays as decoded). Sizes stay
+    // within PhotoView::MaxExtent, as the decoders' pixel cap ensures.
     virtual std::optional<Size> rotatePhoto(double radians, ColorRef fill) = 0;
     // Writes a quarter-turn rotation macro into the photo's attached comment file.
     virtual void writeRotationMacro(bool left) = 0;

@@ -85,9 +85,10 @@ struct PhotoPart {
 
 class PhotoView {
 public:
-    // Largest photo extent in screen pixels; zooming in stops before it, so
-    // every coordinate stays far inside the 32-bit range.
-    static constexpr int MaxExtent = 1 << 29;
+    // Largest photo extent in screen pixels (above the decoders' one-gigapixel
+    // cap); zooming in stops before it, so every coordinate stays inside the
+    // 32-bit range.
+    static constexpr int MaxExtent = 1 << 30;
     static constexpr int MaxZoomSteps = 100;
 
     // The view starts without a bitmap: one background rectangle, the screen.

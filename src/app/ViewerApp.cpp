@@ -2,27 +2,71 @@
 
 #include <chrono>
 
+#include "app/PhotoView.h"
+#include "config/KeyNames.h"
+#include "platform/Files.h"
 #include "platform/Random.h"
 
 namespace vellumo {
 
-ViewerApp::ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost)
-    : queue_(queue), desktop_(desktop), viewer_(queue, viewerHost, desktop) {
+ViewerApp::ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost, ProgramLocation program)
+    : queue_(queue), desktop_(desktop), viewerHost_(viewerHost), program_(std::move(program)) {
     // The one pseudo-random generator of the process, seeded once from the
     // system tick count (milliseconds since the machine started).
     SeedProcessRandom(static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count()));
 }
 
-ViewerApp::~ViewerApp() = default;
+ViewerApp::~ViewerApp() { exit(); }
 
 bool ViewerApp::start(const std::vector<std::string>& arguments, const std::string& workingFolder) {
-    location_ = ProgramLocation::OfThisProcess();
     commandLine_ = CommandLine::Parse(arguments, workingFolder);
-    viewer_.create();
+
+    // Settings: the start picture and icon strip beside the program, then the
+    // archive scope (its language, its file written back, its hotkeys).
+    startPicture_ = ResolveDerivedName(program_.sibling("bmp"));
+    if (!IsRegularFile(startPicture_)) startPicture_.clear();
+    iconStrip_ = ResolveDerivedName(program_.sibling("ni"));
+    if (!IsRegularFile(iconStrip_)) iconStrip_.clear();
+
+    ScopeHooks hooks;
+    hooks.loadHotkeys = [this](const std::string& name) { hotkeys_ = LoadHotkeys(program_.folder, name); };
+    hooks.languageLoaded = [](const Language& language) {
+        CurrentKeyNames().setLanguageKeyTexts(language.keyDisplayTexts());
+    };
+    hooks.viewerScaleLetter = [this]() -> char {
+        return viewer_ ? ScaleLetter(viewer_->display().view().scaleMode()) : 'a';
+    };
+    hooks.registerFontFile = [this](const std::string& path) {
+        if (registerFontFile) registerFontFile(path);
+    };
+    hooks.unregisterFontFile = [this](const std::string& path) {
+        if (unregisterFontFile) unregisterFontFile(path);
+    };
+    scopes_ = std::make_unique<ScopeStack>(program_, std::move(hooks));
+    scopes_->StartArchive(commandLine_.settingsFile);
+
+    // Background music is created here once the music player exists.
+
+    viewer_ = std::make_unique<ViewerWindow>(
+        ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_});
+    scopes_->addListener(viewer_.get());
+    viewer_->create(commandLine_.path, commandLine_.script);
     return true;
 }
 
-void ViewerApp::exit() {}
+bool ViewerApp::preTranslateKeyDown(const KeyInput& key, FocusPlace focus) {
+    return viewer_ ? viewer_->preTranslateKeyDown(key, focus) : false;
+}
+
+void ViewerApp::exit() {
+    if (exited_) return;
+    exited_ = true;
+    if (viewer_) viewer_->destroyed();
+    if (scopes_) {
+        if (viewer_) scopes_->removeListener(viewer_.get());
+        scopes_->Shutdown();
+    }
+}
 
 }  // namespace vellumo

@@ -1,32 +1,58 @@
 #pragma once
-// The application object: start-up in its fixed order, and exit.
+// The application object: start-up in its fixed order, key pre-translation
+// for every window, and exit.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ViewerWindow.h"
+#include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
+#include "config/ScopeStack.h"
 
 namespace vellumo {
 
 class ViewerApp {
 public:
-    ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost);
+    ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost, ProgramLocation program);
     ~ViewerApp();
 
+    // Reads the command line, opens the archive settings (language and hotkeys
+    // with them), creates the viewer window and posts its start-up.
     bool start(const std::vector<std::string>& arguments, const std::string& workingFolder);
+    // Every scope writes back its changed keys.
     void exit();
 
-    ViewerWindow& viewer() { return viewer_; }
-    const ProgramLocation& location() const { return location_; }
+    // The key pre-translation of the whole program: true when the key was used.
+    bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
+
+    ViewerWindow* viewer() { return viewer_.get(); }
+    ScopeStack& scopes() { return *scopes_; }
+    const ProgramLocation& program() const { return program_; }
+    const CommandLine& commandLine() const { return commandLine_; }
+    const HotkeySet& hotkeys() const { return hotkeys_; }
+    // The start picture and the Navigator icon strip beside the program ("" when missing).
+    const std::string& startPicture() const { return startPicture_; }
+    const std::string& iconStrip() const { return iconStrip_; }
+
+    // Font files named by CommentFontFile are registered through these (the Qt layer sets them).
+    std::function<void(const std::string&)> registerFontFile;
+    std::function<void(const std::string&)> unregisterFontFile;
 
 private:
     EventQueue& queue_;
     Desktop& desktop_;
-    ProgramLocation location_;
+    WindowHost& viewerHost_;
+    ProgramLocation program_;
     CommandLine commandLine_;
-    ViewerWindow viewer_;
+    std::string startPicture_;
+    std::string iconStrip_;
+    HotkeySet hotkeys_;
+    std::unique_ptr<ScopeStack> scopes_;
+    std::unique_ptr<ViewerWindow> viewer_;
+    bool exited_ = false;
 };
 
 }  // namespace vellumo

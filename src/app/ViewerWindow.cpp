@@ -1,67 +1,388 @@
 #include "app/ViewerWindow.h"
 
+#include <cstring>
+
+#include "config/SettingsScope.h"
+#include "imaging/RotateFilter.h"
+#include "imaging/TextException.h"
+#include "platform/Files.h"
+#include "platform/TextCompare.h"
+
 namespace vellumo {
 
-ViewerWindow::ViewerWindow(EventQueue& queue, WindowHost& host, Desktop& desktop)
-    : queue_(queue), host_(host), desktop_(desktop) {}
+namespace {
+
+// The language text of a key name ("ZoomIn"); "" for unknown names.
+std::string LanguageTextOfKey(const Language& language, std::string_view key) {
+    const auto& entries = LanguageEntries();
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (key == entries[i].key) return language.text(static_cast<LanguageKey>(i));
+    return {};
+}
+
+std::vector<MenuItem> ToMenuItems(const std::vector<ViewerMenuEntry>& entries) {
+    std::vector<MenuItem> items;
+    for (const auto& e : entries) {
+        MenuItem item;
+        item.id = e.command;
+        item.text = e.text;
+        item.enabled = e.enabled;
+        item.checked = e.checked;
+        item.separator = e.separator;
+        item.children = ToMenuItems(e.submenu);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+
+}  // namespace
+
+ViewerWindow::ViewerWindow(ViewerContext context)
+    : context_(std::move(context)),
+      queue_(context_.queue),
+      host_(context_.host),
+      desktop_(context_.desktop),
+      screenRect_(desktop_.screenRect()),
+      display_(*this, screenRect_, context_.scopes.current().ScaleStart),
+      commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }) {}
 
 ViewerWindow::~ViewerWindow() { queue_.forget(this); }
 
-void ViewerWindow::create() {
+std::string ViewerWindow::programTitle() const {
+    const std::string& base = context_.program.baseName;
+    return EqualsNoCase(base, "Vellumo") || base.empty() ? std::string("Vellumo") : base;
+}
+
+void ViewerWindow::create(const std::string& pathToOpen, const std::string& script) {
+    pathToOpen_ = pathToOpen;
+    script_ = script;
     screenRect_ = desktop_.screenRect();
     host_.setTitle("Vellumo");
+    host_.setIcon(settings().ApplicationIcon);
     host_.move(screenRect_);
     host_.setVisible(true);
-    // The whole screen is background until a photo is shown.
-    backgroundRects_ = {screenRect_};
-    queue_.post(this, CmdStartupBegin);
+    // Until a photo is shown the whole screen is background.
+    display_.setScreenRect(screenRect_);
+    queue_.post(this, cmd::StartupBegin);
 }
-
-void ViewerWindow::onCommand(int command, std::intptr_t) {
-    switch (command) {
-        case CmdStartupBegin: startupBegin(); break;
-        case CmdStartupFinish: startupFinish(); break;
-        case CmdExit: host_.close(); break;
-        default: break;
-    }
-}
-
-void ViewerWindow::onTimer(int) {}
 
 void ViewerWindow::startupBegin() {
     host_.setFocus();
-    host_.invalidateAll();
-    host_.update();
-    queue_.post(this, CmdStartupFinish);
+    if (!script_.empty()) {
+        // A script on the command line runs as an automatic total slideshow.
+        settings().SlideShowAutoExec = 1;
+        settings().SlideShowAutoExecScript = script_;
+    } else if (!pathToOpen_.empty()) {
+        display_.setNoPhoto(false);
+        if (navigator_) navigator_->goToPath(pathToOpen_);
+        else if (IsRegularFile(pathToOpen_)) display_.showPhotoFresh(pathToOpen_);
+        host_.invalidateAll();
+        host_.update();
+        if (navigator_) navigator_->setShown(settings().Navigator == 1);
+        queue_.post(this, cmd::StartupFinish);
+        return;
+    }
+    if (!context_.startPicture.empty() && IsRegularFile(context_.startPicture)) {
+        display_.showStartPicture(context_.startPicture);
+        if (navigator_) navigator_->resetSlideshowTicks();
+    } else {
+        host_.invalidateAll();
+        host_.update();
+    }
+    if (navigator_) navigator_->setShown(settings().Navigator == 1);
+    if (settings().KeysHelpRunCount != 0) execute(cmd::HotkeysHelp, 1, false);
+    queue_.post(this, cmd::StartupFinish);
 }
 
-void ViewerWindow::startupFinish() {}
+void ViewerWindow::startupFinish() {
+    // Background music starts here once the music player exists.
+    if (settings().SlideShowAutoExec == 1) queue_.post(this, cmd::AutoExecSlideshow);
+    else if (settings().SlideShowAutoExec == 2) queue_.post(this, cmd::SmallSlideshow);
+    runCommandList(settings().CommandsAfterProgramStart);
+}
 
-void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
-    for (const auto& r : backgroundRects_) {
-        Rect part = r.intersected(dirty);
-        if (!part.isEmpty()) canvas.fillRect(part, backgroundColor_);
+void ViewerWindow::runCommandList(const CommandList& list) {
+    CommandTarget* navigator = navigator_ ? navigator_->commandTarget() : this;
+    RunCommandList(list, queue_, this, navigator, viewerHasFocus(), false);
+}
+
+bool ViewerWindow::viewerHasFocus() const { return !(navigator_ && navigator_->listHasFocus()); }
+
+void ViewerWindow::onCommand(int command, std::intptr_t param) {
+    switch (command) {
+        case cmd::StartupBegin: startupBegin(); return;
+        case cmd::StartupFinish: startupFinish(); return;
+        case cmd::KeyDownTrigger: runCommandList(settings().CommandsAfterKeyDown); return;
+        case cmd::MouseMoveTrigger: runCommandList(settings().CommandsAfterMouseMove); return;
+        default: break;
+    }
+    if (IsUserCommand(command) || (command >= cmd::AutoExecSlideshow && command <= cmd::SettingsTemplateLast)) {
+        // Posted commands (menus, command lists, the wheel) run once.
+        execute(command, param > 1 ? static_cast<int>(param) : 1, false);
     }
 }
 
-bool ViewerWindow::keyDown(const KeyEvent& key) {
-    if (key.alt && key.virtualKey == 'X') {
-        queue_.post(this, CmdExit);
-        return true;
+void ViewerWindow::onTimer(int timerId) { commandQueue_.onTimer(timerId); }
+
+void ViewerWindow::forwardToNavigator(int command, int repeat) {
+    if (!navigator_) {
+        beep(BeepKind::Default);
+        return;
     }
+    queue_.post(navigator_->commandTarget(), command, repeat);
+}
+
+void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
+    if (command >= cmd::ZoomIn && command <= cmd::RotateRightMacro) {
+        display_.runCommand(command, repeat);
+        return;
+    }
+    const CommandInfo* info = FindCommand(command);
+    if (info && info->owner == CommandOwner::Navigator) {
+        forwardToNavigator(command, repeat);
+        return;
+    }
+    switch (command) {
+        case cmd::Refresh:
+            if (RouteCommand(command, viewerHasFocus()) == WindowId::Navigator) forwardToNavigator(command, 1);
+            else display_.runCommand(command, 1);
+            return;
+        case cmd::ContextMenu:
+            if (RouteCommand(command, viewerHasFocus()) == WindowId::Navigator) {
+                forwardToNavigator(command, 1);
+                return;
+            }
+            showViewerMenu(fromMouse);
+            return;
+        case cmd::ViewerMenu: showViewerMenu(fromMouse); return;
+        case cmd::SwitchScaleSaving: display_.runCommand(command, 1); return;
+        case cmd::Exit: host_.close(); return;
+        case cmd::SwitchIntelliMouse:
+            beep(BeepKind::Exclamation);
+            settings().IntelliMouseMode = ToggledIntelliMouseMode(settings().IntelliMouseMode);
+            return;
+        case cmd::Help:
+        case cmd::HotkeysHelp: {
+            LanguageKey key = command == cmd::Help ? LanguageKey::HelpTotal : LanguageKey::HelpHotKeys;
+            std::string target = ExpandProgramPath(context_.scopes.language().text(key), context_.program);
+            if (target.empty() || !desktop_.shellOpen(target)) beep(BeepKind::Default);
+            return;
+        }
+        default: notAvailableYet(command); return;
+    }
+}
+
+void ViewerWindow::notAvailableYet(int) {
+    // Slideshow, comment, sound, thumbnail and file commands arrive with their
+    // features; until then the command does nothing.
+}
+
+void ViewerWindow::showViewerMenu(bool fromMouse) {
+    const Settings& s = settings();
+    const PhotoView& view = display_.view();
+    ViewerMenuState state;
+    state.noPhoto = display_.noPhoto();
+    state.canZoomIn = view.canZoomIn();
+    state.canZoomOut = view.canZoomOut();
+    const Rect& photo = view.photoRect();
+    state.photoLeftOfScreen = photo.left < screenRect_.left;
+    state.photoRightOfScreen = photo.right > screenRect_.right;
+    state.photoAboveScreen = photo.top < screenRect_.top;
+    state.photoBelowScreen = photo.bottom > screenRect_.bottom;
+    state.hasPreviousPhoto = navigator_ != nullptr;
+    state.hasNextPhoto = navigator_ != nullptr;
+    state.navigatorVisible = navigator_ && navigator_->isShown();
+    state.commentOn = s.Comment == 1;
+    state.thumbnailsOn = s.Thumbnails == 1;
+    state.soundCommentsOn = s.PlaySoundCommentToPhoto == 1;
+    state.musicPresent = s.MusicPresent;
+    state.zoomTargetZero = view.zoomSteps().target == 0;
+    state.scaleMode = ScaleLetter(view.scaleMode());
+    const Language& language = context_.scopes.language();
+    auto entries = ComposeViewerMenu(
+        state, [&](std::string_view key) { return LanguageTextOfKey(language, key); },
+        [&](int command) { return HotkeyText(context_.hotkeys.keys, command); });
+    MenuPlacement placement = ViewerMenuPlacement(fromMouse, commandQueue_.lastMousePosition(), screenRect_);
+    int chosen = desktop_.popupMenu(ToMenuItems(entries), placement.point,
+                                     placement.alignment == MenuPlacement::RightEdgeAtPoint
+                                         ? MenuAlign::RightVerticalCenter
+                                         : MenuAlign::Centered);
+    if (chosen != 0) execute(chosen, 1, false);
+}
+
+bool ViewerWindow::preTranslateKeyDown(const KeyInput& key, FocusPlace focus) {
+    KeyContext context;
+    context.focus = focus;
+    context.navigatorVisible = navigator_ && navigator_->isShown();
+    KeyOutcome outcome = PreTranslateKeyDown(key, context, context_.hotkeys.keys);
+    if (outcome.postKeyDownTrigger) queue_.post(this, cmd::KeyDownTrigger);
+    switch (outcome.focusChange) {
+        case KeyOutcome::FocusChange::ToNavigator:
+            if (navigator_) navigator_->focusList();
+            break;
+        case KeyOutcome::FocusChange::ToViewer: host_.setFocus(); break;
+        case KeyOutcome::FocusChange::ShowNavigator:
+            if (navigator_) navigator_->setShown(true);
+            break;
+        case KeyOutcome::FocusChange::None: break;
+    }
+    if (outcome.command != 0) {
+        if (outcome.delivery == KeyOutcome::Delivery::QueueToViewer) commandQueue_.queue(outcome.command);
+        else if (outcome.delivery == KeyOutcome::Delivery::PostToNavigator) forwardToNavigator(outcome.command, 1);
+    }
+    return outcome.consumed;
+}
+
+bool ViewerWindow::keyDown(const KeyEvent&) {
+    // Keys were handled by the pre-translation before the window saw them.
     return false;
+}
+
+void ViewerWindow::mouseDown(MouseButton button, Point p, const KeyEvent&) {
+    if (button == MouseButton::Left) {
+        if (display_.leftButtonDown(p)) host_.captureMouse(true);
+    } else if (button == MouseButton::Right) {
+        commandQueue_.mouseButton(p, CommandForMouse(MouseAction::RightClick, context_.hotkeys.mouse));
+    }
+}
+
+void ViewerWindow::mouseUp(MouseButton button, Point p) {
+    if (button == MouseButton::Left) {
+        display_.leftButtonUp(p);
+        host_.captureMouse(false);
+    }
+}
+
+void ViewerWindow::mouseDoubleClick(MouseButton button, Point p) {
+    if (button == MouseButton::Left)
+        commandQueue_.mouseButton(p, CommandForMouse(MouseAction::LeftDoubleClick, context_.hotkeys.mouse));
+    else if (button == MouseButton::Middle)
+        commandQueue_.mouseButton(p, CommandForMouse(MouseAction::MiddleDoubleClick, context_.hotkeys.mouse));
+    else
+        mouseDown(button, p, {});
+}
+
+void ViewerWindow::mouseMove(Point p, bool) {
+    if (commandQueue_.mouseMoved(p)) queue_.post(this, cmd::MouseMoveTrigger);
+    display_.mouseMove(p);
+}
+
+void ViewerWindow::wheel(int delta, Point) {
+    int command = CommandForWheel(delta, settings().IntelliMouseMode);
+    if (command != 0) queue_.post(this, command);
 }
 
 void ViewerWindow::destroyed() {
     if (destroyed_) return;
     destroyed_ = true;
+    // Free what the window owns, in order: the Navigator, the bitmap and the
+    // decoder's state, the command timer.
+    if (navigator_) navigator_->destroy();
+    navigator_ = nullptr;
+    bitmap_.reset();
+    commandQueue_.clear();
+    queue_.killTimer(this, kCommandQueueTimer);
     queue_.forget(this);
 }
 
 void ViewerWindow::displayChanged() {
     screenRect_ = desktop_.screenRect();
-    if (backgroundRects_.size() == 1) backgroundRects_[0] = screenRect_;
+    display_.setScreenRect(screenRect_);
     host_.move(screenRect_);
+    host_.invalidateAll();
+}
+
+void ViewerWindow::settingsChanged(const SettingsChangeSet& changes, int scopeKind) {
+    if (changes.has(SectionGeneral, 0x4)) host_.setIcon(settings().ApplicationIcon);
+    if (changes.has(SectionGeneral, 0x200)) display_.scaleStartChanged(settings().ScaleStart);
+    if (changes.has(SectionNavigator, 0x1) && navigator_) queue_.post(navigator_->commandTarget(), cmd::ToggleNavigator);
+    if (scopeKind == ChangeByPhoto) return;  // the photo load repaints anyway
+    bool invalidated = false;
+    if (changes.has(SectionGeneral, 0x20)) {
+        host_.invalidateAll();
+        invalidated = true;
+    }
+    if (invalidated) host_.update();
+}
+
+void ViewerWindow::setTitleFromCaption(const std::string& caption) {
+    host_.setTitle(caption + " - " + programTitle());
+}
+
+// ---- PhotoDisplayHost ----
+
+char ViewerWindow::scaleStart() const { return settings().ScaleStart; }
+bool ViewerWindow::scaleSavingMode() const { return settings().ScaleSavingMode == 1; }
+void ViewerWindow::setScaleSavingMode(bool on) { settings().ScaleSavingMode = on ? 1 : 0; }
+ColorRef ViewerWindow::backgroundColor() const { return settings().BackgroundColor; }
+void ViewerWindow::hideComment() { settings().Comment = 0; }
+void ViewerWindow::hideNavigator() {
+    if (navigator_ && navigator_->isShown()) navigator_->setShown(false);
+}
+void ViewerWindow::redrawAll() {
+    host_.invalidateAll();
+    host_.update();
+}
+void ViewerWindow::setCursor(CursorId cursor) { host_.setCursor(cursor); }
+Point ViewerWindow::mousePosition() const { return commandQueue_.lastMousePosition(); }
+void ViewerWindow::beep(BeepKind kind) { desktop_.beep(kind); }
+void ViewerWindow::runCommandsAfterZoom(bool zoomedIn) {
+    runCommandList(zoomedIn ? settings().CommandsAfterZoomIn : settings().CommandsAfterZoomOut);
+}
+bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(path); }
+void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
+
+DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    bitmap_ = std::make_unique<CDrawDibBmp>();
+    try {
+        decoder_.DecodeFile(path, *bitmap_);
+    } catch (const CTextException& e) {
+        bitmap_.reset();
+        return {false, 0, 0, e.GetErrorText()};
+    } catch (const std::bad_alloc&) {
+        bitmap_.reset();
+        return {false, 0, 0, "out of memory"};
+    }
+    return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
+}
+
+void ViewerWindow::composeComment() {
+    // The comment is gathered and drawn by the comments feature once it exists.
+}
+
+std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
+    if (!bitmap_) return std::nullopt;
+    auto rotated = std::make_unique<CDrawDibBmp>();
+    try {
+        RotateFilter(radians, fill).Apply(*bitmap_, *rotated);
+    } catch (const CTextException&) {
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    bitmap_ = std::move(rotated);
+    return Size{bitmap_->GetWidth(), bitmap_->GetHeight()};
+}
+
+void ViewerWindow::writeRotationMacro(bool) { beep(BeepKind::Default); }
+
+void ViewerWindow::photoFailed(const std::string& errorText) {
+    desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
+}
+
+void ViewerWindow::presentPhoto() {
+    // No transition effects yet: the new photo is drawn at once.
+    redrawAll();
+}
+
+void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
+    if (bitmap_) {
+        ImageView view = bitmap_->GetImageView();
+        display_.paint(canvas, dirty, &view);
+    } else {
+        display_.paint(canvas, dirty, nullptr);
+    }
 }
 
 }  // namespace vellumo

@@ -1,11 +1,24 @@
 #pragma once
-// The full-screen viewer window's logic: start-up sequence, painting, commands
-// and shutdown. The real window (Qt) only forwards events here and carries out
-// the drawing and window requests.
+// The full-screen viewer window's logic: start-up sequence, the photo view,
+// commands from keys, mouse, menus and command lists, the reaction to
+// settings changes, and shutdown. The real window (Qt) only forwards events
+// here and carries out the drawing and window requests.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/CommandQueue.h"
+#include "app/Commands.h"
+#include "app/KeyDispatch.h"
+#include "app/NavigatorControl.h"
+#include "app/PhotoDisplay.h"
+#include "config/Hotkeys.h"
+#include "config/ProgramLocation.h"
+#include "config/ScopeStack.h"
+#include "imaging/AnyPicDecoder.h"
+#include "imaging/WinBmp.h"
 #include "platform/Desktop.h"
 #include "platform/EventQueue.h"
 #include "platform/WindowEvents.h"
@@ -13,20 +26,34 @@
 
 namespace vellumo {
 
-// Internal command numbers of the viewer.
-enum InternalCommand : int {
-    CmdStartupBegin = 31835,
-    CmdStartupFinish = 31836,
-    CmdExit = 142,
+// What the window needs of the rest of the program.
+struct ViewerContext {
+    EventQueue& queue;
+    WindowHost& host;
+    Desktop& desktop;
+    ScopeStack& scopes;
+    const HotkeySet& hotkeys;
+    const ProgramLocation& program;
+    // The start picture ("" when there is none).
+    std::string startPicture;
 };
 
-class ViewerWindow : public CommandTarget, public WindowEvents {
+class ViewerWindow : public CommandTarget,
+                     public WindowEvents,
+                     public PhotoDisplayHost,
+                     public SettingsChangeListener {
 public:
-    ViewerWindow(EventQueue& queue, WindowHost& host, Desktop& desktop);
+    explicit ViewerWindow(ViewerContext context);
     ~ViewerWindow() override;
 
     // Creation: sizes the window to the screen, shows it and posts StartupBegin.
-    void create();
+    // pathToOpen is the command line's path ("" for none); script the
+    // command line's slideshow script ("" for none).
+    void create(const std::string& pathToOpen, const std::string& script);
+    void setNavigator(NavigatorControl* navigator) { navigator_ = navigator; }
+
+    // Key pre-translation of every key-down of the program (any window).
+    bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
 
     // CommandTarget
     void onCommand(int command, std::intptr_t param) override;
@@ -35,24 +62,81 @@ public:
     // WindowEvents
     void paint(Canvas& canvas, const Rect& dirty) override;
     bool keyDown(const KeyEvent& key) override;
+    void mouseDown(MouseButton button, Point p, const KeyEvent& modifiers) override;
+    void mouseUp(MouseButton button, Point p) override;
+    void mouseDoubleClick(MouseButton button, Point p) override;
+    void mouseMove(Point p, bool leftDown) override;
+    void wheel(int delta, Point p) override;
+    bool closeRequested() override { return true; }
     void destroyed() override;
     void displayChanged() override;
+    void focusChanged(bool) override {}
 
-    void setBackgroundColor(ColorRef c) { backgroundColor_ = c; }
+    // SettingsChangeListener
+    void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
+
+    // PhotoDisplayHost
+    char scaleStart() const override;
+    bool scaleSavingMode() const override;
+    void setScaleSavingMode(bool on) override;
+    ColorRef backgroundColor() const override;
+    void hideComment() override;
+    void hideNavigator() override;
+    void redrawAll() override;
+    void setCursor(CursorId cursor) override;
+    Point mousePosition() const override;
+    bool totalSlideshowPaused() const override { return false; }
+    void beep(BeepKind kind) override;
+    void runCommandsAfterZoom(bool zoomedIn) override;
+    bool fileExists(const std::string& path) override;
+    void enterPhotoScope(const std::string& path) override;
+    DecodedPhoto decodePhoto(const std::string& path) override;
+    void composeComment() override;
+    std::optional<Size> rotatePhoto(double radians, ColorRef fill) override;
+    void writeRotationMacro(bool left) override;
+    void photoFailed(const std::string& errorText) override;
+    void presentPhoto() override;
+
+    // The Navigator caption became the window title.
+    void setTitleFromCaption(const std::string& caption);
+    // Shows a photo as the Navigator and slideshows do.
+    void showPhotoFresh(const std::string& path) { display_.showPhotoFresh(path); }
+    void clearNoPhoto() { display_.setNoPhoto(false); }
+
     const Rect& screenRect() const { return screenRect_; }
-    bool noPhoto() const { return noPhoto_; }
+    bool noPhoto() const { return display_.noPhoto(); }
+    PhotoDisplay& display() { return display_; }
+    const CBmp* bitmap() const { return bitmap_.get(); }
+    // Runs a command list (CommandsAfter...) through the routing of posted commands.
+    void runCommandList(const CommandList& list);
+    // The application title shown in message boxes and the window title.
+    std::string programTitle() const;
 
 private:
+    Settings& settings() { return context_.scopes.current(); }
+    const Settings& settings() const { return context_.scopes.current(); }
     void startupBegin();
     void startupFinish();
+    // Runs a command with the repeat count of the queue (or 1 for posted ones).
+    void execute(int command, int repeat, bool fromMouse);
+    void forwardToNavigator(int command, int repeat);
+    void showViewerMenu(bool fromMouse);
+    bool viewerHasFocus() const;
+    // Commands of features that are not part of the program yet: they do nothing.
+    void notAvailableYet(int command);
 
+    ViewerContext context_;
     EventQueue& queue_;
     WindowHost& host_;
     Desktop& desktop_;
     Rect screenRect_;
-    std::vector<Rect> backgroundRects_;
-    ColorRef backgroundColor_ = 0;
-    bool noPhoto_ = true;
+    PhotoDisplay display_;
+    CommandQueue commandQueue_;
+    CAnyPicDecoder decoder_;
+    std::unique_ptr<CDrawDibBmp> bitmap_;
+    NavigatorControl* navigator_ = nullptr;
+    std::string pathToOpen_;
+    std::string script_;
     bool destroyed_ = false;
 };
 

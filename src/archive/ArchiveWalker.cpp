@@ -22,8 +22,33 @@ struct VisitedFolders {
 
 namespace {
 
+bool IsAscii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+// For pure ASCII names the same order as CompareNoCase, without decoding.
+int CompareAsciiNoCase(const std::string& a, const std::string& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 'A' && ca <= 'Z') ca += 32;
+        if (cb >= 'A' && cb <= 'Z') cb += 32;
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
 // Sorted ignoring case; names equal ignoring case keep a fixed order by bytes.
 void SortNames(std::vector<std::string>& names) {
+    if (std::all_of(names.begin(), names.end(), IsAscii)) {
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            int c = CompareAsciiNoCase(a, b);
+            return c != 0 ? c < 0 : a < b;
+        });
+        return;
+    }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         int c = CompareNoCase(a, b);
         return c != 0 ? c < 0 : a < b;

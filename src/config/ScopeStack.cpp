@@ -137,6 +137,7 @@ void ScopeStack::StartArchive(const std::string& iniArgument) {
     scope->record = Settings{};
     scopes_.push_back(std::move(scope));
     loadScope(*scopes_.back(), true);
+    if (hooks_.languageLoaded) hooks_.languageLoaded(language_);
     gatherScopeComments();
     Settings& cur = current();
     if (hooks_.rebuildEffectList) hooks_.rebuildEffectList(cur);
@@ -246,9 +247,11 @@ void ScopeStack::applyChanges(int changeKind, bool commentChanged) {
     }
     if (accumulated_.isEmpty()) return;
     Settings& cur = current();
-    if (accumulated_.has(SectionGeneral, 0x1))
+    if (accumulated_.has(SectionGeneral, 0x1)) {
         language_.LoadLanguage(cur.ApplicationLanguage.empty() ? "English" : cur.ApplicationLanguage, program_.folder,
                                cur);
+        if (hooks_.languageLoaded) hooks_.languageLoaded(language_);
+    }
     // The order (C 0x200) and the included sources (C 0x400) both decide the joined comments.
     if (accumulated_.has(SectionComment, 0x200 | 0x400)) gatherScopeComments();
     if (accumulated_.has(SectionEffects, 0x2 | 0x4) && hooks_.rebuildEffectList) hooks_.rebuildEffectList(cur);

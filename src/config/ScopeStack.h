@@ -33,6 +33,9 @@ struct ScopeHooks {
     std::function<void(Settings& current)> rebuildEffectList;
     // Load the named hotkeys set (at start, and when K 0x1 changed).
     std::function<void(const std::string& name)> loadHotkeys;
+    // A language file was loaded (at start and when G 0x1 changed): the key
+    // display texts may have changed.
+    std::function<void(const Language& language)> languageLoaded;
     // The viewer and the Navigator are told that the folder changes (before the scopes change).
     std::function<void(const std::string& folder)> folderChanges;
     // The Navigator is told that a photo changes (before the scopes change).

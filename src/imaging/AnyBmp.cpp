@@ -11,7 +11,7 @@ std::size_t CAnyBmp::GetMemUsed() const {
 }
 
 void CAnyBmp::AllocStorage(int width, int height, int bpp, bool hasAlpha) {
-    pixelBlock_ = AllocateZeroed(UnpaddedBytesPerLine(width, bpp) * static_cast<std::size_t>(height));
+    pixelBlock_ = AllocateBlock(UnpaddedBytesPerLine(width, bpp) * static_cast<std::size_t>(height), zeroFill_);
     paletteStore_.assign(bpp <= 8 ? std::size_t{1} << bpp : 0, 0);
     width_ = width;
     height_ = height;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -25,10 +26,78 @@ constexpr RGBAPixel kOpaqueBlack = 0xFF000000u;
 
 }  // namespace
 
-ByteBlock AllocateZeroed(std::size_t bytes) {
-    void* p = std::calloc(bytes ? bytes : 1, 1);
+namespace {
+
+// Freed blocks of 1 MB and more wait here for the next picture, up to 512 MB.
+class BlockPool {
+public:
+    static constexpr std::size_t kMinBlock = std::size_t{1} << 20;
+    static constexpr std::size_t kLimit = std::size_t{512} << 20;
+
+    ~BlockPool() {
+        for (auto& b : blocks_) std::free(b.first);
+    }
+
+    // A cached block of at least bytes, not much larger, or null.
+    std::uint8_t* Take(std::size_t bytes, std::size_t& capacity) {
+        if (bytes < kMinBlock) return nullptr;
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::size_t best = blocks_.size();
+        for (std::size_t i = 0; i < blocks_.size(); ++i) {
+            const std::size_t cap = blocks_[i].second;
+            if (cap >= bytes && cap - bytes <= bytes / 2 && (best == blocks_.size() || cap < blocks_[best].second))
+                best = i;
+        }
+        if (best == blocks_.size()) return nullptr;
+        std::uint8_t* p = blocks_[best].first;
+        capacity = blocks_[best].second;
+        total_ -= capacity;
+        blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(best));
+        return p;
+    }
+
+    void Give(std::uint8_t* p, std::size_t capacity) {
+        if (capacity < kMinBlock || capacity > kLimit) {
+            std::free(p);
+            return;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        blocks_.emplace_back(p, capacity);
+        total_ += capacity;
+        while (total_ > kLimit) {  // the oldest go first
+            std::free(blocks_.front().first);
+            total_ -= blocks_.front().second;
+            blocks_.erase(blocks_.begin());
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<std::uint8_t*, std::size_t>> blocks_;
+    std::size_t total_ = 0;
+};
+
+BlockPool& Pool() {
+    static BlockPool pool;
+    return pool;
+}
+
+}  // namespace
+
+void BlockDeleter::operator()(std::uint8_t* p) const {
+    if (p) Pool().Give(p, capacity);
+}
+
+ByteBlock AllocateBlock(std::size_t bytes, bool zero) {
+    if (bytes == 0) bytes = 1;
+    std::size_t capacity = 0;
+    if (std::uint8_t* p = Pool().Take(bytes, capacity)) {
+        if (zero) std::memset(p, 0, bytes);
+        return ByteBlock(p, BlockDeleter{capacity});
+    }
+    void* p = zero ? std::calloc(bytes, 1) : std::malloc(bytes);
     if (!p) throw std::bad_alloc();
-    return ByteBlock(static_cast<std::uint8_t*>(p));
+    return ByteBlock(static_cast<std::uint8_t*>(p), BlockDeleter{bytes});
 }
 
 std::size_t CBmp::UnpaddedBytesPerLine(int width, int bpp) {
@@ -37,7 +106,7 @@ std::size_t CBmp::UnpaddedBytesPerLine(int width, int bpp) {
     return bytes;
 }
 
-void CBmp::Create(int width, int height, int bpp, bool hasAlpha) {
+void CBmp::Create(int width, int height, int bpp, bool hasAlpha, bool zeroFill) {
     if (width < 0 || height < 0) throw std::invalid_argument("bitmap size is negative");
     if (bpp != 1 && bpp != 8 && bpp != 32) throw std::invalid_argument("bitmap depth must be 1, 8 or 32");
     FreeStorage();
@@ -46,7 +115,9 @@ void CBmp::Create(int width, int height, int bpp, bool hasAlpha) {
     palette_ = nullptr;
     pixels_ = nullptr;
     lines_.clear();
+    zeroFill_ = zeroFill;
     AllocStorage(width, height, bpp, hasAlpha);
+    zeroFill_ = true;
     MarkChanged();
 }
 

@@ -15,14 +15,18 @@
 
 namespace vellumo {
 
-// A zero-filled heap block (calloc: large blocks come as fresh zero pages,
-// so a bitmap costs nothing until its rows are written).
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
+// A heap block for pixels or file data. Large blocks are recycled: the
+// viewer decodes photo after photo of similar sizes, and touching fresh pages
+// costs more than decoding into pages the last photo used.
+struct BlockDeleter {
+    std::size_t capacity = 0;
+    void operator()(std::uint8_t* p) const;
 };
-using ByteBlock = std::unique_ptr<std::uint8_t[], FreeDeleter>;
-// Throws std::bad_alloc when the memory is not there.
-ByteBlock AllocateZeroed(std::size_t bytes);
+using ByteBlock = std::unique_ptr<std::uint8_t[], BlockDeleter>;
+// At least bytes bytes, zero-filled when zero is true. Throws std::bad_alloc
+// when the memory is not there.
+ByteBlock AllocateBlock(std::size_t bytes, bool zero);
+inline ByteBlock AllocateZeroed(std::size_t bytes) { return AllocateBlock(bytes, true); }
 
 class CBmp {
 public:
@@ -31,10 +35,11 @@ public:
     CBmp& operator=(const CBmp&) = delete;
 
     // Replaces the bitmap by a new one of the given size. bpp is 1, 8 or 32;
-    // 1- and 8-bit bitmaps get the gray ramp palette. Throws std::bad_alloc
-    // when memory runs out, std::invalid_argument for a negative size or
-    // another depth.
-    void Create(int width, int height, int bpp, bool hasAlpha);
+    // 1- and 8-bit bitmaps get the gray ramp palette. The pixels start at 0
+    // unless zeroFill is false (for callers that write every row at once).
+    // Throws std::bad_alloc when memory runs out, std::invalid_argument for a
+    // negative size or another depth.
+    void Create(int width, int height, int bpp, bool hasAlpha, bool zeroFill = true);
 
     virtual std::size_t GetMemUsed() const = 0;
     // Bytes from one row to the next in memory.
@@ -97,6 +102,7 @@ protected:
     bool hasAlpha_ = false;
     std::vector<std::uint8_t*> lines_;
     std::uint64_t cacheKey_ = 0;
+    bool zeroFill_ = true;  // for AllocStorage: whether the pixels must start at 0
 };
 
 }  // namespace vellumo

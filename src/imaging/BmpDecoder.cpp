@@ -97,7 +97,7 @@ void CBmpDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>& palette, int& 
     if (!rle && width > 0 && height > 0 &&
         rowBytes * static_cast<std::uint64_t>(height) > static_cast<std::uint64_t>(source.GetRemaining()))
         source.ReadBytes(static_cast<std::size_t>(source.GetRemaining()) + 1);
-    CreateBitmap(bmp, width, height, destBpp, false);
+    CreateBitmap(bmp, width, height, destBpp, false, !rle);
     if (destBpp == 8) bmp.SetPalette(palette.data());
 
     const int w = static_cast<int>(width);

@@ -32,32 +32,39 @@ const std::uint8_t* CDataSource::ReadBytes(std::size_t n) {
     return nullptr;
 }
 
+std::uint8_t* CMemorySource::Reserve(std::size_t size) {
+    data_ = AllocateBlock(size + kPadding, false);
+    dataSize_ = size + kPadding;
+    std::memset(data_.get() + size, 0, kPadding);
+    return data_.get();
+}
+
 void CMemorySource::OpenBytes(const std::string& name, const std::uint8_t* data, std::size_t size) {
-    data_.assign(size + kPadding, 0);
-    if (size) std::memcpy(data_.data(), data, size);
+    std::uint8_t* p = Reserve(size);
+    if (size) std::memcpy(p, data, size);
     Open(name, static_cast<std::int64_t>(size));
 }
 
 const std::uint8_t* CMemorySource::PeekBytes(std::size_t n) {
     const std::size_t pos = static_cast<std::size_t>(consumed_);
-    if (pos + n <= data_.size()) return data_.data() + pos;
+    if (pos + n <= dataSize_) return data_.get() + pos;
     peekScratch_.assign(n, 0);
-    if (pos < data_.size()) std::memcpy(peekScratch_.data(), data_.data() + pos, data_.size() - pos);
+    if (pos < dataSize_) std::memcpy(peekScratch_.data(), data_.get() + pos, dataSize_ - pos);
     return peekScratch_.data();
 }
 
 const std::uint8_t* CMemorySource::ReadBytes(std::size_t n) {
     const std::size_t pos = static_cast<std::size_t>(consumed_);
     CDataSource::ReadBytes(n);
-    return data_.data() + pos;
+    return data_.get() + pos;
 }
 
-const std::uint8_t* CMemorySource::ReadRemainder() { return data_.data() + consumed_; }
+const std::uint8_t* CMemorySource::ReadRemainder() { return data_.get() + consumed_; }
 
 void CMemorySource::Close() {
     CDataSource::Close();
-    data_.clear();
-    data_.shrink_to_fit();
+    data_.reset();
+    dataSize_ = 0;
     peekScratch_.clear();
 }
 

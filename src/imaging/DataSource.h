@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/Bmp.h"
+
 namespace vellumo {
 
 class ProgressSink {
@@ -59,8 +61,13 @@ public:
     void Close() override;
 
 protected:
+    // Room for size bytes of data and the zero padding after them; returns
+    // the start.
+    std::uint8_t* Reserve(std::size_t size);
+
     // The data followed by zero padding, so small peeks past the end are safe.
-    std::vector<std::uint8_t> data_;
+    ByteBlock data_;
+    std::size_t dataSize_ = 0;  // data and padding
     std::vector<std::uint8_t> peekScratch_;
     static constexpr std::size_t kPadding = 1024;
 };

@@ -47,20 +47,20 @@ int CFileSource::OpenFile(const std::string& path) {
     struct stat st {};
     if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return 5;
     const auto size = static_cast<std::size_t>(st.st_size);
-    data_.assign(size + kPadding, 0);
+    std::uint8_t* data = Reserve(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::read(file.fd, data_.data() + done, size - done);
+        const ssize_t got = ::read(file.fd, data + done, size - done);
         if (got < 0) {
             if (errno == EINTR) continue;
-            data_.clear();
+            data_.reset();
             return 5;
         }
         if (got == 0) break;  // cut short while reading
         done += static_cast<std::size_t>(got);
     }
     if (done != size) {
-        data_.clear();
+        data_.reset();
         return 5;
     }
     Open(path, static_cast<std::int64_t>(size));

@@ -184,10 +184,10 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
     const int h = static_cast<int>(cinfo.output_height);
     if (gray) {
         destBpp = ChooseDestBpp(8, destBpp);
-        CreateBitmap(bmp, w, h, destBpp, false);
+        CreateBitmap(bmp, w, h, destBpp, false, false);
     } else {
         destBpp = ChooseDestBpp(32, destBpp);
-        CreateBitmap(bmp, w, h, 32, false);
+        CreateBitmap(bmp, w, h, 32, false, false);
         destBpp = 32;
     }
     std::uint8_t* const* lines = bmp.GetLineArray();

@@ -15,8 +15,20 @@ class PcxRunReader {
 public:
     PcxRunReader(CDataSource& source, std::int64_t total) : source_(source), left_(total) {}
 
+    // The codes are parsed straight from the data and consumed once per line;
+    // running out of data consumes past the end, which raises the end-of-file error.
     void ReadLine(std::uint8_t* out, std::size_t n) {
+        const std::uint8_t* in = source_.ReadRemainder();
+        const std::size_t available = static_cast<std::size_t>(source_.GetRemaining());
+        std::size_t used = 0;
         std::size_t done = 0;
+        auto next = [&]() -> std::uint8_t {
+            if (used >= available) {
+                source_.ReadBytes(used);
+                source_.ReadBytes(1);  // throws: the data ends here
+            }
+            return in[used++];
+        };
         while (done < n) {
             if (run_ > 0) {
                 const std::size_t k = std::min<std::size_t>(run_, n - done);
@@ -25,11 +37,19 @@ public:
                 done += k;
                 continue;
             }
-            const std::uint8_t b = *source_.ReadBytes(1);
+            // A stretch of literal bytes at once.
+            const std::size_t start = done;
+            while (done < n && used < available && in[used] < 0xC0) out[done++] = in[used++];
+            left_ -= static_cast<std::int64_t>(done - start);
+            if (done == n) break;
+            const std::uint8_t b = next();
             if (b >= 0xC0) {
                 const int count = b & 0x3F;
-                runValue_ = *source_.ReadBytes(1);
-                if (count > left_) CPicDecoder::RaiseError(ErrInternal, "repeat count spans end of image.");
+                runValue_ = next();
+                if (count > left_) {
+                    source_.ReadBytes(used);
+                    CPicDecoder::RaiseError(ErrInternal, "repeat count spans end of image.");
+                }
                 run_ = count;
                 left_ -= count;
             } else {
@@ -37,6 +57,7 @@ public:
                 --left_;
             }
         }
+        source_.ReadBytes(used);
     }
 
 private:
@@ -67,7 +88,7 @@ void CPCXDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>& palette, int& 
         RaiseError(ErrUnsupported, "Can't handle bits per pixel image with planes.");
     }
     destBpp = 32;
-    CreateBitmap(bmp, width, height, 32, false);
+    CreateBitmap(bmp, width, height, 32, false, false);
 
     const bool rgb = bits == 8 && planes == 3;
     const bool packedPlanes = !rgb && bits > 1 && planes > 1;  // not decodable, found out after the data

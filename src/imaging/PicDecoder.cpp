@@ -15,11 +15,12 @@ void CPicDecoder::CheckStop() const {
     if (stop_ && stop_->load(std::memory_order_relaxed)) RaiseError(ErrStopped, "Decoding stopped.");
 }
 
-void CPicDecoder::CreateBitmap(CBmp& bmp, std::int64_t width, std::int64_t height, int bpp, bool hasAlpha) {
+void CPicDecoder::CreateBitmap(CBmp& bmp, std::int64_t width, std::int64_t height, int bpp, bool hasAlpha,
+                               bool zeroFill) {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
         RaiseError(ErrUnsupported, "Illegal picture size.");
     if (width * height > kPixelCap) RaiseError(ErrOutOfMemory, "out of memory");
-    bmp.Create(static_cast<int>(width), static_cast<int>(height), bpp, hasAlpha);
+    bmp.Create(static_cast<int>(width), static_cast<int>(height), bpp, hasAlpha, zeroFill);
 }
 
 void CPicDecoder::DecodeFile(const std::string& path, CBmp& bmp, int wantedBpp, ProgressSink* sink) {

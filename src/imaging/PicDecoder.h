@@ -47,7 +47,9 @@ protected:
     void CheckStop() const;
     // Create with the checks every decoder needs: a positive size (else code
     // 2) and at most kPixelCap pixels (else code 10).
-    static void CreateBitmap(CBmp& bmp, std::int64_t width, std::int64_t height, int bpp, bool hasAlpha);
+    // zeroFill false: the decoder writes every pixel of every row.
+    static void CreateBitmap(CBmp& bmp, std::int64_t width, std::int64_t height, int bpp, bool hasAlpha,
+                             bool zeroFill = true);
 
     const std::atomic<bool>* stop_ = nullptr;
 };

@@ -73,8 +73,9 @@ void ResizeFilter::Apply(const CBmp& source, CBmp& destination) const {
     const int sh = source.GetHeight();
     const int nw = std::max(1, newWidth_);
     const int nh = std::max(1, newHeight_);
-    destination.Create(nw, nh, 32, source.HasAlpha());
-    if (sw <= 0 || sh <= 0) return;
+    const bool empty = sw <= 0 || sh <= 0;
+    destination.Create(nw, nh, 32, source.HasAlpha(), empty);
+    if (empty) return;
 
     const Contributions horizontal = ComputeContributions(nw, sw, static_cast<double>(nw) / sw);
     const Contributions vertical = ComputeContributions(nh, sh, static_cast<double>(nh) / sh);
@@ -82,13 +83,15 @@ void ResizeFilter::Apply(const CBmp& source, CBmp& destination) const {
     // Rows first: nw x sh four-byte pixels.
     std::vector<std::uint8_t> middle(static_cast<std::size_t>(nw) * sh * 4);
     const std::uint8_t* const* in = source.GetLineArray();
+    std::vector<double> row(static_cast<std::size_t>(sw) * 4);
     for (int y = 0; y < sh; ++y) {
-        const std::uint8_t* row = in[y];
+        const std::uint8_t* bytes = in[y];
+        for (std::size_t k = 0; k < row.size(); ++k) row[k] = bytes[k];
         std::uint8_t* out = middle.data() + static_cast<std::size_t>(y) * nw * 4;
         for (int i = 0; i < nw; ++i) {
             const Contribution& c = horizontal.entries[i];
             double b = 0, g = 0, r = 0, a = 0;
-            const std::uint8_t* p = row + static_cast<std::size_t>(c.first) * 4;
+            const double* p = row.data() + static_cast<std::size_t>(c.first) * 4;
             const double* w = c.weights.data();
             for (int k = 0, count = c.last - c.first + 1; k < count; ++k, p += 4) {
                 b += w[k] * p[0];

@@ -48,6 +48,7 @@ void QuarterTurn(const CBmp& source, CBmp& destination, int ax, int bx, int cx, 
     std::uint8_t* const* out = destination.GetLineArray();
     const int dw = destination.GetWidth();
     const int dh = destination.GetHeight();
+    const std::ptrdiff_t stride = source.GetHeight() > 1 ? in[1] - in[0] : 0;
     constexpr int kBlock = 64;
     for (int i0 = 0; i0 < dh; i0 += kBlock) {
         const int i1 = std::min(dh, i0 + kBlock);
@@ -60,8 +61,10 @@ void QuarterTurn(const CBmp& source, CBmp& destination, int ax, int bx, int cx, 
                     const T* srcRow = reinterpret_cast<const T*>(in[by * i + cy]);
                     for (int c = c0; c < c1; ++c) row[c] = srcRow[ax * c + bx * i + cx];
                 } else {
-                    const int sx = bx * i + cx;
-                    for (int c = c0; c < c1; ++c) row[c] = reinterpret_cast<const T*>(in[ay * c + cy])[sx];
+                    // Down a source column: the line pointers step by a fixed stride.
+                    const std::ptrdiff_t step = ay * stride;
+                    const std::uint8_t* p = in[ay * c0 + cy] + static_cast<std::ptrdiff_t>(bx * i + cx) * sizeof(T);
+                    for (int c = c0; c < c1; ++c, p += step) row[c] = *reinterpret_cast<const T*>(p);
                 }
             }
         }
@@ -132,7 +135,7 @@ void RotateFilter::Apply(const CBmp& source, CBmp& destination) const {
     const int w = source.GetWidth();
     const int h = source.GetHeight();
     const Frame f = RotatedFrame(w, h, cs, sn);
-    destination.Create(f.width, f.height, bpp, source.HasAlpha());
+    destination.Create(f.width, f.height, bpp, source.HasAlpha(), false);
     // With cs and sn in {0, 1, -1}: sx = cs*x' + sn*y', sy = cs*y' - sn*x',
     // x' = minX + c, y' = minY + i.
     const int ics = static_cast<int>(cs), isn = static_cast<int>(sn);

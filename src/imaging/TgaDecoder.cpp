@@ -65,7 +65,7 @@ void CTGADecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>& palette, int& 
     if (uncompressed && width > 0 && height > 0 &&
         static_cast<std::int64_t>(width) * height * pixelBytes > source.GetRemaining())
         source.ReadBytes(static_cast<std::size_t>(source.GetRemaining()) + 1);
-    CreateBitmap(bmp, width, height, destBpp, depth == 16 || depth == 32);
+    CreateBitmap(bmp, width, height, destBpp, depth == 16 || depth == 32, false);
 
     // The palette pixels are looked up in; the gray ramp until the file gives one.
     try {

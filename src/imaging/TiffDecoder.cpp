@@ -159,7 +159,7 @@ void CTIFFDecoder::DoLoColor(TIFF* tif, CBmp& bmp, int& destBpp) {
 
     const int depth = bits == 1 ? 1 : 8;
     if (destBpp == 0) destBpp = depth;
-    CreateBitmap(bmp, width, height, depth, false);
+    CreateBitmap(bmp, width, height, depth, false, false);
 
     const int n = 1 << bits;
     std::vector<RGBAPixel> palette;
@@ -229,7 +229,7 @@ void CTIFFDecoder::DoRgba(TIFF* tif, CBmp& bmp, int& destBpp) {
 
     const std::uint32_t width = img.width;
     const std::uint32_t height = img.height;
-    CreateBitmap(bmp, width, height, 32, img.alpha != 0);
+    CreateBitmap(bmp, width, height, 32, img.alpha != 0, false);
 
     // Read a band of rows at a time (a strip or a row of tiles), so a stop is
     // noticed between bands. Pictures stored in another orientation are read at once.

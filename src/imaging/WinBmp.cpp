@@ -24,7 +24,7 @@ const BitmapInfoHeader& CWinBmp::GetBitmapInfo() const {
 void CWinBmp::AllocStorage(int width, int height, int bpp, bool hasAlpha) {
     paletteBytes_ = bpp <= 8 ? sizeof(RGBAPixel) << bpp : 0;
     const std::size_t pixelBytes = DibStride(width, bpp) * static_cast<std::size_t>(height);
-    block_ = AllocateZeroed(sizeof(BitmapInfoHeader) + paletteBytes_ + pixelBytes);
+    block_ = AllocateBlock(sizeof(BitmapInfoHeader) + paletteBytes_ + pixelBytes, zeroFill_);
     BitmapInfoHeader header{};
     header.size = sizeof(BitmapInfoHeader);
     header.width = width;

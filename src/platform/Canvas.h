@@ -59,7 +59,9 @@ public:
     // for drawImage. An implementation may keep a copy of the image scaled to the
     // placement's size (keyed by the image's cacheKey and that size) and copy the
     // visible part of it, so the cost follows the screen rather than the photo.
-    // The default draws the source rectangle into the visible one.
+    // (A placement far larger than the screen, zoomed in deep, is better drawn
+    // from the source directly.) The default draws the source rectangle into
+    // the visible one.
     virtual void drawImagePart(const ImageView& image, const Rect& placement, const Rect& source,
                                const Rect& visible, ScaleQuality quality) {
         (void)placement;

@@ -31,6 +31,7 @@ struct MenuItem {
 enum class MenuAlign {
     TopLeft,              // the menu's top-left corner at the point
     RightVerticalCenter,  // the menu's right edge at the point, centred vertically on it
+    Centered,             // the menu centred on the point both ways
 };
 
 class Desktop {

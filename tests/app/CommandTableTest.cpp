@@ -47,7 +47,7 @@ std::string Lang(std::string_view key) {
     auto it = texts.find(key);
     return it != texts.end() ? it->second : std::string(key) + "\tx";
 }
-const MenuItem* Item(const std::vector<MenuItem>& menu, int command) {
+const ViewerMenuEntry* Item(const std::vector<ViewerMenuEntry>& menu, int command) {
     for (const auto& m : menu) {
         if (m.command == command) return &m;
         for (const auto& s : m.submenu)
@@ -67,7 +67,7 @@ TEST(ViewerMenu, ItemsTextsGreyItemsAndChecks) {
     for (const auto& m : menu) order.push_back(m.separator ? -1 : m.command);
     EXPECT_EQ(order, (std::vector<int>{100, 101, 102, 103, -1, 104, 105, 106, 107, -1, 108, 111, -1, 114, 115, -1, 116, 0,
                                        -1, 125, 128, 131, 134, 137, -1, 140, 142}));
-    const MenuItem& total = menu[17];
+    const ViewerMenuEntry& total = menu[17];
     EXPECT_EQ(total.text, "SlideShow Total");
     ASSERT_EQ(total.submenu.size(), 2u);
     EXPECT_EQ(total.submenu[0].text, "Start\tF9");  // the hotkey replaces the text's own

@@ -161,6 +161,17 @@ TEST(ViewDisplay, BrokenFileShowsTheMessageAndLaterCommandsBeep) {
     EXPECT_EQ(f.host.beeps.size(), 2u);
 }
 
+TEST(ViewDisplay, ADecodedPictureWithoutPixelsCountsAsFailed) {
+    Fixture f;
+    f.host.files["/p/empty.jpg"] = {0, 0};
+    f.display.showPhotoFresh("/p/a.jpg");
+    f.display.showPhotoFresh("/p/empty.jpg");
+    EXPECT_TRUE(f.display.noPhoto());
+    EXPECT_FALSE(f.display.view().hasImage());
+    EXPECT_EQ(f.host.failures.size(), 1u);
+    EXPECT_EQ(f.host.presents, 1);
+}
+
 TEST(ViewDisplay, BrokenFileDuringASlideshowKeepsTheLockedCursor) {
     Fixture f;
     f.display.lockCursor(ViewCursors::SmallSlideshow);

@@ -265,6 +265,12 @@ TEST(NavigatorListing, FailedListingsGoUp) {
     h.queue.runPending();
     EXPECT_EQ(h.nav.currentFolder(), root + "/A");
 
+    // A file named like a folder cannot be listed either.
+    h.tree.file("A/README");
+    h.nav.goToPath(root + "/A/README");
+    h.queue.runPending();
+    EXPECT_EQ(h.nav.currentFolder(), root + "/A");
+
     // A missing folder at the horizon beeps and leaves the list empty.
     Harness g;
     std::string gone = g.tree.path("gone");
@@ -381,6 +387,29 @@ TEST(NavigatorRefresh, KeepsThePositionAndLetsTheSelectionThrough) {
     h.nav.activatePending();
     EXPECT_EQ(h.shown, (std::vector<std::string>{dir + "/b.jpg", dir + "/b.jpg"}));
     EXPECT_EQ(h.nav.pendingActivation(), -1);
+}
+
+// The list widget learns which selections are the program's own.
+struct SelectionLog : NavigatorListObserver {
+    std::vector<std::pair<int, bool>> selections;
+    int resets = 0;
+    void rowsReset() override { ++resets; }
+    void selectionChanged(int row, bool notify) override { selections.push_back({row, notify}); }
+};
+
+TEST(NavigatorRefresh, OnlyARefreshLetsTheSelectionNotificationThrough) {
+    Harness h;
+    SelectionLog log;
+    h.list.setObserver(&log);
+    std::string dir = h.tree.folder("S");
+    h.tree.file("S/a.jpg");
+    h.openAt(dir);
+    h.nav.refresh();
+    ASSERT_EQ(log.selections.size(), 2u);
+    EXPECT_EQ(log.selections[0], std::make_pair(0, false));
+    EXPECT_EQ(log.selections[1], std::make_pair(0, true));
+    EXPECT_EQ(log.resets, 4);  // each listing clears and then fills the list
+    EXPECT_FALSE(h.nav.selectingRows());
 }
 
 TEST(NavigatorListing, LargeFolderListsEveryPhoto) {

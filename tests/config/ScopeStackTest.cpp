@@ -27,6 +27,9 @@ struct Fixture {
     Fixture() {
         hooks.loadHotkeys = [this](const std::string& n) { log.push_back("hotkeys:" + n); };
         hooks.rebuildEffectList = [this](Settings&) { log.push_back("effects"); };
+        hooks.languageLoaded = [this](const Language& l) {
+            log.push_back("language:" + l.keyDisplayText(KeyDisplayText::PageUp));
+        };
         hooks.folderChanges = [this](const std::string& f) { log.push_back("folder:" + f); };
         hooks.photoChanges = [this](const std::string& p) { log.push_back("photo:" + p); };
         hooks.registerFontFile = [this](const std::string& p) { log.push_back("addfont:" + p); };
@@ -50,7 +53,7 @@ TEST(ScopeStack, StartLoadsLanguageHotkeysEffectsAndComments) {
     f.t.write("comment.txt", "Archive comment");
     ScopeStack stack(f.t.program(), f.hooks);
     stack.StartArchive();
-    EXPECT_EQ(f.log, (std::vector<std::string>{"effects", "hotkeys:Mine"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"language:PageUp", "effects", "hotkeys:Mine"}));
     EXPECT_EQ(stack.scopeComments(), "Archive comment");
     EXPECT_TRUE(FileExists(f.t.sub("lang/English.lang.txt")));
     EXPECT_EQ(stack.scopes().front()->key, f.t.path);
@@ -203,7 +206,7 @@ TEST(ScopeStack, RefreshingAPhotoReloadsItsFileWithoutSavingIt) {
 
 TEST(ScopeStack, ChangesReloadLanguageHotkeysEffectsAndComments) {
     Fixture f;
-    f.t.write("lang/Deutsch.lang.txt", "[Main Menu]\nExit=Beenden\n[Language Settings]\nCharSet=EASTEUROPE\n");
+    f.t.write("lang/Deutsch.lang.txt", "[Main Menu]\nExit=Beenden\nZoomIn=Gr\xc3\xb6\xc3\x9f" "er\\tBild auf\n[Language Settings]\nCharSet=EASTEUROPE\n");
     f.t.write("vellumo.ini", "[Comment Settings]\nCommentsIncluded=e,a,d,f,s\n");
     f.t.write("comment.txt", "global ");
     f.t.write("a/vellumo.ini",
@@ -215,14 +218,16 @@ TEST(ScopeStack, ChangesReloadLanguageHotkeysEffectsAndComments) {
     EXPECT_EQ(stack.scopeComments(), "");  // g is not included
     f.log.clear();
     stack.EnterFolder(f.t.sub("a"));
-    EXPECT_EQ(f.log, (std::vector<std::string>{"folder:" + f.t.sub("a"), "effects", "hotkeys:Other"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"folder:" + f.t.sub("a"), "language:Bild auf", "effects",
+                                               "hotkeys:Other"}));
     EXPECT_EQ(stack.LanguageText(LanguageTextId(LanguageKey::Exit)), "Beenden");
     EXPECT_EQ(stack.current().CommentFont.charSet, 238);
     EXPECT_EQ(stack.scopeComments(), "folder global ");  // from the innermost outwards
     f.log.clear();
     f.t.folder("c");
     stack.EnterFolder(f.t.sub("c"));
-    EXPECT_EQ(f.log, (std::vector<std::string>{"folder:" + f.t.sub("c"), "effects", "hotkeys:Default"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"folder:" + f.t.sub("c"), "language:PageUp", "effects",
+                                               "hotkeys:Default"}));
     EXPECT_EQ(stack.LanguageText(LanguageTextId(LanguageKey::Exit)), "Exit\tAlt+X");
     EXPECT_EQ(stack.current().CommentFont.charSet, 0);
 }

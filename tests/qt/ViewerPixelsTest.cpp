@@ -3,7 +3,11 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "app/ViewerWindow.h"
+#include <cstdlib>
+#include <fstream>
+
+#include "app/ViewerApp.h"
+#include "platform/Drives.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtEventQueue.h"
@@ -12,22 +16,37 @@
 
 using namespace vellumo;
 
-TEST(ViewerPixels, StartScreenIsFilledWithTheBackgroundColour) {
+TEST(ViewerPixels, StartScreenIsFilledWithTheBackgroundColourOfTheArchiveFile) {
     TestApplication();
+    char tmpl[] = "/tmp/vellumo-qt-XXXXXX";
+    std::string folder = mkdtemp(tmpl);
+    {
+        std::ofstream ini(folder + "/vellumo.ini", std::ios::binary);
+        ini << "[General Settings]\r\nBackgroundColor=10,120,200\r\n[Navigator Settings]\r\nNavigator=0\r\n";
+    }
     QtEventQueue queue;
     QtDesktop desktop;
     ViewerWidget widget;
-    ViewerWindow viewer(queue, widget.host(), desktop);
-    queue.registerTarget(&viewer);
-    widget.setEvents(&viewer);
-    viewer.setBackgroundColor(Rgb(10, 120, 200));
-    viewer.create();
-    QImage shot = widget.grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_EQ(shot.width(), desktop.screenRect().width());
-    EXPECT_EQ(shot.pixelColor(5, 5), QColor(10, 120, 200));
-    EXPECT_EQ(shot.pixelColor(shot.width() - 1, shot.height() - 1), QColor(10, 120, 200));
-    widget.setEvents(nullptr);
+    {
+        ViewerApp app(queue, desktop, widget.host(), ProgramLocation::FromExecutable(folder + "/vellumo", ListDrives()));
+        ASSERT_TRUE(app.start({}, folder));
+        queue.registerTarget(app.viewer());
+        widget.setEvents(app.viewer());
+        QApplication::processEvents();
+        QImage shot = widget.grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_EQ(shot.width(), desktop.screenRect().width());
+        EXPECT_EQ(shot.pixelColor(5, 5), QColor(10, 120, 200));
+        EXPECT_EQ(shot.pixelColor(shot.width() - 1, shot.height() - 1), QColor(10, 120, 200));
+        widget.setEvents(nullptr);
+        app.exit();
+    }
+    // The archive file was completed with every key.
+    std::ifstream in(folder + "/vellumo.ini", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("BackgroundColor=10,120,200   ;RGB"), std::string::npos);
+    EXPECT_NE(text.find("[Commands Settings]"), std::string::npos);
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 TEST(ViewerPixels, CanvasDrawsPalettedAndScaledImages) {
@@ -73,4 +92,28 @@ TEST(ViewerPixels, ShrinkingDrawsPartsOfOneSmoothCopy) {
     EXPECT_EQ(target.pixelColor(10, 50), QColor(0, 0, 0));
     EXPECT_EQ(target.pixelColor(90, 50), QColor(255, 255, 255));
     EXPECT_EQ(target.pixelColor(49, 99), QColor(0, 0, 0));
+}
+
+TEST(ViewerPixels, BottomUpBitmapsAreDrawnUprightBothWays) {
+    TestApplication();
+    // Rows stored bottom-up, as a DIB keeps them: row 0 (top, red) last in memory.
+    std::vector<std::uint32_t> memory(4 * 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) memory[(3 - y) * 4 + x] = y < 2 ? 0xFFFF0000u : 0xFF0000FFu;
+    const std::uint8_t* top = reinterpret_cast<const std::uint8_t*>(memory.data() + 12);
+    ImageView view{top, 4, 4, -16, 32, nullptr, 0, 9};
+    for (auto quality : {ScaleQuality::Nearest, ScaleQuality::Smooth}) {
+        QImage target(8, 8, QImage::Format_RGB32);
+        target.fill(Qt::black);
+        DisplayCopyCache cache;
+        {
+            QPainter painter(&target);
+            QtCanvas canvas(painter, &cache);
+            if (quality == ScaleQuality::Nearest) canvas.drawImage(view, {0, 0, 4, 4}, {0, 0, 8, 8}, quality);
+            else canvas.drawImagePart(view, {0, 0, 2, 2}, {0, 0, 4, 4}, {0, 0, 2, 2}, quality);
+        }
+        EXPECT_EQ(target.pixelColor(0, 0), QColor(255, 0, 0));
+        int bottom = quality == ScaleQuality::Nearest ? 7 : 1;
+        EXPECT_EQ(target.pixelColor(0, bottom), QColor(0, 0, 255));
+    }
 }

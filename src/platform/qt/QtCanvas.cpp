@@ -30,12 +30,19 @@ int AlignmentOf(unsigned flags) {
 }
 }  // namespace
 
-QImage QtCanvas::Wrap(const ImageView& v) {
-    if (!v.bits || v.width <= 0 || v.height <= 0) return QImage();
+QImage QtCanvas::Wrap(const ImageView& v, bool* flipped) {
+    if (flipped) *flipped = false;
+    if (!v.bits || v.width <= 0 || v.height <= 0 || v.stride == 0) return QImage();
+    const std::uint8_t* first = v.bits;
     auto stride = static_cast<qsizetype>(v.stride);
-    if (v.bitsPerPixel == 32) return QImage(v.bits, v.width, v.height, stride, QImage::Format_RGB32);
+    if (stride < 0) {
+        first = v.bits + static_cast<std::ptrdiff_t>(v.height - 1) * v.stride;
+        stride = -stride;
+        if (flipped) *flipped = true;
+    }
+    if (v.bitsPerPixel == 32) return QImage(first, v.width, v.height, stride, QImage::Format_RGB32);
     QImage::Format format = v.bitsPerPixel == 1 ? QImage::Format_Mono : QImage::Format_Indexed8;
-    QImage img(v.bits, v.width, v.height, stride, format);
+    QImage img(first, v.width, v.height, stride, format);
     int entries = v.bitsPerPixel == 1 ? 2 : 256;
     QList<QRgb> table(entries);
     for (int i = 0; i < entries; ++i) {
@@ -51,10 +58,11 @@ QImage QtCanvas::Wrap(const ImageView& v) {
     return img;
 }
 
-const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, int width, int height) {
+const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped) {
     if (key == 0 || key != key_ || width != width_ || height != height_ || image_.isNull()) {
         QImage in = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
         image_ = in.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (flipped) image_.mirror(false, true);
         key_ = key;
         width_ = width;
         height_ = height;
@@ -66,7 +74,8 @@ void QtCanvas::fillRect(const Rect& r, ColorRef colour) { painter_.fillRect(ToQR
 
 void QtCanvas::drawImage(const ImageView& image, const Rect& source, const Rect& destination, ScaleQuality quality) {
     if (source.isEmpty() || destination.isEmpty()) return;
-    QImage img = Wrap(image);
+    bool flipped = false;
+    QImage img = Wrap(image, &flipped);
     if (img.isNull()) return;
     bool shrinking = destination.width() < source.width() || destination.height() < source.height();
     if (quality == ScaleQuality::Smooth && shrinking && cache_) {
@@ -75,14 +84,42 @@ void QtCanvas::drawImage(const ImageView& image, const Rect& source, const Rect&
         double sy = static_cast<double>(destination.height()) / source.height();
         int fullW = std::max(1, static_cast<int>(std::lround(image.width * sx)));
         int fullH = std::max(1, static_cast<int>(std::lround(image.height * sy)));
-        const QImage& copy = cache_->scaled(img, image.cacheKey, fullW, fullH);
+        const QImage& copy = cache_->scaled(img, image.cacheKey, fullW, fullH, flipped);
         QRect part(static_cast<int>(std::lround(source.left * sx)), static_cast<int>(std::lround(source.top * sy)),
                    destination.width(), destination.height());
         painter_.drawImage(QPoint(destination.left, destination.top), copy, part);
         return;
     }
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, quality == ScaleQuality::Smooth);
-    painter_.drawImage(ToQRect(destination), img, ToQRect(source));
+    if (!flipped) {
+        painter_.drawImage(ToQRect(destination), img, ToQRect(source));
+        return;
+    }
+    // Rows stored bottom-up: draw the mirrored source rectangle through a flip.
+    QRect mirroredSource(source.left, image.height - source.bottom, source.width(), source.height());
+    painter_.save();
+    painter_.translate(0, destination.top + destination.bottom);
+    painter_.scale(1, -1);
+    painter_.drawImage(ToQRect(destination), img, mirroredSource);
+    painter_.restore();
+}
+
+void QtCanvas::drawImagePart(const ImageView& image, const Rect& placement, const Rect& source, const Rect& visible,
+                             ScaleQuality quality) {
+    if (visible.isEmpty() || placement.isEmpty()) return;
+    bool shrinking = placement.width() < image.width || placement.height() < image.height;
+    if (!(quality == ScaleQuality::Smooth && shrinking && cache_)) {
+        drawImage(image, source, visible, quality);
+        return;
+    }
+    bool flipped = false;
+    QImage img = Wrap(image, &flipped);
+    if (img.isNull()) return;
+    // The display copy is the whole photo at the size it is shown; each paint
+    // copies the visible part of it.
+    const QImage& copy = cache_->scaled(img, image.cacheKey, placement.width(), placement.height(), flipped);
+    QRect part(visible.left - placement.left, visible.top - placement.top, visible.width(), visible.height());
+    painter_.drawImage(QPoint(visible.left, visible.top), copy, part);
 }
 
 void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) {

@@ -13,7 +13,8 @@ namespace vellumo {
 class DisplayCopyCache {
 public:
     // The image scaled to the full size (width x height), made on first use.
-    const QImage& scaled(const QImage& source, std::uint64_t key, int width, int height);
+    // flipped: the source is stored upside down; the copy is made upright.
+    const QImage& scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped = false);
     void clear() { image_ = QImage(); key_ = 0; }
 
 private:
@@ -29,12 +30,16 @@ public:
 
     void fillRect(const Rect& r, ColorRef colour) override;
     void drawImage(const ImageView& image, const Rect& source, const Rect& destination, ScaleQuality quality) override;
+    void drawImagePart(const ImageView& image, const Rect& placement, const Rect& source, const Rect& visible,
+                       ScaleQuality quality) override;
     void drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) override;
     Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) override;
     void setClip(const Rect& r) override;
 
-    // A QImage sharing the view's pixels (no copy); palettes are expanded into a colour table.
-    static QImage Wrap(const ImageView& image);
+    // A QImage sharing the view's pixels (no copy); palettes are expanded into
+    // a colour table. Bitmaps whose rows run bottom-up in memory (negative
+    // stride) are wrapped in memory order and reported as flipped.
+    static QImage Wrap(const ImageView& image, bool* flipped = nullptr);
 
 private:
     QPainter& painter_;

@@ -126,6 +126,9 @@ int QtDesktop::popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign
     if (align == MenuAlign::RightVerticalCenter) {
         QSize size = menu.sizeHint();
         global -= QPoint(size.width(), size.height() / 2);
+    } else if (align == MenuAlign::Centered) {
+        QSize size = menu.sizeHint();
+        global -= QPoint(size.width() / 2, size.height() / 2);
     }
     global.setX(std::max(0, global.x()));
     global.setY(std::max(0, global.y()));

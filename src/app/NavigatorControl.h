@@ -1,0 +1,28 @@
+#pragma once
+// What the viewer window asks of the Navigator: opening a path, its
+// visibility and focus, and the target its commands are forwarded to.
+#include <string>
+
+#include "platform/EventQueue.h"
+
+namespace vellumo {
+
+class NavigatorControl {
+public:
+    virtual ~NavigatorControl() = default;
+    // Commands owned by the Navigator are posted here with the repeat count as parameter.
+    virtual CommandTarget* commandTarget() = 0;
+    // The command-line path: a folder is listed, a photo selected and shown.
+    virtual void goToPath(const std::string& path) = 0;
+    virtual bool isShown() const = 0;
+    virtual void setShown(bool shown) = 0;
+    // Whether the Navigator list has the keyboard focus; giving it the focus.
+    virtual bool listHasFocus() const = 0;
+    virtual void focusList() = 0;
+    // The slideshow tick counter goes back to 0 (after the start picture).
+    virtual void resetSlideshowTicks() = 0;
+    // Window is going away.
+    virtual void destroy() = 0;
+};
+
+}  // namespace vellumo

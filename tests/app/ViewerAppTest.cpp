@@ -1,0 +1,242 @@
+// Start-up, commands and exit of the whole viewer on the fakes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "app/ViewerApp.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/FakeEventQueue.h"
+#include "fakes/FakeWindowHost.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+using namespace vellumo;
+
+namespace {
+
+struct TempFolder {
+    std::string path;
+    TempFolder() {
+        char tmpl[] = "/tmp/vellumo-app-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string write(const std::string& name, const std::string& content) const {
+        std::string p = JoinPath(path, name);
+        std::ofstream(p, std::ios::binary) << content;
+        return p;
+    }
+    std::string read(const std::string& name) const { return ReadWholeFile(JoinPath(path, name)).value_or(""); }
+};
+
+// A 24-bit BMP of width x height in one colour.
+std::string Bmp(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    int stride = (width * 3 + 3) & ~3;
+    int size = 54 + stride * height;
+    std::string f(static_cast<size_t>(size), '\0');
+    auto put32 = [&](int at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[static_cast<size_t>(at + i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(size));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));
+    f[26] = 1;
+    f[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            size_t at = static_cast<size_t>(54 + y * stride + x * 3);
+            f[at] = static_cast<char>(b);
+            f[at + 1] = static_cast<char>(g);
+            f[at + 2] = static_cast<char>(r);
+        }
+    return f;
+}
+
+struct Viewer {
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    FakeWindowHost host;
+    std::unique_ptr<ViewerApp> app;
+
+    explicit Viewer(const TempFolder& folder, std::vector<std::string> args = {}) {
+        app = std::make_unique<ViewerApp>(queue, desktop, host,
+                                          ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
+        EXPECT_TRUE(app->start(args, folder.path));
+    }
+    ViewerWindow& viewer() { return *app->viewer(); }
+    void key(int vk, bool ctrl = false, bool alt = false, bool shift = false) {
+        KeyInput k;
+        k.virtualKey = vk;
+        k.ctrl = ctrl;
+        k.alt = alt;
+        k.shift = shift;
+        app->preTranslateKeyDown(k, FocusPlace::Viewer);
+    }
+};
+
+}  // namespace
+
+TEST(ViewerStartup, FirstStartWritesItsFilesShowsTheWindowAndRunsTheStartSteps) {
+    TempFolder folder;
+    Viewer v(folder);
+    // Before the event loop runs: the window is up and StartupBegin waits.
+    EXPECT_TRUE(v.host.visible);
+    EXPECT_EQ(v.host.rect, (Rect{0, 0, 1024, 768}));
+    EXPECT_EQ(v.queue.pendingCount(), 1u);
+    std::string ini = folder.read("vellumo.ini");
+    EXPECT_EQ(ini.rfind("[General Settings]\r\nApplicationLanguage=English\r\n", 0), 0u);
+    EXPECT_NE(ini.find("[Commands Settings]"), std::string::npos);
+    EXPECT_TRUE(IsRegularFile(JoinPath(folder.path, "lang/English.lang.txt")));
+    EXPECT_TRUE(IsRegularFile(JoinPath(folder.path, "keys/Default.keys.txt")));
+    v.queue.runPending();
+    EXPECT_TRUE(v.host.focused);
+    EXPECT_TRUE(v.viewer().noPhoto());
+    EXPECT_GE(v.host.invalidateAllCount, 1);
+    EXPECT_TRUE(v.desktop.beeps.empty());
+    // A second start changes neither file.
+    std::string lang = folder.read("lang/English.lang.txt");
+    v.app->exit();
+    EXPECT_EQ(folder.read("vellumo.ini"), ini);
+    Viewer again(folder);
+    again.queue.runPending();
+    again.app->exit();
+    EXPECT_EQ(folder.read("vellumo.ini"), ini);
+    EXPECT_EQ(folder.read("lang/English.lang.txt"), lang);
+}
+
+TEST(ViewerStartup, CommandsAfterProgramStartRunAfterTheStartSteps) {
+    TempFolder folder;
+    // 169 toggles ScaleSavingMode; 168 switches the wheel mode.
+    folder.write("vellumo.ini", "[Commands Settings]\r\nCommandsAfterProgramStart=169,168\r\n");
+    Viewer v(folder);
+    v.queue.runPending();
+    EXPECT_EQ(v.app->scopes().current().ScaleSavingMode, 1);
+    EXPECT_EQ(v.app->scopes().current().IntelliMouseMode, 'n');
+    EXPECT_EQ(v.desktop.beeps, (std::vector<BeepKind>{BeepKind::Exclamation, BeepKind::Exclamation}));
+}
+
+TEST(ViewerStartup, TheStartPictureShowsAtRealScaleAndAPathOnTheCommandLineSkipsIt) {
+    TempFolder folder;
+    folder.write("vellumo.bmp", Bmp(100, 50, 255, 0, 0));
+    std::string photo = folder.write("photo.bmp", Bmp(2048, 1536, 0, 255, 0));
+    {
+        Viewer v(folder);
+        v.queue.runPending();
+        EXPECT_TRUE(v.viewer().noPhoto());
+        ASSERT_NE(v.viewer().bitmap(), nullptr);
+        EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 100);
+        // Real scale, centred.
+        EXPECT_EQ(v.viewer().display().view().photoRect(), (Rect{462, 359, 562, 409}));
+    }
+    {
+        Viewer v(folder, {"photo.bmp"});
+        v.queue.runPending();
+        EXPECT_FALSE(v.viewer().noPhoto());
+        ASSERT_NE(v.viewer().bitmap(), nullptr);
+        EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 2048);
+        // Fitted to the 1024 x 768 screen (auto scale of a larger photo).
+        EXPECT_EQ(v.viewer().display().view().photoRect(), (Rect{0, 0, 1024, 768}));
+        EXPECT_EQ(v.viewer().display().photoPath(), photo);
+    }
+}
+
+TEST(ViewerStartup, AnIniArgumentIsTheArchiveFileAndKeysHelpRunsWhileCounted) {
+    TempFolder folder;
+    std::string other = folder.write("My Archive.ini", "[General Settings]\r\nKeysHelpRunCount=2\r\n");
+    {
+        Viewer v(folder, {other});
+        v.queue.runPending();
+        EXPECT_FALSE(IsRegularFile(JoinPath(folder.path, "vellumo.ini")));
+        ASSERT_EQ(v.desktop.opened.size(), 1u);
+        EXPECT_EQ(v.desktop.opened[0], JoinPath(folder.path, "help/Keys.English.html"));
+        v.app->exit();
+    }
+    // Counted down on the save at exit.
+    EXPECT_NE(folder.read("My Archive.ini").find("KeysHelpRunCount=1   ;(0-10)"), std::string::npos);
+}
+
+TEST(ViewerCommands, AltXQuitsAfterTheBurstWindowAndExitWritesTheChangedKeys) {
+    TempFolder folder;
+    Viewer v(folder);
+    v.queue.runPending();
+    v.key(0x4E, false, true);  // Alt+N: nothing bound
+    v.key('Z', false, true);   // Alt+Z: switch the wheel mode
+    v.key('X', false, true);   // Alt+X flushes Alt+Z, then waits 80 ms
+    EXPECT_EQ(v.host.closeCount, 0);
+    v.queue.advance(79);
+    EXPECT_EQ(v.host.closeCount, 0);
+    v.queue.advance(2);
+    EXPECT_EQ(v.host.closeCount, 1);
+    v.app->exit();
+    EXPECT_NE(folder.read("vellumo.ini").find("IntelliMouseMode=n   ;(z-Zoom, n-Next/Prev)"), std::string::npos);
+}
+
+TEST(ViewerCommands, SixPageDownsZoomFiveStepsThenOne) {
+    TempFolder folder;
+    folder.write("photo.bmp", Bmp(400, 300, 0, 0, 255));
+    Viewer v(folder, {"photo.bmp"});
+    v.queue.runPending();
+    Rect start = v.viewer().display().view().photoRect();
+    EXPECT_EQ(start, (Rect{312, 234, 712, 534}));
+    for (int i = 0; i < 6; ++i) v.key(0x22);  // PageDown
+    EXPECT_EQ(v.viewer().display().view().zoomSteps().applied, -5);
+    v.queue.advance(80);
+    EXPECT_EQ(v.viewer().display().view().zoomSteps().applied, -6);
+}
+
+TEST(ViewerCommands, ABrokenPhotoShowsItsMessageOnceAndPhotoCommandsThenBeep) {
+    TempFolder folder;
+    folder.write("broken.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
+    Viewer v(folder, {"broken.jpg"});
+    v.queue.runPending();
+    ASSERT_EQ(v.desktop.messages.size(), 1u);
+    EXPECT_EQ(v.desktop.messages[0].caption, "Vellumo");
+    EXPECT_TRUE(v.viewer().noPhoto());
+    v.key(0x21);  // PageUp
+    v.queue.advance(100);
+    EXPECT_EQ(v.desktop.messages.size(), 1u);
+    EXPECT_FALSE(v.desktop.beeps.empty());
+}
+
+TEST(ViewerCommands, ExtremePhotoShapesZoomPanAndRotate) {
+    TempFolder folder;
+    folder.write("dot.bmp", Bmp(1, 1, 9, 9, 9));
+    folder.write("strip.bmp", Bmp(30000, 2, 200, 100, 0));
+    for (const char* name : {"dot.bmp", "strip.bmp"}) {
+        Viewer v(folder, {name});
+        v.queue.runPending();
+        ASSERT_NE(v.viewer().bitmap(), nullptr) << name;
+        for (int vk : {0x21, 0x21, 0x21, 0x25, 0x27, 0x26, 0x28, 0x76, 0x77, 0x22, 0x22, 0x24, 0x23}) {
+            v.key(vk);
+            v.queue.advance(100);
+        }
+        const Rect& r = v.viewer().display().view().photoRect();
+        EXPECT_GT(r.width(), 0) << name;
+        EXPECT_GT(r.height(), 0) << name;
+    }
+}
+
+TEST(ViewerCommands, TheMenuOpensAtTheMouseForARightClickAndCentredForF10) {
+    TempFolder folder;
+    Viewer v(folder);
+    v.queue.runPending();
+    v.viewer().mouseDown(MouseButton::Right, {300, 200}, {});
+    v.queue.advance(100);
+    ASSERT_EQ(v.desktop.menus.size(), 1u);
+    EXPECT_EQ(v.desktop.menus[0].align, MenuAlign::RightVerticalCenter);
+    EXPECT_EQ(v.desktop.menus[0].at, (Point{300, 200}));
+    v.desktop.menuChoices.push_back(142);  // Exit chosen from the menu
+    v.key(0x79);                           // F10
+    v.queue.advance(100);
+    ASSERT_EQ(v.desktop.menus.size(), 2u);
+    EXPECT_EQ(v.desktop.menus[1].align, MenuAlign::Centered);
+    EXPECT_EQ(v.host.closeCount, 1);
+    // Items carry the language texts with the hotkeys.
+    EXPECT_EQ(v.desktop.menus[1].items.front().text, "Zoom In\tPageUp");
+    EXPECT_FALSE(v.desktop.menus[1].items.front().enabled);  // no photo yet
+}
