@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/NavigatorControl.h"
 #include "archive/ArchiveNavigator.h"
 #include "archive/NavigatorDocking.h"
 #include "archive/NavigatorList.h"
@@ -43,7 +44,8 @@ struct NavigatorSettingsAccess {
 // until it is, the name is shown as written.
 std::string NavigatorTitleText(const std::string& applicationName);
 
-class NavigatorWindow : public CommandTarget,
+class NavigatorWindow : public NavigatorControl,
+                        public CommandTarget,
                         public PanelEvents,
                         public NavigatorListEvents,
                         public SettingsChangeListener {
@@ -62,23 +64,23 @@ public:
     // The panel stays hidden; the viewer shows it per the Navigator setting.
     void open();
 
-    // ---- What the viewer asks -------------------------------------------
+    // ---- What the viewer asks (NavigatorControl) ---------------------------
     // The target the viewer forwards the Navigator's commands to (114, 115
     // with the repeat count as param, 125 to 127, 143 and 173 when the
     // Navigator has the focus).
-    CommandTarget* commandTarget() { return this; }
+    CommandTarget* commandTarget() override { return this; }
     // The command-line path: a folder is listed, a photo selected and shown.
-    void goToPath(const std::string& path);
-    bool isShown() const;
+    void goToPath(const std::string& path) override;
+    bool isShown() const override;
     // Show or hide; the new state goes into the Navigator setting in memory.
-    void setShown(bool shown);
-    bool listHasFocus() const { return panel_.listHasFocus(); }
+    void setShown(bool shown) override;
+    bool listHasFocus() const override { return panel_.listHasFocus(); }
     // The viewer's Tab gives the list the focus.
-    void focusList() { panel_.focusList(); }
+    void focusList() override { panel_.focusList(); }
     // The slideshow tick counter (small slideshow, not built yet): nothing to reset.
-    void resetSlideshowTicks() {}
+    void resetSlideshowTicks() override {}
     // The viewer is going away: timers and posts stop, the panel is disconnected.
-    void destroy();
+    void destroy() override;
 
     // Queries for the viewer and, later, the comment macros.
     std::string locationText() const { return archive_.locationText(); }
