@@ -1,0 +1,140 @@
+#pragma once
+// The Navigator: the floating panel over the viewer that lists the archive.
+// This is its logic: it owns the rows, the archive model, the delayed display
+// of the selected photo (timer 1000), the ancestors menu, docking while the
+// panel is dragged, show and hide, the title and the reactions to settings
+// changes. The real panel (NavigatorPanel) only reports input and carries out
+// the requests.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/NavigatorControl.h"
+#include "archive/ArchiveNavigator.h"
+#include "archive/NavigatorDocking.h"
+#include "archive/NavigatorList.h"
+#include "archive/NavigatorPanel.h"
+#include "archive/ViewerLink.h"
+#include "config/ScopeStack.h"
+#include "config/Settings.h"
+#include "platform/Desktop.h"
+#include "platform/EventQueue.h"
+#include "platform/PanelEvents.h"
+
+namespace vellumo {
+
+// Timer of the Navigator: the selected photo is shown once the selection has
+// rested this long.
+inline constexpr int kActivateTimer = 1000;
+inline constexpr int kActivateDelayMs = 500;
+
+// What the Navigator reads and writes of the settings: the current record and
+// the scope chain's folder entry.
+struct NavigatorSettingsAccess {
+    std::function<Settings&()> current;
+    std::function<void(const std::string& folder)> enterFolder;
+
+    static NavigatorSettingsAccess Of(ScopeStack& scopes);
+};
+
+// The title shown in the Navigator's caption (and, through the viewer, the
+// window title) for an ApplicationName. Macros ("%...%") and tags ("<...>")
+// in the name belong to the comment macro feature, which is not built yet:
+// until it is, the name is shown as written.
+std::string NavigatorTitleText(const std::string& applicationName);
+
+class NavigatorWindow : public NavigatorControl,
+                        public CommandTarget,
+                        public PanelEvents,
+                        public NavigatorListEvents,
+                        public SettingsChangeListener {
+public:
+    // listDrives: the drive list (empty: the machine's).
+    NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Desktop& desktop, ViewerLink& viewer,
+                    NavigatorSettingsAccess settings, std::function<std::vector<Drive>()> listDrives = {});
+    NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Desktop& desktop, ViewerLink& viewer,
+                    ScopeStack& scopes);
+    ~NavigatorWindow() override;
+    NavigatorWindow(const NavigatorWindow&) = delete;
+    NavigatorWindow& operator=(const NavigatorWindow&) = delete;
+
+    // Opening: colours, start folder and horizon, the rectangle from
+    // NavigatorRect on the viewer's screen, the title, and a posted relisting.
+    // The panel stays hidden; the viewer shows it per the Navigator setting.
+    void open();
+
+    // ---- What the viewer asks (NavigatorControl) ---------------------------
+    // The target the viewer forwards the Navigator's commands to (114, 115
+    // with the repeat count as param, 125 to 127, 143 and 173 when the
+    // Navigator has the focus).
+    CommandTarget* commandTarget() override { return this; }
+    // The command-line path: a folder is listed, a photo selected and shown.
+    void goToPath(const std::string& path) override;
+    bool isShown() const override;
+    // Show or hide; the new state goes into the Navigator setting in memory.
+    void setShown(bool shown) override;
+    bool listHasFocus() const override { return panel_.listHasFocus(); }
+    // The viewer's Tab gives the list the focus.
+    void focusList() override { panel_.focusList(); }
+    // The slideshow tick counter (small slideshow, not built yet): nothing to reset.
+    void resetSlideshowTicks() override {}
+    // The viewer is going away: timers and posts stop, the panel is disconnected.
+    void destroy() override;
+
+    // Queries for the viewer and, later, the comment macros.
+    std::string locationText() const { return archive_.locationText(); }
+    int currentIndex() const { return archive_.currentIndex(); }
+    int firstPhotoIndex() const { return archive_.firstPhotoIndex(); }
+    int lastPhotoIndex() const { return archive_.lastPhotoIndex(); }
+    const std::string& title() const { return title_; }
+
+    ArchiveNavigator& archive() { return archive_; }
+    NavigatorList& list() { return list_; }
+
+    // ---- CommandTarget ----------------------------------------------------
+    void onCommand(int command, std::intptr_t param) override;
+    void onTimer(int timerId) override;
+
+    // ---- PanelEvents ------------------------------------------------------
+    Rect panelMoving(const Rect& proposed, Point cursor, const Rect& current) override;
+    void panelMoveEnded(const Rect& rect) override;
+    void panelCloseClicked() override;
+
+    // ---- NavigatorListEvents ----------------------------------------------
+    void listSelectionChangedByUser(int row) override;
+    void listDoubleClicked(int row) override;
+    bool listKeyDown(int virtualKey) override;
+    void listRightClicked(Point at) override;
+    void listMouseMoved(Point at) override;
+
+    // ---- SettingsChangeListener -------------------------------------------
+    void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
+
+private:
+    ArchiveHooks makeHooks(std::function<std::vector<Drive>()> listDrives);
+    Settings& settings() { return settings_.current(); }
+    void updateTitle();
+    void applyColors();
+    void moveToSettingsRect();
+    void startActivateTimer(int row);
+    void ancestorsMenu();
+
+    EventQueue& queue_;
+    NavigatorPanel& panel_;
+    Desktop& desktop_;
+    ViewerLink& viewer_;
+    NavigatorSettingsAccess settings_;
+    NavigatorList list_;
+    ArchiveNavigator archive_;
+    NavigatorDocking docking_;
+    std::string title_;
+    // The context menu was asked for by a right click at menuPoint_.
+    bool menuFromMouse_ = false;
+    Point menuPoint_;
+    // The last mouse position over the panel; (-1, -1) until the first move.
+    Point lastMouse_{-1, -1};
+    bool destroyed_ = false;
+};
+
+}  // namespace vellumo

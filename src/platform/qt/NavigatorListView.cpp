@@ -1,0 +1,210 @@
+#include "platform/qt/NavigatorListView.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
+#include <algorithm>
+#include <vector>
+
+#include "platform/qt/KeyMapping.h"
+
+namespace vellumo {
+
+namespace {
+QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+// Row texts are UTF-8 as the file system gave them; bytes that are not
+// UTF-8 show as replacement characters.
+QString RowText(const ArchiveItem& item) { return QString::fromUtf8(item.text.data(), qsizetype(item.text.size())); }
+}  // namespace
+
+Point ViewerPointOf(const QWidget& widget, const QPoint& local) {
+    QPoint p = widget.mapTo(widget.window(), local);
+    return {p.x(), p.y()};
+}
+
+// ---- Model --------------------------------------------------------------------
+
+void NavigatorListModel::setList(const NavigatorList* list) {
+    beginResetModel();
+    list_ = list;
+    count_ = list_ ? list_->count() : 0;
+    endResetModel();
+}
+
+void NavigatorListModel::reset() {
+    beginResetModel();
+    count_ = list_ ? list_->count() : 0;
+    endResetModel();
+}
+
+void NavigatorListModel::rowChanged(int row) {
+    if (row < 0 || row >= count_) return;
+    QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::DecorationRole});
+}
+
+int NavigatorListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
+
+QVariant NavigatorListModel::data(const QModelIndex& index, int role) const {
+    if (!list_ || !index.isValid() || index.row() >= count_ || !list_->valid(index.row())) return {};
+    const ArchiveItem& item = list_->at(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole: return RowText(item);
+        case Qt::DecorationRole:
+            if (item.image >= 0 && item.image < icons_.size()) return icons_[item.image];
+            return {};
+        case Qt::SizeHintRole:
+            if (uniformSize_.isValid()) return uniformSize_;
+            return {};
+        default: return {};
+    }
+}
+
+// ---- View -----------------------------------------------------------------------
+
+NavigatorListView::NavigatorListView(QList<QPixmap> icons, QWidget* parent) : QListView(parent) {
+    model_.setIcons(std::move(icons));
+    setModel(&model_);
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(true);
+    setResizeMode(QListView::Adjust);
+    // Every row has the size of the widest; the view then never measures
+    // 100,000 rows one by one.
+    setUniformItemSizes(true);
+    setIconSize(QSize(16, 16));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideNone);
+    setMovement(QListView::Static);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { userSelectionChanged(); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { userSelectionChanged(); });
+}
+
+NavigatorListView::~NavigatorListView() {
+    if (list_) list_->setObserver(nullptr);
+}
+
+void NavigatorListView::bind(NavigatorList* list, NavigatorListEvents* events) {
+    if (list_ && list_ != list) list_->setObserver(nullptr);
+    list_ = list;
+    events_ = events;
+    if (list_) list_->setObserver(this);
+    model_.setList(list_);
+    rowsReset();
+}
+
+void NavigatorListView::setColors(std::optional<ColorRef> background, std::optional<ColorRef> text) {
+    QPalette p = QApplication::palette(this);
+    if (background) p.setColor(QPalette::Base, ToQColor(*background));
+    if (text) p.setColor(QPalette::Text, ToQColor(*text));
+    setPalette(p);
+    viewport()->update();
+}
+
+void NavigatorListView::rowsReset() {
+    lastReported_ = -1;
+    // The widest row decides the column width: measure the longest texts only.
+    QSize uniform;
+    if (list_ && list_->count() > 0) {
+        const auto& rows = list_->rows();
+        std::vector<int> order(rows.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+        const size_t measured = std::min<size_t>(order.size(), 256);
+        std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(measured), order.end(),
+                          [&](int a, int b) { return rows[size_t(a)].text.size() > rows[size_t(b)].text.size(); });
+        QFontMetrics fm(font());
+        int textWidth = 0;
+        for (size_t i = 0; i < measured; ++i)
+            textWidth = std::max(textWidth, fm.horizontalAdvance(RowText(rows[size_t(order[i])])));
+        int height = std::max(iconSize().height(), fm.height()) + 4;
+        uniform = QSize(iconSize().width() + textWidth + 16, height);
+    }
+    model_.setUniformSize(uniform);
+    model_.reset();
+}
+
+void NavigatorListView::rowImageChanged(int row) { model_.rowChanged(row); }
+
+void NavigatorListView::selectionChanged(int row, bool /*notify*/) {
+    // The program's selections are never reported as the user's; a refresh
+    // lets its selection through in the logic itself.
+    programSelecting_ = true;
+    if (row >= 0 && row < model_.rowCount()) {
+        selectionModel()->setCurrentIndex(model_.index(row), QItemSelectionModel::ClearAndSelect);
+    } else {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+    programSelecting_ = false;
+    lastReported_ = row;
+}
+
+void NavigatorListView::scrollTo(int row) {
+    if (row >= 0 && row < model_.rowCount()) QListView::scrollTo(model_.index(row));
+}
+
+void NavigatorListView::userSelectionChanged() {
+    if (programSelecting_ || !events_) return;
+    QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()->isSelected(current)) return;
+    int row = current.row();
+    if (row == lastReported_) return;
+    lastReported_ = row;
+    events_->listSelectionChangedByUser(row);
+}
+
+Point NavigatorListView::viewerPoint(const QPoint& viewportPos) const { return ViewerPointOf(*viewport(), viewportPos); }
+
+void NavigatorListView::keyPressEvent(QKeyEvent* e) {
+    if (events_ && events_->listKeyDown(VirtualKeyOf(*e))) {
+        e->accept();
+        return;
+    }
+    QListView::keyPressEvent(e);
+}
+
+void NavigatorListView::mouseDoubleClickEvent(QMouseEvent* e) {
+    QListView::mouseDoubleClickEvent(e);
+    if (e->button() != Qt::LeftButton || !events_) return;
+    QModelIndex i = indexAt(e->position().toPoint());
+    events_->listDoubleClicked(i.isValid() ? i.row() : -1);
+}
+
+void NavigatorListView::mousePressEvent(QMouseEvent* e) {
+    QListView::mousePressEvent(e);
+    if (e->button() == Qt::RightButton && events_) events_->listRightClicked(viewerPoint(e->position().toPoint()));
+}
+
+void NavigatorListView::mouseMoveEvent(QMouseEvent* e) {
+    QListView::mouseMoveEvent(e);
+    if (events_) events_->listMouseMoved(viewerPoint(e->position().toPoint()));
+}
+
+void NavigatorListView::contextMenuEvent(QContextMenuEvent* e) {
+    // The right click already asked for the ancestors menu; the Menu key
+    // arrives as command 173.
+    e->accept();
+}
+
+bool NavigatorListView::event(QEvent* e) {
+    // Tab goes to the logic (back to the viewer) instead of the focus chain.
+    if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            keyPressEvent(k);
+            return true;
+        }
+    }
+    return QListView::event(e);
+}
+
+}  // namespace vellumo

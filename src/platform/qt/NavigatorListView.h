@@ -1,0 +1,82 @@
+#pragma once
+// The Navigator's list control: a list view in list mode with small icons and
+// single selection over the NavigatorList rows. A model serves the rows on
+// demand, so a folder of 100,000 photos costs no widget per row. The user's
+// selection changes, double clicks, keys, right clicks and mouse moves go to
+// NavigatorListEvents; the program's own selections are never reported.
+#include <QAbstractListModel>
+#include <QList>
+#include <QListView>
+#include <QPixmap>
+#include <optional>
+
+#include "archive/NavigatorList.h"
+#include "archive/NavigatorPanel.h"
+
+namespace vellumo {
+
+class NavigatorListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit NavigatorListModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
+
+    void setList(const NavigatorList* list);
+    void setIcons(QList<QPixmap> icons) { icons_ = std::move(icons); }
+    // The rows were replaced.
+    void reset();
+    void rowChanged(int row);
+    // The size of every row (the widest row's); invalid: the delegate measures.
+    void setUniformSize(QSize size) { uniformSize_ = size; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    const NavigatorList* list_ = nullptr;
+    int count_ = 0;  // the row count the view was last told of
+    QList<QPixmap> icons_;
+    QSize uniformSize_;
+};
+
+class NavigatorListView : public QListView, public NavigatorListObserver {
+    Q_OBJECT
+public:
+    // icons: the 13 small icons, by image index.
+    NavigatorListView(QList<QPixmap> icons, QWidget* parent = nullptr);
+    ~NavigatorListView() override;
+
+    // Shows a list and reports to events (either may be null).
+    void bind(NavigatorList* list, NavigatorListEvents* events);
+    void setColors(std::optional<ColorRef> background, std::optional<ColorRef> text);
+    NavigatorListModel& listModel() { return model_; }
+
+    // NavigatorListObserver
+    void rowsReset() override;
+    void rowImageChanged(int row) override;
+    void selectionChanged(int row, bool notify) override;
+    void scrollTo(int row) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    void userSelectionChanged();
+    Point viewerPoint(const QPoint& viewportPos) const;
+
+    NavigatorListModel model_;
+    NavigatorList* list_ = nullptr;
+    NavigatorListEvents* events_ = nullptr;
+    bool programSelecting_ = false;
+    int lastReported_ = -1;
+};
+
+// The point of a widget in the coordinates of the top-level widget it lies in
+// (the viewer window).
+Point ViewerPointOf(const QWidget& widget, const QPoint& local);
+
+}  // namespace vellumo
