@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/ViewerApp.h"
+#include "platform/Files.h"
 #include "platform/qt/KeyFilter.h"
+#include "platform/qt/NavigatorPanelWidget.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtEventQueue.h"
 #include "platform/qt/ViewerWidget.h"
@@ -30,7 +32,10 @@ int main(int argc, char** argv) {
     vellumo::ViewerWidget widget;
     desktop.setParentWindow(&widget);
 
-    vellumo::ViewerApp app(queue, desktop, widget.host(), vellumo::ProgramLocation::OfThisProcess());
+    vellumo::ProgramLocation program = vellumo::ProgramLocation::OfThisProcess();
+    vellumo::NavigatorPanelWidget navigatorPanel(
+        &widget, QString::fromStdString(vellumo::ResolveDerivedName(program.sibling("ni"))));
+    vellumo::ViewerApp app(queue, desktop, widget.host(), navigatorPanel, program);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
         int id = QFontDatabase::addApplicationFont(QString::fromStdString(path));
@@ -46,10 +51,12 @@ int main(int argc, char** argv) {
     vellumo::KeyFilter keys(&widget, [&app](const vellumo::KeyInput& key, vellumo::FocusPlace focus) {
         return app.preTranslateKeyDown(key, focus);
     });
+    keys.setNavigator(navigatorPanel.panel());
     application.installEventFilter(&keys);
 
     if (!app.start(arguments, workingFolder)) return 1;
     queue.registerTarget(app.viewer());
+    queue.registerTarget(app.navigator());
     widget.setEvents(app.viewer());
     // A new screen size re-fits the photo and moves the window over the new screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -12,6 +12,8 @@ public:
     virtual ~NavigatorControl() = default;
     // Commands owned by the Navigator are posted here with the repeat count as parameter.
     virtual CommandTarget* commandTarget() = 0;
+    // Opening as a child of the viewer window: rectangle, title, first listing.
+    virtual void open() = 0;
     // The command-line path: a folder is listed, a photo selected and shown.
     virtual void goToPath(const std::string& path) = 0;
     virtual bool isShown() const = 0;

@@ -9,8 +9,13 @@
 
 namespace vellumo {
 
-ViewerApp::ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost, ProgramLocation program)
-    : queue_(queue), desktop_(desktop), viewerHost_(viewerHost), program_(std::move(program)) {
+ViewerApp::ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost, NavigatorPanel& navigatorPanel,
+                     ProgramLocation program)
+    : queue_(queue),
+      desktop_(desktop),
+      viewerHost_(viewerHost),
+      navigatorPanel_(navigatorPanel),
+      program_(std::move(program)) {
     // The one pseudo-random generator of the process, seeded once from the
     // system tick count (milliseconds since the machine started).
     SeedProcessRandom(static_cast<std::uint64_t>(
@@ -50,7 +55,11 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
 
     viewer_ = std::make_unique<ViewerWindow>(
         ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_});
+    navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
+    viewer_->setNavigator(navigator_.get());
+    // Settings changes reach the viewer, then the Navigator (then the music player).
     scopes_->addListener(viewer_.get());
+    scopes_->addListener(navigator_.get());
     viewer_->create(commandLine_.path, commandLine_.script);
     return true;
 }
@@ -65,6 +74,7 @@ void ViewerApp::exit() {
     if (viewer_) viewer_->destroyed();
     if (scopes_) {
         if (viewer_) scopes_->removeListener(viewer_.get());
+        if (navigator_) scopes_->removeListener(navigator_.get());
         scopes_->Shutdown();
     }
 }

@@ -8,6 +8,8 @@
 
 #include "app/CommandLine.h"
 #include "app/ViewerWindow.h"
+#include "archive/NavigatorPanel.h"
+#include "archive/NavigatorWindow.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
@@ -16,7 +18,8 @@ namespace vellumo {
 
 class ViewerApp {
 public:
-    ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost, ProgramLocation program);
+    ViewerApp(EventQueue& queue, Desktop& desktop, WindowHost& viewerHost, NavigatorPanel& navigatorPanel,
+              ProgramLocation program);
     ~ViewerApp();
 
     // Reads the command line, opens the archive settings (language and hotkeys
@@ -29,6 +32,7 @@ public:
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
 
     ViewerWindow* viewer() { return viewer_.get(); }
+    NavigatorWindow* navigator() { return navigator_.get(); }
     ScopeStack& scopes() { return *scopes_; }
     const ProgramLocation& program() const { return program_; }
     const CommandLine& commandLine() const { return commandLine_; }
@@ -45,6 +49,7 @@ private:
     EventQueue& queue_;
     Desktop& desktop_;
     WindowHost& viewerHost_;
+    NavigatorPanel& navigatorPanel_;
     ProgramLocation program_;
     CommandLine commandLine_;
     std::string startPicture_;
@@ -52,6 +57,7 @@ private:
     HotkeySet hotkeys_;
     std::unique_ptr<ScopeStack> scopes_;
     std::unique_ptr<ViewerWindow> viewer_;
+    std::unique_ptr<NavigatorWindow> navigator_;
     bool exited_ = false;
 };
 

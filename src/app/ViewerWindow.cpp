@@ -63,6 +63,8 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
     host_.setIcon(settings().ApplicationIcon);
     host_.move(screenRect_);
     host_.setVisible(true);
+    // The Navigator is created with the window, hidden until StartupBegin.
+    if (navigator_) navigator_->open();
     // Until a photo is shown the whole screen is background.
     display_.setScreenRect(screenRect_);
     queue_.post(this, cmd::StartupBegin);
@@ -333,6 +335,16 @@ void ViewerWindow::settingsChanged(const SettingsChangeSet& changes, int scopeKi
         invalidated = true;
     }
     if (invalidated) host_.update();
+}
+
+void ViewerWindow::setBusyCursor(bool busy) {
+    if (busy) display_.setBusyCursor(ViewCursors::TotalCollecting);
+    else display_.restoreCursor();
+}
+
+void ViewerWindow::lockCursor(int cursorId) {
+    if (cursorId != 0) display_.lockCursor(cursorId);
+    else display_.unlockCursor();
 }
 
 void ViewerWindow::setTitleFromCaption(const std::string& caption) {

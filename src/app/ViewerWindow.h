@@ -14,6 +14,7 @@
 #include "app/KeyDispatch.h"
 #include "app/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
+#include "archive/ViewerLink.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
@@ -41,7 +42,8 @@ struct ViewerContext {
 class ViewerWindow : public CommandTarget,
                      public WindowEvents,
                      public PhotoDisplayHost,
-                     public SettingsChangeListener {
+                     public SettingsChangeListener,
+                     public ViewerLink {
 public:
     explicit ViewerWindow(ViewerContext context);
     ~ViewerWindow() override;
@@ -99,11 +101,17 @@ public:
 
     // The Navigator caption became the window title.
     void setTitleFromCaption(const std::string& caption);
-    // Shows a photo as the Navigator and slideshows do.
-    void showPhotoFresh(const std::string& path) { display_.showPhotoFresh(path); }
-    void clearNoPhoto() { display_.setNoPhoto(false); }
+    // ViewerLink: what the Navigator asks of the viewer.
+    void showPhoto(const std::string& path) override { display_.showPhotoFresh(path); }
+    void clearNoPhoto() override { display_.setNoPhoto(false); }
+    void setBusyCursor(bool busy) override;
+    void lockCursor(int cursorId) override;
+    Rect screenRect() const override { return screenRect_; }
+    bool effectRunning() const override { return false; }
+    void navigatorCaptionChanged(const std::string& caption) override { setTitleFromCaption(caption); }
+    CommandTarget* viewerTarget() override { return this; }
+    void focusViewer() override { host_.setFocus(); }
 
-    const Rect& screenRect() const { return screenRect_; }
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
     const CBmp* bitmap() const { return bitmap_.get(); }

@@ -62,7 +62,7 @@ public:
     // Opening: colours, start folder and horizon, the rectangle from
     // NavigatorRect on the viewer's screen, the title, and a posted relisting.
     // The panel stays hidden; the viewer shows it per the Navigator setting.
-    void open();
+    void open() override;
 
     // ---- What the viewer asks (NavigatorControl) ---------------------------
     // The target the viewer forwards the Navigator's commands to (114, 115

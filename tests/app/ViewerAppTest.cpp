@@ -7,6 +7,7 @@
 #include "app/ViewerApp.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
+#include "fakes/FakeNavigatorPanel.h"
 #include "fakes/FakeWindowHost.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -61,10 +62,11 @@ struct Viewer {
     FakeEventQueue queue;
     FakeDesktop desktop;
     FakeWindowHost host;
+    FakeNavigatorPanel panel;
     std::unique_ptr<ViewerApp> app;
 
     explicit Viewer(const TempFolder& folder, std::vector<std::string> args = {}) {
-        app = std::make_unique<ViewerApp>(queue, desktop, host,
+        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
                                           ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
         EXPECT_TRUE(app->start(args, folder.path));
     }
@@ -87,7 +89,7 @@ TEST(ViewerStartup, FirstStartWritesItsFilesShowsTheWindowAndRunsTheStartSteps) 
     // Before the event loop runs: the window is up and StartupBegin waits.
     EXPECT_TRUE(v.host.visible);
     EXPECT_EQ(v.host.rect, (Rect{0, 0, 1024, 768}));
-    EXPECT_EQ(v.queue.pendingCount(), 1u);
+    EXPECT_EQ(v.queue.pendingCount(), 2u);  // the Navigator's first listing, then StartupBegin
     std::string ini = folder.read("vellumo.ini");
     EXPECT_EQ(ini.rfind("[General Settings]\r\nApplicationLanguage=English\r\n", 0), 0u);
     EXPECT_NE(ini.find("[Commands Settings]"), std::string::npos);

@@ -7,6 +7,7 @@
 #include "archive/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
+#include "fakes/FakeNavigatorPanel.h"
 #include "fakes/FakeWindowHost.h"
 
 namespace vellumo {
@@ -20,41 +21,7 @@ constexpr int kVkEnter = 0x0D;
 constexpr int kVkEscape = 0x1B;
 constexpr int kVkDown = 0x28;
 
-// The panel as the logic sees it.
-struct FakePanel : NavigatorPanel {
-    FakeWindowHost window;
-    NavigatorList* list = nullptr;
-    NavigatorListEvents* listEvents = nullptr;
-    PanelEvents* panelEvents = nullptr;
-    bool focused = false;
-    Point topLeft{-3, 25};
-    std::optional<ColorRef> background, text;
-    int colorCalls = 0;
-    int repaints = 0;
-
-    WindowHost& host() override { return window; }
-    void bind(NavigatorList* l, NavigatorListEvents* le, PanelEvents* pe) override {
-        list = l;
-        listEvents = le;
-        panelEvents = pe;
-    }
-    void focusList() override { focused = true; }
-    bool listHasFocus() const override { return focused; }
-    Point listTopLeft() const override { return topLeft; }
-    void setListColors(std::optional<ColorRef> b, std::optional<ColorRef> t) override {
-        background = b;
-        text = t;
-        ++colorCalls;
-    }
-    void repaintList() override { ++repaints; }
-
-    // The user moves the selection with the keyboard or the mouse, as the
-    // list control does it: it shows the row, then reports it.
-    void userSelects(int row) {
-        list->setSelectionFromUser(row);
-        listEvents->listSelectionChangedByUser(row);
-    }
-};
+using FakePanel = FakeNavigatorPanel;
 
 struct FakeViewer : ViewerLink, CommandTarget {
     std::vector<std::string> shown;

@@ -11,6 +11,7 @@
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtEventQueue.h"
+#include "platform/qt/NavigatorPanelWidget.h"
 #include "platform/qt/ViewerWidget.h"
 #include "qt/QtTestMain.h"
 
@@ -28,9 +29,12 @@ TEST(ViewerPixels, StartScreenIsFilledWithTheBackgroundColourOfTheArchiveFile) {
     QtDesktop desktop;
     ViewerWidget widget;
     {
-        ViewerApp app(queue, desktop, widget.host(), ProgramLocation::FromExecutable(folder + "/vellumo", ListDrives()));
+        NavigatorPanelWidget panel(&widget);
+        ViewerApp app(queue, desktop, widget.host(), panel,
+                      ProgramLocation::FromExecutable(folder + "/vellumo", ListDrives()));
         ASSERT_TRUE(app.start({}, folder));
         queue.registerTarget(app.viewer());
+        queue.registerTarget(app.navigator());
         widget.setEvents(app.viewer());
         QApplication::processEvents();
         QImage shot = widget.grab().toImage();
