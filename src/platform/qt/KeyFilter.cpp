@@ -17,6 +17,9 @@ FocusPlace KeyFilter::focusPlace() const {
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    // Menus and modal dialogs run their own keys (Escape closes them, arrows
+    // move in them): the program's hotkeys wait until they are gone.
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     // A key event travels up the widget tree when ignored and passes this
     // filter at every step: translate it once.
