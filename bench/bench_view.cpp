@@ -95,48 +95,25 @@ int main(int argc, char** argv) {
     std::printf("full-screen repaint of the fitted 24 MP photo: mean %.2f ms, worst %.2f ms (target: at most 8 ms)\n",
                 total / 20, worst);
 
-    worst = 0;
-    total = 0;
-    int steps = 0;
-    for (int i = 0; i < 12; ++i) {
-        auto s = Clock::now();
-        view.zoomIn(1);
-        Paint(target, cache, view, image);
-        double ms = Ms(s, Clock::now());
-        total += ms;
-        worst = std::max(worst, ms);
-        ++steps;
-    }
-    std::printf("zoom-in step, command to painted: mean %.2f ms, worst %.2f ms over %d steps (target: at most 16 ms)\n",
-                total / steps, worst, steps);
-    worst = 0;
-    total = 0;
-    steps = 0;
-    for (int i = 0; i < 12; ++i) {
-        auto s = Clock::now();
-        view.panCommand(i % 2 ? PanDirection::Left : PanDirection::Right, 1);
-        Paint(target, cache, view, image);
-        double ms = Ms(s, Clock::now());
-        total += ms;
-        worst = std::max(worst, ms);
-        ++steps;
-    }
-    std::printf("pan step on the zoomed photo, command to painted: mean %.2f ms, worst %.2f ms (target: at most 16 ms)\n",
-                total / steps, worst);
-    worst = 0;
-    total = 0;
-    steps = 0;
-    for (int i = 0; i < 12; ++i) {
-        auto s = Clock::now();
-        view.zoomOut(1);
-        Paint(target, cache, view, image);
-        double ms = Ms(s, Clock::now());
-        total += ms;
-        worst = std::max(worst, ms);
-        ++steps;
-    }
-    std::printf("zoom-out step, command to painted: mean %.2f ms, worst %.2f ms (target: at most 16 ms)\n",
-                total / steps, worst);
+    // A view command followed by the paint it causes, repeated.
+    auto measureSteps = [&](const char* what, auto step) {
+        double worstStep = 0, sum = 0;
+        const int steps = 12;
+        for (int i = 0; i < steps; ++i) {
+            auto s = Clock::now();
+            step(i);
+            Paint(target, cache, view, image);
+            double ms = Ms(s, Clock::now());
+            sum += ms;
+            worstStep = std::max(worstStep, ms);
+        }
+        std::printf("%s, command to painted: mean %.2f ms, worst %.2f ms over %d steps (target: at most 16 ms)\n", what,
+                    sum / steps, worstStep, steps);
+    };
+    measureSteps("zoom-in step", [&](int) { view.zoomIn(1); });
+    measureSteps("pan step on the zoomed photo",
+                 [&](int i) { view.panCommand(i % 2 ? PanDirection::Left : PanDirection::Right, 1); });
+    measureSteps("zoom-out step", [&](int) { view.zoomOut(1); });
     std::remove(jpeg.c_str());
     return 0;
 }

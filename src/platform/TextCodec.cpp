@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/TextCompare.h"
+#include "platform/Utf8.h"
 
 namespace vellumo {
 
@@ -66,36 +67,9 @@ std::string Convert(std::string_view in, const char* from, const char* to, std::
 
 bool IsValidUtf8(std::string_view s) {
     size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int len;
-        char32_t cp;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > s.size()) return false;
-        for (int k = 1; k < len; ++k) {
-            unsigned char d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += len;
-    }
+    char32_t cp;
+    while (i < s.size())
+        if (!DecodeUtf8Char(s, i, cp)) return false;
     return true;
 }
 

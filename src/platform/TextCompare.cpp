@@ -1,5 +1,7 @@
 #include "platform/TextCompare.h"
 
+#include "platform/Utf8.h"
+
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
@@ -24,45 +26,9 @@ constexpr char32_t kInvalidBase = 0x110000;  // invalid bytes sort after every c
 
 // Decodes one UTF-8 character at pos; an invalid byte becomes kInvalidBase + byte.
 char32_t NextChar(std::string_view s, size_t& pos) {
-    unsigned char c = static_cast<unsigned char>(s[pos]);
-    if (c < 0x80) {
-        ++pos;
-        return c;
-    }
-    int len = 0;
-    char32_t cp = 0;
-    if ((c & 0xE0) == 0xC0) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        ++pos;
-        return kInvalidBase + c;
-    }
-    if (pos + len > s.size()) {
-        ++pos;
-        return kInvalidBase + c;
-    }
-    for (int i = 1; i < len; ++i) {
-        unsigned char d = static_cast<unsigned char>(s[pos + i]);
-        if ((d & 0xC0) != 0x80) {
-            ++pos;
-            return kInvalidBase + c;
-        }
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++pos;
-        return kInvalidBase + c;
-    }
-    pos += len;
-    return cp;
+    char32_t cp;
+    if (DecodeUtf8Char(s, pos, cp)) return cp;
+    return kInvalidBase + static_cast<unsigned char>(s[pos++]);
 }
 
 char32_t Fold(char32_t c) {

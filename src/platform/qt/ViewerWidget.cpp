@@ -9,9 +9,23 @@
 #include <QScreen>
 #include <QWheelEvent>
 
-#include "platform/qt/QtKeys.h"
+#include "platform/qt/KeyMapping.h"
 
 namespace vellumo {
+
+namespace {
+// A key event in the program's terms.
+KeyEvent KeyEventOf(const QKeyEvent* e) {
+    KeyInput input = KeyInputOf(*e);
+    KeyEvent k;
+    k.virtualKey = input.virtualKey;
+    k.shift = input.shift;
+    k.control = input.ctrl;
+    k.alt = input.alt;
+    k.autoRepeat = e->isAutoRepeat();
+    return k;
+}
+}  // namespace
 
 ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -34,12 +48,12 @@ void ViewerWidget::paintEvent(QPaintEvent* e) {
 }
 
 void ViewerWidget::keyPressEvent(QKeyEvent* e) {
-    if (events_ && events_->keyDown(TranslateKeyEvent(e))) return;
+    if (events_ && events_->keyDown(KeyEventOf(e))) return;
     QWidget::keyPressEvent(e);
 }
 
 void ViewerWidget::keyReleaseEvent(QKeyEvent* e) {
-    if (events_) events_->keyUp(TranslateKeyEvent(e));
+    if (events_) events_->keyUp(KeyEventOf(e));
 }
 
 namespace {
