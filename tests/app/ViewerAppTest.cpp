@@ -9,6 +9,7 @@
 #include "fakes/FakeEventQueue.h"
 #include "fakes/FakeNavigatorPanel.h"
 #include "fakes/FakeWindowHost.h"
+#include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -16,19 +17,10 @@ using namespace vellumo;
 
 namespace {
 
-struct TempFolder {
-    std::string path;
-    TempFolder() {
-        char tmpl[] = "/tmp/vellumo-app-XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string write(const std::string& name, const std::string& content) const {
-        std::string p = JoinPath(path, name);
-        std::ofstream(p, std::ios::binary) << content;
-        return p;
-    }
-    std::string read(const std::string& name) const { return ReadWholeFile(JoinPath(path, name)).value_or(""); }
+struct TempFolder : vellumo::testing::TempTree {
+    std::string path = root();
+    std::string write(const std::string& name, const std::string& content) const { return file(name, content); }
+    std::string read(const std::string& name) const { return ReadWholeFile(TempTree::path(name)).value_or(""); }
 };
 
 // A 24-bit BMP of width x height in one colour.

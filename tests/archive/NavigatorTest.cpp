@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TempTree.h"
+#include "fakes/TempTree.h"
 #include "archive/ArchiveNavigator.h"
 #include "fakes/FakeEventQueue.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "TempTree.h"
+#include "fakes/TempTree.h"
 #include "archive/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"

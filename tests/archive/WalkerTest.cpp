@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "TempTree.h"
+#include "fakes/TempTree.h"
 #include "archive/ArchiveItem.h"
 #include "archive/ArchiveWalker.h"
 #include "fakes/FakeEventQueue.h"

@@ -4,24 +4,15 @@
 #include <fstream>
 
 #include "config/ProfileFile.h"
+#include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
 using namespace vellumo;
 
 namespace {
-struct TempFolder {
-    std::string path;
-    TempFolder() {
-        char tmpl[] = "/tmp/vellumo-profile-XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string file(const std::string& name, const std::string& content) const {
-        std::string p = JoinPath(path, name);
-        std::ofstream(p, std::ios::binary) << content;
-        return p;
-    }
+struct TempFolder : vellumo::testing::TempTree {
+    std::string path = root();
 };
 }  // namespace
 

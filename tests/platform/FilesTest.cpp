@@ -6,19 +6,15 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
 using namespace vellumo;
 
 namespace {
-struct TempFolder {
-    std::string path;
-    TempFolder() {
-        char tmpl[] = "/tmp/vellumo-files-XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+struct TempFolder : vellumo::testing::TempTree {
+    std::string path = root();
 };
 void Write(const std::string& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
 }  // namespace

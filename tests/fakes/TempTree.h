@@ -1,5 +1,5 @@
 #pragma once
-// A temporary folder tree for archive tests, removed afterwards.
+// A temporary folder tree for tests, removed afterwards.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +13,7 @@ namespace vellumo::testing {
 class TempTree {
 public:
     TempTree() {
-        std::string templ = (std::filesystem::temp_directory_path() / "vellumo-archive-XXXXXX").string();
+        std::string templ = (std::filesystem::temp_directory_path() / "vellumo-test-XXXXXX").string();
         char* made = mkdtemp(templ.data());
         root_ = made ? made : "";
     }
