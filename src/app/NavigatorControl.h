@@ -17,6 +17,8 @@ public:
     // The command-line path: a folder is listed, a photo selected and shown.
     virtual void goToPath(const std::string& path) = 0;
     virtual bool isShown() const = 0;
+    // Whether stepping to the previous (next) photo of the folder would move.
+    virtual bool canStep(bool forward) const = 0;
     virtual void setShown(bool shown) = 0;
     // Whether the Navigator list has the keyboard focus; giving it the focus.
     virtual bool listHasFocus() const = 0;

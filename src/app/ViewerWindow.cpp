@@ -221,8 +221,8 @@ void ViewerWindow::showViewerMenu(bool fromMouse) {
     state.photoRightOfScreen = photo.right > screenRect_.right;
     state.photoAboveScreen = photo.top < screenRect_.top;
     state.photoBelowScreen = photo.bottom > screenRect_.bottom;
-    state.hasPreviousPhoto = navigator_ != nullptr;
-    state.hasNextPhoto = navigator_ != nullptr;
+    state.hasPreviousPhoto = navigator_ && navigator_->canStep(false);
+    state.hasNextPhoto = navigator_ && navigator_->canStep(true);
     state.navigatorVisible = navigator_ && navigator_->isShown();
     state.commentOn = s.Comment == 1;
     state.thumbnailsOn = s.Thumbnails == 1;

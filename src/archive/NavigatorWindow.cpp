@@ -117,6 +117,12 @@ void NavigatorWindow::goToPath(const std::string& path) {
     archive_.goToPath(path);
 }
 
+bool NavigatorWindow::canStep(bool forward) const {
+    // The same conditions under which stepping beeps instead of moving.
+    int limit = forward ? archive_.lastPhotoIndex() : archive_.firstPhotoIndex();
+    return limit >= 0 && archive_.currentIndex() != limit;
+}
+
 bool NavigatorWindow::isShown() const { return panel_.host().isVisible(); }
 
 void NavigatorWindow::setShown(bool shown) {

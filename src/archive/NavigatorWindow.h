@@ -72,6 +72,7 @@ public:
     // The command-line path: a folder is listed, a photo selected and shown.
     void goToPath(const std::string& path) override;
     bool isShown() const override;
+    bool canStep(bool forward) const override;
     // Show or hide; the new state goes into the Navigator setting in memory.
     void setShown(bool shown) override;
     bool listHasFocus() const override { return panel_.listHasFocus(); }

@@ -260,3 +260,30 @@ TEST(ViewerCommands, StartingATotalSlideshowOffersTheScriptsOfTheProgramFolder) 
     EXPECT_EQ(items[3].text, "b trip");
     EXPECT_EQ(v.desktop.menus[0].at, (Point{512, 384}));
 }
+
+TEST(ViewerCommands, TheMenuGreysPreviousAndNextAtTheEndsOfTheFolder) {
+    TempFolder folder;
+    folder.write("pics/a.bmp", Bmp(10, 10, 1, 2, 3));
+    folder.write("pics/b.bmp", Bmp(10, 10, 1, 2, 3));
+    Viewer v(folder, {"pics/a.bmp"});
+    v.queue.runPending();
+    auto itemEnabled = [&](int id) {
+        for (const auto& item : v.desktop.menus.back().items)
+            if (item.id == id) return item.enabled;
+        ADD_FAILURE() << "no item " << id;
+        return false;
+    };
+    v.key(0x79);  // F10
+    v.queue.advance(100);
+    ASSERT_FALSE(v.desktop.menus.empty());
+    EXPECT_FALSE(itemEnabled(114));
+    EXPECT_TRUE(itemEnabled(115));
+    EXPECT_TRUE(itemEnabled(100));  // a photo is shown: zooming works
+    v.viewer().onCommand(115, 1);   // next photo
+    v.queue.runPending();
+    v.key(0x79);
+    v.queue.advance(100);
+    EXPECT_TRUE(itemEnabled(114));
+    EXPECT_FALSE(itemEnabled(115));
+    EXPECT_EQ(FileNameOf(v.viewer().display().photoPath()), "b.bmp");
+}
