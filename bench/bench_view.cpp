@@ -83,8 +83,20 @@ int main(int argc, char** argv) {
     view.applyScaleMode();
     ImageView image = bmp.GetImageView();
     double firstPaint = Paint(target, cache, view, image);
-    std::printf("show photo: decode %.1f ms, first paint %.1f ms, decode + %.1f ms to painted (target: at most + 40 ms)\n",
-                decodeMs, firstPaint, firstPaint);
+    std::printf("show the first photo: decode %.1f ms, first paint %.1f ms (target: at most decode + 40 ms)\n", decodeMs,
+                firstPaint);
+    // The next photo of the same size, as when stepping through a folder.
+    {
+        CDrawDibBmp next;
+        auto t1 = Clock::now();
+        decoder.DecodeFile(jpeg, next);
+        double nextDecode = Ms(t1, Clock::now());
+        ImageView nextImage = next.GetImageView();
+        double nextPaint = Paint(target, cache, view, nextImage);
+        std::printf("show the next photo: decode %.1f ms, first paint %.1f ms (target: at most decode + 40 ms)\n",
+                    nextDecode, nextPaint);
+        Paint(target, cache, view, image);
+    }
 
     double worst = 0, total = 0;
     for (int i = 0; i < 20; ++i) {

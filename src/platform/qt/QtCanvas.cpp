@@ -5,6 +5,10 @@
 #include <cmath>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vellumo {
 
 QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
@@ -61,6 +65,16 @@ QImage QtCanvas::Wrap(const ImageView& v, bool* flipped) {
 
 namespace {
 
+// One output pixel: the rounded mean of four.
+inline std::uint32_t Mean4(std::uint32_t p0, std::uint32_t p1, std::uint32_t p2, std::uint32_t p3) {
+    // Two 8-bit lanes at a time: red and blue, then green.
+    std::uint32_t rb = (((p0 & 0x00FF00FF) + (p1 & 0x00FF00FF) + (p2 & 0x00FF00FF) + (p3 & 0x00FF00FF) + 0x00020002) >> 2) &
+                       0x00FF00FF;
+    std::uint32_t g = (((p0 & 0x0000FF00) + (p1 & 0x0000FF00) + (p2 & 0x0000FF00) + (p3 & 0x0000FF00) + 0x00000200) >> 2) &
+                      0x0000FF00;
+    return 0xFF000000u | rb | g;
+}
+
 void HalveRows(const QImage& source, bool flipped, QImage& out, int firstRow, int endRow) {
     const int w = out.width();
     const int sx = source.width() > 1 ? 2 : 1;
@@ -74,24 +88,38 @@ void HalveRows(const QImage& source, bool flipped, QImage& out, int firstRow, in
         const auto* a = reinterpret_cast<const std::uint32_t*>(source.constScanLine(ya));
         const auto* b = reinterpret_cast<const std::uint32_t*>(source.constScanLine(yb));
         auto* o = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            std::uint32_t p0 = a[x * sx], p1 = a[x * sx + sx - 1], p2 = b[x * sx], p3 = b[x * sx + sx - 1];
-            // Two 8-bit lanes at a time: red and blue, then green.
-            std::uint32_t rb = (((p0 & 0x00FF00FF) + (p1 & 0x00FF00FF) + (p2 & 0x00FF00FF) + (p3 & 0x00FF00FF) +
-                                 0x00020002) >> 2) & 0x00FF00FF;
-            std::uint32_t g = (((p0 & 0x0000FF00) + (p1 & 0x0000FF00) + (p2 & 0x0000FF00) + (p3 & 0x0000FF00) +
-                                0x00000200) >> 2) & 0x0000FF00;
-            o[x] = 0xFF000000u | rb | g;
+        int x = 0;
+#if defined(__SSE2__)
+        if (sx == 2) {
+            // Four output pixels per step: average the two rows, then the
+            // even and odd pixels of the result (each average rounds up, so
+            // a value may come out one above the exact mean).
+            const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+            for (; x + 4 <= w; x += 4) {
+                __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 2 * x));
+                __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 2 * x + 4));
+                __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 2 * x));
+                __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 2 * x + 4));
+                __m128 v0 = _mm_castsi128_ps(_mm_avg_epu8(a0, b0));
+                __m128 v1 = _mm_castsi128_ps(_mm_avg_epu8(a1, b1));
+                __m128i even = _mm_castps_si128(_mm_shuffle_ps(v0, v1, _MM_SHUFFLE(2, 0, 2, 0)));
+                __m128i odd = _mm_castps_si128(_mm_shuffle_ps(v0, v1, _MM_SHUFFLE(3, 1, 3, 1)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x), _mm_or_si128(_mm_avg_epu8(even, odd), alpha));
+            }
         }
+#endif
+        for (; x < w; ++x) o[x] = Mean4(a[x * sx], a[x * sx + sx - 1], b[x * sx], b[x * sx + sx - 1]);
     }
 }
 
 }  // namespace
 
-QImage HalveImage(const QImage& source, bool flipped) {
+QImage HalveImage(const QImage& source, bool flipped, QImage recycled) {
     int w = std::max(1, source.width() / 2);
     int h = std::max(1, source.height() / 2);
-    QImage out(w, h, QImage::Format_RGB32);
+    QImage out = recycled.size() == QSize(w, h) && recycled.format() == QImage::Format_RGB32
+                     ? std::move(recycled)
+                     : QImage(w, h, QImage::Format_RGB32);
     if (static_cast<long long>(w) * h < 512 * 1024) {
         HalveRows(source, flipped, out, 0, h);
         return out;
@@ -113,6 +141,10 @@ void DisplayCopyCache::clear() {
 }
 
 void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
+    // Keep the old photo's made levels and copy: the next photo's are often
+    // of the same size and can be written into them.
+    spare_.clear();
+    for (size_t k = 1; k < levels_.size(); ++k) spare_.push_back(std::move(levels_[k]));
     clear();
     key_ = key;
     source_ = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
@@ -124,8 +156,14 @@ const QImage& DisplayCopyCache::level(size_t k) {
     if (k >= levels_.size()) levels_.resize(k + 1);
     if (levels_[k].isNull()) {
         if (k == 0) levels_[0] = source_;  // stored as it is, possibly upside down
-        else if (k == 1) levels_[1] = HalveImage(source_, flipped_);
-        else levels_[k] = HalveImage(level(k - 1));
+        else {
+            QImage recycled;
+            QSize size(std::max(1, level(k - 1).width() / 2), std::max(1, level(k - 1).height() / 2));
+            for (auto& spare : spare_)
+                if (spare.size() == size) recycled = std::move(spare);
+            levels_[k] = k == 1 ? HalveImage(source_, flipped_, std::move(recycled))
+                                : HalveImage(level(k - 1), false, std::move(recycled));
+        }
     }
     return levels_[k];
 }
@@ -151,7 +189,12 @@ const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, 
         bool upsideDown = false;
         const QImage& from = levelFor(source, key, flipped, width, height, &upsideDown);
         // At most a halving is left: bilinear filtering of the level is smooth enough.
-        copy_ = QImage(width, height, QImage::Format_RGB32);
+        size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+        if (copyMemory_.size() < pixels) {
+            copy_ = QImage();
+            copyMemory_.assign(std::max<size_t>(pixels, static_cast<size_t>(kWholeCopyLimit)), 0);
+        }
+        copy_ = QImage(reinterpret_cast<uchar*>(copyMemory_.data()), width, height, width * 4, QImage::Format_RGB32);
         QPainter painter(&copy_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         if (upsideDown) {

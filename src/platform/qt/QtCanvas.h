@@ -39,6 +39,10 @@ private:
     QImage source_;        // the picture as stored (may be upside down)
     bool flipped_ = false;
     std::vector<QImage> levels_;  // null entries are not made yet
+    std::vector<QImage> spare_;   // the previous photo's levels, to write the next ones into
+    // The scaled copy's memory, kept from copy to copy: new memory costs a page
+    // fault per page on first touch, more than drawing into it.
+    std::vector<std::uint32_t> copyMemory_;
     QImage copy_;
     int copyWidth_ = 0;
     int copyHeight_ = 0;
@@ -46,7 +50,9 @@ private:
 
 // A smooth half-size copy (2 x 2 box average) of an RGB32 picture; flipped
 // reads the rows bottom-up, so an upside-down picture gives an upright copy.
-QImage HalveImage(const QImage& source, bool flipped = false);
+// recycled: a picture of the result's size whose memory may be written over
+// (the previous photo's level), which spares allocating and touching new memory.
+QImage HalveImage(const QImage& source, bool flipped = false, QImage recycled = QImage());
 
 class QtCanvas : public Canvas {
 public:
