@@ -108,7 +108,9 @@ TEST(ArchiveWalk, ThreadAppendsWhileReadAndStopsPromptly) {
     h.queue.runPending();
     EXPECT_EQ(h.target.commands, (std::vector<int>{CmdTotalFirst, CmdTotalWalkDone}));
 
-    // Stopped at once: the walk ends without its completion message.
+    // Stopped at once: nothing is appended after stop() returns, and only a
+    // walk that got to its end reports completion. (How far the walker got
+    // before the stop depends on the scheduler, so that is not asserted.)
     h.target.commands.clear();
     h.total.clear();
     h.walker.start(h.tree.path("t"));
@@ -116,9 +118,15 @@ TEST(ArchiveWalk, ThreadAppendsWhileReadAndStopsPromptly) {
     h.walker.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
     EXPECT_FALSE(h.walker.running());
+    size_t atStop = h.total.size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(h.total.size(), atStop);
     h.queue.runPending();
-    for (int c : h.target.commands) EXPECT_NE(c, CmdTotalWalkDone);
-    EXPECT_LT(h.total.size(), 2000u);
+    bool completed = false;
+    for (int c : h.target.commands) completed = completed || c == CmdTotalWalkDone;
+    if (completed) {
+        EXPECT_EQ(atStop, 2000u);
+    }
 }
 
 }  // namespace
