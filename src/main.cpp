@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +20,20 @@
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtEventQueue.h"
 #include "platform/qt/ViewerWidget.h"
+
+namespace {
+
+// SIGTERM and SIGINT (logout, Ctrl+C in a terminal) end the program the
+// normal way, so the settings are written back: the handler only writes a
+// byte that the event loop reads.
+int gSignalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    char byte = 1;
+    [[maybe_unused]] auto written = write(gSignalPipe[0], &byte, 1);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -63,6 +81,17 @@ int main(int argc, char** argv) {
         QObject::connect(screen, &QScreen::geometryChanged, &widget, [&app] {
             if (app.viewer()) app.viewer()->displayChanged();
         });
+    }
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[1], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &widget, [&widget] {
+            char byte;
+            [[maybe_unused]] auto got = read(gSignalPipe[1], &byte, 1);
+            widget.close();
+        });
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGINT, OnSignal);
     }
     int status = application.exec();
     application.removeEventFilter(&keys);
