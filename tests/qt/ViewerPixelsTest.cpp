@@ -185,3 +185,29 @@ TEST(ViewerPixels, ZoomedInPartsOfUpsideDownPicturesAreDrawnUpright) {
     EXPECT_EQ(target.pixelColor(100, 100), QColor(255, 0, 0));
     EXPECT_EQ(target.pixelColor(100, 1450), QColor(0, 0, 255));
 }
+
+TEST(ViewerPixels, PreparedMemoryServesPhotosOfChangingSizes) {
+    TestApplication();
+    DisplayCopyCache cache;
+    cache.prepareMemory(64 * 64);
+    // A small photo, a larger one (its first level outgrows the prepared
+    // memory), then a small one again: each is drawn in its own colour.
+    struct Photo {
+        int w, h;
+        std::uint32_t colour;
+    };
+    std::uint64_t key = 100;
+    for (Photo p : {Photo{200, 100, 0xFFFF0000u}, Photo{1000, 600, 0xFF00FF00u}, Photo{400, 200, 0xFF0000FFu},
+                    Photo{1000, 600, 0xFFFFFFFFu}}) {
+        std::vector<std::uint32_t> pixels(static_cast<size_t>(p.w) * p.h, p.colour);
+        ImageView view{reinterpret_cast<const std::uint8_t*>(pixels.data()), p.w, p.h, p.w * 4, 32, nullptr, 0, ++key};
+        QImage target(60, 40, QImage::Format_RGB32);
+        target.fill(Qt::black);
+        {
+            QPainter painter(&target);
+            QtCanvas canvas(painter, &cache);
+            canvas.drawImagePart(view, {0, 0, 60, 40}, {0, 0, p.w, p.h}, {0, 0, 60, 40}, ScaleQuality::Smooth);
+        }
+        EXPECT_EQ(target.pixel(30, 20) | 0xFF000000u, p.colour) << p.w;
+    }
+}

@@ -131,6 +131,21 @@ QImage HalveImage(const QImage& source, bool flipped, QImage recycled) {
     return out;
 }
 
+void DisplayCopyCache::prepareMemory(size_t pixels) {
+    waitForMemory();
+    preparing_ = std::thread([this, pixels] {
+        // assign writes every element: the pages are touched here, not at the first paint.
+        levelMemory_.assign(pixels, 0);
+        copyMemory_.assign(static_cast<size_t>(kWholeCopyLimit), 0);
+    });
+}
+
+void DisplayCopyCache::waitForMemory() {
+    if (preparing_.joinable()) preparing_.join();
+}
+
+DisplayCopyCache::~DisplayCopyCache() { waitForMemory(); }
+
 void DisplayCopyCache::clear() {
     key_ = 0;
     source_ = QImage();
@@ -144,7 +159,8 @@ void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipp
     // Keep the old photo's made levels and copy: the next photo's are often
     // of the same size and can be written into them.
     spare_.clear();
-    for (size_t k = 1; k < levels_.size(); ++k) spare_.push_back(std::move(levels_[k]));
+    // (Level 1 lives in levelMemory_ and is made there again.)
+    for (size_t k = 2; k < levels_.size(); ++k) spare_.push_back(std::move(levels_[k]));
     clear();
     key_ = key;
     source_ = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
@@ -161,8 +177,16 @@ const QImage& DisplayCopyCache::level(size_t k) {
             QSize size(std::max(1, level(k - 1).width() / 2), std::max(1, level(k - 1).height() / 2));
             for (auto& spare : spare_)
                 if (spare.size() == size) recycled = std::move(spare);
-            levels_[k] = k == 1 ? HalveImage(source_, flipped_, std::move(recycled))
-                                : HalveImage(level(k - 1), false, std::move(recycled));
+            if (k == 1) {
+                waitForMemory();
+                size_t pixels = static_cast<size_t>(size.width()) * static_cast<size_t>(size.height());
+                if (levelMemory_.size() < pixels) levelMemory_.assign(pixels, 0);
+                recycled = QImage(reinterpret_cast<uchar*>(levelMemory_.data()), size.width(), size.height(),
+                                  size.width() * 4, QImage::Format_RGB32);
+                levels_[1] = HalveImage(source_, flipped_, std::move(recycled));
+            } else {
+                levels_[k] = HalveImage(level(k - 1), false, std::move(recycled));
+            }
         }
     }
     return levels_[k];
@@ -189,6 +213,7 @@ const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, 
         bool upsideDown = false;
         const QImage& from = levelFor(source, key, flipped, width, height, &upsideDown);
         // At most a halving is left: bilinear filtering of the level is smooth enough.
+        waitForMemory();
         size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
         if (copyMemory_.size() < pixels) {
             copy_ = QImage();

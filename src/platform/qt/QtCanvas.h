@@ -4,6 +4,7 @@
 // whatever the photo's size.
 #include <QImage>
 #include <QPainter>
+#include <thread>
 #include <vector>
 
 #include "platform/Canvas.h"
@@ -25,6 +26,11 @@ public:
     // The picture scaled to width x height, made on first use.
     const QImage& scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped = false);
     void clear();
+    // Makes the memory of the first level and of the scaled copy ready on a
+    // worker thread, so the first photo does not pay for touching fresh memory
+    // (a page fault per page). pixels: the first level's size to prepare for.
+    void prepareMemory(size_t pixels);
+    ~DisplayCopyCache();
 
     // Shown sizes up to this many pixels keep a whole scaled copy; larger ones
     // (zoomed in) draw their visible part straight from a level.
@@ -43,6 +49,10 @@ private:
     // The scaled copy's memory, kept from copy to copy: new memory costs a page
     // fault per page on first touch, more than drawing into it.
     std::vector<std::uint32_t> copyMemory_;
+    // The first level's memory, kept from photo to photo for the same reason.
+    std::vector<std::uint32_t> levelMemory_;
+    std::thread preparing_;
+    void waitForMemory();
     QImage copy_;
     int copyWidth_ = 0;
     int copyHeight_ = 0;
