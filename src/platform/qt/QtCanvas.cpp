@@ -135,7 +135,7 @@ void DisplayCopyCache::prepareMemory(size_t pixels) {
     waitForMemory();
     preparing_ = std::thread([this, pixels] {
         // assign writes every element: the pages are touched here, not at the first paint.
-        levelMemory_.assign(pixels, 0);
+        levelMemory_.assign(pixels + pixels / 3 + 16, 0);  // level 1 and all below it
         copyMemory_.assign(static_cast<size_t>(kWholeCopyLimit), 0);
     });
 }
@@ -156,37 +156,36 @@ void DisplayCopyCache::clear() {
 }
 
 void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
-    // Keep the old photo's made levels and copy: the next photo's are often
-    // of the same size and can be written into them.
-    spare_.clear();
-    // (Level 1 lives in levelMemory_ and is made there again.)
-    for (size_t k = 2; k < levels_.size(); ++k) spare_.push_back(std::move(levels_[k]));
     clear();
     key_ = key;
     source_ = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
     flipped_ = flipped;
     levels_.resize(1);
+    // Every level below the picture lives in levelMemory_, one after the
+    // other; it grows (before any level is made in it) only for a larger photo.
+    levelOffsets_.assign(1, 0);
+    size_t total = 0;
+    for (int w = source_.width(), h = source_.height(); w >= 2 && h >= 2;) {
+        w /= 2;
+        h /= 2;
+        levelOffsets_.push_back(total);
+        total += static_cast<size_t>(w) * static_cast<size_t>(h);
+    }
+    waitForMemory();
+    if (levelMemory_.size() < total) levelMemory_.assign(total, 0);
 }
 
 const QImage& DisplayCopyCache::level(size_t k) {
     if (k >= levels_.size()) levels_.resize(k + 1);
     if (levels_[k].isNull()) {
-        if (k == 0) levels_[0] = source_;  // stored as it is, possibly upside down
-        else {
-            QImage recycled;
-            QSize size(std::max(1, level(k - 1).width() / 2), std::max(1, level(k - 1).height() / 2));
-            for (auto& spare : spare_)
-                if (spare.size() == size) recycled = std::move(spare);
-            if (k == 1) {
-                waitForMemory();
-                size_t pixels = static_cast<size_t>(size.width()) * static_cast<size_t>(size.height());
-                if (levelMemory_.size() < pixels) levelMemory_.assign(pixels, 0);
-                recycled = QImage(reinterpret_cast<uchar*>(levelMemory_.data()), size.width(), size.height(),
-                                  size.width() * 4, QImage::Format_RGB32);
-                levels_[1] = HalveImage(source_, flipped_, std::move(recycled));
-            } else {
-                levels_[k] = HalveImage(level(k - 1), false, std::move(recycled));
-            }
+        if (k == 0) {
+            levels_[0] = source_;  // stored as it is, possibly upside down
+        } else {
+            const QImage& above = level(k - 1);
+            int w = std::max(1, above.width() / 2), h = std::max(1, above.height() / 2);
+            QImage into(reinterpret_cast<uchar*>(levelMemory_.data() + levelOffsets_[k]), w, h, w * 4,
+                        QImage::Format_RGB32);
+            levels_[k] = HalveImage(above, k == 1 && flipped_, std::move(into));
         }
     }
     return levels_[k];

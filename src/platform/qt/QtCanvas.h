@@ -45,12 +45,13 @@ private:
     QImage source_;        // the picture as stored (may be upside down)
     bool flipped_ = false;
     std::vector<QImage> levels_;  // null entries are not made yet
-    std::vector<QImage> spare_;   // the previous photo's levels, to write the next ones into
     // The scaled copy's memory, kept from copy to copy: new memory costs a page
     // fault per page on first touch, more than drawing into it.
     std::vector<std::uint32_t> copyMemory_;
-    // The first level's memory, kept from photo to photo for the same reason.
+    // The levels' memory, kept from photo to photo for the same reason, and
+    // where each level starts in it.
     std::vector<std::uint32_t> levelMemory_;
+    std::vector<size_t> levelOffsets_;
     std::thread preparing_;
     void waitForMemory();
     QImage copy_;
@@ -61,7 +62,7 @@ private:
 // A smooth half-size copy (2 x 2 box average) of an RGB32 picture; flipped
 // reads the rows bottom-up, so an upside-down picture gives an upright copy.
 // recycled: a picture of the result's size whose memory may be written over
-// (the previous photo's level), which spares allocating and touching new memory.
+// (memory kept from photo to photo), which spares allocating and touching new memory.
 QImage HalveImage(const QImage& source, bool flipped = false, QImage recycled = QImage());
 
 class QtCanvas : public Canvas {
