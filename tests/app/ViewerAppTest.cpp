@@ -287,3 +287,34 @@ TEST(ViewerCommands, TheMenuGreysPreviousAndNextAtTheEndsOfTheFolder) {
     EXPECT_FALSE(itemEnabled(115));
     EXPECT_EQ(FileNameOf(v.viewer().display().photoPath()), "b.bmp");
 }
+
+TEST(ViewerStartup, ASettingsFileAndAScriptOnTheCommandLineAreNeitherTakenAsAPath) {
+    TempFolder folder;
+    folder.write("vellumo.bmp", Bmp(8, 8, 1, 1, 1));
+    std::string ini = folder.write("Trip.ini", "");
+    std::string script = folder.write("Summer.script.txt", "format=1000\r\n");
+    Viewer v(folder, {"Trip.ini", "Summer.script.txt"});
+    v.queue.runPending();
+    const Settings& s = v.app->scopes().current();
+    EXPECT_EQ(s.SlideShowAutoExec, 1);
+    EXPECT_EQ(s.SlideShowAutoExecScript, script);
+    // The start picture shows: no path was opened.
+    EXPECT_TRUE(v.viewer().noPhoto());
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 8);
+    // The settings file named on the command line was completed, not the program's own.
+    EXPECT_NE(folder.read("Trip.ini").find("[Commands Settings]"), std::string::npos);
+    EXPECT_FALSE(IsRegularFile(JoinPath(folder.path, "vellumo.ini")));
+}
+
+TEST(ViewerStartup, WithTheNavigatorSettingOffItStaysHiddenUntilTabShowsIt) {
+    TempFolder folder;
+    folder.write("vellumo.ini", "[Navigator Settings]\r\nNavigator=0\r\n");
+    Viewer v(folder);
+    v.queue.runPending();
+    EXPECT_FALSE(v.panel.window.visible);
+    v.key(0x09);  // Tab
+    v.queue.runPending();
+    EXPECT_TRUE(v.panel.window.visible);
+    EXPECT_EQ(v.app->scopes().current().Navigator, 1);
+}
