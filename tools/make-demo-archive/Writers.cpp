@@ -157,6 +157,29 @@ Bytes PcxHeader(const Picture& p, int planes, int bytesPerLine) {
     return h;
 }
 
+// The file header and the 40-byte info header of a bottom-up BMP; the
+// palette (paletteEntries of 4 bytes) and the rows follow.
+Bytes BmpHeaders(const Picture& p, int bits, int stride, unsigned long paletteEntries) {
+    const unsigned long dataOffset = 54 + paletteEntries * 4;
+    const unsigned long imageSize = static_cast<unsigned long>(stride) * static_cast<unsigned long>(p.height);
+    Bytes b = {'B', 'M'};
+    Put32le(b, dataOffset + imageSize);
+    Put32le(b, 0);
+    Put32le(b, dataOffset);
+    Put32le(b, 40);
+    Put32le(b, static_cast<unsigned long>(p.width));
+    Put32le(b, static_cast<unsigned long>(p.height));
+    Put16le(b, 1);
+    Put16le(b, static_cast<unsigned>(bits));
+    Put32le(b, 0);
+    Put32le(b, imageSize);
+    Put32le(b, 2835);  // 72 dots per inch
+    Put32le(b, 2835);
+    Put32le(b, paletteEntries);
+    Put32le(b, 0);
+    return b;
+}
+
 }  // namespace
 
 bool WriteJpeg(const std::string& path, const Picture& p, const JpegText& text, int quality) {
@@ -243,21 +266,7 @@ bool WriteEps(const std::string& path, const Picture& preview, const std::string
 
 bool WriteBmp24(const std::string& path, const Picture& p) {
     const int stride = (p.width * 3 + 3) & ~3;
-    Bytes b = {'B', 'M'};
-    Put32le(b, 54ul + static_cast<unsigned long>(stride) * p.height);
-    Put32le(b, 0);
-    Put32le(b, 54);
-    Put32le(b, 40);
-    Put32le(b, static_cast<unsigned long>(p.width));
-    Put32le(b, static_cast<unsigned long>(p.height));
-    Put16le(b, 1);
-    Put16le(b, 24);
-    Put32le(b, 0);
-    Put32le(b, static_cast<unsigned long>(stride) * p.height);
-    Put32le(b, 2835);
-    Put32le(b, 2835);
-    Put32le(b, 0);
-    Put32le(b, 0);
+    Bytes b = BmpHeaders(p, 24, stride, 0);
     for (int y = p.height - 1; y >= 0; --y) {
         for (int x = 0; x < p.width; ++x) {
             const Rgb& c = p.at(x, y);
@@ -270,22 +279,7 @@ bool WriteBmp24(const std::string& path, const Picture& p) {
 
 bool WriteBmp8(const std::string& path, const Picture& p) {
     const int stride = (p.width + 3) & ~3;
-    const unsigned long dataOffset = 54 + 256 * 4;
-    Bytes b = {'B', 'M'};
-    Put32le(b, dataOffset + static_cast<unsigned long>(stride) * p.height);
-    Put32le(b, 0);
-    Put32le(b, dataOffset);
-    Put32le(b, 40);
-    Put32le(b, static_cast<unsigned long>(p.width));
-    Put32le(b, static_cast<unsigned long>(p.height));
-    Put16le(b, 1);
-    Put16le(b, 8);
-    Put32le(b, 0);
-    Put32le(b, static_cast<unsigned long>(stride) * p.height);
-    Put32le(b, 2835);
-    Put32le(b, 2835);
-    Put32le(b, 256);
-    Put32le(b, 0);
+    Bytes b = BmpHeaders(p, 8, stride, 256);
     for (int i = 0; i < 256; ++i) {
         if (i < 216) {
             b.insert(b.end(), {static_cast<unsigned char>((i % 6) * 51), static_cast<unsigned char>(((i / 6) % 6) * 51),
