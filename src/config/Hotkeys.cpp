@@ -205,9 +205,6 @@ HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName
     set.path = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
 
     ProfileFile file(set.path);
-    // Something is there that could not be read (no permission, not a file):
-    // use it as far as read, but never write over it.
-    bool mayWrite = file.existed() || !FileExists(set.path);
     if (!file.existed()) file.appendRawText(kHotkeysFileHeader);
 
     // Every line is read once; a missing line is added with its default text,
@@ -267,7 +264,9 @@ HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName
         }
     }
 
-    if (mayWrite) {
+    // Something there that could not be read (no permission, not a file) is
+    // never written over: the defaults are used.
+    if (!file.unreadable()) {
         if (!file.modified()) {
             set.fileWritten = true;
         } else {

@@ -55,7 +55,32 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
     return data;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+std::string FinalLinkTarget(const std::string& path) {
+    std::string current = path;
+    // As many hops as the kernel follows; a longer chain or a loop is written as it stands.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st{};
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        ssize_t n = readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return current;
+        std::string next(target.data(), static_cast<size_t>(n));
+        current = next.front() == '/' ? NormalizePath(next) : NormalizePath(JoinPath(ParentPath(current), next));
+    }
+    return path;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    struct stat sa{}, sb{};
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return a == b;
+}
+
+bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    // A settings file may be a link to one kept elsewhere: the new content
+    // replaces the target, so the link stays a link.
+    const std::string path = FinalLinkTarget(linkOrPath);
     std::string folder = ParentPath(path);
     if (folder.empty()) folder = ".";
     std::string tmpl = JoinPath(folder, "." + FileNameOf(path) + ".XXXXXX");
