@@ -198,11 +198,17 @@ MouseCommands DefaultMouseCommands() {
     return m;
 }
 
-HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName) {
+HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName, const std::string& userFolder) {
     HotkeySet set;
     set.name = IsSafeSetName(setName) ? std::string(setName) : std::string("Default");
     std::string folder = ResolveDerivedName(JoinPath(programFolder, "keys"));
     set.path = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
+    std::string target = set.path;
+    if (!userFolder.empty()) {
+        folder = JoinPath(userFolder, "keys");
+        target = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
+        if (IsRegularFile(target)) set.path = target;
+    }
 
     ProfileFile file(set.path);
     if (!file.existed()) file.appendRawText(kHotkeysFileHeader);
@@ -270,8 +276,9 @@ HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName
         if (!file.modified()) {
             set.fileWritten = true;
         } else {
-            if (!file.existed()) MakeFolder(folder);
-            set.fileWritten = file.save();
+            if (!file.existed() || target != set.path) MakeFolders(folder);
+            set.fileWritten = file.saveTo(target);
+            if (set.fileWritten) set.path = target;
         }
     }
     return set;

@@ -240,6 +240,16 @@ std::string ProfileFile::bytes() const {
     return out;
 }
 
+bool ProfileFile::saveTo(const std::string& path) {
+    if (!modified_) return true;
+    if (!WriteFileAtomically(path, bytes())) return false;
+    path_ = path;
+    unreadable_ = false;
+    modified_ = false;
+    existed_ = true;
+    return true;
+}
+
 bool ProfileFile::save() {
     if (!modified_) return true;
     if (unreadable_) return false;

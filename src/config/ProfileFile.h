@@ -59,6 +59,9 @@ public:
     // Writes the file when something changed. Returns false when the write
     // failed or the file could not be read; the file on disk is then unchanged.
     bool save();
+    // Writes the whole file to another path when something changed (a copy
+    // kept for the user where the original cannot be written).
+    bool saveTo(const std::string& path);
     // The bytes Save writes.
     std::string bytes() const;
 

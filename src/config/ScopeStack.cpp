@@ -145,6 +145,8 @@ void ScopeStack::StartArchive(const std::string& iniArgument) {
         scope = makeScope(path, ScopeArchiveFromCommandLine);
     } else {
         scope = makeScope(program_.folder, ScopeArchive);
+        // The program folder cannot be written: the user's changes live in a file of their own.
+        if (!program_.userFolder.empty()) scope->userFile = program_.userCopy(program_.baseName + ".ini");
     }
     // The archive record is current before it is loaded: Load starts from a
     // zeroed record, writes every key back and reports every key as changed.
@@ -265,7 +267,7 @@ void ScopeStack::applyChanges(int changeKind, bool commentChanged) {
     Settings& cur = current();
     if (accumulated_.has(SectionGeneral, 0x1)) {
         language_.LoadLanguage(cur.ApplicationLanguage.empty() ? "English" : cur.ApplicationLanguage, program_.folder,
-                               cur);
+                               cur, program_.userFolder);
         if (hooks_.languageLoaded) hooks_.languageLoaded(language_);
     }
     // The order (C 0x200) and the included sources (C 0x400) both decide the joined comments.

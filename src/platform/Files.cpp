@@ -123,6 +123,13 @@ bool MakeFolder(const std::string& path) {
     return IsDirectory(path);
 }
 
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || IsDirectory(path)) return !path.empty();
+    std::string parent = ParentPath(path);
+    if (!parent.empty() && parent != path && !MakeFolders(parent)) return false;
+    return MakeFolder(path);
+}
+
 std::vector<std::string> ListFolderNames(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = opendir(folder.c_str());

@@ -34,6 +34,8 @@ bool SameFile(const std::string& a, const std::string& b);
 
 // Creates one folder level; true when it exists afterwards.
 bool MakeFolder(const std::string& path);
+// Creates the folder and every missing folder above it; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
 
 // The names of a folder's entries (without "." and ".."); empty when it cannot be read.
 std::vector<std::string> ListFolderNames(const std::string& folder);
