@@ -58,8 +58,3 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2 | fonts-dej
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpg123, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
-
-if(VELLUMO_TESTS)
-  add_test(NAME InstalledCopy.RunsFromAReadOnlyProgramFolderAsAUser
-           COMMAND ${CMAKE_SOURCE_DIR}/tests/install/installed_copy_test.sh ${CMAKE_BINARY_DIR})
-endif()

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -77,42 +78,74 @@ bool SameFile(const std::string& a, const std::string& b) {
     return a == b;
 }
 
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return fsync(fd) == 0;
+}
+
+// Gives an unnamed file (O_TMPFILE) a fresh hidden name in its folder.
+bool NameUnnamedFile(int fd, const std::string& tmpl, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = tmpl + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
     // A settings file may be a link to one kept elsewhere: the new content
     // replaces the target, so the link stays a link.
     const std::string path = FinalLinkTarget(linkOrPath);
     std::string folder = ParentPath(path);
     if (folder.empty()) folder = ".";
-    std::string tmpl = JoinPath(folder, "." + FileNameOf(path) + ".XXXXXX");
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    auto fail = [&] {
-        close(fd);
-        unlink(name.data());
-        return false;
-    };
     struct stat st{};
     mode_t mode = 0644;
     if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    fchmod(fd, mode);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail();
+    const std::string tmpl = JoinPath(folder, "." + FileNameOf(path) + ".");
+
+    // Where the file system offers it, the new content is written into an
+    // unnamed file: a crash or a kill while writing leaves nothing behind in
+    // the folder. It gets a name only for the instant before the rename.
+    std::string name;
+    int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        fchmod(fd, mode);
+        if (!WriteAll(fd, bytes) || !NameUnnamedFile(fd, tmpl, name)) {
+            close(fd);
+            if (!name.empty()) unlink(name.c_str());
+            return false;
         }
-        done += static_cast<size_t>(n);
+    } else {
+        std::vector<char> buffer(tmpl.begin(), tmpl.end());
+        for (char c : std::string_view("XXXXXX")) buffer.push_back(c);
+        buffer.push_back('\0');
+        fd = mkstemp(buffer.data());
+        if (fd < 0) return false;
+        name = buffer.data();
+        fchmod(fd, mode);
+        if (!WriteAll(fd, bytes)) {
+            close(fd);
+            unlink(name.c_str());
+            return false;
+        }
     }
-    if (fsync(fd) != 0) return fail();
-    if (close(fd) != 0) {
-        unlink(name.data());
-        return false;
-    }
-    if (rename(name.data(), path.c_str()) != 0) {
-        unlink(name.data());
+    if (close(fd) != 0 || rename(name.c_str(), path.c_str()) != 0) {
+        unlink(name.c_str());
         return false;
     }
     return true;
