@@ -1,6 +1,7 @@
 #pragma once
 // What the viewer window asks of the Navigator: opening a path, its
 // visibility and focus, and the target its commands are forwarded to.
+#include <cstdint>
 #include <string>
 
 #include "platform/EventQueue.h"
@@ -27,6 +28,11 @@ public:
     virtual void resetSlideshowTicks() = 0;
     // Window is going away.
     virtual void destroy() = 0;
+    // The current folder as the %CURRENT_FOLDER% macro shows it.
+    virtual std::string locationText() const { return {}; }
+    // What macros of the caption show changed (MacroFlags bits): the caption
+    // is rebuilt when it holds one of them.
+    virtual void captionSourcesChanged(std::uint32_t macroBits) { (void)macroBits; }
 };
 
 }  // namespace vellumo

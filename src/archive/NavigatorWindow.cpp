@@ -39,7 +39,6 @@ NavigatorSettingsAccess NavigatorSettingsAccess::Of(ScopeStack& scopes) {
     return a;
 }
 
-std::string NavigatorTitleText(const std::string& applicationName) { return applicationName; }
 
 NavigatorWindow::NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Desktop& desktop, ViewerLink& viewer,
                                  NavigatorSettingsAccess settings, std::function<std::vector<Drive>()> listDrives)
@@ -64,6 +63,7 @@ ArchiveHooks NavigatorWindow::makeHooks(std::function<std::vector<Drive>()> list
     h.busyCursor = [this](bool busy) { viewer_.setBusyCursor(busy); };
     h.enterFolder = [this](const std::string& folder) {
         if (settings_.enterFolder) settings_.enterFolder(folder);
+        captionSourcesChanged(0x400);  // %CURRENT_FOLDER%
     };
     h.showPhoto = [this](const std::string& path) { viewer_.showPhoto(path); };
     h.clearNoPhoto = [this] { viewer_.clearNoPhoto(); };
@@ -107,9 +107,13 @@ void NavigatorWindow::applyColors() {
 }
 
 void NavigatorWindow::updateTitle() {
-    title_ = NavigatorTitleText(settings().ApplicationName);
+    title_ = viewer_.expandCaption(settings().ApplicationName, titleMacroFlags_);
     panel_.host().setTitle(title_);
     viewer_.navigatorCaptionChanged(title_);
+}
+
+void NavigatorWindow::captionSourcesChanged(std::uint32_t macroBits) {
+    if (!destroyed_ && (titleMacroFlags_ & macroBits) != 0) updateTitle();
 }
 
 void NavigatorWindow::goToPath(const std::string& path) {

@@ -19,6 +19,11 @@ QFont ToQFont(const FontSpec& font) {
     f.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
+    if (font.cellHeight && font.height > 0) {
+        // The em size whose ascent plus descent is the wanted cell height.
+        int cell = QFontMetrics(f).height();
+        if (cell > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(font.height) * font.height / cell))));
+    }
     return f;
 }
 
@@ -318,6 +323,16 @@ void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& 
 }
 
 Size QtCanvas::measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
+    return Measure(utf8, width, font, flags);
+}
+
+void QtCanvas::fillHatched(const Rect& r, ColorRef foreground, ColorRef background) {
+    if (r.isEmpty()) return;
+    painter_.fillRect(ToQRect(r), ToQColor(background));
+    painter_.fillRect(ToQRect(r), QBrush(ToQColor(foreground), Qt::BDiagPattern));
+}
+
+Size QtCanvas::Measure(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
     QFontMetrics metrics(ToQFont(font));
     QRect box = metrics.boundingRect(QRect(0, 0, width > 0 ? width : 100000, 100000), AlignmentOf(flags),
                                      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));

@@ -1,0 +1,70 @@
+#include "comments/DescriptIon.h"
+
+#include <sys/stat.h>
+
+#include "comments/CommentLimits.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/TextCodec.h"
+
+namespace vellumo {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool StartsWithNoCase(std::string_view data, size_t at, std::string_view name) {
+    if (data.size() - at < name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (LowerAscii(data[at + i]) != LowerAscii(name[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string FindDescription(std::string_view data, std::string_view fileName) {
+    data = data.substr(0, data.find('\0'));
+    if (fileName.empty()) return {};
+    // Only line starts can match, so each is tried once: linear in the data.
+    size_t lineStart = 0;
+    while (lineStart < data.size()) {
+        if (StartsWithNoCase(data, lineStart, fileName)) {
+            size_t p = lineStart + fileName.size();
+            if (p < data.size() && data[p] == ' ') ++p;
+            size_t end = data.find_first_of("\r\n", p);
+            std::string_view description = data.substr(p, end == std::string_view::npos ? end : end - p);
+            return std::string(CutUtf8(description, kCommentByteLimit));
+        }
+        size_t next = data.find_first_of("\r\n", lineStart);
+        if (next == std::string_view::npos) break;
+        lineStart = next + 1;
+    }
+    return {};
+}
+
+void DescriptIon::clear() {
+    data_.clear();
+    data_.shrink_to_fit();
+    loaded_ = false;
+}
+
+void DescriptIon::load(const std::string& folder) {
+    clear();
+    const std::string path = ResolveDerivedName(JoinPath(folder, "descript.ion"));
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (st.st_size <= 0 || static_cast<std::uint64_t>(st.st_size) > kDescriptIonByteLimit) return;
+    auto bytes = ReadWholeFile(path, kDescriptIonByteLimit);
+    if (!bytes || bytes->empty()) return;
+    std::string_view raw = *bytes;
+    raw = raw.substr(0, raw.find('\0'));
+    data_ = DecodeText(raw, LegacyCodePage(), nullptr);
+    loaded_ = true;
+}
+
+std::string DescriptIon::find(std::string_view fileName) const {
+    if (!loaded_) return {};
+    return FindDescription(data_, fileName);
+}
+
+}  // namespace vellumo
