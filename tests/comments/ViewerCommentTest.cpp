@@ -292,3 +292,16 @@ TEST(ViewerComment, DescriptIonOfTheFolderAndAFolderWithoutOne) {
     EXPECT_EQ(v.viewer().display().photoPath(), v.folder.path("b/x.tga"));
     EXPECT_EQ(v.viewer().comments().shownComment(), "");
 }
+
+TEST(ViewerComment, TheNavigatorCaptionExpandsMacrosAndTagsAndFollowsThePhotoAndFolder) {
+    Viewer v;
+    v.folder.file("vellumo.ini", "[General Settings]\r\nApplicationName=%FILE_NAME% in %CURRENT_FOLDER%<REM> x</REM>\r\n");
+    v.folder.file("a/one.tga", Tga(8, 8));
+    v.folder.file("b/two.tga", Tga(8, 8));
+    v.start({"a/one.tga"});
+    EXPECT_EQ(v.app->navigator()->title(), "one.tga in " + v.folder.path("a"));
+    EXPECT_EQ(v.host.title, "one.tga in " + v.folder.path("a") + " - Vellumo");
+    v.app->navigator()->goToPath(v.folder.path("b/two.tga"));
+    v.queue.runPending();
+    EXPECT_EQ(v.app->navigator()->title(), "two.tga in " + v.folder.path("b"));
+}
