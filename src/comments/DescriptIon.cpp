@@ -28,8 +28,15 @@ std::string FindDescription(std::string_view data, std::string_view fileName) {
     // Only line starts can match, so each is tried once: linear in the data.
     size_t lineStart = 0;
     while (lineStart < data.size()) {
+        size_t p = std::string_view::npos;
         if (StartsWithNoCase(data, lineStart, fileName)) {
-            size_t p = lineStart + fileName.size();
+            p = lineStart + fileName.size();
+        } else if (data[lineStart] == '"' && StartsWithNoCase(data, lineStart + 1, fileName) &&
+                   lineStart + 1 + fileName.size() < data.size() && data[lineStart + 1 + fileName.size()] == '"') {
+            // Names with blanks are written in double quotes.
+            p = lineStart + fileName.size() + 2;
+        }
+        if (p != std::string_view::npos) {
             if (p < data.size() && data[p] == ' ') ++p;
             size_t end = data.find_first_of("\r\n", p);
             std::string_view description = data.substr(p, end == std::string_view::npos ? end : end - p);

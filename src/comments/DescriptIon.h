@@ -12,6 +12,7 @@ namespace vellumo {
 // compared ignoring ASCII case; whatever follows the name on that line is the
 // description, one leading blank skipped ("name  text" gives " text"; a
 // longer name that begins with the name matches too and gives the rest of it).
+// A name in double quotes (as names with blanks are written) matches as well.
 // The first matching line decides; at most 1023 bytes, cut to whole
 // characters. "" when no line matches or the name is empty.
 std::string FindDescription(std::string_view data, std::string_view fileName);

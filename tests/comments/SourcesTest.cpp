@@ -96,6 +96,9 @@ TEST(DescriptIonMatch, NamesCountOnlyAtLineStartsAndOneBlankIsSkipped) {
     EXPECT_EQ(FindDescription("", "a.jpg"), "");
     EXPECT_EQ(FindDescription("a", "a.jpg"), "");
     EXPECT_EQ(FindDescription("\n", ""), "");
+    // Names with blanks in double quotes.
+    EXPECT_EQ(FindDescription("\"Night Lake.jpg\" Moonrise\r\n", "night lake.jpg"), "Moonrise");
+    EXPECT_EQ(FindDescription("\"Night Lake.jpg Moonrise\r\n", "Night Lake.jpg"), "");
     // At most 1023 bytes.
     EXPECT_EQ(FindDescription("a.jpg " + std::string(2000, 'd'), "a.jpg").size(), 1023u);
 }
