@@ -1,6 +1,7 @@
 #include "comments/CommentLayout.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vellumo {
 
@@ -46,18 +47,36 @@ Rect SizeCommentRect(const Rect& rectPx, const Rect& screen, bool autoSize, int 
     if (dx < 2) dx = 1;
     int dy = r.height() * 3 / 100;
     if (dy < 2) dy = 1;
-    auto fits = [&] {
+    auto fits = [&](const Rect& box) {
         if (text.empty() || !measure) return true;
-        const int w = r.width() - shadowOffset, h = r.height() - shadowOffset;
+        const int w = box.width() - shadowOffset, h = box.height() - shadowOffset;
         if (w <= 0 || h <= 0) return false;
         Size need = measure(text, w);
         return need.cx <= w && need.cy <= h;
     };
-    while (!fits()) {
-        if (screenW - 2 * m < r.width() + 2 * dx) dx = 0;
-        if (screenH - 2 * m < r.height() + 2 * dy) dy = 0;
-        if (dx == 0 && dy == 0) break;
-        r = {r.left - dx, r.top - dy, r.right + dx, r.bottom + dy};
+    if (!fits(r)) {
+        // The growth steps do not depend on the text: list them, then find the
+        // first that fits by halving (a larger box never fits less), so a long
+        // text costs a few measurements instead of one per step.
+        std::vector<Rect> steps{r};
+        for (;;) {
+            const Rect& last = steps.back();
+            if (screenW - 2 * m < last.width() + 2 * dx) dx = 0;
+            if (screenH - 2 * m < last.height() + 2 * dy) dy = 0;
+            if (dx == 0 && dy == 0) break;
+            steps.push_back({last.left - dx, last.top - dy, last.right + dx, last.bottom + dy});
+        }
+        size_t lo = 1, hi = steps.size() - 1;  // steps[0] does not fit
+        if (hi == 0 || !fits(steps[hi])) {
+            r = steps.back();
+        } else {
+            while (lo < hi) {
+                size_t mid = lo + (hi - lo) / 2;
+                if (fits(steps[mid])) hi = mid;
+                else lo = mid + 1;
+            }
+            r = steps[lo];
+        }
     }
     // The left and top margins win over the right and bottom ones.
     if (r.left < m) r = r.offset(m - r.left, 0);

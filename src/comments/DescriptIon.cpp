@@ -20,6 +20,14 @@ bool StartsWithNoCase(std::string_view data, size_t at, std::string_view name) {
     return true;
 }
 
+// The position of the next CR or LF at or after pos (the size when none).
+size_t LineBreak(std::string_view data, size_t pos) {
+    const char* p = data.data();
+    const size_t n = data.size();
+    while (pos < n && p[pos] != '\n' && p[pos] != '\r') ++pos;
+    return pos;
+}
+
 }  // namespace
 
 std::string FindDescription(std::string_view data, std::string_view fileName) {
@@ -38,13 +46,10 @@ std::string FindDescription(std::string_view data, std::string_view fileName) {
         }
         if (p != std::string_view::npos) {
             if (p < data.size() && data[p] == ' ') ++p;
-            size_t end = data.find_first_of("\r\n", p);
-            std::string_view description = data.substr(p, end == std::string_view::npos ? end : end - p);
+            std::string_view description = data.substr(p, LineBreak(data, p) - p);
             return std::string(CutUtf8(description, kCommentByteLimit));
         }
-        size_t next = data.find_first_of("\r\n", lineStart);
-        if (next == std::string_view::npos) break;
-        lineStart = next + 1;
+        lineStart = LineBreak(data, lineStart) + 1;
     }
     return {};
 }

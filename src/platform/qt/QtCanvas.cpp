@@ -1,6 +1,8 @@
 #include "platform/qt/QtCanvas.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
+#include <QThread>
 
 #include <cmath>
 #include <thread>
@@ -13,7 +15,8 @@ namespace vellumo {
 
 QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-QFont ToQFont(const FontSpec& font) {
+namespace {
+QFont MakeQFont(const FontSpec& font) {
     QFont f(QString::fromStdString(font.face));
     f.setPixelSize(font.height > 0 ? font.height : 1);
     f.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
@@ -25,6 +28,27 @@ QFont ToQFont(const FontSpec& font) {
         if (cell > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(font.height) * font.height / cell))));
     }
     return f;
+}
+}  // namespace
+
+QFont ToQFont(const FontSpec& font) {
+    // The same font is asked for on every paint and measure: the last one made
+    // on the user-interface thread is kept (never destroyed, so it does not
+    // outlive the font database in a destructor at exit).
+    if (!QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
+        return MakeQFont(font);
+    static FontSpec* lastSpec = nullptr;
+    static QFont* lastFont = nullptr;
+    if (!lastSpec) {
+        lastSpec = new FontSpec(font);
+        lastFont = new QFont(MakeQFont(font));
+    } else if (font.face != lastSpec->face || font.height != lastSpec->height || font.weight != lastSpec->weight ||
+               font.italic != lastSpec->italic || font.underline != lastSpec->underline ||
+               font.cellHeight != lastSpec->cellHeight) {
+        *lastFont = MakeQFont(font);
+        *lastSpec = font;
+    }
+    return *lastFont;
 }
 
 namespace {
