@@ -355,11 +355,9 @@ void ViewerWindow::settingsChanged(const SettingsChangeSet& changes, int scopeKi
     if (changes.has(SectionGeneral, 0x200)) display_.scaleStartChanged(settings().ScaleStart);
     if (changes.has(SectionNavigator, 0x1) && navigator_) queue_.post(navigator_->commandTarget(), cmd::ToggleNavigator);
     if (scopeKind == ChangeByPhoto) return;  // the photo load repaints anyway
-    if (!display_.noPhoto()) {
-        // Rectangle, text and drawing rectangle again; old and new places repainted.
-        comments_.recompose(shownPhoto());
-        comments_.layout(screenRect_);
-    }
+    // Rectangle, text and drawing rectangle again; old and new places repainted.
+    comments_.recompose(shownPhoto());
+    comments_.layout(screenRect_);
     bool invalidated = false;
     if (changes.has(SectionGeneral, 0x20)) {
         host_.invalidateAll();
