@@ -130,7 +130,7 @@ void MakeArchive(const std::string& dir) {
 
     Check(WriteJpeg(small + "/Small plasma.jpg", DrawPlasma(320, 240, 3.0), {"", "A small picture"}), "Small plasma.jpg");
     Check(WriteJpeg(small + "/Tiny shapes.jpe", DrawShapes(160, 120, 5), {"2004:01:02 03:04:05", ""}), "Tiny shapes.jpe");
-    Check(WriteText(small + "/Tiny shapes.txt", "Turned by the macro in its comment file%ROTATE_LEFT%"), "Tiny shapes.txt");
+    Check(WriteText(small + "/Tiny shapes.txt", "\r\nTurned by the macro in its comment file%ROTATE_LEFT%"), "Tiny shapes.txt");
 
     // EPS files with TIFF previews.
     LandscapeStyle previewStyle{{70, 120, 200}, {220, 230, 240}, {255, 255, 230}, {100, 110, 140}, {60, 90, 60}, 0.3, 0.2, true, 9};
