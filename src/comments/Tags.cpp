@@ -43,7 +43,7 @@ public:
             tag.negated = true;
             ++p;
         }
-        const std::string taken = ToUpperAscii(text_.substr(p, kNameWindow));
+        const std::string taken = ToUpperAscii(text_.substr(p, WindowBytes(p)));
         const std::string_view names[] = {"REM", language_, "SLIDESHOW", "SOUND", "MUSIC"};
         for (int k = 0; k < 5; ++k) {
             std::string_view name = names[k];
@@ -64,6 +64,16 @@ public:
             tag.end = stop + 1;
         }
         return tag;
+    }
+
+    // The bytes of up to kNameWindow characters from p.
+    size_t WindowBytes(size_t p) const {
+        size_t end = p, characters = 0;
+        while (end < text_.size()) {
+            if ((static_cast<unsigned char>(text_[end]) & 0xC0) != 0x80 && characters++ == kNameWindow) break;
+            ++end;
+        }
+        return end - p;
     }
 
     bool holds(TagKind kind, bool negated) const {

@@ -39,6 +39,15 @@ TEST(Tags, LanguageSlideshowMusicAndRemarks) {
     EXPECT_EQ(ApplyTags("<SOUNDS>x</SOUNDS>z", State(true)), "z");
 }
 
+TEST(Tags, LanguageNamesOfOtherScriptsAndTheFifteenCharacterWindow) {
+    TagState s = State();
+    s.languageName = "\xD0\xA3\xD0\xBA\xD1\x80\xD0\xB0\xD1\x97\xD0\xBD\xD1\x81\xD1\x8C\xD0\xBA\xD0\xB0";  // 10 letters, 20 bytes
+    EXPECT_EQ(ApplyTags("<" + s.languageName + ">yes</" + s.languageName + ">", s), "yes");
+    // A name longer than 15 characters never matches.
+    s.languageName = "ABCDEFGHIJKLMNOP";
+    EXPECT_EQ(ApplyTags("<ABCDEFGHIJKLMNOP>no</ABCDEFGHIJKLMNOP>", s), "");
+}
+
 TEST(Tags, NestingClosesInnermostFirst) {
     EXPECT_EQ(ApplyTags("<SOUND>a<MUSIC>b</MUSIC>c</SOUND>d", State(true, false, false)), "acd");
     EXPECT_EQ(ApplyTags("<REM>a<SOUND>b</SOUND>c</REM>d", State(true)), "d");
