@@ -30,7 +30,11 @@ std::string MergeComment(const std::string& gathered, const std::string& t, int 
 
 std::string GatherPhotoComment(const PhotoCommentSources& s) {
     std::string comment;
-    if (s.includedMask & IncludedEmbedded) comment = Cut(s.embedded);
+    if (s.includedMask & IncludedEmbedded) {
+        // The decoders hand over the file's bytes: UTF-8, or the legacy code page.
+        std::string_view bytes = s.embedded;
+        comment = Cut(DecodeText(bytes.substr(0, bytes.find('\0')), LegacyCodePage(), nullptr));
+    }
     if (!(s.order == 3 && !comment.empty()) && (s.includedMask & IncludedAttached) && !s.photoPath.empty()) {
         // An empty attached file adds nothing (it does not wipe the embedded text).
         std::string file = AttachedCommentFile(s.photoPath);

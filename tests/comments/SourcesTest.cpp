@@ -64,6 +64,9 @@ TEST(PhotoComment, AttachedFilesOfAnyBytes) {
     // A NUL byte ends the text; CP1252 bytes are decoded.
     t.file("f/a.txt", std::string("caf\xE9\r\nline two\0hidden", 20));
     EXPECT_EQ(Gather(t, 0x2, 1, "", "f/a.jpg"), "caf\xC3\xA9\r\nline two");
+    // The embedded text of the image file likewise.
+    EXPECT_EQ(Gather(t, 0x1, 1, std::string("Z\xFCrich\0rest", 11), "f/a.jpg"), "Z\xC3\xBCrich");
+    EXPECT_EQ(Gather(t, 0x1, 1, "Z\xC3\xBCrich", "f/a.jpg"), "Z\xC3\xBCrich");
     // An empty attached file adds nothing; a file named in another case is found.
     t.file("f/b.jpg");
     t.file("f/b.txt", "");
