@@ -33,6 +33,9 @@ public:
     // What macros of the caption show changed (MacroFlags bits): the caption
     // is rebuilt when it holds one of them.
     virtual void captionSourcesChanged(std::uint32_t macroBits) { (void)macroBits; }
+    // A photo's attached comment file was written or deleted: its entry shows
+    // whether it has a comment again.
+    virtual void refreshPhotoEntry(const std::string& photoPath) { (void)photoPath; }
 };
 
 }  // namespace vellumo

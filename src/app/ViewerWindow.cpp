@@ -458,9 +458,8 @@ std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
 }
 
 void ViewerWindow::writeRotationMacro(bool left) {
-    // The Navigator's entry of the photo shows whether it has a comment file;
-    // it is refreshed when the Navigator lists the folder again.
-    WriteRotationMacro(display_.photoPath(), left);
+    // The Navigator's entry of the photo shows whether it has a comment file.
+    if (WriteRotationMacro(display_.photoPath(), left) && navigator_) navigator_->refreshPhotoEntry(display_.photoPath());
 }
 
 void ViewerWindow::photoFailed(const std::string& errorText) {

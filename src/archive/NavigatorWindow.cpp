@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
 namespace vellumo {
 
 namespace {
@@ -114,6 +117,20 @@ void NavigatorWindow::updateTitle() {
 
 void NavigatorWindow::captionSourcesChanged(std::uint32_t macroBits) {
     if (!destroyed_ && (titleMacroFlags_ & macroBits) != 0) updateTitle();
+}
+
+void NavigatorWindow::refreshPhotoEntry(const std::string& photoPath) {
+    if (destroyed_ || settings().Thumbnails == 1 || ParentPath(photoPath) != archive_.currentFolder()) return;
+    const std::string name = FileNameOf(photoPath);
+    for (int row = 0; row < list_.count(); ++row) {
+        const ArchiveItem& item = list_.at(row);
+        if (item.fileName != name || !item.isPhoto()) continue;
+        int image = ItemImage::Photo;
+        if (IsRegularFile(ResolveDerivedName(ReplaceExtension(photoPath, "txt")))) image += 1;
+        if (IsRegularFile(ResolveDerivedName(ReplaceExtension(photoPath, "wav")))) image += 2;
+        if (image != item.image) list_.setImage(row, image);
+        return;
+    }
 }
 
 void NavigatorWindow::goToPath(const std::string& path) {

@@ -81,6 +81,7 @@ public:
     std::string locationText() const override { return archive_.locationText(); }
     // The caption is rebuilt when its macros show one of these MacroFlags bits.
     void captionSourcesChanged(std::uint32_t macroBits) override;
+    void refreshPhotoEntry(const std::string& photoPath) override;
     int currentIndex() const { return archive_.currentIndex(); }
     int firstPhotoIndex() const { return archive_.firstPhotoIndex(); }
     int lastPhotoIndex() const { return archive_.lastPhotoIndex(); }

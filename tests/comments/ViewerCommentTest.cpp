@@ -2,6 +2,8 @@
 // painting, the comment commands and the tracker.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/ViewerApp.h"
 #include "fakes/FakeCanvas.h"
 #include "fakes/FakeDesktop.h"
@@ -276,6 +278,19 @@ TEST(ViewerComment, RotationMacroCommandsWriteTheAttachedFileAndTurnThePhoto) {
     EXPECT_EQ(v.viewer().comments().shownComment(), "word");
     v.run(113);
     EXPECT_EQ(ReadWholeFile(v.folder.path("p.txt")).value_or(""), "word");
+    EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 40);
+    // Without a comment file the entry turns from "photo with text" to "photo" and back.
+    std::remove(v.folder.path("p.txt").c_str());
+    NavigatorList& list = v.app->navigator()->list();
+    int row = list.selection();
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list.at(row).image, ItemImage::PhotoWithText);
+    v.run(113);
+    EXPECT_EQ(ReadWholeFile(v.folder.path("p.txt")).value_or(""), "%ROTATE_RIGHT%");
+    EXPECT_EQ(list.at(row).image, ItemImage::PhotoWithText);
+    v.run(110);
+    EXPECT_FALSE(FileExists(v.folder.path("p.txt")));
+    EXPECT_EQ(list.at(row).image, ItemImage::Photo);
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 40);
     EXPECT_TRUE(v.desktop.beeps.empty());
 }
