@@ -62,6 +62,7 @@ void DescriptIon::clear() {
 
 void DescriptIon::load(const std::string& folder) {
     clear();
+    if (folder.empty()) return;  // the drive list has no descript.ion
     const std::string path = ResolveDerivedName(JoinPath(folder, "descript.ion"));
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;

@@ -19,7 +19,8 @@ std::string FindDescription(std::string_view data, std::string_view fileName);
 
 class DescriptIon {
 public:
-    // Reads "descript.ion" of the folder (any case of the name); a missing,
+    // Reads "descript.ion" of the folder (any case of the name); the drive
+    // list (an empty folder path) has none. A missing,
     // unreadable, empty or too large file (above 16,777,217 bytes) leaves the
     // folder without data. Any previous folder's data is dropped first. The
     // text is decoded like every text file (UTF-8, or the legacy code page)

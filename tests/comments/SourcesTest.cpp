@@ -127,6 +127,9 @@ TEST(DescriptIonFile, EachFolderHasItsOwnDataAndBadFilesGiveNone) {
     t.folder("five/descript.ion");
     d.load(t.path("five"));
     EXPECT_FALSE(d.hasData());
+    // The drive list is no folder: never the working folder's file.
+    d.load("");
+    EXPECT_FALSE(d.hasData());
 }
 
 TEST(DescriptIonFile, SixteenMegabytesAndOneByteAreReadOneMoreIsNot) {
