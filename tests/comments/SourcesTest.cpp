@@ -128,7 +128,11 @@ TEST(DescriptIonFile, EachFolderHasItsOwnDataAndBadFilesGiveNone) {
     d.load(t.path("five"));
     EXPECT_FALSE(d.hasData());
     // The drive list is no folder: never the working folder's file.
+    t.file("descript.ion", "a.jpg in the working folder");
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(t.root());
     d.load("");
+    std::filesystem::current_path(before);
     EXPECT_FALSE(d.hasData());
 }
 
