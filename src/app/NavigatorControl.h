@@ -8,6 +8,10 @@
 
 namespace vellumo {
 
+// With captionSourcesChanged: the states that tags show changed (language,
+// sound comments, slideshow, music).
+inline constexpr std::uint32_t kCaptionTagStates = 0x80000000u;
+
 class NavigatorControl {
 public:
     virtual ~NavigatorControl() = default;
@@ -30,8 +34,8 @@ public:
     virtual void destroy() = 0;
     // The current folder as the %CURRENT_FOLDER% macro shows it.
     virtual std::string locationText() const { return {}; }
-    // What macros of the caption show changed (MacroFlags bits): the caption
-    // is rebuilt when it holds one of them.
+    // What macros of the caption show changed (MacroFlags bits, and
+    // kCaptionTagStates): the caption is rebuilt when it holds one of them.
     virtual void captionSourcesChanged(std::uint32_t macroBits) { (void)macroBits; }
     // A photo's attached comment file was written or deleted: its entry shows
     // whether it has a comment again.

@@ -358,6 +358,8 @@ void ViewerWindow::settingsChanged(const SettingsChangeSet& changes, int scopeKi
     // Rectangle, text and drawing rectangle again; old and new places repainted.
     comments_.recompose(shownPhoto());
     comments_.layout(screenRect_);
+    // The language tag of the caption.
+    if (changes.has(SectionGeneral, 0x1) && navigator_) navigator_->captionSourcesChanged(kCaptionTagStates);
     bool invalidated = false;
     if (changes.has(SectionGeneral, 0x20)) {
         host_.invalidateAll();

@@ -116,7 +116,8 @@ void NavigatorWindow::updateTitle() {
 }
 
 void NavigatorWindow::captionSourcesChanged(std::uint32_t macroBits) {
-    if (!destroyed_ && (titleMacroFlags_ & macroBits) != 0) updateTitle();
+    const bool tags = (macroBits & kCaptionTagStates) && settings().ApplicationName.find('<') != std::string::npos;
+    if (!destroyed_ && ((titleMacroFlags_ & macroBits) != 0 || tags)) updateTitle();
 }
 
 void NavigatorWindow::refreshPhotoEntry(const std::string& photoPath) {

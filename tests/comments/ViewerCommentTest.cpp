@@ -320,3 +320,18 @@ TEST(ViewerComment, TheNavigatorCaptionExpandsMacrosAndTagsAndFollowsThePhotoAnd
     v.queue.runPending();
     EXPECT_EQ(v.app->navigator()->title(), "two.tga in " + v.folder.path("b"));
 }
+
+TEST(ViewerComment, ACaptionWithTagsFollowsTheStatesTheyShow) {
+    Viewer v;
+    v.folder.file("vellumo.ini", "[General Settings]\r\nApplicationName=Archive<SLIDESHOW> (slideshow)</SLIDESHOW>\r\n");
+    v.folder.file("p.tga", Tga(8, 8));
+    v.start({"p.tga"});
+    EXPECT_EQ(v.app->navigator()->title(), "Archive");
+    SlideshowAt slideshow;
+    v.viewer().setMacroQueries(&slideshow);
+    v.viewer().recomposeComment();
+    EXPECT_EQ(v.app->navigator()->title(), "Archive (slideshow)");
+    v.viewer().setMacroQueries(nullptr);
+    v.viewer().recomposeComment();
+    EXPECT_EQ(v.app->navigator()->title(), "Archive");
+}
