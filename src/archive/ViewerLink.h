@@ -29,6 +29,8 @@ public:
     virtual CommandTarget* viewerTarget() = 0;
     // The keyboard focus goes back to the viewer (Tab).
     virtual void focusViewer() = 0;
+    // The program moved the mouse cursor there: not a movement of the user's.
+    virtual void setLastMousePosition(Point) {}
 };
 
 }  // namespace vellumo

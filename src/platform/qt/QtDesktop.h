@@ -22,6 +22,8 @@ public:
     bool shellOpen(const std::string& path) override;
     void setClipboardText(const std::string& utf8) override;
     void setScreenSaverInhibited(bool inhibited) override;
+    Point cursorPosition() const override;
+    void moveCursor(Point p) override;
     int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override;
 
 private:

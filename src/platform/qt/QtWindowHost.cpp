@@ -8,9 +8,20 @@ namespace {
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 }  // namespace
 
-void QtWindowHost::invalidate(const Rect& r) { widget_.update(ToQRect(r)); }
-void QtWindowHost::invalidateAll() { widget_.update(); }
-void QtWindowHost::update() { widget_.repaint(); }
+void QtWindowHost::invalidate(const Rect& r) {
+    pending_ += ToQRect(r);
+    widget_.update(ToQRect(r));
+}
+void QtWindowHost::invalidateAll() {
+    pendingAll_ = true;
+    widget_.update();
+}
+void QtWindowHost::update() {
+    if (pendingAll_) widget_.repaint();
+    else if (!pending_.isEmpty()) widget_.repaint(pending_);
+    pending_ = QRegion();
+    pendingAll_ = false;
+}
 void QtWindowHost::setVisible(bool visible) {
     if (visible && fullScreen_) widget_.showFullScreen();
     else widget_.setVisible(visible);
