@@ -323,30 +323,24 @@ void Slideshows::stopTotal() {
 
 // ---- Speed ---------------------------------------------------------------------
 
+std::optional<double> Slideshows::newDelay(std::optional<double> (*change)(double)) {
+    // Only a show that steps has a pace to change.
+    std::optional<double> delay;
+    if (smallRunning_ || (totalRunning_ && !paused_)) delay = change(settings().SlideShowDelay);
+    if (!delay) desktop_.beep(BeepKind::Default);
+    return delay;
+}
+
 void Slideshows::slower() {
-    if (!(smallRunning_ || (totalRunning_ && !paused_))) {
-        desktop_.beep(BeepKind::Default);
-        return;
-    }
-    auto delay = SlowerDelay(settings().SlideShowDelay);
-    if (!delay) {
-        desktop_.beep(BeepKind::Default);
-        return;
-    }
+    auto delay = newDelay(SlowerDelay);
+    if (!delay) return;
     settings().SlideShowDelay = *delay;
     restartTimer();
 }
 
 void Slideshows::faster() {
-    if (!(smallRunning_ || (totalRunning_ && !paused_))) {
-        desktop_.beep(BeepKind::Default);
-        return;
-    }
-    auto delay = FasterDelay(settings().SlideShowDelay);
-    if (!delay) {
-        desktop_.beep(BeepKind::Default);
-        return;
-    }
+    auto delay = newDelay(FasterDelay);
+    if (!delay) return;
     if (smallRunning_) smallStep();
     else stepTotal(+1);
     settings().SlideShowDelay = *delay;

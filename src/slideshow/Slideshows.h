@@ -14,6 +14,7 @@
 // methods below ("is a small show running", "current", "count" ...).
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,9 @@ public:
 private:
     Settings& settings() const { return env_.settings(); }
     void restartTimer();
+    // The delay a speed command gives, or nothing (after the default beep)
+    // when no show steps or the delay is at its limit.
+    std::optional<double> newDelay(std::optional<double> (*change)(double));
     void smallStep();
     bool stepHeld() const;
     void lockCursor(int id);
