@@ -222,7 +222,7 @@ void ViewerWindow::showViewerMenu(bool fromMouse) {
     state.photoBelowScreen = photo.bottom > screenRect_.bottom;
     state.hasPreviousPhoto = navigator_ && navigator_->canStep(false);
     state.hasNextPhoto = navigator_ && navigator_->canStep(true);
-    state.smallSlideshowCanStart = !slideshows_ || !slideshows_->totalRunning();
+    state.smallSlideshowCanStart = slideshows_ && slideshows_->smallCommandActs();
     state.totalSlideshowRuns = slideshows_ && slideshows_->totalRunning();
     state.totalSlideshowPaused = totalSlideshowPaused();
     state.navigatorVisible = navigator_ && navigator_->isShown();

@@ -122,6 +122,9 @@ public:
     bool totalCollecting() const { return totalRunning_ && incomplete_; }
     bool playedFromScript() const { return fromScript_; }
     bool anyRunning() const { return smallRunning_ || totalRunning_; }
+    // Command 116 would act: it stops a small show, or one can start here
+    // (no total show runs and the folder has photos).
+    bool smallCommandActs() const { return smallRunning_ || (!totalRunning_ && archive_.firstPhotoIndex() >= 0); }
     // "%SLIDESHOW_COUNT%": photos of the folder (small) or entries of the
     // total list (total); 0 when no show runs.
     int slideshowCount() const;

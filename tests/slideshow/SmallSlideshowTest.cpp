@@ -65,6 +65,7 @@ TEST(SmallSlideshow, BeginAgainGoesRoundAndF12Stops) {
 TEST(SmallSlideshow, RefusedWithoutPhotosAndQuitsWithEndActionQ) {
     SlideshowHarness h;
     h.openAt(h.tree.folder("empty"));
+    EXPECT_FALSE(h.shows().smallCommandActs());  // the menu greys the item
     h.command(116);
     EXPECT_FALSE(h.shows().smallRunning());
     EXPECT_EQ(h.desktop.beeps, std::vector<BeepKind>{BeepKind::Default});

@@ -26,6 +26,7 @@ TEST(TotalSlideshow, WalksDepthFirstAndShowsTheFirstEntryAtOnce) {
     SlideshowHarness h;
     std::string root = MakeArchive(h);
     h.openAt(root);
+    EXPECT_TRUE(h.shows().smallCommandActs());
     h.shows().startTotal("");
     EXPECT_TRUE(h.shows().totalRunning());
     EXPECT_EQ(h.listener.events, std::vector<std::string>{"+total"});
@@ -146,6 +147,7 @@ TEST(TotalSlideshow, StartWhilePausedContinuesAndSmallShowIsRefused) {
     h.openAt(root);
     h.shows().startTotal("");
     h.waitForWalk();
+    EXPECT_FALSE(h.shows().smallCommandActs());
     h.command(116);  // no small show during a total one
     EXPECT_FALSE(h.shows().smallRunning());
     h.command(121);
