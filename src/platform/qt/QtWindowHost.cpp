@@ -9,7 +9,13 @@ QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()
 }  // namespace
 
 void QtWindowHost::invalidate(const Rect& r) {
-    pending_ += ToQRect(r);
+    // Invalidations that no update() follows are painted by the event loop;
+    // past a few thousand pieces the region is not worth keeping.
+    if (!pendingAll_) pending_ += ToQRect(r);
+    if (pending_.rectCount() > 4096) {
+        pending_ = QRegion();
+        pendingAll_ = true;
+    }
     widget_.update(ToQRect(r));
 }
 void QtWindowHost::invalidateAll() {
