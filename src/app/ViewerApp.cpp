@@ -35,6 +35,8 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     if (!IsRegularFile(iconStrip_)) iconStrip_.clear();
 
     ScopeHooks hooks;
+    hooks.effectNumbers = [] { return AllEffectNumbers(); };
+    hooks.rebuildEffectList = [this](Settings& s) { effectList_.build(s.EffectsIncluded, s.EffectsExcluded); };
     hooks.loadHotkeys = [this](const std::string& name) {
         hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
     };
@@ -59,9 +61,10 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     // Background music is created here once the music player exists.
 
     viewer_ = std::make_unique<ViewerWindow>(
-        ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_});
+        ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_, &effectList_});
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
     viewer_->setNavigator(navigator_.get());
+    viewer_->setSlideshows(&navigator_->slideshows());
     // Settings changes reach the viewer, then the Navigator (then the music player).
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());

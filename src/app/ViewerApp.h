@@ -13,6 +13,7 @@
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
+#include "effects/EffectList.h"
 
 namespace vellumo {
 
@@ -37,6 +38,7 @@ public:
     const ProgramLocation& program() const { return program_; }
     const CommandLine& commandLine() const { return commandLine_; }
     const HotkeySet& hotkeys() const { return hotkeys_; }
+    const EffectList& effectList() const { return effectList_; }
     // The start picture and the Navigator icon strip beside the program ("" when missing).
     const std::string& startPicture() const { return startPicture_; }
     const std::string& iconStrip() const { return iconStrip_; }
@@ -55,6 +57,7 @@ private:
     std::string startPicture_;
     std::string iconStrip_;
     HotkeySet hotkeys_;
+    EffectList effectList_;
     std::unique_ptr<ScopeStack> scopes_;
     std::unique_ptr<ViewerWindow> viewer_;
     std::unique_ptr<NavigatorWindow> navigator_;

@@ -48,9 +48,32 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       screenRect_(desktop_.screenRect()),
       display_(*this, screenRect_, context_.scopes.current().ScaleStart),
       commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }),
+      effectRunner_(queue_, host_, this, cmd::EffectFinished),
+      slideshowCommands_(slideshowCommandContext()),
       comments_(host_, desktop_, context_.scopes) {
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);
+}
+
+SlideshowCommandContext ViewerWindow::slideshowCommandContext() {
+    SlideshowCommandContext c;
+    c.queue = &queue_;
+    c.viewer = this;
+    c.desktop = &desktop_;
+    c.slideshows = [this] { return slideshows_; };
+    c.navigator = [this]() -> CommandTarget* { return navigator_ ? navigator_->commandTarget() : nullptr; };
+    c.endEffect = [this] { endEffect(); };
+    c.settings = [this]() -> const Settings& { return settings(); };
+    c.runCommandList = [this](const CommandList& list) { runCommandList(list); };
+    c.wholeArchiveText = [this] { return context_.scopes.language().text(LanguageKey::SlideShow); };
+    c.programFolder = context_.program.folder;
+    c.programDrive = context_.program.drive;
+    c.screen = screenRect_;
+    return c;
+}
+
+void ViewerWindow::endEffect() {
+    if (effectRunner_.stop()) redrawAll();
 }
 
 ViewerWindow::~ViewerWindow() { queue_.forget(this); }
@@ -124,6 +147,9 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
         case cmd::StartupFinish: startupFinish(); return;
         case cmd::KeyDownTrigger: runCommandList(settings().CommandsAfterKeyDown); return;
         case cmd::MouseMoveTrigger: runCommandList(settings().CommandsAfterMouseMove); return;
+        // The transition is over: the photo's sound comment plays here once
+        // sound comments exist; a slideshow's next step waits for it.
+        case cmd::EffectFinished: return;
         default: break;
     }
     if (IsUserCommand(command) || (command >= cmd::AutoExecSlideshow && command <= cmd::SettingsTemplateLast)) {
@@ -147,6 +173,7 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
         display_.runCommand(command, repeat);
         return;
     }
+    if (slideshowCommands_.handle(command, repeat)) return;
     const CommandInfo* info = FindCommand(command);
     if (info && info->owner == CommandOwner::Navigator) {
         forwardToNavigator(command, repeat);
@@ -165,7 +192,6 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             showViewerMenu(fromMouse);
             return;
         case cmd::ViewerMenu: showViewerMenu(fromMouse); return;
-        case cmd::TotalSlideshowStart: showScriptMenu(); return;
         case cmd::SwitchScaleSaving: display_.runCommand(command, 1); return;
         case cmd::Exit: host_.close(); return;
         case cmd::SwitchIntelliMouse:
@@ -205,33 +231,6 @@ void ViewerWindow::notAvailableYet(int) {
     // features; until then the command does nothing.
 }
 
-void ViewerWindow::showScriptMenu() {
-    // The total slideshow starts over the whole archive, or from a script of the program folder.
-    auto scripts = ListScripts(context_.program.folder);
-    if (scripts.empty()) {
-        execute(cmd::SlideshowWithoutScript, 1, false);
-        return;
-    }
-    std::vector<MenuItem> items;
-    MenuItem whole;
-    whole.id = cmd::SlideshowWithoutScript;
-    whole.text = context_.scopes.language().text(LanguageKey::SlideShow);
-    items.push_back(whole);
-    MenuItem separator;
-    separator.separator = true;
-    items.push_back(separator);
-    for (size_t i = 0; i < scripts.size() && cmd::SlideshowScriptFirst + static_cast<int>(i) <= cmd::SlideshowScriptLast;
-         ++i) {
-        MenuItem item;
-        item.id = cmd::SlideshowScriptFirst + static_cast<int>(i);
-        item.text = ScriptMenuText(scripts[i]);
-        items.push_back(item);
-    }
-    Point centre{(screenRect_.left + screenRect_.right) / 2, (screenRect_.top + screenRect_.bottom) / 2};
-    int chosen = desktop_.popupMenu(items, centre, MenuAlign::Centered);
-    if (chosen != 0) execute(chosen, 1, false);
-}
-
 void ViewerWindow::showViewerMenu(bool fromMouse) {
     const Settings& s = settings();
     const PhotoView& view = display_.view();
@@ -246,6 +245,9 @@ void ViewerWindow::showViewerMenu(bool fromMouse) {
     state.photoBelowScreen = photo.bottom > screenRect_.bottom;
     state.hasPreviousPhoto = navigator_ && navigator_->canStep(false);
     state.hasNextPhoto = navigator_ && navigator_->canStep(true);
+    state.smallSlideshowCanStart = slideshows_ && slideshows_->smallCommandActs();
+    state.totalSlideshowRuns = slideshows_ && slideshows_->totalRunning();
+    state.totalSlideshowPaused = totalSlideshowPaused();
     state.navigatorVisible = navigator_ && navigator_->isShown();
     state.commentOn = s.Comment == 1;
     state.thumbnailsOn = s.Thumbnails == 1;
@@ -269,7 +271,9 @@ bool ViewerWindow::preTranslateKeyDown(const KeyInput& key, FocusPlace focus) {
     KeyContext context;
     context.focus = focus;
     context.navigatorVisible = navigator_ && navigator_->isShown();
+    context.smallSlideshowRuns = slideshows_ && slideshows_->smallRunning();
     KeyOutcome outcome = PreTranslateKeyDown(key, context, context_.hotkeys.keys);
+    if (outcome.stopSmallSlideshow && slideshows_) slideshows_->stopSmall();
     if (outcome.postKeyDownTrigger) queue_.post(this, cmd::KeyDownTrigger);
     switch (outcome.focusChange) {
         case KeyOutcome::FocusChange::ToNavigator:
@@ -357,8 +361,10 @@ void ViewerWindow::destroyed() {
     comments_.destroy();
     // Free what the window owns, in order: the Navigator, the bitmap and the
     // decoder's state, the command timer.
+    effectRunner_.stop();
     if (navigator_) navigator_->destroy();
     navigator_ = nullptr;
+    slideshows_ = nullptr;
     bitmap_.reset();
     commandQueue_.clear();
     queue_.killTimer(this, kCommandQueueTimer);
@@ -369,6 +375,7 @@ void ViewerWindow::displayChanged() {
     screenRect_ = desktop_.screenRect();
     display_.setScreenRect(screenRect_);
     comments_.layout(screenRect_);
+    slideshowCommands_.setScreen(screenRect_);
     host_.move(screenRect_);
     host_.invalidateAll();
 }
@@ -489,6 +496,8 @@ void ViewerWindow::writeRotationMacro(bool left) {
 
 void ViewerWindow::photoFailed(const std::string& errorText) {
     comments_.photoFailed();
+    // A slideshow skips a photo it cannot show, without a message.
+    if (slideshows_ && slideshows_->anyRunning()) return;
     desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
 }
 
@@ -496,7 +505,16 @@ void ViewerWindow::presentPhoto() {
     // The size macros show the bitmap as turned.
     if ((comments_.macroFlags() & (MacroImageWidth | MacroImageHeight)) && display_.rotatePending())
         comments_.recompose(shownPhoto());
-    // No transition effects yet: the new photo is drawn at once.
+    // The effect is chosen for every photo (the choice moves on even when the
+    // photo is drawn at once); a second effect never starts while one runs.
+    int effect = 0;
+    if (context_.effects) {
+        ShowState shows;
+        shows.smallRuns = slideshows_ && slideshows_->smallRunning();
+        shows.totalRuns = slideshows_ && slideshows_->totalRunning();
+        effect = context_.effects->choose(settings().Effects, settings().EffectsRandom == 1, shows);
+    }
+    if (effect > 0 && !effectRunner_.running() && effectRunner_.start(effect, screenRect_)) return;
     redrawAll();
 }
 

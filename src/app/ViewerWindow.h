@@ -20,12 +20,16 @@
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
+#include "effects/EffectList.h"
+#include "effects/EffectRunner.h"
 #include "imaging/AnyPicDecoder.h"
 #include "imaging/WinBmp.h"
 #include "platform/Desktop.h"
 #include "platform/EventQueue.h"
 #include "platform/WindowEvents.h"
 #include "platform/WindowHost.h"
+#include "slideshow/SlideshowCommands.h"
+#include "slideshow/Slideshows.h"
 
 namespace vellumo {
 
@@ -39,6 +43,8 @@ struct ViewerContext {
     const ProgramLocation& program;
     // The start picture ("" when there is none).
     std::string startPicture;
+    // The transition effects in use (none when null).
+    EffectList* effects = nullptr;
 };
 
 class ViewerWindow : public CommandTarget,
@@ -55,6 +61,8 @@ public:
     // command line's slideshow script ("" for none).
     void create(const std::string& pathToOpen, const std::string& script);
     void setNavigator(NavigatorControl* navigator) { navigator_ = navigator; }
+    // The Navigator's slideshows: their state decides effects, messages and cursors.
+    void setSlideshows(Slideshows* slideshows) { slideshows_ = slideshows; }
 
     // Key pre-translation of every key-down of the program (any window).
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
@@ -91,7 +99,7 @@ public:
     void redrawAll() override;
     void setCursor(CursorId cursor) override;
     Point mousePosition() const override;
-    bool totalSlideshowPaused() const override { return false; }
+    bool totalSlideshowPaused() const override { return slideshows_ && slideshows_->totalPaused(); }
     void beep(BeepKind kind) override;
     void runCommandsAfterZoom(bool zoomedIn) override;
     bool fileExists(const std::string& path) override;
@@ -111,7 +119,7 @@ public:
     void setBusyCursor(bool busy) override;
     void lockCursor(int cursorId) override;
     Rect screenRect() const override { return screenRect_; }
-    bool effectRunning() const override { return false; }
+    bool effectRunning() const override { return effectRunner_.running(); }
     void navigatorCaptionChanged(const std::string& caption) override { setTitleFromCaption(caption); }
     CommandTarget* viewerTarget() override { return this; }
     void focusViewer() override { host_.setFocus(); }
@@ -127,6 +135,7 @@ public:
     // The Navigator enters a folder (before the settings scopes change).
     void folderChanges(const std::string& folder) { comments_.folderChanged(folder); }
     CommentView& comments() { return comments_; }
+    void setLastMousePosition(Point p) override { commandQueue_.mouseMoved(p); }
 
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
@@ -145,8 +154,9 @@ private:
     void execute(int command, int repeat, bool fromMouse);
     void forwardToNavigator(int command, int repeat);
     void showViewerMenu(bool fromMouse);
-    // Command 118: the menu of slideshow scripts (none: the whole archive at once).
-    void showScriptMenu();
+    // Ends a running transition effect and redraws the whole window.
+    void endEffect();
+    SlideshowCommandContext slideshowCommandContext();
     bool viewerHasFocus() const;
     // Ends a drag whose button release this window will not see.
     void endDragSilently();
@@ -163,6 +173,9 @@ private:
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     NavigatorControl* navigator_ = nullptr;
+    Slideshows* slideshows_ = nullptr;
+    EffectRunner effectRunner_;
+    SlideshowCommands slideshowCommands_;
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;

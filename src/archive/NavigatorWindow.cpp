@@ -39,6 +39,11 @@ NavigatorSettingsAccess NavigatorSettingsAccess::Of(ScopeStack& scopes) {
     NavigatorSettingsAccess a;
     a.current = [&scopes]() -> Settings& { return scopes.current(); };
     a.enterFolder = [&scopes](const std::string& folder) { scopes.EnterFolder(folder); };
+    a.enterScript = [&scopes](const std::string& script) { scopes.EnterScript(script); };
+    a.leaveScript = [&scopes] { scopes.LeaveScript(); };
+    a.scriptPrefix = [&scopes] { return scopes.language().text(LanguageKey::SlideShow); };
+    a.programFolder = scopes.program().folder;
+    a.programDrive = scopes.program().drive;
     return a;
 }
 
@@ -50,7 +55,9 @@ NavigatorWindow::NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Deskt
       desktop_(desktop),
       viewer_(viewer),
       settings_(std::move(settings)),
-      archive_(list_, queue, this, makeHooks(std::move(listDrives))) {
+      archive_(list_, queue, this, makeHooks(listDrives)) {
+    slideshows_ = std::make_unique<Slideshows>(queue_, this, archive_, viewer_, desktop_,
+                                               makeSlideshowEnvironment(std::move(listDrives)));
     panel_.bind(&list_, this, this);
 }
 
@@ -74,11 +81,57 @@ ArchiveHooks NavigatorWindow::makeHooks(std::function<std::vector<Drive>()> list
     // user had selected it.
     h.selectionLetThrough = [this](int row) { startActivateTimer(row); };
     h.listDrives = std::move(listDrives);
-    // Left empty until their features exist: the thumbnail view
+    h.totalSlideshowActive = [this] { return slideshows_ && slideshows_->totalRunning(); };
+    h.photoSelected = [this](const std::string& path) {
+        if (slideshows_) slideshows_->photoSelected(path);
+    };
+    // Left empty until their feature exists: the thumbnail view
     // (suspendThumbnails, forgetThumbnailImages, resumeThumbnails,
-    // refreshThumbnails, thumbnailsMode) and the total slideshow
-    // (totalSlideshowActive, photoSelected).
+    // refreshThumbnails, thumbnailsMode).
     return h;
+}
+
+SlideshowEnvironment NavigatorWindow::makeSlideshowEnvironment(std::function<std::vector<Drive>()> listDrives) {
+    SlideshowEnvironment e;
+    e.settings = [this]() -> Settings& { return settings(); };
+    e.enterScript = settings_.enterScript;
+    e.leaveScript = settings_.leaveScript;
+    e.scriptPrefix = settings_.scriptPrefix;
+    e.programFolder = settings_.programFolder;
+    e.programDrive = settings_.programDrive;
+    e.listDrives = std::move(listDrives);
+    // Command lists run through the viewer, which routes each command.
+    e.runCommandList = [this](const CommandList& list) {
+        CommandTarget* viewer = viewer_.viewerTarget();
+        if (!viewer) return;
+        for (std::uint8_t c : list)
+            if (c != 0) queue_.post(viewer, c);
+    };
+    e.setLastMousePosition = [this](Point p) { viewer_.setLastMousePosition(p); };
+    return e;
+}
+
+bool NavigatorWindow::slideshowCommand(int command, int repeat) {
+    Slideshows& shows = *slideshows_;
+    switch (command) {
+        case kCmdPreviousPhoto:
+        case kCmdNextPhoto:
+            // Inside a total slideshow the steps go through its list.
+            if (!shows.totalRunning()) return false;
+            shows.stepTotal(command == kCmdNextPhoto ? repeat : -repeat);
+            return true;
+        case 116: shows.toggleSmall(); return true;
+        case 119: shows.stopCommand(); return true;
+        case 120: shows.pauseOrContinue(); return true;
+        case 121: shows.pause(); return true;
+        case 122: shows.resume(); return true;
+        case 123: shows.slower(); return true;
+        case 124: shows.faster(); return true;
+        case 167: shows.writeScript(); return true;
+        case CmdTotalFirst: shows.totalFirst(); return true;
+        case CmdTotalWalkDone: shows.totalWalkDone(); return true;
+        default: return false;
+    }
 }
 
 void NavigatorWindow::open() {
@@ -92,6 +145,7 @@ void NavigatorWindow::open() {
 void NavigatorWindow::destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    slideshows_->destroy();
     queue_.killTimer(this, kActivateTimer);
     queue_.forget(this);
     panel_.bind(nullptr, nullptr, nullptr);
@@ -159,6 +213,10 @@ void NavigatorWindow::startActivateTimer(int row) {
 }
 
 void NavigatorWindow::onTimer(int timerId) {
+    if (timerId == kSlideTimer) {
+        slideshows_->tick();
+        return;
+    }
     if (timerId != kActivateTimer) return;
     // A transition still drawing the last photo is not cut short: the
     // selected row waits for the next tick.
@@ -171,6 +229,7 @@ void NavigatorWindow::onTimer(int timerId) {
 void NavigatorWindow::onCommand(int command, std::intptr_t param) {
     if (destroyed_) return;
     const int repeat = param > 0 ? static_cast<int>(param) : 1;
+    if (slideshowCommand(command, repeat)) return;
     switch (command) {
         case kCmdPreviousPhoto: archive_.stepBackward(repeat); return;
         case kCmdNextPhoto: archive_.stepForward(repeat); return;
@@ -186,9 +245,8 @@ void NavigatorWindow::onCommand(int command, std::intptr_t param) {
         default: break;
     }
     if (archive_.handleCommand(command)) return;
-    // The slideshow commands (116 to 124, 167, CmdTotalFirst, CmdTotalWalkDone)
-    // and the thumbnail commands (131 to 133, CmdSaveThumbCache) arrive here
-    // too; they belong to features that are not built yet and do nothing.
+    // The thumbnail commands (131 to 133, CmdSaveThumbCache) arrive here too;
+    // they belong to a feature that is not built yet and do nothing.
 }
 
 void NavigatorWindow::ancestorsMenu() {
@@ -251,7 +309,8 @@ void NavigatorWindow::panelCloseClicked() {
 void NavigatorWindow::listSelectionChangedByUser(int row) {
     list_.setSelectionFromUser(row);
     if (archive_.selectingRows() || !list_.valid(row)) return;
-    // (A running, unpaused total slideshow will ignore it, once it exists.)
+    // A running, unpaused total slideshow chooses the photos itself.
+    if (slideshows_->totalRunning() && !slideshows_->totalPaused()) return;
     // While a transition draws, the row waits for it (see onTimer) instead
     // of being dropped: the list and the screen must not disagree.
     startActivateTimer(row);
@@ -301,8 +360,10 @@ void NavigatorWindow::settingsChanged(const SettingsChangeSet& changes, int /*sc
     }
     bool relist = false;
     if (changes.has(SectionGeneral, kBitPathHorizon)) relist = archive_.setPathHorizon(s.PathHorizon);
+    // SlideShowDelay: a running slideshow takes the new pace.
+    if (changes.has(SectionSlideshow, 0x4)) slideshows_->delayChanged();
     // Thumbnail keys (Thumbnails, ThumbnailsSize, spacing, border, quality)
-    // and SlideShowDelay are handled with their features.
+    // are handled with their feature.
     if (relist) {
         if (!archive_.isRelisting()) queue_.post(this, CmdRelist);
     } else if (repaint) {

@@ -7,6 +7,7 @@
 // the requests.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "platform/Desktop.h"
 #include "platform/EventQueue.h"
 #include "platform/PanelEvents.h"
+#include "slideshow/Slideshows.h"
 
 namespace vellumo {
 
@@ -34,6 +36,12 @@ inline constexpr int kActivateDelayMs = 500;
 struct NavigatorSettingsAccess {
     std::function<Settings&()> current;
     std::function<void(const std::string& folder)> enterFolder;
+    // The slideshows' script scope, script folder and name prefix.
+    std::function<void(const std::string& script)> enterScript;
+    std::function<void()> leaveScript;
+    std::function<std::string()> scriptPrefix;
+    std::string programFolder;
+    std::string programDrive;
 
     static NavigatorSettingsAccess Of(ScopeStack& scopes);
 };
@@ -72,8 +80,8 @@ public:
     bool listHasFocus() const override { return panel_.listHasFocus(); }
     // The viewer's Tab gives the list the focus.
     void focusList() override { panel_.focusList(); }
-    // The slideshow tick counter (small slideshow, not built yet): nothing to reset.
-    void resetSlideshowTicks() override {}
+    // The slideshow tick counter goes to 0 (after the start picture).
+    void resetSlideshowTicks() override { slideshows_->resetTicks(); }
     // The viewer is going away: timers and posts stop, the panel is disconnected.
     void destroy() override;
 
@@ -88,6 +96,8 @@ public:
     const std::string& title() const { return title_; }
 
     ArchiveNavigator& archive() { return archive_; }
+    // The small and the total slideshow, with their queries.
+    Slideshows& slideshows() { return *slideshows_; }
     NavigatorList& list() { return list_; }
 
     // ---- CommandTarget ----------------------------------------------------
@@ -111,6 +121,9 @@ public:
 
 private:
     ArchiveHooks makeHooks(std::function<std::vector<Drive>()> listDrives);
+    SlideshowEnvironment makeSlideshowEnvironment(std::function<std::vector<Drive>()> listDrives);
+    // The slideshow commands and posts; false for other commands.
+    bool slideshowCommand(int command, int repeat);
     Settings& settings() { return settings_.current(); }
     void updateTitle();
     void applyColors();
@@ -126,6 +139,7 @@ private:
     NavigatorList list_;
     ArchiveNavigator archive_;
     NavigatorDocking docking_;
+    std::unique_ptr<Slideshows> slideshows_;
     std::string title_;
     std::uint32_t titleMacroFlags_ = 0;  // the macros the caption holds
     // The context menu was asked for by a right click at menuPoint_.

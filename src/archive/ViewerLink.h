@@ -36,6 +36,8 @@ public:
         flags = 0;
         return name;
     }
+    // The program moved the mouse cursor there: not a movement of the user's.
+    virtual void setLastMousePosition(Point) {}
 };
 
 }  // namespace vellumo

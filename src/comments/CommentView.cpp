@@ -102,6 +102,11 @@ void CommentView::resizeAndRedraw(const Rect& alsoRedraw) {
     // rectangle by its offset.
     const Rect old = drawRect_;
     sizeDrawRect();
+    // A comment hidden before and after has nothing on the screen to repaint
+    // (and must not repaint parts of a photo a transition is still revealing).
+    const bool visible = settings().Comment == 1;
+    if (!visible && !visibleOnScreen_ && alsoRedraw.isEmpty()) return;
+    visibleOnScreen_ = visible;
     const int offset = settings().CommentShadowOffset;
     auto reach = [offset](const Rect& r) {
         return r.isEmpty() ? r : Rect{r.left, r.top, r.right + offset, r.bottom + offset};

@@ -118,6 +118,7 @@ private:
     Rect screen_;
     Rect rectPx_;
     Rect drawRect_;
+    bool visibleOnScreen_ = false;  // the last repaint showed the comment
     CommentTracker tracker_;
 };
 

@@ -187,7 +187,8 @@ void ScopeStack::enter(const std::string& path, std::uint32_t kind, int changeKi
         }
         commentRemoved = popScope(&path) || commentRemoved;
     }
-    auto scope = makeScope(path, kind);
+    // The drive list ("") has no settings scope of its own.
+    auto scope = path.empty() ? nullptr : makeScope(path, kind);
     if (!scope) {
         applyChanges(changeKind, commentRemoved);
         return;

@@ -54,6 +54,9 @@ public:
     virtual bool shellOpen(const std::string& path) = 0;
     virtual void setClipboardText(const std::string& utf8) = 0;
     virtual void setScreenSaverInhibited(bool inhibited) = 0;
+    // The mouse cursor's position on the screen, and moving it there.
+    virtual Point cursorPosition() const { return {}; }
+    virtual void moveCursor(Point) {}
     // Shows a popup menu at a point of the viewer window and waits for the
     // choice; returns the chosen item's id, or 0 when the menu was dismissed.
     virtual int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) = 0;

@@ -23,7 +23,10 @@ std::uint32_t ShuffleBag::Draw() {
     if (remaining_.empty()) Reset(total_);  // only after Remove took every index
     std::uint32_t p = NextProcessRandom() % static_cast<std::uint32_t>(remaining_.size());
     std::uint32_t index = remaining_[p];
-    remaining_.erase(remaining_.begin() + p);
+    // The order of the remaining indices does not matter: the last one takes
+    // the drawn one's place, so a draw costs the same in a bag of any size.
+    remaining_[p] = remaining_.back();
+    remaining_.pop_back();
     if (remaining_.empty()) {
         Reset(total_);
         wrapped_ = true;

@@ -30,7 +30,15 @@ public:
         return true;
     }
     void setClipboardText(const std::string& t) override { clipboard = t; }
-    void setScreenSaverInhibited(bool i) override { screenSaverInhibited = i; }
+    void setScreenSaverInhibited(bool i) override {
+        screenSaverInhibited = i;
+        ++screenSaverCalls;
+    }
+    Point cursorPosition() const override { return cursor; }
+    void moveCursor(Point p) override {
+        cursor = p;
+        cursorMoves.push_back(p);
+    }
     int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override {
         menus.push_back({items, at, align});
         if (menuChoices.empty()) return 0;
@@ -60,6 +68,9 @@ public:
     std::vector<std::string> opened;
     std::string clipboard;
     bool screenSaverInhibited = false;
+    int screenSaverCalls = 0;
+    Point cursor{10, 20};
+    std::vector<Point> cursorMoves;
 };
 
 }  // namespace vellumo

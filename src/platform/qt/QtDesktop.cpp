@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
@@ -65,6 +66,18 @@ bool QtDesktop::shellOpen(const std::string& path) {
 
 void QtDesktop::setClipboardText(const std::string& utf8) {
     if (QClipboard* cb = QGuiApplication::clipboard()) cb->setText(QString::fromStdString(utf8));
+}
+
+Point QtDesktop::cursorPosition() const {
+    QPoint p = QCursor::pos();
+    if (parent_) p = parent_->mapFromGlobal(p);
+    return {p.x(), p.y()};
+}
+
+void QtDesktop::moveCursor(Point p) {
+    QPoint global(p.x, p.y);
+    if (parent_) global = parent_->mapToGlobal(global);
+    QCursor::setPos(global);
 }
 
 void QtDesktop::setScreenSaverInhibited(bool inhibited) {

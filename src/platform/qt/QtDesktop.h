@@ -22,6 +22,8 @@ public:
     bool shellOpen(const std::string& path) override;
     void setClipboardText(const std::string& utf8) override;
     void setScreenSaverInhibited(bool inhibited) override;
+    Point cursorPosition() const override;
+    void moveCursor(Point p) override;
     int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override;
     std::optional<std::string> chooseFontFace(const FontSpec& initial, const std::string& caption,
                                               const std::string& okText, const std::string& cancelText) override;

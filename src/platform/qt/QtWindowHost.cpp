@@ -8,9 +8,26 @@ namespace {
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 }  // namespace
 
-void QtWindowHost::invalidate(const Rect& r) { widget_.update(ToQRect(r)); }
-void QtWindowHost::invalidateAll() { widget_.update(); }
-void QtWindowHost::update() { widget_.repaint(); }
+void QtWindowHost::invalidate(const Rect& r) {
+    // Invalidations that no update() follows are painted by the event loop;
+    // past a few thousand pieces the region is not worth keeping.
+    if (!pendingAll_) pending_ += ToQRect(r);
+    if (pending_.rectCount() > 4096) {
+        pending_ = QRegion();
+        pendingAll_ = true;
+    }
+    widget_.update(ToQRect(r));
+}
+void QtWindowHost::invalidateAll() {
+    pendingAll_ = true;
+    widget_.update();
+}
+void QtWindowHost::update() {
+    if (pendingAll_) widget_.repaint();
+    else if (!pending_.isEmpty()) widget_.repaint(pending_);
+    pending_ = QRegion();
+    pendingAll_ = false;
+}
 void QtWindowHost::setVisible(bool visible) {
     if (visible && fullScreen_) widget_.showFullScreen();
     else widget_.setVisible(visible);

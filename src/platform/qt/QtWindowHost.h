@@ -1,5 +1,6 @@
 #pragma once
 // Carries out a logic window's requests on a QWidget.
+#include <QRegion>
 #include <QWidget>
 
 #include "platform/WindowHost.h"
@@ -29,6 +30,10 @@ public:
 private:
     QWidget& widget_;
     bool fullScreen_;
+    // What was invalidated since the last update: update() paints only this,
+    // so a transition effect's step repaints its own rectangles and no more.
+    QRegion pending_;
+    bool pendingAll_ = false;
 };
 
 }  // namespace vellumo

@@ -45,8 +45,10 @@ void ViewerWidget::paintEvent(QPaintEvent* e) {
     if (!events_) return;
     QPainter painter(this);
     QtCanvas canvas(painter, &displayCopy_);
-    QRect r = e->rect();
-    events_->paint(canvas, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    // Each rectangle of the region on its own: a transition effect's scattered
+    // squares must not repaint the whole box around them.
+    for (const QRect& r : e->region())
+        events_->paint(canvas, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
 }
 
 void ViewerWidget::keyPressEvent(QKeyEvent* e) {

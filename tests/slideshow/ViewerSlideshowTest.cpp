@@ -1,0 +1,179 @@
+// Slideshows and transition effects through the whole viewer on the fakes:
+// keys, the effect of each photo change, messages and start-up.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/ViewerApp.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/FakeEventQueue.h"
+#include "fakes/FakeNavigatorPanel.h"
+#include "fakes/FakeWindowHost.h"
+#include "fakes/TempTree.h"
+#include "fakes/TestBmp.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+namespace vellumo {
+namespace {
+
+using testing::Bmp;
+using testing::TempTree;
+
+constexpr int kF12 = 0x7B;
+constexpr int kF9 = 0x78;
+
+struct App {
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    FakeWindowHost host;
+    FakeNavigatorPanel panel;
+    std::unique_ptr<ViewerApp> app;
+
+    App(const TempTree& tree, std::vector<std::string> args = {}) {
+        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
+                                          ProgramLocation::FromExecutable(JoinPath(tree.root(), "vellumo"), ListDrives()));
+        EXPECT_TRUE(app->start(args, tree.root()));
+        queue.runPending();
+    }
+    ~App() { app->exit(); }
+    ViewerWindow& viewer() { return *app->viewer(); }
+    Slideshows& shows() { return app->navigator()->slideshows(); }
+    void key(int vk) {
+        KeyInput k;
+        k.virtualKey = vk;
+        app->preTranslateKeyDown(k, FocusPlace::Viewer);
+        queue.advance(100);  // past the burst merging
+    }
+};
+
+void Photos(const TempTree& tree, const std::string& folder, int n) {
+    for (int i = 1; i <= n; ++i) tree.file(folder + "/p" + std::to_string(i) + ".bmp", Bmp(64, 48, 40 * i, 0, 0));
+}
+
+TEST(ViewerEffects, AllEffectsWrittenOutAndOnlySlideshowChangesAnimated) {
+    TempTree tree;
+    // No comment: its rectangle would be invalidated with every photo.
+    tree.file("vellumo.ini", "[Effects Settings]\r\nEffectsIncluded=_all_\r\nEffectsRandom=0\r\n"
+                             "[Comment Settings]\r\nComment=0\r\n");
+    Photos(tree, "Trip", 3);
+    App a(tree, {tree.path("Trip")});
+    EXPECT_NE(ReadWholeFile(tree.path("vellumo.ini"))
+                  .value_or("")
+                  .find("EffectsIncluded=11,12,13,14,21,22,23,24,37,38,45,46   ;(all; _all_; none; 11,12,13,14, ...)"),
+              std::string::npos);
+    EXPECT_EQ(a.app->effectList().numbers().size(), 12u);
+
+    // Browsing: drawn at once.
+    a.queue.post(&a.viewer(), 115);
+    a.queue.advance(100);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p1.bmp"));
+    EXPECT_FALSE(a.viewer().effectRunning());
+    EXPECT_TRUE(a.host.invalidated.empty());
+
+    // In the small slideshow every change is animated, the effects in turn.
+    a.key(kF12);
+    EXPECT_TRUE(a.shows().smallRunning());
+    a.queue.advance(3000);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.bmp"));
+    EXPECT_TRUE(a.viewer().effectRunning());
+    ASSERT_FALSE(a.host.invalidated.empty());
+    EXPECT_EQ(a.host.invalidated[0], (Rect{1013, 0, 1024, 768}));  // 12, the second entry, first
+    a.queue.advance(1100);
+    EXPECT_FALSE(a.viewer().effectRunning());
+    a.host.invalidated.clear();
+    a.queue.advance(2000);
+    ASSERT_FALSE(a.host.invalidated.empty());
+    EXPECT_EQ(a.host.invalidated[0], (Rect{0, 0, 1024, 8}));  // then 13
+
+    // Stop ends the running effect and redraws the whole window.
+    EXPECT_TRUE(a.viewer().effectRunning());
+    int redraws = a.host.invalidateAllCount;
+    a.queue.post(&a.viewer(), 119);
+    a.queue.runPending();
+    EXPECT_FALSE(a.viewer().effectRunning());
+    EXPECT_GT(a.host.invalidateAllCount, redraws);
+    EXPECT_FALSE(a.shows().smallRunning());
+}
+
+TEST(ViewerEffects, APhotoChangeDuringAnEffectIsDrawnAtOnce) {
+    TempTree tree;
+    tree.file("vellumo.ini", "[Effects Settings]\r\nEffects=a\r\nEffectsIncluded=45\r\n");
+    Photos(tree, "Trip", 3);
+    App a(tree, {tree.path("Trip/p1.bmp")});
+    EXPECT_TRUE(a.viewer().effectRunning());
+    a.queue.advance(200);
+    size_t rects = a.host.invalidated.size();
+    int redraws = a.host.invalidateAllCount;
+    a.viewer().showPhoto(tree.path("Trip/p2.bmp"));
+    EXPECT_GT(a.host.invalidateAllCount, redraws);
+    a.queue.advance(2000);
+    EXPECT_GT(a.host.invalidated.size(), rects);  // the first effect went on to its end
+    EXPECT_FALSE(a.viewer().effectRunning());
+}
+
+TEST(ViewerSlideshow, ABrokenPhotoIsSkippedWithoutAMessage) {
+    TempTree tree;
+    Photos(tree, "Trip", 1);
+    tree.file("Trip/p2.jpg", "not a jpeg at all");
+    tree.file("Trip/p3.bmp", Bmp(64, 48, 0, 0, 200));
+    App a(tree, {tree.path("Trip")});
+    a.key(kF12);
+    a.queue.advance(3000);
+    EXPECT_TRUE(a.viewer().noPhoto());
+    a.queue.advance(3000);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p3.bmp"));
+    EXPECT_TRUE(a.desktop.messages.empty());
+    // Without a show the same photo gives its message.
+    a.key(kF12);
+    a.queue.post(&a.viewer(), 114);
+    a.queue.advance(100);
+    EXPECT_EQ(a.desktop.messages.size(), 1u);
+}
+
+TEST(ViewerSlideshow, AutoRunSmallShowWithQuitInAFolderWithoutPhotosExits) {
+    TempTree tree;
+    tree.folder("Empty");
+    tree.file("vellumo.ini",
+              "[General Settings]\r\nPathToStart=Empty\r\n[Slideshow Settings]\r\nSlideShowAutoExec=2\r\n"
+              "SlideShowSmallEndAction=q\r\n");
+    App a(tree);
+    a.queue.advance(100);
+    EXPECT_EQ(a.host.closeCount, 1);
+}
+
+TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
+    TempTree tree;
+    Photos(tree, "Trip", 2);
+    {
+        App a(tree, {tree.path("Trip")});
+        a.key(kF9);  // no scripts: over the archive at once, without a menu
+        EXPECT_TRUE(a.desktop.menus.empty());
+        // The walk runs on its own thread: real time passes for it.
+        for (int i = 0; i < 2000 && a.shows().totalCollecting(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            a.queue.runPending();
+        }
+        EXPECT_TRUE(a.shows().totalRunning());
+        EXPECT_EQ(a.shows().totalList().size(), 2u);
+        KeyInput ctrlS;
+        ctrlS.virtualKey = 'S';
+        ctrlS.ctrl = true;
+        a.app->preTranslateKeyDown(ctrlS, FocusPlace::Viewer);
+        a.queue.advance(100);
+        EXPECT_TRUE(IsRegularFile(tree.path("SlideShow1.script.txt")));
+        a.key(kF9);
+        EXPECT_FALSE(a.shows().totalRunning());
+    }
+    App b(tree, {tree.path("SlideShow1.script.txt")});
+    EXPECT_TRUE(b.shows().totalRunning());
+    EXPECT_TRUE(b.shows().playedFromScript());
+    EXPECT_EQ(b.viewer().display().photoPath(), tree.path("Trip/p1.bmp"));
+    b.key(kF9);
+    EXPECT_FALSE(b.shows().totalRunning());
+    EXPECT_FALSE(b.shows().playedFromScript());
+}
+
+}  // namespace
+}  // namespace vellumo
