@@ -13,6 +13,7 @@
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
+#include "sound/MusicPlayer.h"
 
 namespace vellumo {
 
@@ -32,6 +33,10 @@ public:
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
 
     ViewerWindow* viewer() { return viewer_.get(); }
+    // The one music player (null before start and after exit).
+    MusicPlayer* musicPlayer() { return music_.get(); }
+    // Where music and sound comments are heard; set before start (default: the desktop's output).
+    SoundOutputs soundOutputs;
     NavigatorWindow* navigator() { return navigator_.get(); }
     ScopeStack& scopes() { return *scopes_; }
     const ProgramLocation& program() const { return program_; }
@@ -58,6 +63,8 @@ private:
     std::unique_ptr<ScopeStack> scopes_;
     std::unique_ptr<ViewerWindow> viewer_;
     std::unique_ptr<NavigatorWindow> navigator_;
+    // Declared last: it goes first, before the windows its hooks reach.
+    std::unique_ptr<MusicPlayer> music_;
     bool exited_ = false;
 };
 

@@ -27,6 +27,8 @@
 
 namespace vellumo {
 
+class MusicPlayer;
+
 // What the window needs of the rest of the program.
 struct ViewerContext {
     EventQueue& queue;
@@ -53,6 +55,10 @@ public:
     // command line's slideshow script ("" for none).
     void create(const std::string& pathToOpen, const std::string& script);
     void setNavigator(NavigatorControl* navigator) { navigator_ = navigator; }
+    // The background music and sound comments (none: the viewer stays silent).
+    void setMusicPlayer(MusicPlayer* music) { music_ = music; }
+    // The music player's state changed: texts with the music macros are redrawn.
+    void musicStateChanged();
 
     // Key pre-translation of every key-down of the program (any window).
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
@@ -134,6 +140,10 @@ private:
     bool viewerHasFocus() const;
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);
+    // Commands 134 to 139.
+    void soundCommand(int command);
+    // The sound comment of the photo just presented (or of the start picture).
+    void playSoundComment(const std::string& photoPath);
 
     ViewerContext context_;
     EventQueue& queue_;
@@ -145,6 +155,7 @@ private:
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     NavigatorControl* navigator_ = nullptr;
+    MusicPlayer* music_ = nullptr;
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;
