@@ -1,7 +1,6 @@
 #include "audio/AudioEngine.h"
 
 #include <mpg123.h>
-#include <out123.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio/AudioOutput.h"
 #include "audio/PlayerProtocol.h"
 #include "platform/Files.h"
 
@@ -212,19 +212,8 @@ private:
     // Opens the device when needed and starts it with the input's format.
     bool startOutput() {
         if (!output_) {
-            output_ = out123_new();
+            output_ = OpenAudioOutput(shared_->output, live_);
             if (!output_) return false;
-            out123_param_int(output_, OUT123_ADD_FLAGS, OUT123_QUIET);
-            const AudioOutputSpec& spec = shared_->output;
-            if (out123_open(output_, spec.driver.empty() ? nullptr : spec.driver.c_str(),
-                            spec.device.empty() ? nullptr : spec.device.c_str()) != OUT123_OK) {
-                out123_del(output_);
-                output_ = nullptr;
-                return false;
-            }
-            long props = 0;
-            out123_getparam_int(output_, OUT123_PROPFLAGS, &props);
-            live_ = (props & OUT123_PROP_LIVE) != 0;
         }
         if (outputStarted_ && outRate_ == rate_ && outChannels_ == channels_) return true;
         if (outputStarted_) out123_stop(output_);

@@ -18,9 +18,10 @@
 
 namespace vellumo {
 
-// Where the sound goes: an out123 driver and device; both empty for the
-// desktop's default output. Tests use the built-in "wav" driver with a file
-// name as device, which records exactly what would have been heard.
+// Where the sound goes: an out123 driver and device. An empty driver means
+// the desktop's outputs (PulseAudio, then ALSA). Tests use the built-in "wav"
+// driver with a file name as device, which records exactly what would have
+// been heard.
 struct AudioOutputSpec {
     std::string driver;
     std::string device;

@@ -1,7 +1,6 @@
 #include "sound/SoundCommentPlayer.h"
 
 #include <mpg123.h>
-#include <out123.h>
 #include <sndfile.h>
 
 #include <atomic>
@@ -11,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "audio/AudioOutput.h"
 #include "platform/Files.h"
 
 namespace vellumo {
@@ -67,20 +67,8 @@ struct SoundCommentPlayer::Worker {
     bool cancelled(std::uint64_t generation) const { return current.load() != generation; }
 
     bool openDevice() {
-        if (device) return true;
-        device = out123_new();
-        if (!device) return false;
-        out123_param_int(device, OUT123_ADD_FLAGS, OUT123_QUIET);
-        if (out123_open(device, output.driver.empty() ? nullptr : output.driver.c_str(),
-                        output.device.empty() ? nullptr : output.device.c_str()) != OUT123_OK) {
-            out123_del(device);
-            device = nullptr;
-            return false;
-        }
-        long props = 0;
-        out123_getparam_int(device, OUT123_PROPFLAGS, &props);
-        live = (props & OUT123_PROP_LIVE) != 0;
-        return true;
+        if (!device) device = OpenAudioOutput(output, live);
+        return device != nullptr;
     }
 
     void playFile(const Request& r) {
