@@ -388,9 +388,10 @@ bool WriteText(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-bool WriteWave(const std::string& path, double seconds) {
-    const unsigned rate = 22050;
-    const unsigned frames = static_cast<unsigned>(rate * seconds);
+namespace {
+
+// The header of a mono 16-bit PCM WAV file.
+Bytes MonoWaveHeader(unsigned rate, unsigned frames) {
     Bytes b = {'R', 'I', 'F', 'F'};
     Put32le(b, 36 + frames * 2);
     b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
@@ -403,6 +404,15 @@ bool WriteWave(const std::string& path, double seconds) {
     Put16le(b, 16);
     b.insert(b.end(), {'d', 'a', 't', 'a'});
     Put32le(b, frames * 2);
+    return b;
+}
+
+}  // namespace
+
+bool WriteWave(const std::string& path, double seconds) {
+    const unsigned rate = 22050;
+    const unsigned frames = static_cast<unsigned>(rate * seconds);
+    Bytes b = MonoWaveHeader(rate, frames);
     for (unsigned i = 0; i < frames; ++i) {
         double t = static_cast<double>(i) / rate;
         double freq = t < seconds / 2 ? 523.25 : 659.25;
@@ -421,18 +431,7 @@ bool WriteTuneMp3(const std::string& path) {
                             493.88, 440.0, 392.0, 329.63, 349.23, 392.0, 440.0, 392.0};
     const unsigned perNote = static_cast<unsigned>(rate * noteSeconds);
     const unsigned frames = perNote * 32;
-    Bytes b = {'R', 'I', 'F', 'F'};
-    Put32le(b, 36 + frames * 2);
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Put32le(b, 16);
-    Put16le(b, 1);
-    Put16le(b, 1);
-    Put32le(b, rate);
-    Put32le(b, rate * 2);
-    Put16le(b, 2);
-    Put16le(b, 16);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    Put32le(b, frames * 2);
+    Bytes b = MonoWaveHeader(rate, frames);
     for (unsigned i = 0; i < frames; ++i) {
         const double freq = notes[(i / perNote) % 16];
         const double t = static_cast<double>(i % perNote) / rate;
