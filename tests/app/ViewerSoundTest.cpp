@@ -2,6 +2,10 @@
 // commands 134 to 139, and the sound comment of a shown photo, heard through
 // libout123's "wav" writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <thread>
 
 #include "app/ViewerApp.h"
 #include "fakes/FakeDesktop.h"
@@ -168,3 +172,29 @@ TEST(ViewerSound, InARunningSlideshowTheSoundCommentHoldsTheNextStep) {
 }
 
 }  // namespace
+
+TEST(ViewerSound, TheStartPicturesSoundIsHeardBeforeTheMusicStarts) {
+    SoundViewer v;
+    v.folder.file("vellumo.bmp", TinyBmp());
+    ASSERT_TRUE(vellumo::testing::WriteWav(v.folder.path("vellumo.wav"),
+                                           vellumo::testing::ToneSamples({{441, 4410}}, 22050, 1), 22050, 1));
+    ASSERT_TRUE(vellumo::testing::MakeToneMp3(v.folder.path("tune.mp3"), {{882, 11025}}));
+    // The sound comment output is a pipe nobody reads yet: the start picture's
+    // sound cannot end before the test reads it.
+    ASSERT_EQ(mkfifo(v.folder.path("comment-heard.wav").c_str(), 0600), 0);
+    v.gate.holdAt(1);
+    v.start("[General Settings]\r\nPlaySoundCommentToPhoto=0\r\n[Music Settings]\r\nMusic=1\r\n");
+    MusicPlayer& music = *v.app->musicPlayer();
+    EXPECT_TRUE(music.soundCommentHolds());
+    EXPECT_FALSE(music.hasFiles());  // the music has not been started
+
+    std::thread reader([&] {
+        std::ifstream pipe(v.folder.path("comment-heard.wav"), std::ios::binary);
+        std::string all((std::istreambuf_iterator<char>(pipe)), {});
+    });
+    ASSERT_TRUE(v.gate.waitHeld(v.queue));
+    reader.join();
+    EXPECT_FALSE(music.soundCommentHolds());
+    EXPECT_TRUE(music.hasFiles());
+    EXPECT_EQ(music.playerState(), 1);
+}
