@@ -192,8 +192,8 @@ TEST(ViewerSound, TheStartPicturesSoundIsHeardBeforeTheMusicStarts) {
         std::ifstream pipe(v.folder.path("comment-heard.wav"), std::ios::binary);
         std::string all((std::istreambuf_iterator<char>(pipe)), {});
     });
+    reader.join();  // the whole sound went through the pipe
     ASSERT_TRUE(v.gate.waitHeld(v.queue));
-    reader.join();
     EXPECT_FALSE(music.soundCommentHolds());
     EXPECT_TRUE(music.hasFiles());
     EXPECT_EQ(music.playerState(), 1);
