@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
     if (!app.start(arguments, workingFolder)) return 1;
     queue.registerTarget(app.viewer());
     queue.registerTarget(app.navigator());
+    queue.registerTarget(app.musicPlayer());
+    queue.registerTarget(&app.musicPlayer()->soundComments());
     widget.setEvents(app.viewer());
     // A new screen size re-fits the photo and moves the window over the new screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -58,16 +58,30 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     scopes_ = std::make_unique<ScopeStack>(program_, std::move(hooks));
     scopes_->StartArchive(commandLine_.settingsFile);
 
-    // Background music is created here once the music player exists.
+    MusicPlayerHooks musicHooks;
+    musicHooks.settings = [this]() -> const Settings& { return scopes_->current(); };
+    musicHooks.runCommandList = [this](const CommandList& list) {
+        if (viewer_) viewer_->runCommandList(list);
+    };
+    musicHooks.stateChanged = [this] {
+        if (viewer_) viewer_->musicStateChanged();
+    };
+    music_ = std::make_unique<MusicPlayer>(queue_, std::move(musicHooks), soundOutputs);
 
     viewer_ = std::make_unique<ViewerWindow>(
         ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_, &effectList_});
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
     viewer_->setNavigator(navigator_.get());
     viewer_->setSlideshows(&navigator_->slideshows());
-    // Settings changes reach the viewer, then the Navigator (then the music player).
+    viewer_->setMusicPlayer(music_.get());
+    showLink_ = std::make_unique<ShowAndMusicLink>(&navigator_->slideshows(), music_.get(),
+                                                   [viewer = viewer_.get()] { viewer->recomposeComment(); });
+    navigator_->slideshows().addListener(showLink_.get());
+    viewer_->setMacroQueries(showLink_.get());
+    // Settings changes reach the viewer, then the Navigator, then the music player.
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());
+    scopes_->addListener(music_.get());
     viewer_->create(commandLine_.path, commandLine_.script);
     return true;
 }
@@ -79,12 +93,19 @@ bool ViewerApp::preTranslateKeyDown(const KeyInput& key, FocusPlace focus) {
 void ViewerApp::exit() {
     if (exited_) return;
     exited_ = true;
+    if (showLink_) {
+        if (navigator_) navigator_->slideshows().removeListener(showLink_.get());
+        if (viewer_) viewer_->setMacroQueries(nullptr);
+    }
     if (viewer_) viewer_->destroyed();
     if (scopes_) {
         if (viewer_) scopes_->removeListener(viewer_.get());
         if (navigator_) scopes_->removeListener(navigator_.get());
+        if (music_) scopes_->removeListener(music_.get());
         scopes_->Shutdown();
     }
+    if (viewer_) viewer_->setMusicPlayer(nullptr);
+    music_.reset();
 }
 
 }  // namespace vellumo

@@ -14,6 +14,8 @@
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
 #include "effects/EffectList.h"
+#include "app/ShowAndMusicLink.h"
+#include "sound/MusicPlayer.h"
 
 namespace vellumo {
 
@@ -33,6 +35,10 @@ public:
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
 
     ViewerWindow* viewer() { return viewer_.get(); }
+    // The one music player (null before start and after exit).
+    MusicPlayer* musicPlayer() { return music_.get(); }
+    // Where music and sound comments are heard; set before start (default: the desktop's output).
+    SoundOutputs soundOutputs;
     NavigatorWindow* navigator() { return navigator_.get(); }
     ScopeStack& scopes() { return *scopes_; }
     const ProgramLocation& program() const { return program_; }
@@ -61,6 +67,10 @@ private:
     std::unique_ptr<ScopeStack> scopes_;
     std::unique_ptr<ViewerWindow> viewer_;
     std::unique_ptr<NavigatorWindow> navigator_;
+    // Slideshows and music for the comment's macros and for each other.
+    std::unique_ptr<ShowAndMusicLink> showLink_;
+    // Declared last: it goes first, before the windows its hooks reach.
+    std::unique_ptr<MusicPlayer> music_;
     bool exited_ = false;
 };
 

@@ -9,6 +9,8 @@
 #include "platform/Files.h"
 #include "platform/TextCompare.h"
 #include "slideshow/ScriptFiles.h"
+#include "sound/MusicPlayer.h"
+#include "sound/SoundComment.h"
 
 namespace vellumo {
 
@@ -128,7 +130,12 @@ void ViewerWindow::startupBegin() {
 }
 
 void ViewerWindow::startupFinish() {
-    // Background music starts here once the music player exists.
+    // The start picture's sound is heard to its end first.
+    if (music_ && music_->soundCommentHolds()) {
+        music_->whenSoundCommentEnds([this] { startupFinish(); });
+        return;
+    }
+    if (music_) music_->StartMusic();
     if (settings().SlideShowAutoExec == 1) queue_.post(this, cmd::AutoExecSlideshow);
     else if (settings().SlideShowAutoExec == 2) queue_.post(this, cmd::SmallSlideshow);
     runCommandList(settings().CommandsAfterProgramStart);
@@ -147,9 +154,9 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
         case cmd::StartupFinish: startupFinish(); return;
         case cmd::KeyDownTrigger: runCommandList(settings().CommandsAfterKeyDown); return;
         case cmd::MouseMoveTrigger: runCommandList(settings().CommandsAfterMouseMove); return;
-        // The transition is over: the photo's sound comment plays here once
-        // sound comments exist; a slideshow's next step waits for it.
-        case cmd::EffectFinished: return;
+        // The transition is over: the photo's sound comment plays now, and a
+        // slideshow's next step waits for it.
+        case cmd::EffectFinished: playSoundComment(display_.photoPath()); return;
         default: break;
     }
     if (IsUserCommand(command) || (command >= cmd::AutoExecSlideshow && command <= cmd::SettingsTemplateLast)) {
@@ -222,8 +229,48 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             if (target.empty() || !desktop_.shellOpen(target)) beep(BeepKind::Default);
             return;
         }
+        case cmd::ToggleSoundComments:
+        case cmd::SoundCommentsOn:
+        case cmd::SoundCommentsOff:
+        case cmd::ToggleMusic:
+        case cmd::MusicOn:
+        case cmd::MusicOff: soundCommand(command); return;
         default: notAvailableYet(command); return;
     }
+}
+
+void ViewerWindow::soundCommand(int command) {
+    if (command >= cmd::ToggleSoundComments && command <= cmd::SoundCommentsOff) {
+        const bool on = settings().PlaySoundCommentToPhoto == 1;
+        const bool now = SwitchedSoundComments(command, on);
+        if (now == on) return;
+        settings().PlaySoundCommentToPhoto = now ? 1 : 0;
+        musicStateChanged();  // the SOUND tags show the switch
+        if (!now && music_) music_->soundComments().stop();
+        return;
+    }
+    if (!music_) return;
+    switch (command) {
+        case cmd::ToggleMusic: music_->ToggleMusic(); return;
+        case cmd::MusicOn: music_->MusicOn(); return;
+        case cmd::MusicOff: music_->MusicOff(); return;
+        default: return;
+    }
+}
+
+void ViewerWindow::playSoundComment(const std::string& photoPath) {
+    if (!music_) return;
+    SoundCommentSituation situation;
+    situation.commentsOn = settings().PlaySoundCommentToPhoto == 1;
+    situation.noPhoto = display_.noPhoto();
+    situation.slideshowStepping = music_->inSlideshow() && !totalSlideshowPaused();
+    situation.ctrlDown = desktop_.isKeyDown(0x11);
+    PlaySoundComment(photoPath, situation, music_->soundComments());
+}
+
+void ViewerWindow::musicStateChanged() {
+    // The comment (and its music macros and tags) is composed again and redrawn.
+    recomposeComment();
 }
 
 void ViewerWindow::notAvailableYet(int) {
@@ -253,6 +300,8 @@ void ViewerWindow::showViewerMenu(bool fromMouse) {
     state.thumbnailsOn = s.Thumbnails == 1;
     state.soundCommentsOn = s.PlaySoundCommentToPhoto == 1;
     state.musicPresent = s.MusicPresent;
+    state.musicListEmpty = !music_ || !music_->hasFiles();
+    state.musicPlays = music_ && music_->isPlaying();
     state.zoomTargetZero = view.zoomSteps().target == 0;
     state.scaleMode = ScaleLetter(view.scaleMode());
     const Language& language = context_.scopes.language();
@@ -514,8 +563,10 @@ void ViewerWindow::presentPhoto() {
         shows.totalRuns = slideshows_ && slideshows_->totalRunning();
         effect = context_.effects->choose(settings().Effects, settings().EffectsRandom == 1, shows);
     }
+    // With an effect the photo's sound plays when the effect has finished.
     if (effect > 0 && !effectRunner_.running() && effectRunner_.start(effect, screenRect_)) return;
     redrawAll();
+    playSoundComment(display_.photoPath());
 }
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {

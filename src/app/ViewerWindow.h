@@ -33,6 +33,8 @@
 
 namespace vellumo {
 
+class MusicPlayer;
+
 // What the window needs of the rest of the program.
 struct ViewerContext {
     EventQueue& queue;
@@ -63,6 +65,10 @@ public:
     void setNavigator(NavigatorControl* navigator) { navigator_ = navigator; }
     // The Navigator's slideshows: their state decides effects, messages and cursors.
     void setSlideshows(Slideshows* slideshows) { slideshows_ = slideshows; }
+    // The background music and sound comments (none: the viewer stays silent).
+    void setMusicPlayer(MusicPlayer* music) { music_ = music; }
+    // The music player's state changed: texts with the music macros are redrawn.
+    void musicStateChanged();
 
     // Key pre-translation of every key-down of the program (any window).
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
@@ -162,6 +168,10 @@ private:
     void endDragSilently();
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);
+    // Commands 134 to 139.
+    void soundCommand(int command);
+    // The sound comment of the photo just presented (or of the start picture).
+    void playSoundComment(const std::string& photoPath);
 
     ViewerContext context_;
     EventQueue& queue_;
@@ -176,6 +186,7 @@ private:
     Slideshows* slideshows_ = nullptr;
     EffectRunner effectRunner_;
     SlideshowCommands slideshowCommands_;
+    MusicPlayer* music_ = nullptr;
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;

@@ -29,11 +29,24 @@ bool IsDirectory(const std::string& path) {
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+int OpenRegularFileForReading(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return -1;
     struct stat st{};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    int fd = OpenRegularFileForReading(path);
+    if (fd < 0) return std::nullopt;
+    struct stat st{};
+    if (fstat(fd, &st) != 0) {
         close(fd);
         return std::nullopt;
     }

@@ -12,6 +12,10 @@ bool FileExists(const std::string& path);       // any kind of entry (follows li
 bool IsRegularFile(const std::string& path);
 bool IsDirectory(const std::string& path);
 
+// Opens a regular file for reading without blocking on a FIFO or device of
+// that name; the descriptor (blocking again, close-on-exec) or -1.
+int OpenRegularFileForReading(const std::string& path);
+
 // Reads a whole regular file; nothing when it cannot be opened or is not a
 // regular file. Reads at most maxBytes bytes.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes = UINT64_MAX);

@@ -6,6 +6,9 @@
 #include <fstream>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <jpeglib.h>
 #include <tiffio.h>
 
@@ -385,9 +388,10 @@ bool WriteText(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-bool WriteWave(const std::string& path, double seconds) {
-    const unsigned rate = 22050;
-    const unsigned frames = static_cast<unsigned>(rate * seconds);
+namespace {
+
+// The header of a mono 16-bit PCM WAV file.
+Bytes MonoWaveHeader(unsigned rate, unsigned frames) {
     Bytes b = {'R', 'I', 'F', 'F'};
     Put32le(b, 36 + frames * 2);
     b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
@@ -400,6 +404,15 @@ bool WriteWave(const std::string& path, double seconds) {
     Put16le(b, 16);
     b.insert(b.end(), {'d', 'a', 't', 'a'});
     Put32le(b, frames * 2);
+    return b;
+}
+
+}  // namespace
+
+bool WriteWave(const std::string& path, double seconds) {
+    const unsigned rate = 22050;
+    const unsigned frames = static_cast<unsigned>(rate * seconds);
+    Bytes b = MonoWaveHeader(rate, frames);
     for (unsigned i = 0; i < frames; ++i) {
         double t = static_cast<double>(i) / rate;
         double freq = t < seconds / 2 ? 523.25 : 659.25;
@@ -408,6 +421,36 @@ bool WriteWave(const std::string& path, double seconds) {
         Put16le(b, static_cast<unsigned>(v) & 0xFFFF);
     }
     return Save(path, b);
+}
+
+bool WriteTuneMp3(const std::string& path) {
+    // Twelve seconds at 22050 Hz, mono: a rising and falling line of notes.
+    const unsigned rate = 22050;
+    const double noteSeconds = 0.375;
+    const double notes[] = {392.0, 440.0, 493.88, 523.25, 587.33, 659.25, 587.33, 523.25,
+                            493.88, 440.0, 392.0, 329.63, 349.23, 392.0, 440.0, 392.0};
+    const unsigned perNote = static_cast<unsigned>(rate * noteSeconds);
+    const unsigned frames = perNote * 32;
+    Bytes b = MonoWaveHeader(rate, frames);
+    for (unsigned i = 0; i < frames; ++i) {
+        const double freq = notes[(i / perNote) % 16];
+        const double t = static_cast<double>(i % perNote) / rate;
+        const double envelope = std::exp(-4.0 * t);
+        const double v = envelope * (std::sin(2 * M_PI * freq * t) + 0.3 * std::sin(4 * M_PI * freq * t));
+        Put16le(b, static_cast<unsigned>(static_cast<int>(9000 * v)) & 0xFFFF);
+    }
+    const std::string wav = path + ".wav";
+    if (!Save(wav, b)) return false;
+    pid_t pid = fork();
+    if (pid == 0) {
+        execlp("lame", "lame", "--quiet", "-b", "96", wav.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        std::fprintf(stderr, "make-demo-archive: lame is needed for the music (scripts/setup installs it)\n");
+        _exit(127);
+    }
+    int status = 0;
+    const bool ran = pid > 0 && waitpid(pid, &status, 0) == pid;
+    std::remove(wav.c_str());
+    return ran && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace demo

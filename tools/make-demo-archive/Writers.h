@@ -23,5 +23,8 @@ bool WritePcx8(const std::string& path, const Picture& p);  // gray ramp palette
 bool WriteText(const std::string& path, const std::string& text);
 // A short mono 16-bit PCM wave: two soft tones.
 bool WriteWave(const std::string& path, double seconds);
+// A short tune of plucked notes, encoded to MP3 by Debian's lame (a WAV is
+// written next to it first and removed afterwards).
+bool WriteTuneMp3(const std::string& path);
 
 }  // namespace demo

@@ -3,7 +3,8 @@
 //   in every format the viewer reads (JPEG with EXIF date and IPTC caption,
 //   TIFF with a description, EPS with a TIFF preview, BMP, TGA, PCX), a folder
 //   settings file, descript.ion files, a folder comment, attached comments
-//   and a sound comment; the comments use macros and tags.
+//   and a sound comment (the comments use macros and tags), and background
+//   music (an MP3 encoded by lame) in Music/.
 // make-demo-archive --start-picture FILE
 //   Writes the viewer's start picture (a 24-bit BMP).
 #include <sys/stat.h>
@@ -62,6 +63,9 @@ void MakeArchive(const std::string& dir) {
     MakeFolder(small);
     MakeFolder(eps);
     MakeFolder(dir + "/Empty");
+    MakeFolder(dir + "/Music");
+    // Named in capitals, as on discs made on Windows: the music mask matches ignoring case.
+    Check(WriteTuneMp3(dir + "/Music/Demo Tune.MP3"), "Demo Tune.MP3");
 
     // Landscapes: full-size JPEG photos with a date and a caption.
     struct Scene {
