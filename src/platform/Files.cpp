@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -118,6 +119,33 @@ bool NameUnnamedFile(int fd, const std::string& tmpl, std::string& name) {
     return false;
 }
 
+// A killed writer can leave its temporary file (".NAME.PID-N") if it died in
+// the instant between naming it and the rename: the next write removes those
+// whose process is gone.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    const std::string prefix = "." + name + ".";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (dirent* e = readdir(dir)) {
+        std::string_view entry = e->d_name;
+        if (entry.size() <= prefix.size() || entry.substr(0, prefix.size()) != prefix) continue;
+        std::string_view rest = entry.substr(prefix.size());
+        size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos) continue;
+        long pid = 0;
+        bool digits = true;
+        for (char c : rest.substr(0, dash)) {
+            if (c < '0' || c > '9' || pid > 4194304) digits = false;
+            else pid = pid * 10 + (c - '0');
+        }
+        for (char c : rest.substr(dash + 1)) digits = digits && c >= '0' && c <= '9';
+        if (!digits || pid <= 0 || pid == getpid()) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+        unlinkat(dirfd(dir), e->d_name, 0);
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
@@ -130,6 +158,7 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) 
     mode_t mode = 0644;
     if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
     const std::string tmpl = JoinPath(folder, "." + FileNameOf(path) + ".");
+    RemoveStaleTemporaries(folder, FileNameOf(path));
 
     // Where the file system offers it, the new content is written into an
     // unnamed file: a crash or a kill while writing leaves nothing behind in

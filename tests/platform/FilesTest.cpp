@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -112,4 +114,21 @@ TEST(Files, DerivedNamesFallBackToAnotherCase) {
     EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "vellumo.ini")), JoinPath(t.path, "vellumo.ini"));
     EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "new.txt")), JoinPath(t.path, "new.txt"));
     EXPECT_EQ(ResolveDerivedName("/nonexistent-vellumo/a.txt"), "/nonexistent-vellumo/a.txt");
+}
+
+TEST(Files, AWriteRemovesTheTemporaryFileOfAKilledWriter) {
+    TempFolder t;
+    // A process that is surely gone: a child that has ended and been reaped.
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    const std::string stale = "." "a.ini." + std::to_string(gone) + "-3";
+    const std::string live = ".a.ini." + std::to_string(getppid()) + "-0";  // a running process's
+    for (const std::string& name : {stale, live, std::string(".a.ini.notmine"), std::string(".b.ini.1-0")})
+        Write(JoinPath(t.path, name), "x");
+    ASSERT_TRUE(WriteFileAtomically(JoinPath(t.path, "a.ini"), "new"));
+    auto names = ListFolderNames(t.path);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{live, ".a.ini.notmine", ".b.ini.1-0", "a.ini"}));
 }
