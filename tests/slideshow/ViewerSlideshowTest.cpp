@@ -177,3 +177,34 @@ TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
 
 }  // namespace
 }  // namespace vellumo
+
+namespace vellumo {
+namespace {
+
+// The comment's slideshow macros ask the running show; the music player hears
+// the show start and end.
+TEST(ViewerSlideshowLinks, TheCommentCountsTheShowAndTheMusicFollowsIt) {
+    TempTree tree;
+    tree.file("vellumo.ini", "[Effects Settings]\r\nEffects=n\r\n[Music Settings]\r\nMusic=1\r\nMusicPresent=s\r\n");
+    Photos(tree, "Trip", 3);
+    tree.file("Trip/vellumo.txt", "<SLIDESHOW>%SLIDESHOW_CURRENT% of %SLIDESHOW_COUNT%</SLIDESHOW>browsing");
+    App a(tree, {tree.path("Trip/p1.bmp")});
+    a.queue.advance(600);
+    EXPECT_EQ(a.viewer().comments().shownComment(), "browsing");
+    EXPECT_FALSE(a.app->musicPlayer()->inSlideshow());
+
+    a.key(kF12);
+    ASSERT_TRUE(a.shows().smallRunning());
+    EXPECT_TRUE(a.app->musicPlayer()->inSlideshow());
+    a.queue.advance(3100);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.bmp"));
+    EXPECT_EQ(a.viewer().comments().shownComment(), "2 of 3browsing");
+
+    a.key(kF12);
+    EXPECT_FALSE(a.shows().smallRunning());
+    EXPECT_FALSE(a.app->musicPlayer()->inSlideshow());
+    EXPECT_EQ(a.viewer().comments().shownComment(), "browsing");
+}
+
+}  // namespace
+}  // namespace vellumo
