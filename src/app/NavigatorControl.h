@@ -25,6 +25,10 @@ public:
     virtual void focusList() = 0;
     // The slideshow tick counter goes back to 0 (after the start picture).
     virtual void resetSlideshowTicks() = 0;
+    // The folder listed ("" at the drive list).
+    virtual std::string currentFolder() const = 0;
+    // A photo's comment or sound file came or went: its row shows the right icon again.
+    virtual void refreshPhotoEntry(const std::string& photo) = 0;
     // Window is going away.
     virtual void destroy() = 0;
 };

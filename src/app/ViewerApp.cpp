@@ -36,6 +36,8 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
 
     ScopeHooks hooks;
     hooks.loadHotkeys = [this](const std::string& name) { hotkeys_ = LoadHotkeys(program_.folder, name); };
+    // The archive file names no language at a first start: the user picks one.
+    hooks.chooseLanguage = [this] { return selection_ ? selection_->chooseFirstLanguage() : std::string(); };
     hooks.languageLoaded = [](const Language& language) {
         CurrentKeyNames().setLanguageKeyTexts(language.keyDisplayTexts());
     };
@@ -49,6 +51,10 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
         if (unregisterFontFile) unregisterFontFile(path);
     };
     scopes_ = std::make_unique<ScopeStack>(program_, std::move(hooks));
+    selection_ = std::make_unique<SelectionDialogs>(desktop_, *scopes_, program_.folder, [this](const std::string& name) {
+        hotkeys_ = LoadHotkeys(program_.folder, name);
+        scopes_->current().CommandsHotkeys = hotkeys_.name;
+    });
     scopes_->StartArchive(commandLine_.settingsFile);
 
     // Background music is created here once the music player exists.
@@ -57,6 +63,7 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
         ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_});
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
     viewer_->setNavigator(navigator_.get());
+    viewer_->setSelectionDialogs(selection_.get());
     // Settings changes reach the viewer, then the Navigator (then the music player).
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/SelectionDialogs.h"
 #include "app/ViewerWindow.h"
 #include "archive/NavigatorPanel.h"
 #include "archive/NavigatorWindow.h"
@@ -37,6 +38,7 @@ public:
     const ProgramLocation& program() const { return program_; }
     const CommandLine& commandLine() const { return commandLine_; }
     const HotkeySet& hotkeys() const { return hotkeys_; }
+    SelectionDialogs* selection() { return selection_.get(); }
     // The start picture and the Navigator icon strip beside the program ("" when missing).
     const std::string& startPicture() const { return startPicture_; }
     const std::string& iconStrip() const { return iconStrip_; }
@@ -56,6 +58,7 @@ private:
     std::string iconStrip_;
     HotkeySet hotkeys_;
     std::unique_ptr<ScopeStack> scopes_;
+    std::unique_ptr<SelectionDialogs> selection_;
     std::unique_ptr<ViewerWindow> viewer_;
     std::unique_ptr<NavigatorWindow> navigator_;
     bool exited_ = false;

@@ -46,7 +46,10 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       desktop_(context_.desktop),
       screenRect_(desktop_.screenRect()),
       display_(*this, screenRect_, context_.scopes.current().ScaleStart),
-      commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }) {}
+      commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }),
+      fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this) {
+    fileActions_.setTitle(programTitle());
+}
 
 ViewerWindow::~ViewerWindow() { queue_.forget(this); }
 
@@ -107,7 +110,7 @@ void ViewerWindow::startupFinish() {
 
 void ViewerWindow::runCommandList(const CommandList& list) {
     CommandTarget* navigator = navigator_ ? navigator_->commandTarget() : this;
-    RunCommandList(list, queue_, this, navigator, viewerHasFocus(), false);
+    RunCommandList(list, queue_, this, navigator, viewerHasFocus(), selectionDialogOpen());
 }
 
 bool ViewerWindow::viewerHasFocus() const { return !(navigator_ && navigator_->listHasFocus()); }
@@ -118,6 +121,7 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
         case cmd::StartupFinish: startupFinish(); return;
         case cmd::KeyDownTrigger: runCommandList(settings().CommandsAfterKeyDown); return;
         case cmd::MouseMoveTrigger: runCommandList(settings().CommandsAfterMouseMove); return;
+        case cmd::EditorClosed: fileActions_.editorClosed(); return;
         default: break;
     }
     if (IsUserCommand(command) || (command >= cmd::AutoExecSlideshow && command <= cmd::SettingsTemplateLast)) {
@@ -139,6 +143,10 @@ void ViewerWindow::forwardToNavigator(int command, int repeat) {
 void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
     if (command >= cmd::ZoomIn && command <= cmd::RotateRightMacro) {
         display_.runCommand(command, repeat);
+        return;
+    }
+    if (FileActions::Handles(command)) {
+        fileActions_.run(command);
         return;
     }
     const CommandInfo* info = FindCommand(command);
@@ -166,16 +174,36 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             beep(BeepKind::Exclamation);
             settings().IntelliMouseMode = ToggledIntelliMouseMode(settings().IntelliMouseMode);
             return;
-        case cmd::Help:
-        case cmd::HotkeysHelp: {
-            LanguageKey key = command == cmd::Help ? LanguageKey::HelpTotal : LanguageKey::HelpHotKeys;
-            std::string target = ExpandProgramPath(context_.scopes.language().text(key), context_.program);
-            if (target.empty() || !desktop_.shellOpen(target)) beep(BeepKind::Default);
-            return;
-        }
+        case cmd::SelectLanguage: runSelection(SelectionUse::Language); return;
+        case cmd::SelectHotkeys: runSelection(SelectionUse::Hotkeys); return;
         default: notAvailableYet(command); return;
     }
 }
+
+void ViewerWindow::runSelection(SelectionUse use) {
+    if (!selection_ || selection_->isOpen()) return;
+    const bool navigatorHadFocus = navigator_ && navigator_->listHasFocus();
+    const bool loaded = selection_->run(use);
+    // A new language changes the texts the comment may show.
+    if (loaded && use == SelectionUse::Language && !display_.noPhoto()) composeComment();
+    redrawAll();
+    if (navigatorHadFocus && navigator_) navigator_->focusList();
+    else host_.setFocus();
+}
+
+std::string ViewerWindow::currentPhoto() const {
+    return display_.noPhoto() ? std::string() : display_.photoPath();
+}
+
+bool ViewerWindow::navigatorListsNames() const {
+    return navigator_ && navigator_->isShown() && settings().Thumbnails == 0;
+}
+
+void ViewerWindow::refreshPhotoEntry(const std::string& photo) {
+    if (navigator_) navigator_->refreshPhotoEntry(photo);
+}
+
+void ViewerWindow::refreshNavigatorList() { forwardToNavigator(cmd::Refresh, 1); }
 
 void ViewerWindow::notAvailableYet(int) {
     // Slideshow, comment, sound, thumbnail and file commands arrive with their
@@ -246,6 +274,7 @@ bool ViewerWindow::preTranslateKeyDown(const KeyInput& key, FocusPlace focus) {
     KeyContext context;
     context.focus = focus;
     context.navigatorVisible = navigator_ && navigator_->isShown();
+    context.selectionDialogOpen = selectionDialogOpen();
     KeyOutcome outcome = PreTranslateKeyDown(key, context, context_.hotkeys.keys);
     if (outcome.postKeyDownTrigger) queue_.post(this, cmd::KeyDownTrigger);
     switch (outcome.focusChange) {
@@ -309,6 +338,7 @@ void ViewerWindow::destroyed() {
     destroyed_ = true;
     // Free what the window owns, in order: the Navigator, the bitmap and the
     // decoder's state, the command timer.
+    fileActions_.stop();
     if (navigator_) navigator_->destroy();
     navigator_ = nullptr;
     bitmap_.reset();

@@ -11,9 +11,11 @@
 
 #include "app/CommandQueue.h"
 #include "app/Commands.h"
+#include "app/FileActions.h"
 #include "app/KeyDispatch.h"
 #include "app/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
+#include "app/SelectionDialogs.h"
 #include "archive/ViewerLink.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
@@ -43,7 +45,8 @@ class ViewerWindow : public CommandTarget,
                      public WindowEvents,
                      public PhotoDisplayHost,
                      public SettingsChangeListener,
-                     public ViewerLink {
+                     public ViewerLink,
+                     public FileActionsHost {
 public:
     explicit ViewerWindow(ViewerContext context);
     ~ViewerWindow() override;
@@ -53,6 +56,10 @@ public:
     // command line's slideshow script ("" for none).
     void create(const std::string& pathToOpen, const std::string& script);
     void setNavigator(NavigatorControl* navigator) { navigator_ = navigator; }
+    void setSelectionDialogs(SelectionDialogs* selection) { selection_ = selection; }
+    // A language or hotkeys selection dialog is open: no key becomes a command, no command list runs.
+    bool selectionDialogOpen() const { return selection_ && selection_->isOpen(); }
+    FileActions& fileActions() { return fileActions_; }
 
     // Key pre-translation of every key-down of the program (any window).
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
@@ -99,6 +106,14 @@ public:
     void photoFailed(const std::string& errorText) override;
     void presentPhoto() override;
 
+    // FileActionsHost
+    std::string currentPhoto() const override;
+    std::string currentFolder() const override { return navigator_ ? navigator_->currentFolder() : std::string(); }
+    bool navigatorListsNames() const override;
+    void refreshPhotoEntry(const std::string& photo) override;
+    void refreshNavigatorList() override;
+    void showPhotoFresh(const std::string& photo) override { display_.showPhotoFresh(photo); }
+
     // The Navigator caption became the window title.
     void setTitleFromCaption(const std::string& caption);
     // ViewerLink: what the Navigator asks of the viewer.
@@ -132,6 +147,8 @@ private:
     // Command 118: the menu of slideshow scripts (none: the whole archive at once).
     void showScriptMenu();
     bool viewerHasFocus() const;
+    // Commands 170 and 171: the dialog, then the repaint and the focus back where it was.
+    void runSelection(SelectionUse use);
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);
 
@@ -145,6 +162,8 @@ private:
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     NavigatorControl* navigator_ = nullptr;
+    SelectionDialogs* selection_ = nullptr;
+    FileActions fileActions_;
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
 namespace vellumo {
 
 namespace {
@@ -37,6 +40,20 @@ NavigatorSettingsAccess NavigatorSettingsAccess::Of(ScopeStack& scopes) {
     a.current = [&scopes]() -> Settings& { return scopes.current(); };
     a.enterFolder = [&scopes](const std::string& folder) { scopes.EnterFolder(folder); };
     return a;
+}
+
+void NavigatorWindow::refreshPhotoEntry(const std::string& photo) {
+    if (ParentPath(photo) != archive_.currentFolder()) return;
+    const std::string name = FileNameOf(photo);
+    for (int row = 0; row < list_.count(); ++row) {
+        const ArchiveItem& item = list_.at(row);
+        if (!item.isPhoto() || item.fileName != name) continue;
+        int image = ItemImage::Photo;
+        if (IsRegularFile(ResolveDerivedName(ReplaceExtension(photo, "txt")))) image += 1;
+        if (IsRegularFile(ResolveDerivedName(ReplaceExtension(photo, "wav")))) image += 2;
+        if (item.image != image) list_.setImage(row, image);
+        return;
+    }
 }
 
 std::string NavigatorTitleText(const std::string& applicationName) { return applicationName; }

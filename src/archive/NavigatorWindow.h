@@ -80,6 +80,8 @@ public:
     void focusList() override { panel_.focusList(); }
     // The slideshow tick counter (small slideshow, not built yet): nothing to reset.
     void resetSlideshowTicks() override {}
+    std::string currentFolder() const override { return archive_.currentFolder(); }
+    void refreshPhotoEntry(const std::string& photo) override;
     // The viewer is going away: timers and posts stop, the panel is disconnected.
     void destroy() override;
 

@@ -22,6 +22,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
 // Returns false (leaving the old file untouched) when anything fails.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Creates an empty file that does not exist yet; an existing file is never
+// touched (true when it is a regular file). False when it cannot be made.
+bool CreateEmptyFile(const std::string& path);
+// Deletes a file (not a folder); true when it is gone.
+bool RemoveFile(const std::string& path);
+
 // Creates one folder level; true when it exists afterwards.
 bool MakeFolder(const std::string& path);
 

@@ -23,6 +23,8 @@ public:
     void setClipboardText(const std::string& utf8) override;
     void setScreenSaverInhibited(bool inhibited) override;
     int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override;
+    std::optional<std::string> chooseFromList(const ListChoice& choice) override;
+    std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>& argv) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -1,0 +1,48 @@
+#include "app/EditorWatcher.h"
+
+#include <chrono>
+
+namespace vellumo {
+
+EditorWatcher::EditorWatcher(EventQueue& queue, CommandTarget* viewer, int closedCommand)
+    : queue_(queue), viewer_(viewer), closedCommand_(closedCommand) {}
+
+EditorWatcher::~EditorWatcher() { stop(); }
+
+void EditorWatcher::watch(std::unique_ptr<ChildProcess> editor) {
+    if (!editor) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_) return;
+    ++watching_;
+    workers_.emplace_back([this, child = std::move(editor)]() mutable { run(std::move(child)); });
+}
+
+void EditorWatcher::run(std::unique_ptr<ChildProcess> editor) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+        lock.unlock();
+        bool ended = editor->hasEnded();
+        lock.lock();
+        if (ended) {
+            // Posted under the lock, so a stop that follows never sees a late post.
+            if (!stopping_) queue_.post(viewer_, closedCommand_);
+            break;
+        }
+        wake_.wait_for(lock, std::chrono::milliseconds(kCheckMilliseconds), [this] { return stopping_; });
+    }
+    --watching_;
+}
+
+void EditorWatcher::stop() {
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        workers.swap(workers_);
+    }
+    wake_.notify_all();
+    for (auto& w : workers)
+        if (w.joinable()) w.join();
+}
+
+}  // namespace vellumo
