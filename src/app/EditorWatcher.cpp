@@ -13,11 +13,22 @@ void EditorWatcher::watch(std::unique_ptr<ChildProcess> editor) {
     if (!editor) return;
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
+    // Workers whose editor has ended are gone; their threads are collected here.
+    for (auto it = workers_.begin(); it != workers_.end();) {
+        if (it->done->load()) {
+            it->thread.join();
+            it = workers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
     ++watching_;
-    workers_.emplace_back([this, child = std::move(editor)]() mutable { run(std::move(child)); });
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    workers_.push_back({std::thread([this, child = std::move(editor), done]() mutable { run(std::move(child), *done); }),
+                        done});
 }
 
-void EditorWatcher::run(std::unique_ptr<ChildProcess> editor) {
+void EditorWatcher::run(std::unique_ptr<ChildProcess> editor, std::atomic<bool>& done) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
         lock.unlock();
@@ -31,10 +42,11 @@ void EditorWatcher::run(std::unique_ptr<ChildProcess> editor) {
         wake_.wait_for(lock, std::chrono::milliseconds(kCheckMilliseconds), [this] { return stopping_; });
     }
     --watching_;
+    done = true;
 }
 
 void EditorWatcher::stop() {
-    std::vector<std::thread> workers;
+    std::vector<Worker> workers;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -42,7 +54,7 @@ void EditorWatcher::stop() {
     }
     wake_.notify_all();
     for (auto& w : workers)
-        if (w.joinable()) w.join();
+        if (w.thread.joinable()) w.thread.join();
 }
 
 }  // namespace vellumo

@@ -34,7 +34,11 @@ public:
     int watching() const { return watching_.load(); }
 
 private:
-    void run(std::unique_ptr<ChildProcess> editor);
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    void run(std::unique_ptr<ChildProcess> editor, std::atomic<bool>& done);
 
     EventQueue& queue_;
     CommandTarget* viewer_;
@@ -43,7 +47,7 @@ private:
     std::condition_variable wake_;
     bool stopping_ = false;
     std::atomic<int> watching_{0};
-    std::vector<std::thread> workers_;
+    std::vector<Worker> workers_;
 };
 
 }  // namespace vellumo

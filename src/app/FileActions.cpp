@@ -252,6 +252,7 @@ void FileActions::editSettings(SettingsOf scope) {
     MenuItem voidFile;
     voidFile.id = cmd::VoidSettingsFile;
     voidFile.text = scopes_.language().text(LanguageKey::VoidLocalSettingsFile);
+    voidFile.isDefault = true;
     items.push_back(voidFile);
     MenuItem separator;
     separator.separator = true;

@@ -29,6 +29,7 @@ struct MenuItem {
     bool enabled = true;
     bool checked = false;
     bool separator = false;
+    bool isDefault = false;   // shown as the menu's default item (bold)
     std::vector<MenuItem> children;  // a submenu when not empty
 };
 

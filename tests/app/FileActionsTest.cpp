@@ -232,6 +232,7 @@ TEST(SettingsFiles, TheTemplateMenuCopiesATemplateOrWritesTheVoidFile) {
     ASSERT_EQ(items.size(), 5u);
     EXPECT_EQ(items[0].id, 3257);
     EXPECT_EQ(items[0].text, "Void Local Settings File");
+    EXPECT_TRUE(items[0].isDefault);
     EXPECT_TRUE(items[1].separator);
     EXPECT_EQ(items[2].text, "alpha");
     EXPECT_EQ(items[3].text, "Beta");
@@ -328,4 +329,34 @@ TEST(Help, F1OpensTheHelpFileAndAMissingFileBeeps) {
     // A web address in the language file is opened as it is.
     EXPECT_EQ(HelpTarget("https://example.org/help", rig.v->app->program()), "https://example.org/help");
     EXPECT_EQ(HelpTarget("help\\Keys.English.html", rig.v->app->program()), rig.path("help/Keys.English.html"));
+}
+
+TEST(SettingsFiles, AHugeTemplateFolderFillsTheMenuUpToItsLastNumberAndOddNamesShowAsBlanks) {
+    Rig rig;
+    for (int i = 0; i < 300; ++i) rig.folder.write("t" + std::to_string(1000 + i) + ".ini", "");
+    rig.folder.write("a\nline.ini", "[Comment Settings]\r\nComment=0\r\n");
+    rig.folder.write("photos/a.bmp", Bmp(8, 8, 1, 2, 3));
+    rig.open("photos/a.bmp");
+    rig.desktop().answers.push_back(MessageBoxResult::Yes);
+    rig.desktop().menuChoices.push_back(3258);
+    rig.press('D', true);
+    ASSERT_EQ(rig.desktop().menus.size(), 1u);
+    const auto& items = rig.desktop().menus[0].items;
+    ASSERT_EQ(items.size(), 2u + 256u);  // 3258 to 3513
+    EXPECT_EQ(items[2].text, "a line");
+    EXPECT_EQ(items.back().id, 3513);
+    EXPECT_EQ(items.back().text, "t1254");
+    // The chosen template is copied from its real name.
+    EXPECT_EQ(rig.folder.read("photos/a.ini"), "[Comment Settings]\r\nComment=0\r\n");
+}
+
+TEST(ExternalPrograms, AMissingOpenPhotoWithProgramIsNotReported) {
+    Rig rig("OpenPhotoWith=photoshp.exe\r\n");
+    rig.folder.write("photos/a.bmp", Bmp(8, 8, 1, 2, 3));
+    rig.open("photos/a.bmp");
+    rig.desktop().startSucceeds = false;
+    rig.press('O', true);
+    EXPECT_EQ(rig.desktop().processes, std::vector<Args>{(Args{"photoshp.exe", rig.path("photos/a.bmp")})});
+    EXPECT_TRUE(rig.desktop().beeps.empty());
+    EXPECT_TRUE(rig.desktop().messages.empty());
 }

@@ -127,6 +127,7 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items, const QList<QPixm
             action->setChecked(true);
         }
         if (item.icon >= 0 && item.icon < icons.size()) action->setIcon(QIcon(icons[item.icon]));
+        if (item.isDefault) menu.setDefaultAction(action);
     }
 }
 
