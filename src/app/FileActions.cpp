@@ -144,6 +144,33 @@ void FileActions::editorClosed() {
     }
 }
 
+bool FileActions::existsOrCreated(const std::string& file, LanguageKey question) {
+    if (IsRegularFile(file)) return true;
+    if (onCdRom(file)) {
+        beep();
+        return false;
+    }
+    if (!ask(question, file, MessageBoxKind::YesNo)) return false;
+    if (!CreateEmptyFile(file)) {
+        beep();
+        return false;
+    }
+    return true;
+}
+
+bool FileActions::deletedAfterAsking(const std::string& file, LanguageKey question) {
+    if (file.empty() || !IsRegularFile(file) || onCdRom(file)) {
+        beep();
+        return false;
+    }
+    if (!ask(question, file, MessageBoxKind::YesNoInformation)) return false;
+    if (!RemoveFile(file)) {
+        beep();
+        return false;
+    }
+    return true;
+}
+
 void FileActions::editPhotoComment() {
     std::string photo = host_.currentPhoto();
     if (photo.empty()) {
@@ -151,18 +178,9 @@ void FileActions::editPhotoComment() {
         return;
     }
     std::string file = PhotoCommentFile(photo);
-    if (!IsRegularFile(file)) {
-        if (onCdRom(file)) {
-            beep();
-            return;
-        }
-        if (!ask(LanguageKey::Message1, file, MessageBoxKind::YesNo)) return;
-        if (!CreateEmptyFile(file)) {
-            beep();
-            return;
-        }
-        if (host_.navigatorListsNames()) host_.refreshPhotoEntry(photo);
-    }
+    const bool existed = IsRegularFile(file);
+    if (!existsOrCreated(file, LanguageKey::Message1)) return;
+    if (!existed && host_.navigatorListsNames()) host_.refreshPhotoEntry(photo);
     openInEditor(file, Editor::Comment, true);
 }
 
@@ -170,33 +188,15 @@ void FileActions::editFolderComment() {
     std::string folder = host_.currentFolder();
     if (folder.empty()) return;
     std::string file = FolderCommentFile(folder, program_);
-    if (!IsRegularFile(file)) {
-        if (onCdRom(file)) {
-            beep();
-            return;
-        }
-        if (!ask(LanguageKey::Message1, file, MessageBoxKind::YesNo)) return;
-        if (!CreateEmptyFile(file)) {
-            beep();
-            return;
-        }
-        if (host_.navigatorListsNames()) host_.refreshNavigatorList();
-    }
+    const bool existed = IsRegularFile(file);
+    if (!existsOrCreated(file, LanguageKey::Message1)) return;
+    if (!existed && host_.navigatorListsNames()) host_.refreshNavigatorList();
     openInEditor(file, Editor::Comment, false);
 }
 
 void FileActions::deletePhotoComment() {
     std::string photo = host_.currentPhoto();
-    std::string file = photo.empty() ? std::string() : PhotoCommentFile(photo);
-    if (file.empty() || !IsRegularFile(file) || onCdRom(file)) {
-        beep();
-        return;
-    }
-    if (!ask(LanguageKey::Message2, file, MessageBoxKind::YesNoInformation)) return;
-    if (!RemoveFile(file)) {
-        beep();
-        return;
-    }
+    if (!deletedAfterAsking(photo.empty() ? std::string() : PhotoCommentFile(photo), LanguageKey::Message2)) return;
     if (host_.navigatorListsNames()) host_.refreshPhotoEntry(photo);
     host_.showPhotoFresh(photo);
 }
@@ -204,16 +204,7 @@ void FileActions::deletePhotoComment() {
 void FileActions::deleteFolderComment() {
     std::string folder = host_.currentFolder();
     std::string file = folder.empty() ? std::string() : FolderCommentFile(folder, program_);
-    if (file.empty() || !IsRegularFile(file) || onCdRom(file)) {
-        beep();
-        return;
-    }
-    if (!ask(LanguageKey::Message2, file, MessageBoxKind::YesNoInformation)) return;
-    if (!RemoveFile(file)) {
-        beep();
-        return;
-    }
-    scopes_.EnterFolder(folder);
+    if (deletedAfterAsking(file, LanguageKey::Message2)) scopes_.EnterFolder(folder);
 }
 
 std::string FileActions::settingsFile(SettingsOf scope) const {
@@ -294,17 +285,7 @@ void FileActions::deleteSettings(SettingsOf scope) {
     }
     std::string folder = host_.currentFolder();
     if (folder.empty()) return;
-    std::string file = settingsFile(scope);
-    if (!IsRegularFile(file) || onCdRom(file)) {
-        beep();
-        return;
-    }
-    if (!ask(LanguageKey::Message4, file, MessageBoxKind::YesNoInformation)) return;
-    if (!RemoveFile(file)) {
-        beep();
-        return;
-    }
-    scopes_.EnterFolder(folder);
+    if (deletedAfterAsking(settingsFile(scope), LanguageKey::Message4)) scopes_.EnterFolder(folder);
 }
 
 void FileActions::openPhotoExternally() {

@@ -92,6 +92,12 @@ private:
     // Asks a yes/no question of the language file; false when the answer is No.
     bool ask(LanguageKey message, const std::string& path, MessageBoxKind kind);
     void openInEditor(const std::string& file, Editor editor, bool belongsToPhoto);
+    // A file to edit: true when it exists, or was made after the question
+    // (never on an optical drive; a failure beeps).
+    bool existsOrCreated(const std::string& file, LanguageKey question);
+    // A file to delete: asks and deletes; a missing file, an optical drive
+    // or a failure beeps. True when it is gone.
+    bool deletedAfterAsking(const std::string& file, LanguageKey question);
     std::string settingsFile(SettingsOf scope) const;
 
     void editPhotoComment();

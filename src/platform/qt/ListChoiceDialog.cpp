@@ -1,8 +1,10 @@
 #include "platform/qt/ListChoiceDialog.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace vellumo {
@@ -48,6 +50,13 @@ std::string ListChoiceDialog::selectedText() const {
 
 std::optional<std::string> ListChoiceDialog::Run(const ListChoice& choice, QWidget* parent) {
     ListChoiceDialog dialog(choice, parent);
+    // At the first start the viewer window is not shown yet: centre on the screen.
+    if (!parent || !parent->isVisible()) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            dialog.adjustSize();
+            dialog.move(screen->geometry().center() - dialog.rect().center());
+        }
+    }
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.selectedText();
 }
