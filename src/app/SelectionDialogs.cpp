@@ -2,9 +2,9 @@
 
 namespace vellumo {
 
-SelectionDialogs::SelectionDialogs(Desktop& desktop, ScopeStack& scopes, std::string programFolder,
+SelectionDialogs::SelectionDialogs(Desktop& desktop, ScopeStack& scopes, const ProgramLocation& program,
                                    std::function<void(const std::string& name)> loadHotkeys)
-    : desktop_(desktop), scopes_(scopes), programFolder_(std::move(programFolder)), loadHotkeys_(std::move(loadHotkeys)) {}
+    : desktop_(desktop), scopes_(scopes), program_(program), loadHotkeys_(std::move(loadHotkeys)) {}
 
 std::optional<std::string> SelectionDialogs::show(const ListChoice& choice) {
     // A dialog never opens inside another one.
@@ -16,7 +16,7 @@ std::optional<std::string> SelectionDialogs::show(const ListChoice& choice) {
 }
 
 std::string SelectionDialogs::chooseFirstLanguage() {
-    auto chosen = show(PrepareSelection(SelectionUse::Language, programFolder_, "", nullptr));
+    auto chosen = show(PrepareSelection(SelectionUse::Language, program_.folder, "", nullptr, program_.userFolder));
     if (!chosen) return {};
     return SelectionResult(SelectionUse::Language, *chosen);
 }
@@ -24,7 +24,7 @@ std::string SelectionDialogs::chooseFirstLanguage() {
 bool SelectionDialogs::run(SelectionUse use) {
     const Settings& current = scopes_.current();
     const std::string& inUse = use == SelectionUse::Language ? current.ApplicationLanguage : current.CommandsHotkeys;
-    auto chosen = show(PrepareSelection(use, programFolder_, inUse, &scopes_.language()));
+    auto chosen = show(PrepareSelection(use, program_.folder, inUse, &scopes_.language(), program_.userFolder));
     if (!chosen) return false;
     std::string name = SelectionResult(use, *chosen);
     if (use == SelectionUse::Language) scopes_.LoadLanguage(name);

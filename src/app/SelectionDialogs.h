@@ -15,7 +15,7 @@ class SelectionDialogs {
 public:
     // loadHotkeys loads a hotkeys set by name and stores the name into the
     // current record.
-    SelectionDialogs(Desktop& desktop, ScopeStack& scopes, std::string programFolder,
+    SelectionDialogs(Desktop& desktop, ScopeStack& scopes, const ProgramLocation& program,
                      std::function<void(const std::string& name)> loadHotkeys);
 
     bool isOpen() const { return open_; }
@@ -36,7 +36,7 @@ private:
 
     Desktop& desktop_;
     ScopeStack& scopes_;
-    std::string programFolder_;
+    const ProgramLocation& program_;
     std::function<void(const std::string&)> loadHotkeys_;
     bool open_ = false;
 };

@@ -35,7 +35,9 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     if (!IsRegularFile(iconStrip_)) iconStrip_.clear();
 
     ScopeHooks hooks;
-    hooks.loadHotkeys = [this](const std::string& name) { hotkeys_ = LoadHotkeys(program_.folder, name); };
+    hooks.loadHotkeys = [this](const std::string& name) {
+        hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
+    };
     // The archive file names no language at a first start: the user picks one.
     hooks.chooseLanguage = [this] { return selection_ ? selection_->chooseFirstLanguage() : std::string(); };
     hooks.languageLoaded = [](const Language& language) {
@@ -47,12 +49,15 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     hooks.registerFontFile = [this](const std::string& path) {
         if (registerFontFile) registerFontFile(path);
     };
+    hooks.folderChanges = [this](const std::string& folder) {
+        if (viewer_) viewer_->folderChanges(folder);
+    };
     hooks.unregisterFontFile = [this](const std::string& path) {
         if (unregisterFontFile) unregisterFontFile(path);
     };
     scopes_ = std::make_unique<ScopeStack>(program_, std::move(hooks));
-    selection_ = std::make_unique<SelectionDialogs>(desktop_, *scopes_, program_.folder, [this](const std::string& name) {
-        hotkeys_ = LoadHotkeys(program_.folder, name);
+    selection_ = std::make_unique<SelectionDialogs>(desktop_, *scopes_, program_, [this](const std::string& name) {
+        hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
         scopes_->current().CommandsHotkeys = hotkeys_.name;
     });
     scopes_->StartArchive(commandLine_.settingsFile);

@@ -17,6 +17,8 @@
 #include "app/PhotoDisplay.h"
 #include "app/SelectionDialogs.h"
 #include "archive/ViewerLink.h"
+#include "comments/CommentView.h"
+#include "comments/ViewerMacroQueries.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
@@ -79,7 +81,9 @@ public:
     bool closeRequested() override { return true; }
     void destroyed() override;
     void displayChanged() override;
-    void focusChanged(bool) override {}
+    void focusChanged(bool hasFocus) override;
+    void activationChanged(bool active) override;
+    void scrollStep(int axis, bool forward) override;
 
     // SettingsChangeListener
     void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
@@ -126,6 +130,18 @@ public:
     void navigatorCaptionChanged(const std::string& caption) override { setTitleFromCaption(caption); }
     CommandTarget* viewerTarget() override { return this; }
     void focusViewer() override { host_.setFocus(); }
+    std::string expandCaption(const std::string& name, std::uint32_t& flags) override;
+
+    // The slideshow and music states the comment macros and tags show
+    // (nullptr: no slideshow, no music).
+    void setMacroQueries(const MacroQueries* queries) { macroQueries_.others = queries; }
+    // Recompose and redraw: the comment is composed again from the texts
+    // gathered for the photo (sound comments, language, music or slideshow
+    // state changed), and the Navigator caption follows.
+    void recomposeComment();
+    // The Navigator enters a folder (before the settings scopes change).
+    void folderChanges(const std::string& folder) { comments_.folderChanged(folder); }
+    CommentView& comments() { return comments_; }
 
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
@@ -149,6 +165,8 @@ private:
     bool viewerHasFocus() const;
     // Commands 170 and 171: the dialog, then the repaint and the focus back where it was.
     void runSelection(SelectionUse use);
+    // Ends a drag whose button release this window will not see.
+    void endDragSilently();
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);
 
@@ -163,10 +181,13 @@ private:
     std::unique_ptr<CDrawDibBmp> bitmap_;
     NavigatorControl* navigator_ = nullptr;
     SelectionDialogs* selection_ = nullptr;
-    FileActions fileActions_;
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;
+    ViewerMacroQueries macroQueries_;
+    CommentView comments_;
+    FileActions fileActions_;
+    ShownPhoto shownPhoto() const;
 };
 
 }  // namespace vellumo

@@ -25,25 +25,30 @@ const char* SelectionFolder(SelectionUse use) { return use == SelectionUse::Lang
 const char* SelectionSuffix(SelectionUse use) { return use == SelectionUse::Language ? ".lang.txt" : ".keys.txt"; }
 const char* SelectionFallback(SelectionUse use) { return use == SelectionUse::Language ? "English" : "Default"; }
 
-std::vector<std::string> ListSelectionNames(SelectionUse use, const std::string& programFolder) {
-    const std::string folder = JoinPath(programFolder, SelectionFolder(use));
+std::vector<std::string> ListSelectionNames(SelectionUse use, const std::string& programFolder,
+                                            const std::string& userFolder) {
     const std::string_view suffix = SelectionSuffix(use);
     std::vector<std::string> names;
-    for (const auto& file : ListFolderNames(folder)) {
-        if (file.size() < suffix.size() ||
-            !EqualsAsciiNoCase(std::string_view(file).substr(file.size() - suffix.size()), suffix))
-            continue;
-        std::string name = file.substr(0, FindAsciiNoCase(file, suffix));
-        if (name.empty() || HasControlCharacter(name)) continue;
-        if (!IsRegularFile(JoinPath(folder, file))) continue;
-        names.push_back(std::move(name));
+    for (const std::string& base : {programFolder, userFolder}) {
+        if (base.empty()) continue;
+        const std::string folder = JoinPath(base, SelectionFolder(use));
+        for (const auto& file : ListFolderNames(folder)) {
+            if (file.size() < suffix.size() ||
+                !EqualsAsciiNoCase(std::string_view(file).substr(file.size() - suffix.size()), suffix))
+                continue;
+            std::string name = file.substr(0, FindAsciiNoCase(file, suffix));
+            if (name.empty() || HasControlCharacter(name)) continue;
+            if (!IsRegularFile(JoinPath(folder, file))) continue;
+            if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+            names.push_back(std::move(name));
+        }
     }
     std::stable_sort(names.begin(), names.end(), LessNoCase{});
     return names;
 }
 
 ListChoice PrepareSelection(SelectionUse use, const std::string& programFolder, const std::string& nameInUse,
-                            const Language* loaded) {
+                            const Language* loaded, const std::string& userFolder) {
     ListChoice choice;
     if (loaded) {
         choice.caption = loaded->text(use == SelectionUse::Language ? LanguageKey::SelectLanguage
@@ -55,7 +60,7 @@ ListChoice PrepareSelection(SelectionUse use, const std::string& programFolder, 
         choice.okText = "OK";
         choice.cancelText = "Cancel";
     }
-    choice.items = ListSelectionNames(use, programFolder);
+    choice.items = ListSelectionNames(use, programFolder, userFolder);
     const size_t filesFound = choice.items.size();
     std::string selectedName = nameInUse;
     if (filesFound == 0) {

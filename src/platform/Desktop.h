@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "platform/Canvas.h"
 #include "platform/Geometry.h"
 #include "platform/Processes.h"
 
@@ -73,6 +76,29 @@ public:
     // Starts a program whose end is watched (an editor); nullptr when it
     // could not be started.
     virtual std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>& argv) = 0;
+
+    // The font chooser (a modal dialog offering the face names of the
+    // installed fonts, with a sample): the chosen face name, or nothing when
+    // cancelled. The default has no dialog and answers Cancel.
+    virtual std::optional<std::string> chooseFontFace(const FontSpec& initial, const std::string& caption,
+                                                      const std::string& okText, const std::string& cancelText) {
+        (void)initial, (void)caption, (void)okText, (void)cancelText;
+        return std::nullopt;
+    }
+    // The colour chooser (modal, fully open): the chosen colour, or nothing
+    // when cancelled. The default answers Cancel.
+    virtual std::optional<ColorRef> chooseColour(ColorRef initial, const std::string& caption,
+                                                 const std::string& okText, const std::string& cancelText) {
+        (void)initial, (void)caption, (void)okText, (void)cancelText;
+        return std::nullopt;
+    }
+    // The size text takes with a screen font when drawn into a box of the
+    // given width with the flags (word breaking). The default measures
+    // nothing (an empty size).
+    virtual Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
+        (void)utf8, (void)width, (void)font, (void)flags;
+        return {};
+    }
 };
 
 }  // namespace vellumo
