@@ -3,6 +3,7 @@
 
 #include "config/ConfigTestSupport.h"
 #include "config/Language.h"
+#include "config/ScopeStack.h"
 #include "config/SelectionDialog.h"
 
 using namespace vellumo;
@@ -79,4 +80,30 @@ TEST(SelectionDialog, NothingChosenLoadsTheFallback) {
     EXPECT_EQ(SelectionResult(SelectionUse::Language, ""), "English");
     EXPECT_EQ(SelectionResult(SelectionUse::Hotkeys, ""), "Default");
     EXPECT_EQ(SelectionResult(SelectionUse::Hotkeys, "Mine"), "Mine");
+}
+
+TEST(FirstStartLanguage, WithAUserFolderTheChoiceIsKeptThereAndNotAskedAgain) {
+    TempFolder program, home;
+    ProgramLocation location = program.program();
+    location.userFolder = home.sub("vellumo/prog");
+    int asked = 0;
+    ScopeHooks hooks;
+    hooks.chooseLanguage = [&] {
+        ++asked;
+        return std::string("Deutsch");
+    };
+    {
+        ScopeStack stack(location, hooks);
+        stack.StartArchive();
+        EXPECT_EQ(stack.current().ApplicationLanguage, "Deutsch");
+    }
+    EXPECT_EQ(asked, 1);
+    EXPECT_NE(home.read("vellumo/prog/vellumo.ini").find("ApplicationLanguage=Deutsch\r\n"), std::string::npos);
+    EXPECT_FALSE(IsRegularFile(program.sub("vellumo.ini")));
+    {
+        ScopeStack stack(location, hooks);
+        stack.StartArchive();
+        EXPECT_EQ(stack.current().ApplicationLanguage, "Deutsch");
+    }
+    EXPECT_EQ(asked, 1);
 }
