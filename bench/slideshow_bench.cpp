@@ -132,6 +132,8 @@ struct NoDesktop : Desktop {
     void setClipboardText(const std::string&) override {}
     void setScreenSaverInhibited(bool) override {}
     int popupMenu(const std::vector<MenuItem>&, Point, MenuAlign) override { return 0; }
+    std::optional<std::string> chooseFromList(const ListChoice&) override { return std::nullopt; }
+    std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>&) override { return nullptr; }
 };
 
 void BenchTotalFirstEntry(QGuiApplication& app) {

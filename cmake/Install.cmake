@@ -30,7 +30,8 @@ add_custom_target(install_files ALL
 set(program_dir lib/vellumo)
 install(TARGETS vellumo RUNTIME DESTINATION ${program_dir})
 install(DIRECTORY ${program_files}/ DESTINATION ${program_dir})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${program_dir}/help)
+# The help pages as the build completed them (tools/make-help), not their sources.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/help/ DESTINATION ${program_dir}/help FILES_MATCHING PATTERN "*.html")
 install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
   file(CREATE_LINK ../${program_dir}/vellumo \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/vellumo\" SYMBOLIC)

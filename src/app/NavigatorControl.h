@@ -30,6 +30,8 @@ public:
     virtual void focusList() = 0;
     // The slideshow tick counter goes back to 0 (after the start picture).
     virtual void resetSlideshowTicks() = 0;
+    // The folder listed ("" at the drive list).
+    virtual std::string currentFolder() const = 0;
     // Window is going away.
     virtual void destroy() = 0;
     // The current folder as the %CURRENT_FOLDER% macro shows it.

@@ -40,6 +40,8 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     hooks.loadHotkeys = [this](const std::string& name) {
         hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
     };
+    // The archive file names no language at a first start: the user picks one.
+    hooks.chooseLanguage = [this] { return selection_ ? selection_->chooseFirstLanguage() : std::string(); };
     hooks.languageLoaded = [](const Language& language) {
         CurrentKeyNames().setLanguageKeyTexts(language.keyDisplayTexts());
     };
@@ -56,6 +58,10 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
         if (unregisterFontFile) unregisterFontFile(path);
     };
     scopes_ = std::make_unique<ScopeStack>(program_, std::move(hooks));
+    selection_ = std::make_unique<SelectionDialogs>(desktop_, *scopes_, program_, [this](const std::string& name) {
+        hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
+        scopes_->current().CommandsHotkeys = hotkeys_.name;
+    });
     scopes_->StartArchive(commandLine_.settingsFile);
 
     MusicPlayerHooks musicHooks;
@@ -78,6 +84,7 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
                                                    [viewer = viewer_.get()] { viewer->recomposeComment(); });
     navigator_->slideshows().addListener(showLink_.get());
     viewer_->setMacroQueries(showLink_.get());
+    viewer_->setSelectionDialogs(selection_.get());
     // Settings changes reach the viewer, then the Navigator, then the music player.
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/SelectionDialogs.h"
 #include "app/ViewerWindow.h"
 #include "archive/NavigatorPanel.h"
 #include "archive/NavigatorWindow.h"
@@ -45,6 +46,7 @@ public:
     const CommandLine& commandLine() const { return commandLine_; }
     const HotkeySet& hotkeys() const { return hotkeys_; }
     const EffectList& effectList() const { return effectList_; }
+    SelectionDialogs* selection() { return selection_.get(); }
     // The start picture and the Navigator icon strip beside the program ("" when missing).
     const std::string& startPicture() const { return startPicture_; }
     const std::string& iconStrip() const { return iconStrip_; }
@@ -65,6 +67,7 @@ private:
     HotkeySet hotkeys_;
     EffectList effectList_;
     std::unique_ptr<ScopeStack> scopes_;
+    std::unique_ptr<SelectionDialogs> selection_;
     std::unique_ptr<ViewerWindow> viewer_;
     std::unique_ptr<NavigatorWindow> navigator_;
     // Slideshows and music for the comment's macros and for each other.

@@ -52,7 +52,9 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }),
       effectRunner_(queue_, host_, this, cmd::EffectFinished),
       slideshowCommands_(slideshowCommandContext()),
-      comments_(host_, desktop_, context_.scopes) {
+      comments_(host_, desktop_, context_.scopes),
+      fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this) {
+    fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);
 }
@@ -143,7 +145,7 @@ void ViewerWindow::startupFinish() {
 
 void ViewerWindow::runCommandList(const CommandList& list) {
     CommandTarget* navigator = navigator_ ? navigator_->commandTarget() : this;
-    RunCommandList(list, queue_, this, navigator, viewerHasFocus(), false);
+    RunCommandList(list, queue_, this, navigator, viewerHasFocus(), selectionDialogOpen());
 }
 
 bool ViewerWindow::viewerHasFocus() const { return !(navigator_ && navigator_->listHasFocus()); }
@@ -157,6 +159,7 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
         // The transition is over: the photo's sound comment plays now, and a
         // slideshow's next step waits for it.
         case cmd::EffectFinished: playSoundComment(display_.photoPath()); return;
+        case cmd::EditorClosed: fileActions_.editorClosed(); return;
         default: break;
     }
     if (IsUserCommand(command) || (command >= cmd::AutoExecSlideshow && command <= cmd::SettingsTemplateLast)) {
@@ -181,6 +184,10 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
         return;
     }
     if (slideshowCommands_.handle(command, repeat)) return;
+    if (FileActions::Handles(command)) {
+        fileActions_.run(command);
+        return;
+    }
     const CommandInfo* info = FindCommand(command);
     if (info && info->owner == CommandOwner::Navigator) {
         forwardToNavigator(command, repeat);
@@ -205,6 +212,8 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             beep(BeepKind::Exclamation);
             settings().IntelliMouseMode = ToggledIntelliMouseMode(settings().IntelliMouseMode);
             return;
+        case cmd::SelectLanguage: runSelection(SelectionUse::Language); return;
+        case cmd::SelectHotkeys: runSelection(SelectionUse::Hotkeys); return;
         case cmd::ToggleComment:
         case cmd::CommentOn:
         case cmd::CommentOff:
@@ -222,13 +231,6 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
         case cmd::CopyMacros:
             comments_.runCommand(command);
             return;
-        case cmd::Help:
-        case cmd::HotkeysHelp: {
-            LanguageKey key = command == cmd::Help ? LanguageKey::HelpTotal : LanguageKey::HelpHotKeys;
-            std::string target = ExpandProgramPath(context_.scopes.language().text(key), context_.program);
-            if (target.empty() || !desktop_.shellOpen(target)) beep(BeepKind::Default);
-            return;
-        }
         case cmd::ToggleSoundComments:
         case cmd::SoundCommentsOn:
         case cmd::SoundCommentsOff:
@@ -272,6 +274,31 @@ void ViewerWindow::musicStateChanged() {
     // The comment (and its music macros and tags) is composed again and redrawn.
     recomposeComment();
 }
+
+void ViewerWindow::runSelection(SelectionUse use) {
+    if (!selection_ || selection_->isOpen()) return;
+    const bool navigatorHadFocus = navigator_ && navigator_->listHasFocus();
+    const bool loaded = selection_->run(use);
+    // A new language changes the texts the comment may show.
+    if (loaded && use == SelectionUse::Language && !display_.noPhoto()) composeComment();
+    redrawAll();
+    if (navigatorHadFocus && navigator_) navigator_->focusList();
+    else host_.setFocus();
+}
+
+std::string ViewerWindow::currentPhoto() const {
+    return display_.noPhoto() ? std::string() : display_.photoPath();
+}
+
+bool ViewerWindow::navigatorListsNames() const {
+    return navigator_ && navigator_->isShown() && settings().Thumbnails == 0;
+}
+
+void ViewerWindow::refreshPhotoEntry(const std::string& photo) {
+    if (navigator_) navigator_->refreshPhotoEntry(photo);
+}
+
+void ViewerWindow::refreshNavigatorList() { forwardToNavigator(cmd::Refresh, 1); }
 
 void ViewerWindow::notAvailableYet(int) {
     // Slideshow, comment, sound, thumbnail and file commands arrive with their
@@ -321,6 +348,7 @@ bool ViewerWindow::preTranslateKeyDown(const KeyInput& key, FocusPlace focus) {
     context.focus = focus;
     context.navigatorVisible = navigator_ && navigator_->isShown();
     context.smallSlideshowRuns = slideshows_ && slideshows_->smallRunning();
+    context.selectionDialogOpen = selectionDialogOpen();
     KeyOutcome outcome = PreTranslateKeyDown(key, context, context_.hotkeys.keys);
     if (outcome.stopSmallSlideshow && slideshows_) slideshows_->stopSmall();
     if (outcome.postKeyDownTrigger) queue_.post(this, cmd::KeyDownTrigger);
@@ -411,6 +439,7 @@ void ViewerWindow::destroyed() {
     // Free what the window owns, in order: the Navigator, the bitmap and the
     // decoder's state, the command timer.
     effectRunner_.stop();
+    fileActions_.stop();
     if (navigator_) navigator_->destroy();
     navigator_ = nullptr;
     slideshows_ = nullptr;

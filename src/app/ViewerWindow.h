@@ -11,9 +11,11 @@
 
 #include "app/CommandQueue.h"
 #include "app/Commands.h"
+#include "app/FileActions.h"
 #include "app/KeyDispatch.h"
 #include "app/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
+#include "app/SelectionDialogs.h"
 #include "archive/ViewerLink.h"
 #include "comments/CommentView.h"
 #include "comments/ViewerMacroQueries.h"
@@ -53,7 +55,8 @@ class ViewerWindow : public CommandTarget,
                      public WindowEvents,
                      public PhotoDisplayHost,
                      public SettingsChangeListener,
-                     public ViewerLink {
+                     public ViewerLink,
+                     public FileActionsHost {
 public:
     explicit ViewerWindow(ViewerContext context);
     ~ViewerWindow() override;
@@ -69,6 +72,10 @@ public:
     void setMusicPlayer(MusicPlayer* music) { music_ = music; }
     // The music player's state changed: texts with the music macros are redrawn.
     void musicStateChanged();
+    void setSelectionDialogs(SelectionDialogs* selection) { selection_ = selection; }
+    // A language or hotkeys selection dialog is open: no key becomes a command, no command list runs.
+    bool selectionDialogOpen() const { return selection_ && selection_->isOpen(); }
+    FileActions& fileActions() { return fileActions_; }
 
     // Key pre-translation of every key-down of the program (any window).
     bool preTranslateKeyDown(const KeyInput& key, FocusPlace focus);
@@ -117,6 +124,14 @@ public:
     void photoFailed(const std::string& errorText) override;
     void presentPhoto() override;
 
+    // FileActionsHost
+    std::string currentPhoto() const override;
+    std::string currentFolder() const override { return navigator_ ? navigator_->currentFolder() : std::string(); }
+    bool navigatorListsNames() const override;
+    void refreshPhotoEntry(const std::string& photo) override;
+    void refreshNavigatorList() override;
+    void showPhotoFresh(const std::string& photo) override { display_.showPhotoFresh(photo); }
+
     // The Navigator caption became the window title.
     void setTitleFromCaption(const std::string& caption);
     // ViewerLink: what the Navigator asks of the viewer.
@@ -164,6 +179,8 @@ private:
     void endEffect();
     SlideshowCommandContext slideshowCommandContext();
     bool viewerHasFocus() const;
+    // Commands 170 and 171: the dialog, then the repaint and the focus back where it was.
+    void runSelection(SelectionUse use);
     // Ends a drag whose button release this window will not see.
     void endDragSilently();
     // Commands of features that are not part of the program yet: they do nothing.
@@ -187,11 +204,13 @@ private:
     EffectRunner effectRunner_;
     SlideshowCommands slideshowCommands_;
     MusicPlayer* music_ = nullptr;
+    SelectionDialogs* selection_ = nullptr;
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;
     ViewerMacroQueries macroQueries_;
     CommentView comments_;
+    FileActions fileActions_;
     ShownPhoto shownPhoto() const;
 };
 

@@ -313,6 +313,11 @@ void ScopeStack::gatherScopeComments() {
 
 char ScopeStack::scaleLetter() const { return hooks_.viewerScaleLetter ? hooks_.viewerScaleLetter() : '\0'; }
 
+void ScopeStack::LoadLanguage(const std::string& name) {
+    language_.LoadLanguage(name.empty() ? "English" : name, program_.folder, current(), program_.userFolder);
+    if (hooks_.languageLoaded) hooks_.languageLoaded(language_);
+}
+
 bool ScopeStack::WriteVoidTemplate(const std::string& newFile) const { return vellumo::WriteVoidTemplate(current(), newFile); }
 
 bool ScopeStack::CopyProgramSettings(const std::string& fileName, const std::string& newFile) const {

@@ -92,6 +92,10 @@ public:
     // The scope that owns the current record (nullptr before StartArchive).
     SettingsScope* currentScope();
 
+    // Loads a language the user chose: its name goes into the current record,
+    // its texts become current and the key display texts follow.
+    void LoadLanguage(const std::string& name);
+
     // Creates a settings file holding every key of the current record commented out.
     bool WriteVoidTemplate(const std::string& newFile) const;
     // Copies a file of the program folder to a new path, replacing it.

@@ -20,6 +20,15 @@ bool Is(const SettingsKey& k, std::string_view name) { return name == k.name; }
 
 std::string Cut(std::string_view text, size_t limit = kSettingsTextLimit) { return std::string(CutUtf8(text, limit)); }
 
+// The language named in the scope's user file ("" without one).
+std::string UserFileLanguage(const SettingsScope& scope) {
+    if (scope.userFile.empty()) return {};
+    auto value = ProfileFile(scope.userFile).get(SectionName(SectionGeneral), "ApplicationLanguage");
+    std::string v = value ? Cut(*value) : "";
+    if (!v.empty() && v[0] >= '0' && v[0] <= '9') v.clear();
+    return v;
+}
+
 // The value text Load writes for a key, from the record.
 std::string LoadText(const SettingsKey& k, const Settings& r) {
     switch (k.kind) {
@@ -96,7 +105,13 @@ void ReadKeys(SettingsScope& scope, ProfileFile& file, bool writeBack, bool writ
                 r.ApplicationLanguage = v;
                 present = true;
             } else if (writeBack) {
-                v = env.chooseLanguage ? Cut(env.chooseLanguage()) : "";
+                // The user's own file may name the language the program folder's file does not:
+                // then there is nothing to ask.
+                v = UserFileLanguage(scope);
+                if (v.empty() && env.chooseLanguage) {
+                    v = Cut(env.chooseLanguage());
+                    scope.languageChosen = !v.empty();
+                }
                 r.ApplicationLanguage = v.empty() ? "English" : v;
             }
             written = r.ApplicationLanguage;
@@ -292,6 +307,9 @@ void Load(SettingsScope& scope, bool writeBack, const LoadEnvironment& env) {
     ReadKeys(scope, file, writeBack, writeBack && !userLayer, false, env, program);
     if (userLayer) {
         scope.baseRecord = r;
+        // A language chosen at the first start is the user's, not the program folder's file's:
+        // it differs from that file (which names none), so it is kept in the user's file.
+        if (scope.languageChosen) scope.baseRecord.ApplicationLanguage.clear();
         ProfileFile user(scope.userFile);
         ReadKeys(scope, user, false, false, true, env, program);
     }

@@ -38,6 +38,8 @@ struct SettingsScope {
     // file holding only the keys that differ from the program folder's file,
     // and the record as that file and the defaults give it.
     std::string userFile;
+    // The language was chosen in the first-start dialog while loading (not read from a file).
+    bool languageChosen = false;
     Settings baseRecord;
 
     bool isArchive() const { return (kind & ScopeArchive) != 0; }

@@ -1,5 +1,7 @@
 #pragma once
 // Services of the desktop that are not tied to one window.
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/Geometry.h"
+#include "platform/Processes.h"
 
 namespace vellumo {
 
@@ -16,6 +19,7 @@ enum class MessageBoxKind {
     Information,  // one OK button
     Error,        // one OK button, error icon
     YesNo,        // question, No is the default button
+    YesNoInformation,  // information icon, Yes and No, No is the default button
 };
 
 enum class MessageBoxResult { Ok, Yes, No };
@@ -28,6 +32,7 @@ struct MenuItem {
     bool enabled = true;
     bool checked = false;
     bool separator = false;
+    bool isDefault = false;   // shown as the menu's default item (bold)
     std::vector<MenuItem> children;  // a submenu when not empty
 };
 
@@ -35,6 +40,14 @@ enum class MenuAlign {
     TopLeft,              // the menu's top-left corner at the point
     RightVerticalCenter,  // the menu's right edge at the point, centred vertically on it
     Centered,             // the menu centred on the point both ways
+};
+
+// A modal dialog with a list of names and OK and Cancel buttons; a double
+// click on a name acts as OK.
+struct ListChoice {
+    std::string caption, okText, cancelText;
+    std::vector<std::string> items;  // shown in this order
+    int selected = -1;               // the preselected item, -1 for none
 };
 
 class Desktop {
@@ -60,6 +73,12 @@ public:
     // Shows a popup menu at a point of the viewer window and waits for the
     // choice; returns the chosen item's id, or 0 when the menu was dismissed.
     virtual int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) = 0;
+    // Runs a list dialog: the text of the item selected on OK ("" when none
+    // was), nothing on Cancel.
+    virtual std::optional<std::string> chooseFromList(const ListChoice& choice) = 0;
+    // Starts a program whose end is watched (an editor); nullptr when it
+    // could not be started.
+    virtual std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>& argv) = 0;
 
     // The font chooser (a modal dialog offering the face names of the
     // installed fonts, with a sample): the chosen face name, or nothing when

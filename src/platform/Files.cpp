@@ -193,6 +193,24 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) 
     return true;
 }
 
+bool CreateEmptyFile(const std::string& path) {
+    if (path.empty()) return false;
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd >= 0) {
+        close(fd);
+        return true;
+    }
+    return errno == EEXIST && IsRegularFile(path);
+}
+
+bool RemoveFile(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (S_ISDIR(st.st_mode)) return false;
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 bool MakeFolder(const std::string& path) {
     if (mkdir(path.c_str(), 0755) == 0) return true;
     return IsDirectory(path);

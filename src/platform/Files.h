@@ -28,6 +28,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
 // (the temporary file lies in the target's folder) and the link stays.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Creates an empty file that does not exist yet; an existing file is never
+// touched (true when it is a regular file). False when it cannot be made.
+bool CreateEmptyFile(const std::string& path);
+// Deletes a file (not a folder); true when it is gone.
+bool RemoveFile(const std::string& path);
 // The path a chain of symbolic links ends at (the path itself when it is no
 // link; a loop or a chain longer than 40 links gives the path itself).
 std::string FinalLinkTarget(const std::string& path);

@@ -4,51 +4,14 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/ViewerApp.h"
-#include "fakes/FakeDesktop.h"
-#include "fakes/FakeEventQueue.h"
-#include "fakes/FakeNavigatorPanel.h"
-#include "fakes/FakeWindowHost.h"
-#include "fakes/TestBmp.h"
-#include "fakes/TempTree.h"
+#include "app/ViewerRig.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
-
-namespace {
-
-struct TempFolder : vellumo::testing::TempTree {
-    std::string path = root();
-    std::string write(const std::string& name, const std::string& content) const { return file(name, content); }
-    std::string read(const std::string& name) const { return ReadWholeFile(TempTree::path(name)).value_or(""); }
-};
-
-struct Viewer {
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    FakeWindowHost host;
-    FakeNavigatorPanel panel;
-    std::unique_ptr<ViewerApp> app;
-
-    explicit Viewer(const TempFolder& folder, std::vector<std::string> args = {}) {
-        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
-                                          ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
-        EXPECT_TRUE(app->start(args, folder.path));
-    }
-    ViewerWindow& viewer() { return *app->viewer(); }
-    void key(int vk, bool ctrl = false, bool alt = false, bool shift = false) {
-        KeyInput k;
-        k.virtualKey = vk;
-        k.ctrl = ctrl;
-        k.alt = alt;
-        k.shift = shift;
-        app->preTranslateKeyDown(k, FocusPlace::Viewer);
-    }
-};
-
-}  // namespace
+using vellumo::testing::TempFolder;
+using vellumo::testing::Viewer;
 
 TEST(ViewerStartup, FirstStartWritesItsFilesShowsTheWindowAndRunsTheStartSteps) {
     TempFolder folder;
@@ -117,6 +80,7 @@ TEST(ViewerStartup, TheStartPictureShowsAtRealScaleAndAPathOnTheCommandLineSkips
 TEST(ViewerStartup, AnIniArgumentIsTheArchiveFileAndKeysHelpRunsWhileCounted) {
     TempFolder folder;
     std::string other = folder.write("My Archive.ini", "[General Settings]\r\nKeysHelpRunCount=2\r\n");
+    folder.write("help/Keys.English.html", "<html></html>");
     {
         Viewer v(folder, {other});
         v.queue.runPending();

@@ -1,6 +1,10 @@
 #pragma once
 // Desktop services that record calls and answer message boxes from a script.
+#include <atomic>
 #include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,7 +20,10 @@ public:
     bool isKeyDown(int vk) const override { return keysDown.count(vk) != 0; }
     MessageBoxResult messageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
         messages.push_back({text, caption, kind});
-        if (answers.empty()) return kind == MessageBoxKind::YesNo ? MessageBoxResult::No : MessageBoxResult::Ok;
+        if (answers.empty()) {
+            bool question = kind == MessageBoxKind::YesNo || kind == MessageBoxKind::YesNoInformation;
+            return question ? MessageBoxResult::No : MessageBoxResult::Ok;
+        }
         auto a = answers.front();
         answers.pop_front();
         return a;
@@ -47,6 +54,31 @@ public:
         return c;
     }
 
+    std::optional<std::string> chooseFromList(const ListChoice& choice) override {
+        listChoices.push_back(choice);
+        if (whileListChoiceOpen) whileListChoiceOpen();
+        if (listAnswers.empty()) return std::nullopt;
+        std::optional<int> row = listAnswers.front();
+        listAnswers.pop_front();
+        if (!row) return std::nullopt;
+        int r = *row == kKeepSelection ? choice.selected : *row;
+        if (r < 0 || r >= static_cast<int>(choice.items.size())) return std::string();
+        return choice.items[static_cast<size_t>(r)];
+    }
+    // A started editor: ends when the test says so.
+    struct Child : ChildProcess {
+        std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
+        bool hasEnded() override { return ended->load(); }
+    };
+    std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>& argv) override {
+        children.push_back(argv);
+        if (!startSucceeds) return nullptr;
+        auto child = std::make_unique<Child>();
+        childEnded.push_back(child->ended);
+        return child;
+    }
+    void endChild(size_t i) { childEnded.at(i)->store(true); }
+
     struct Message {
         std::string text, caption;
         MessageBoxKind kind;
@@ -71,6 +103,16 @@ public:
     int screenSaverCalls = 0;
     Point cursor{10, 20};
     std::vector<Point> cursorMoves;
+    // List dialogs shown, and the answers: a row for OK on that row,
+    // kKeepSelection for OK on the preselected row, -1 for OK with nothing
+    // selected, nullopt for Cancel (also when no answer is left).
+    static constexpr int kKeepSelection = -2;
+    std::vector<ListChoice> listChoices;
+    std::deque<std::optional<int>> listAnswers;
+    std::function<void()> whileListChoiceOpen;  // what the user does while the dialog is open
+    // Editors started (argument lists) and their end flags.
+    std::vector<std::vector<std::string>> children;
+    std::vector<std::shared_ptr<std::atomic<bool>>> childEnded;
 };
 
 }  // namespace vellumo

@@ -48,6 +48,10 @@ run() {
   [ "$status" -eq 0 ] || [ "$status" -eq 124 ] || fail "the viewer ended with status $status"
 }
 user_ini="$work/home/.config/vellumo/$(printf '%s' "$prefix/lib/vellumo" | sed 's/%/%25/g; s|/|%2F|g')/vellumo.ini"
+# The language is named, so the first start does not wait in the language dialog.
+mkdir -p "$(dirname "$user_ini")"
+printf '[General Settings]\r\nApplicationLanguage=English\r\n' > "$user_ini"
+if [ "$(id -u)" -eq 0 ]; then chown -R 65534:65534 "$work/home"; fi
 
 run "$work/photos/trip/sunset.bmp"
 [ -f "$user_ini" ] || fail "no per-user settings file at $user_ini"

@@ -23,7 +23,7 @@ TEST(ViewerPixels, StartScreenIsFilledWithTheBackgroundColourOfTheArchiveFile) {
     std::string folder = mkdtemp(tmpl);
     {
         std::ofstream ini(folder + "/vellumo.ini", std::ios::binary);
-        ini << "[General Settings]\r\nBackgroundColor=10,120,200\r\n[Navigator Settings]\r\nNavigator=0\r\n";
+        ini << "[General Settings]\r\nApplicationLanguage=English\r\nBackgroundColor=10,120,200\r\n[Navigator Settings]\r\nNavigator=0\r\n";
     }
     QtEventQueue queue;
     QtDesktop desktop;

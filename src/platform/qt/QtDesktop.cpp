@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QScreen>
 
+#include "platform/qt/ListChoiceDialog.h"
 #include "platform/qt/NavigatorIcons.h"
 
 namespace vellumo {
@@ -43,6 +44,10 @@ MessageBoxResult QtDesktop::messageBox(const std::string& text, const std::strin
             auto r = QMessageBox::question(parent_, c, t, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
             return r == QMessageBox::Yes ? MessageBoxResult::Yes : MessageBoxResult::No;
         }
+        case MessageBoxKind::YesNoInformation: {
+            auto r = QMessageBox::information(parent_, c, t, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            return r == QMessageBox::Yes ? MessageBoxResult::Yes : MessageBoxResult::No;
+        }
         case MessageBoxKind::Error:
             QMessageBox::critical(parent_, c, t);
             return MessageBoxResult::Ok;
@@ -58,6 +63,14 @@ bool QtDesktop::startProcess(const std::vector<std::string>& argv) {
     QStringList args;
     for (size_t i = 1; i < argv.size(); ++i) args << QString::fromStdString(argv[i]);
     return QProcess::startDetached(QString::fromStdString(argv[0]), args);
+}
+
+std::unique_ptr<ChildProcess> QtDesktop::startChild(const std::vector<std::string>& argv) {
+    return StartChildProcess(argv);
+}
+
+std::optional<std::string> QtDesktop::chooseFromList(const ListChoice& choice) {
+    return ListChoiceDialog::Run(choice, parent_);
 }
 
 bool QtDesktop::shellOpen(const std::string& path) {
@@ -127,6 +140,7 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items, const QList<QPixm
             action->setChecked(true);
         }
         if (item.icon >= 0 && item.icon < icons.size()) action->setIcon(QIcon(icons[item.icon]));
+        if (item.isDefault) menu.setDefaultAction(action);
     }
 }
 

@@ -25,6 +25,8 @@ public:
     Point cursorPosition() const override;
     void moveCursor(Point p) override;
     int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override;
+    std::optional<std::string> chooseFromList(const ListChoice& choice) override;
+    std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>& argv) override;
     std::optional<std::string> chooseFontFace(const FontSpec& initial, const std::string& caption,
                                               const std::string& okText, const std::string& cancelText) override;
     std::optional<ColorRef> chooseColour(ColorRef initial, const std::string& caption, const std::string& okText,

@@ -1,0 +1,130 @@
+#pragma once
+// The viewer's actions on files and external programs: editing, creating and
+// deleting the comment and settings files of the photo and of the folder
+// (with the settings template menu), opening the photo in another program,
+// the folder in the file manager, the help files, and a second copy of the
+// program. Editors are watched; when one ends the viewer gets EditorClosed.
+//
+// Not here: what a comment or settings file means once written (the scopes
+// and the comment feature read them again when the photo or folder is shown
+// again).
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/EditorCommand.h"
+#include "app/EditorWatcher.h"
+#include "config/ProgramLocation.h"
+#include "config/ScopeStack.h"
+#include "platform/Desktop.h"
+#include "platform/Drives.h"
+#include "platform/EventQueue.h"
+
+namespace vellumo {
+
+// What the file actions need of the viewer and the Navigator.
+class FileActionsHost {
+public:
+    virtual ~FileActionsHost() = default;
+    // The shown photo ("" when the start screen, the start picture or a failed load is shown).
+    virtual std::string currentPhoto() const = 0;
+    // The Navigator's current folder ("" at the drive list).
+    virtual std::string currentFolder() const = 0;
+    // The Navigator is visible and lists names (thumbnails mode is off).
+    virtual bool navigatorListsNames() const = 0;
+    // The Navigator shows the photo's row again (its comment icon).
+    virtual void refreshPhotoEntry(const std::string& photo) = 0;
+    // Command 143 to the Navigator: it lists its folder again.
+    virtual void refreshNavigatorList() = 0;
+    // The photo is loaded and shown again (its settings and comment re-read).
+    virtual void showPhotoFresh(const std::string& photo) = 0;
+};
+
+// The files that belong to a photo or a folder.
+std::string PhotoCommentFile(const std::string& photo);
+std::string PhotoSettingsFile(const std::string& photo);
+std::string FolderCommentFile(const std::string& folder, const ProgramLocation& program);
+std::string FolderSettingsFile(const std::string& folder, const ProgramLocation& program);
+
+// The settings templates: files of the program folder ending in ".ini"
+// (ignoring case), sorted ignoring case; at most `limit` of them.
+std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, size_t limit);
+// A template's menu text: its name without ".ini", control characters shown as blanks.
+std::string TemplateMenuText(const std::string& fileName);
+
+// A prompt text of the language file with the path in place of its first "%s".
+std::string PromptText(const std::string& languageText, const std::string& path);
+
+// What commands 140 and 141 open: a web address as it is, anything else as a
+// path below the program folder.
+std::string HelpTarget(const std::string& languageText, const ProgramLocation& program);
+
+class FileActions {
+public:
+    FileActions(Desktop& desktop, EventQueue& queue, CommandTarget* viewer, ScopeStack& scopes,
+                const ProgramLocation& program, FileActionsHost& host);
+    ~FileActions();
+
+    // Commands 140, 141, 156 to 166 and 3257 to 3513.
+    static bool Handles(int command);
+    void run(int command);
+    // EditorClosed: the photo is shown again when the edited file was the
+    // photo's, otherwise the Navigator lists its folder again.
+    void editorClosed();
+    // Stops watching editors (the window goes away).
+    void stop() { watcher_.stop(); }
+
+    // The drive list used to tell optical drives (the machine's by default).
+    void setDriveList(std::function<std::vector<Drive>()> drives) { drives_ = std::move(drives); }
+    // Where editors are looked for ($VISUAL, $PATH of the process by default).
+    void setEditorEnvironment(EditorEnvironment env) { editorEnv_ = std::move(env); }
+    // The application title shown as the caption of the prompts.
+    void setTitle(std::string title) { title_ = std::move(title); }
+    const EditorWatcher& watcher() const { return watcher_; }
+
+private:
+    enum class Editor { Comment, Settings };
+    enum class SettingsOf { None, Photo, Folder };
+
+    void beep() { desktop_.beep(BeepKind::Default); }
+    bool onCdRom(const std::string& path) const;
+    // Asks a yes/no question of the language file; false when the answer is No.
+    bool ask(LanguageKey message, const std::string& path, MessageBoxKind kind);
+    void openInEditor(const std::string& file, Editor editor, bool belongsToPhoto);
+    // A file to edit: true when it exists, or was made after the question
+    // (never on an optical drive; a failure beeps).
+    bool existsOrCreated(const std::string& file, LanguageKey question);
+    // A file to delete: asks and deletes; a missing file, an optical drive
+    // or a failure beeps. True when it is gone.
+    bool deletedAfterAsking(const std::string& file, LanguageKey question);
+    std::string settingsFile(SettingsOf scope) const;
+
+    void editPhotoComment();
+    void editFolderComment();
+    void deletePhotoComment();
+    void deleteFolderComment();
+    void editSettings(SettingsOf scope);
+    void deleteSettings(SettingsOf scope);
+    void templateChosen(int command);
+    void openPhotoExternally();
+    void exploreFolder();
+    void secondInstance();
+    void openHelp(LanguageKey key);
+
+    Desktop& desktop_;
+    ScopeStack& scopes_;
+    const ProgramLocation& program_;
+    FileActionsHost& host_;
+    EditorWatcher watcher_;
+    std::function<std::vector<Drive>()> drives_;
+    EditorEnvironment editorEnv_;
+    std::string title_ = "Vellumo";
+    // The settings command in progress (for the template menu) and its templates.
+    SettingsOf pendingSettings_ = SettingsOf::None;
+    std::vector<std::string> templates_;
+    // The file last given to an editor belongs to the photo.
+    bool editedFileIsPhotos_ = false;
+};
+
+}  // namespace vellumo
