@@ -37,7 +37,9 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     ScopeHooks hooks;
     hooks.effectNumbers = [] { return AllEffectNumbers(); };
     hooks.rebuildEffectList = [this](Settings& s) { effectList_.build(s.EffectsIncluded, s.EffectsExcluded); };
-    hooks.loadHotkeys = [this](const std::string& name) { hotkeys_ = LoadHotkeys(program_.folder, name); };
+    hooks.loadHotkeys = [this](const std::string& name) {
+        hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
+    };
     hooks.languageLoaded = [](const Language& language) {
         CurrentKeyNames().setLanguageKeyTexts(language.keyDisplayTexts());
     };
@@ -46,6 +48,9 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     };
     hooks.registerFontFile = [this](const std::string& path) {
         if (registerFontFile) registerFontFile(path);
+    };
+    hooks.folderChanges = [this](const std::string& folder) {
+        if (viewer_) viewer_->folderChanges(folder);
     };
     hooks.unregisterFontFile = [this](const std::string& path) {
         if (unregisterFontFile) unregisterFontFile(path);
@@ -60,6 +65,12 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
     viewer_->setNavigator(navigator_.get());
     viewer_->setSlideshows(&navigator_->slideshows());
+    slideshowQueries_.shows = &navigator_->slideshows();
+    viewer_->setMacroQueries(&slideshowQueries_);
+    slideshowChanged_.changed = [this] {
+        if (!exited_) viewer_->recomposeComment();
+    };
+    navigator_->slideshows().addListener(&slideshowChanged_);
     // Settings changes reach the viewer, then the Navigator (then the music player).
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());

@@ -14,6 +14,7 @@
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
 #include "effects/EffectList.h"
+#include "slideshow/SlideshowMacroQueries.h"
 
 namespace vellumo {
 
@@ -58,6 +59,10 @@ private:
     std::string iconStrip_;
     HotkeySet hotkeys_;
     EffectList effectList_;
+    // The slideshow's macro answers (music ones through its music member), and
+    // the comment recomposed when a slideshow starts or stops.
+    SlideshowMacroQueries slideshowQueries_;
+    SlideshowStateCallback slideshowChanged_;
     std::unique_ptr<ScopeStack> scopes_;
     std::unique_ptr<ViewerWindow> viewer_;
     std::unique_ptr<NavigatorWindow> navigator_;

@@ -15,6 +15,8 @@
 #include "app/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
 #include "archive/ViewerLink.h"
+#include "comments/CommentView.h"
+#include "comments/ViewerMacroQueries.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
@@ -80,7 +82,9 @@ public:
     bool closeRequested() override { return true; }
     void destroyed() override;
     void displayChanged() override;
-    void focusChanged(bool) override {}
+    void focusChanged(bool hasFocus) override;
+    void activationChanged(bool active) override;
+    void scrollStep(int axis, bool forward) override;
 
     // SettingsChangeListener
     void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
@@ -120,6 +124,18 @@ public:
     CommandTarget* viewerTarget() override { return this; }
     void focusViewer() override { host_.setFocus(); }
     void setLastMousePosition(Point p) override { commandQueue_.mouseMoved(p); }
+    std::string expandCaption(const std::string& name, std::uint32_t& flags) override;
+
+    // The slideshow and music states the comment macros and tags show
+    // (nullptr: no slideshow, no music).
+    void setMacroQueries(const MacroQueries* queries) { macroQueries_.others = queries; }
+    // Recompose and redraw: the comment is composed again from the texts
+    // gathered for the photo (sound comments, language, music or slideshow
+    // state changed), and the Navigator caption follows.
+    void recomposeComment();
+    // The Navigator enters a folder (before the settings scopes change).
+    void folderChanges(const std::string& folder) { comments_.folderChanged(folder); }
+    CommentView& comments() { return comments_; }
 
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
@@ -142,6 +158,8 @@ private:
     void endEffect();
     SlideshowCommandContext slideshowCommandContext();
     bool viewerHasFocus() const;
+    // Ends a drag whose button release this window will not see.
+    void endDragSilently();
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);
 
@@ -161,6 +179,9 @@ private:
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;
+    ViewerMacroQueries macroQueries_;
+    CommentView comments_;
+    ShownPhoto shownPhoto() const;
 };
 
 }  // namespace vellumo

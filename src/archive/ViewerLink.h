@@ -1,5 +1,6 @@
 #pragma once
 // What the Navigator asks of the viewer window it floats over.
+#include <cstdint>
 #include <string>
 
 #include "platform/EventQueue.h"
@@ -31,6 +32,12 @@ public:
     virtual void focusViewer() = 0;
     // The program moved the mouse cursor there: not a movement of the user's.
     virtual void setLastMousePosition(Point) {}
+    // The caption text of an ApplicationName: its macros and tags expanded;
+    // flags receives the MacroFlags of the macros it holds.
+    virtual std::string expandCaption(const std::string& name, std::uint32_t& flags) {
+        flags = 0;
+        return name;
+    }
 };
 
 }  // namespace vellumo
