@@ -68,6 +68,7 @@ SlideshowCommandContext ViewerWindow::slideshowCommandContext() {
     c.wholeArchiveText = [this] { return context_.scopes.language().text(LanguageKey::SlideShow); };
     c.programFolder = context_.program.folder;
     c.programDrive = context_.program.drive;
+    c.userFolder = context_.program.userFolder;
     c.screen = screenRect_;
     return c;
 }
