@@ -72,6 +72,7 @@ SlideshowCommandContext ViewerWindow::slideshowCommandContext() {
     c.wholeArchiveText = [this] { return context_.scopes.language().text(LanguageKey::SlideShow); };
     c.programFolder = context_.program.folder;
     c.programDrive = context_.program.drive;
+    c.userFolder = context_.program.userFolder;
     c.screen = screenRect_;
     return c;
 }
@@ -452,8 +453,8 @@ void ViewerWindow::destroyed() {
 void ViewerWindow::displayChanged() {
     screenRect_ = desktop_.screenRect();
     display_.setScreenRect(screenRect_);
-    comments_.layout(screenRect_);
     slideshowCommands_.setScreen(screenRect_);
+    comments_.layout(screenRect_);
     host_.move(screenRect_);
     host_.invalidateAll();
 }

@@ -44,6 +44,7 @@ NavigatorSettingsAccess NavigatorSettingsAccess::Of(ScopeStack& scopes) {
     a.scriptPrefix = [&scopes] { return scopes.language().text(LanguageKey::SlideShow); };
     a.programFolder = scopes.program().folder;
     a.programDrive = scopes.program().drive;
+    a.userFolder = scopes.program().userFolder;
     return a;
 }
 
@@ -99,6 +100,7 @@ SlideshowEnvironment NavigatorWindow::makeSlideshowEnvironment(std::function<std
     e.scriptPrefix = settings_.scriptPrefix;
     e.programFolder = settings_.programFolder;
     e.programDrive = settings_.programDrive;
+    e.userFolder = settings_.userFolder;
     e.listDrives = std::move(listDrives);
     // Command lists run through the viewer, which routes each command.
     e.runCommandList = [this](const CommandList& list) {

@@ -42,6 +42,7 @@ struct NavigatorSettingsAccess {
     std::function<std::string()> scriptPrefix;
     std::string programFolder;
     std::string programDrive;
+    std::string userFolder;
 
     static NavigatorSettingsAccess Of(ScopeStack& scopes);
 };

@@ -7,13 +7,17 @@
 
 namespace vellumo {
 
-std::string NextScriptName(const std::string& folder, const std::string& prefix) {
+std::string NextScriptName(const std::vector<std::string>& folders, const std::string& prefix) {
     const std::string stem = prefix.empty() ? std::string("_list") : prefix;
     for (unsigned n = 1;; ++n) {
         std::string name = stem + std::to_string(n) + kScriptSuffix;
-        std::string path = JoinPath(folder, name);
-        // A file in another letter case (made on Windows) takes the number too.
-        if (!FileExists(path) && !FileExists(ResolveDerivedName(path))) return name;
+        bool taken = false;
+        for (const auto& folder : folders) {
+            std::string path = JoinPath(folder, name);
+            // A file in another letter case (made on Windows) takes the number too.
+            taken = taken || FileExists(path) || FileExists(ResolveDerivedName(path));
+        }
+        if (!taken) return name;
     }
 }
 

@@ -20,10 +20,10 @@ inline constexpr const char* kScriptFirstLine =
 // Scripts larger than this are read up to here only.
 inline constexpr std::uint64_t kScriptReadLimit = 64ull << 20;
 
-// The file name of a new script in the folder: prefix (empty: "_list"), the
-// smallest number from 1 whose file does not exist yet (in any letter case),
-// then ".script.txt".
-std::string NextScriptName(const std::string& folder, const std::string& prefix);
+// The file name of a new script: prefix (empty: "_list"), the smallest number
+// from 1 whose file exists in none of the folders (in any letter case), then
+// ".script.txt".
+std::string NextScriptName(const std::vector<std::string>& folders, const std::string& prefix);
 
 // How a path is written into a script: whole, or from below its drive with a
 // leading ":" ("/media/cd/Trip/a.jpg" on "/media/cd" gives ":/Trip/a.jpg").

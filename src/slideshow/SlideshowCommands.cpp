@@ -33,7 +33,7 @@ std::string ScriptForCommand(int command, const std::vector<std::string>& listed
     } else if (command >= kScriptFirst && command <= kScriptLast) {
         size_t i = static_cast<size_t>(command - kScriptFirst);
         if (i >= listed.size()) return {};
-        script = JoinPath(programFolder, listed[i]);
+        script = listed[i];
     }
     return !script.empty() && IsRegularFile(script) ? script : std::string();
 }
@@ -87,7 +87,7 @@ void SlideshowCommands::forward(int command, int repeat) {
 }
 
 void SlideshowCommands::startMenu() {
-    listed_ = ListScripts(c_.programFolder);
+    listed_ = ListScriptPaths(c_.programFolder, c_.userFolder);
     if (listed_.empty()) {
         startWithCommand(kWholeArchive);
         return;
@@ -103,7 +103,7 @@ void SlideshowCommands::startMenu() {
     for (size_t i = 0; i < listed_.size() && kScriptFirst + static_cast<int>(i) <= kScriptLast; ++i) {
         MenuItem item;
         item.id = kScriptFirst + static_cast<int>(i);
-        item.text = ScriptMenuText(listed_[i]);
+        item.text = ScriptMenuText(FileNameOf(listed_[i]));
         items.push_back(item);
     }
     Point centre{(c_.screen.left + c_.screen.right) / 2, (c_.screen.top + c_.screen.bottom) / 2};
@@ -118,7 +118,7 @@ void SlideshowCommands::startWithCommand(int command) {
         return;
     }
     // Commands of script numbers posted from elsewhere find the list as the folder has it now.
-    if (command >= kScriptFirst && listed_.empty()) listed_ = ListScripts(c_.programFolder);
+    if (command >= kScriptFirst && listed_.empty()) listed_ = ListScriptPaths(c_.programFolder, c_.userFolder);
     // A number beyond the list names no script: it is ignored.
     if (command >= kScriptFirst && static_cast<size_t>(command - kScriptFirst) >= listed_.size()) return;
     const std::string script = ScriptForCommand(command, listed_, c_.settings().SlideShowAutoExecScript,

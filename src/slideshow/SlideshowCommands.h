@@ -32,13 +32,14 @@ struct SlideshowCommandContext {
     std::function<std::string()> wholeArchiveText;
     std::string programFolder;
     std::string programDrive;
+    std::string userFolder;  // "" when the program folder can be written
     Rect screen;
 };
 
 // The script a command 3000 to 3256 names, or "" for the archive walk.
 // 3000 takes SlideShowAutoExecScript (read by the rules for paths in files);
-// 3002 + i the i-th of the listed script names of the program folder. A
-// script that does not exist (any more) means the archive.
+// 3002 + i the i-th of the listed script paths. A script that does not exist
+// (any more) means the archive.
 std::string ScriptForCommand(int command, const std::vector<std::string>& listed, const std::string& autoExecScript,
                              const std::string& programFolder, const std::string& programDrive);
 
@@ -56,7 +57,7 @@ private:
     void forward(int command, int repeat);
 
     SlideshowCommandContext c_;
-    // The scripts of the last menu, in menu order.
+    // The scripts of the last menu (full paths), in menu order.
     std::vector<std::string> listed_;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/TextCodec.h"
 #include "platform/TextCompare.h"
 #include "slideshow/ScriptFile.h"
+#include "slideshow/ScriptFiles.h"
 #include "slideshow/SlideDelay.h"
 
 namespace vellumo {
@@ -352,11 +353,17 @@ void Slideshows::faster() {
 void Slideshows::writeScript() {
     if (!totalRunning_ || fromScript_ || saved_) return;
     std::string prefix = env_.scriptPrefix ? env_.scriptPrefix() : std::string("SlideShow");
-    const std::string& folder = env_.programFolder;
+    // A program folder that cannot be written (a disc, an installed copy)
+    // has the user's folder instead; without either nothing is written, and
+    // nothing is said.
+    const std::string& folder = env_.userFolder.empty() ? env_.programFolder : env_.userFolder;
     if (folder.empty()) return;
-    const std::string name = NextScriptName(folder, FileNameSafe(prefix));
+    // The number is free in both folders, as the menu shows them together.
+    std::vector<std::string> folders{folder};
+    if (folder != env_.programFolder && !env_.programFolder.empty()) folders.push_back(env_.programFolder);
+    const std::string name = NextScriptName(folders, FileNameSafe(prefix));
     const std::string text = ScriptText(list_.snapshot(), settings().SlideShowAbsolutePathes == 1, drives());
-    // A read-only program folder (a disc) gets no script and no message.
+    if (!MakeFolders(folder)) return;
     if (WriteFileAtomically(JoinPath(folder, name), text)) saved_ = true;
 }
 

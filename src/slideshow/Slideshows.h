@@ -59,6 +59,9 @@ struct SlideshowEnvironment {
     // language text "SlideShow"); the program's drive for reading them.
     std::string programFolder;
     std::string programDrive;
+    // Where scripts are written instead when the program folder cannot be
+    // written ("" when it can).
+    std::string userFolder;
     std::function<std::string()> scriptPrefix;
 };
 

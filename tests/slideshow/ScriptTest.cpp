@@ -6,6 +6,7 @@
 
 #include "platform/Files.h"
 #include "slideshow/ScriptFile.h"
+#include "slideshow/ScriptFiles.h"
 #include "slideshow/SlideDelay.h"
 #include "slideshow/SlideshowCommands.h"
 #include "slideshow/SlideshowHarness.h"
@@ -41,13 +42,13 @@ TEST(SlideDelay, LimitsAndSteps) {
 TEST(ScriptNames, LowestFreeNumberAndEmptyPrefix) {
     TempTree t;
     std::string dir = t.folder("prog");
-    EXPECT_EQ(NextScriptName(dir, "SlideShow"), "SlideShow1.script.txt");
+    EXPECT_EQ(NextScriptName({dir}, "SlideShow"), "SlideShow1.script.txt");
     t.file("prog/SlideShow1.script.txt");
     t.file("prog/slideshow2.SCRIPT.TXT");  // made on Windows: the number is taken
-    EXPECT_EQ(NextScriptName(dir, "SlideShow"), "SlideShow3.script.txt");
+    EXPECT_EQ(NextScriptName({dir}, "SlideShow"), "SlideShow3.script.txt");
     std::filesystem::remove(t.path("prog/SlideShow1.script.txt"));
-    EXPECT_EQ(NextScriptName(dir, "SlideShow"), "SlideShow1.script.txt");
-    EXPECT_EQ(NextScriptName(dir, ""), "_list1.script.txt");
+    EXPECT_EQ(NextScriptName({dir}, "SlideShow"), "SlideShow1.script.txt");
+    EXPECT_EQ(NextScriptName({dir}, ""), "_list1.script.txt");
 }
 
 TEST(ScriptText, DriveFreeOrWholePathsWithCrLfAndNoFinalBreak) {
@@ -180,6 +181,33 @@ TEST(PlayScript, PlaysWhatExistsAndSkipsTheRest) {
     EXPECT_EQ(h.nav->archive().currentFolder(), h.tree.path("elsewhere"));
 }
 
+TEST(MakeScript, AReadOnlyProgramFolderHasItsScriptsInTheUserFolder) {
+    SlideshowHarness h;
+    h.photos("cd/Trip", {"a.jpg"});
+    h.tree.file("cd/prog/SlideShow1.script.txt", "x\r\n:/Trip/a.jpg");
+    h.tree.file("user/SlideShow2.script.txt", "x\r\n:/Trip/a.jpg");
+    h.tree.file("user/SlideShow1.script.txt", "shadowed by the program folder's");
+    // The harness's Navigator, told of a user folder.
+    NavigatorSettingsAccess access;
+    access.current = [&h]() -> Settings& { return h.settings; };
+    access.enterFolder = [](const std::string&) {};
+    access.scriptPrefix = [] { return std::string("SlideShow"); };
+    access.programFolder = h.programFolder;
+    access.programDrive = h.tree.path("cd");
+    access.userFolder = h.tree.path("user");
+    h.nav->destroy();
+    h.nav = std::make_unique<NavigatorWindow>(h.queue, h.panel, h.desktop, h.viewer, access, [&h] { return h.drives; });
+    h.openAt(h.tree.path("cd/Trip"));
+    h.shows().startTotal("");
+    h.waitForWalk();
+    h.command(167);
+    EXPECT_EQ(Read(h.tree.path("user/SlideShow3.script.txt")), kFirst + "\r\n:/Trip/a.jpg");
+    EXPECT_EQ(ListScriptPaths(h.programFolder, h.tree.path("user")),
+              (std::vector<std::string>{h.programFolder + "/SlideShow1.script.txt", h.tree.path("user/SlideShow2.script.txt"),
+                                        h.tree.path("user/SlideShow3.script.txt")}));
+    EXPECT_EQ(ListScriptPaths(h.programFolder, ""), std::vector<std::string>{h.programFolder + "/SlideShow1.script.txt"});
+}
+
 TEST(PlayScript, ScriptsWithNothingToShowEndAtOnce) {
     SlideshowHarness h;
     h.openAt(h.tree.folder("here"));
@@ -273,7 +301,7 @@ TEST(ScriptMenu, ScriptForCommandFallsBackToTheArchive) {
     std::string prog = t.folder("cd/prog");
     std::string a = t.file("cd/prog/a.script.txt");
     std::string other = t.file("cd/lists/x.script.txt");
-    std::vector<std::string> listed{"a.script.txt", "gone.script.txt"};
+    std::vector<std::string> listed{a, prog + "/gone.script.txt"};
     const std::string drive = t.path("cd");
     EXPECT_EQ(ScriptForCommand(3002, listed, "", prog, drive), a);
     EXPECT_EQ(ScriptForCommand(3003, listed, "", prog, drive), "");  // deleted meanwhile
