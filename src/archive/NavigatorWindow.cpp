@@ -48,7 +48,9 @@ NavigatorWindow::NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Deskt
       desktop_(desktop),
       viewer_(viewer),
       settings_(std::move(settings)),
-      archive_(list_, queue, this, makeHooks(std::move(listDrives))) {
+      archive_(list_, queue, this, makeHooks(std::move(listDrives))),
+      thumbs_(list_, archive_, panel_, queue_, this, [this]() -> Settings& { return settings_.current(); }) {
+    thumbs_.setBeep([this] { desktop_.beep(BeepKind::Default); });
     panel_.bind(&list_, this, this);
 }
 
@@ -71,15 +73,19 @@ ArchiveHooks NavigatorWindow::makeHooks(std::function<std::vector<Drive>()> list
     // user had selected it.
     h.selectionLetThrough = [this](int row) { startActivateTimer(row); };
     h.listDrives = std::move(listDrives);
-    // Left empty until their features exist: the thumbnail view
-    // (suspendThumbnails, forgetThumbnailImages, resumeThumbnails,
-    // refreshThumbnails, thumbnailsMode) and the total slideshow
+    h.suspendThumbnails = [this] { thumbs_.suspendOrStop(); };
+    h.forgetThumbnailImages = [this] { thumbs_.forgetImages(); };
+    h.resumeThumbnails = [this] { thumbs_.startOrResume(); };
+    h.refreshThumbnails = [this] { thumbs_.refresh(); };
+    h.thumbnailsMode = [this] { return thumbs_.mode(); };
+    // Left empty until its feature exists: the total slideshow
     // (totalSlideshowActive, photoSelected).
     return h;
 }
 
 void NavigatorWindow::open() {
     applyColors();
+    thumbs_.open();
     const Settings& s = settings();
     archive_.open(s.PathToStart, s.PathHorizon);
     moveToSettingsRect();
@@ -89,6 +95,7 @@ void NavigatorWindow::open() {
 void NavigatorWindow::destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    thumbs_.destroy();
     queue_.killTimer(this, kActivateTimer);
     queue_.forget(this);
     panel_.bind(nullptr, nullptr, nullptr);
@@ -161,12 +168,15 @@ void NavigatorWindow::onCommand(int command, std::intptr_t param) {
             return;
         case kCmdRefresh: archive_.refresh(); return;
         case kCmdContextMenu: ancestorsMenu(); return;
+        case CmdThumbnailsArrived: thumbs_.takeResults(); return;
+        case CmdSaveThumbCache: thumbs_.saveCache(); return;
         default: break;
     }
+    if (thumbs_.modeCommand(command, isShown())) return;
     if (archive_.handleCommand(command)) return;
     // The slideshow commands (116 to 124, 167, CmdTotalFirst, CmdTotalWalkDone)
-    // and the thumbnail commands (131 to 133, CmdSaveThumbCache) arrive here
-    // too; they belong to features that are not built yet and do nothing.
+    // arrive here too; they belong to a feature that is not built yet and do
+    // nothing.
 }
 
 void NavigatorWindow::ancestorsMenu() {
@@ -279,9 +289,11 @@ void NavigatorWindow::settingsChanged(const SettingsChangeSet& changes, int /*sc
     }
     bool relist = false;
     if (changes.has(SectionGeneral, kBitPathHorizon)) relist = archive_.setPathHorizon(s.PathHorizon);
-    // Thumbnail keys (Thumbnails, ThumbnailsSize, spacing, border, quality)
-    // and SlideShowDelay are handled with their features.
-    if (relist) {
+    // (SlideShowDelay is handled with its feature.)
+    const bool remake = thumbs_.settingsChanged(changes);
+    if (remake) {
+        if (!archive_.isRelisting()) queue_.post(this, kCmdRefresh);
+    } else if (relist) {
         if (!archive_.isRelisting()) queue_.post(this, CmdRelist);
     } else if (repaint) {
         panel_.repaintList();

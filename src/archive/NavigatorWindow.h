@@ -21,6 +21,7 @@
 #include "platform/Desktop.h"
 #include "platform/EventQueue.h"
 #include "platform/PanelEvents.h"
+#include "thumbs/ThumbnailView.h"
 
 namespace vellumo {
 
@@ -92,6 +93,7 @@ public:
 
     ArchiveNavigator& archive() { return archive_; }
     NavigatorList& list() { return list_; }
+    ThumbnailView& thumbnails() { return thumbs_; }
 
     // ---- CommandTarget ----------------------------------------------------
     void onCommand(int command, std::intptr_t param) override;
@@ -108,6 +110,7 @@ public:
     bool listKeyDown(int virtualKey) override;
     void listRightClicked(Point at) override;
     void listMouseMoved(Point at) override;
+    void listVisibleRows(int first, int last) override { thumbs_.visibleRows(first, last); }
 
     // ---- SettingsChangeListener -------------------------------------------
     void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
@@ -128,6 +131,7 @@ private:
     NavigatorSettingsAccess settings_;
     NavigatorList list_;
     ArchiveNavigator archive_;
+    ThumbnailView thumbs_;
     NavigatorDocking docking_;
     std::string title_;
     // The context menu was asked for by a right click at menuPoint_.
