@@ -185,18 +185,20 @@ void RunThumbnailJob(ThumbnailWorker::State& state) {
         if (!helper) return;
         if (auto r = helper->takeIfReady()) ready[r->first] = std::move(r->second);
     };
-    // Hands the second thread the next row the walk will need after row.
-    auto feedHelper = [&](const ThumbnailWalk& walk, int row) {
+    // Hands the second thread a row the walk will need after the current
+    // one: the first such row, or, when the worker does that one itself next,
+    // the one after it.
+    auto feedHelper = [&](const ThumbnailWalk& walk, int skip) {
         if (!helper || !helper->idle()) return;
         ThumbnailWalk ahead = walk;
         for (int steps = 0; steps < 256; ++steps) {
             ahead.advance();
             if (ahead.done()) return;
-            int r = ahead.row();
-            if (r != row && needsWork(r) && !ready.count(r)) {
-                helper->submit(r, job.paths[index(r)]);
-                return;
-            }
+            const int r = ahead.row();
+            if (r == walk.row() || !needsWork(r) || ready.count(r)) continue;
+            if (skip-- > 0) continue;
+            helper->submit(r, job.paths[index(r)]);
+            return;
         }
     };
 
@@ -219,12 +221,12 @@ void RunThumbnailJob(ThumbnailWorker::State& state) {
                 ready.erase(it);
             } else if (helper && helper->row() == row) {
                 image = helper->wait();
+                feedHelper(walk, 1);
             } else {
-                feedHelper(walk, row);
+                feedHelper(walk, 0);
                 image = MakeThumbnail(decoder, job.paths[index(row)], job.options, job.rotation);
             }
             if (state.stop) return;
-            feedHelper(walk, -1);
             if (image) {
                 job.hasThumbnail[index(row)] = 1;
                 ++made;
