@@ -1,9 +1,9 @@
 #pragma once
 // Where a folder's thumbnail cache file lives: in the folder itself, named
-// after the program ("vellumo.cache"), or, when it cannot be written there
-// (a read-only folder, an optical disc), in the user's cache folder
-// ($XDG_CACHE_HOME/vellumo/, else ~/.cache/vellumo/), one file per folder
-// keyed by the folder's path.
+// after the program ("vellumo.cache"), or, when it may not or cannot be
+// written there (ThumbnailsCacheInFolders off, a read-only folder, an
+// optical disc), in the user's cache folder ($XDG_CACHE_HOME/vellumo/, else
+// ~/.cache/vellumo/), one file per folder keyed by the folder's path.
 #include <string>
 
 namespace vellumo {

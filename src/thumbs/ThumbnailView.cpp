@@ -257,7 +257,7 @@ void ThumbnailView::saveCache() {
     lastSaved_.clear();
     const Settings& s = settings();
     const int first = archive_.firstPhotoIndex(), last = archive_.lastPhotoIndex();
-    if (!s.ThumbnailsCacheInFolders || first < 0 || last < 0 || !made_) return;
+    if (first < 0 || last < 0 || !made_) return;
     if (folder.empty() || folder != archive_.currentFolder()) return;
 
     CThumbnailsStorage storage;
@@ -275,13 +275,14 @@ void ThumbnailView::saveCache() {
     }
     const std::string bytes = storage.Serialize();
 
-    // Never into a folder on an optical disc; a folder that cannot be written
-    // sends the cache to the user's cache folder.
+    // Into the folder only when the settings allow it and never on an
+    // optical disc; everything else (the setting off, a folder that cannot
+    // be written) goes to the user's cache folder.
     std::string drive = DriveOfPath(archive_.drives(), folder);
     bool optical = false;
     for (const auto& d : archive_.drives())
         if (d.path == drive && d.type == DriveType::CdRom) optical = true;
-    if (!optical) {
+    if (s.ThumbnailsCacheInFolders && !optical) {
         std::string file = FolderCacheFile(folder, programName_);
         if (WriteFileAtomically(file, bytes)) {
             lastSaved_ = file;

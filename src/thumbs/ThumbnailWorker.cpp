@@ -139,10 +139,14 @@ private:
     std::thread thread_;
 };
 
+// Applies every cache file that matches the current look, in order, each to
+// the rows still without a thumbnail (the folder's own file first, then the
+// user's, which may know photos added since). True when one applied.
 bool LoadCache(ThumbnailWorker::State& state) {
     ThumbnailJob& job = state.job;
+    bool applied = false;
     for (const auto& file : job.cacheFiles) {
-        if (state.stop) return false;
+        if (state.stop) return applied;
         auto bytes = ReadWholeFile(file, kCacheFileLimit);
         if (!bytes) continue;
         CThumbnailsStorage storage;
@@ -156,9 +160,9 @@ bool LoadCache(ThumbnailWorker::State& state) {
             job.hasThumbnail[i] = 1;
         }
         state.mailbox->deliver(std::move(delivery));
-        return true;
+        applied = true;
     }
-    return false;
+    return applied;
 }
 
 void RunThumbnailJob(ThumbnailWorker::State& state) {

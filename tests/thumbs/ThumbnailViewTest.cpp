@@ -246,18 +246,29 @@ TEST(ThumbnailsMode, PhotosSharingANameBothTakeTheFirstStoredThumbnail) {
     }
 }
 
-TEST(ThumbnailsMode, WithCacheInFoldersOffTheCacheIsReadButNotWritten) {
+TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWritten) {
     Folder f;
     { Nav(f.tree).open(f.dir); }
     const auto before = ReadWholeFile(f.cache());
     f.tree.file("Trip/a.bmp", "garbage");
     f.tree.file("Trip/c.bmp", testing::SolidBmp(5, 5, {0, 0, 255}));
+    const std::string mine = UserCacheFile(f.dir, f.tree.path("cachehome"));
+    {
+        Nav n(f.tree);
+        n.settings.ThumbnailsCacheInFolders = 0;
+        n.open(f.dir);
+        EXPECT_EQ(n.centre("a"), kRed);
+        EXPECT_GE(n.image("c"), 11);
+        EXPECT_EQ(ReadWholeFile(f.cache()), before);  // the folder's file is left alone
+        EXPECT_EQ(n.thumbs().lastSavedFile(), mine);
+        EXPECT_EQ(f.read(mine).names, (std::vector<std::string>{"a", "b", "c"}));
+    }
+    // Next time both are read: nothing is left to make.
+    f.tree.file("Trip/c.bmp", "garbage");
     Nav n(f.tree);
     n.settings.ThumbnailsCacheInFolders = 0;
     n.open(f.dir);
-    EXPECT_EQ(n.centre("a"), kRed);
-    EXPECT_GE(n.image("c"), 11);
-    EXPECT_EQ(ReadWholeFile(f.cache()), before);
+    EXPECT_EQ(n.centre("c"), 0xFF0000FFu);
     EXPECT_EQ(n.thumbs().lastSavedFile(), "");
 }
 
