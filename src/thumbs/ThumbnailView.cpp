@@ -153,6 +153,7 @@ void ThumbnailView::startWorker() {
     job.rotation = rotation_;
     job.twoThreads = twoThreads_;
     mailbox_ = std::make_shared<ThumbnailMailbox>(queue_, navigator_);
+    madeInRun_ = 0;
     worker_ = std::make_unique<ThumbnailWorker>(std::move(job), mailbox_);
     suspended_ = false;
     if (inline_)
@@ -164,7 +165,16 @@ void ThumbnailView::startWorker() {
 void ThumbnailView::suspendOrStop() {
     if (!worker_) return;
     if (workerFolder_ != archive_.currentFolder()) {
+        // Leaving a folder before its worker finished: what was made so far
+        // is kept in the cache (the rows are still the old folder's here).
+        takeResults();
+        const std::string folder = workerFolder_;
+        const bool keep = madeInRun_ > 0 && !folder.empty() && worker_;
         stopWorker();
+        if (keep) {
+            lastSaved_.clear();
+            writeCache(folder);
+        }
         return;
     }
     if (suspended_) return;
@@ -238,6 +248,7 @@ void ThumbnailView::takeResults() {
         }
         if (delivery.kind == ThumbnailDelivery::Kind::Cache) made_ = false;
         for (auto& [row, image] : delivery.rows) {
+            if (image && delivery.kind == ThumbnailDelivery::Kind::Made) ++madeInRun_;
             const int index = image ? images_.append(std::move(image)) : ThumbIndex::Failed;
             giveRow(row, index);
         }
@@ -255,10 +266,14 @@ void ThumbnailView::saveCache() {
     const std::string folder = workerFolder_;
     stopWorker();
     lastSaved_.clear();
+    if (!made_ || folder.empty() || folder != archive_.currentFolder()) return;
+    writeCache(folder);
+}
+
+void ThumbnailView::writeCache(const std::string& folder) {
     const Settings& s = settings();
     const int first = archive_.firstPhotoIndex(), last = archive_.lastPhotoIndex();
-    if (first < 0 || last < 0 || !made_) return;
-    if (folder.empty() || folder != archive_.currentFolder()) return;
+    if (first < 0 || last < 0) return;
 
     CThumbnailsStorage storage;
     storage.version = 1;

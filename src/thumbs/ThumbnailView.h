@@ -91,6 +91,8 @@ private:
     void startWorker();
     void stopWorker();
     void clearMemory();
+    // Writes the cache of the listed folder (the rows must be its rows).
+    void writeCache(const std::string& folder);
     void giveRow(int row, int image);
     std::vector<std::string> cacheFilesToRead();
 
@@ -120,6 +122,8 @@ private:
     int workerFirst_ = -1;
     bool suspended_ = false;
     bool made_ = false;
+    // Thumbnails the current run made (not taken from a cache).
+    int madeInRun_ = 0;
     bool skipCache_ = false;
     std::string lastSaved_;
 };

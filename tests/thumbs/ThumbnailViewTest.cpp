@@ -446,6 +446,36 @@ TEST(ThumbnailWorkerThread, OffAndOnInTheSameFolderResumesTheSameWorker) {
     EXPECT_EQ(gate->calls, 8);
 }
 
+TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
+    Folder f;
+    for (int i = 0; i < 4; ++i) f.tree.file("Trip/p" + std::to_string(i) + ".bmp", testing::SolidBmp(8, 8, {0, 255, 0}));
+    auto gate = std::make_shared<Gate>();
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    // Two photos go through; the third holds the worker.
+    n.thumbs().setRotationSource([gate](const std::string&) {
+        {
+            std::lock_guard<std::mutex> lock(gate->m);
+            if (gate->calls < 2) {
+                ++gate->calls;
+                return 0.0;
+            }
+        }
+        return gate->wait();
+    });
+    n.open(f.dir);
+    gate->waitForCalls(3);
+    PumpUntil(n.queue, [&] { return n.image("b") >= 11; });
+    n.nav->onCommand(CmdGoUp, 0);
+    n.queue.runPending();
+    gate->release();
+    EXPECT_EQ(n.thumbs().lastSavedFile(), f.cache());
+    CThumbnailsStorage s = f.read(f.cache());
+    EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(s.photoCount, 7);
+}
+
 TEST(ThumbnailWorkerThread, StoppingNeverWaitsAndDropsLateResults) {
     Folder f;
     auto gate = std::make_shared<Gate>();
