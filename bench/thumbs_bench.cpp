@@ -3,6 +3,9 @@
 // read, cache read and matched on the worker, results taken on the
 // user-interface side); and the making of thumbnails from JPEGs on one and on
 // two threads. Prints figures; never fails on time.
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -11,13 +14,12 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "archive/ArchiveItem.h"
 #include "archive/FolderReader.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailImageList.h"
 #include "thumbs/ThumbnailWorker.h"
+#include "thumbs/ThumbTestFiles.h"
 
 namespace {
 
@@ -43,37 +45,13 @@ public:
     int posts = 0;
 };
 
+// A camera-like picture: gradients with a little noise.
 std::string Jpeg(int w, int h) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(w);
-    cinfo.image_height = static_cast<JDIMENSION>(h);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 88, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(w) * 3);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            unsigned hash = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u;
-            row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>((x * 255 / w + (hash >> 9) % 9));
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<unsigned char>((y * 255 / h + (hash >> 13) % 9));
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>(((x + y) % 256));
-        }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::string bytes(reinterpret_cast<char*>(out), size);
-    jpeg_destroy_compress(&cinfo);
-    free(out);
-    return bytes;
+    return testing::JpegBytes(w, h, [w, h](int x, int y) {
+        const unsigned hash = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u;
+        return testing::Rgb8{x * 255 / w + static_cast<int>((hash >> 9) % 9), y * 255 / h + static_cast<int>((hash >> 13) % 9),
+                             (x + y) % 256};
+    });
 }
 
 // Runs one job to its end on a worker thread, taking the results as the
