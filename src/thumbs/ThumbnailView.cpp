@@ -89,7 +89,7 @@ void ThumbnailView::giveRow(int row, int image) {
     if (first < 0 || row < first || row > archive_.lastPhotoIndex()) return;
     const auto i = static_cast<std::size_t>(row - first);
     if (memory_.size() <= i) memory_.resize(i + 1, ThumbIndex::Waiting);
-    memory_[i] = static_cast<std::uint16_t>(std::min(image, 0xFFFF));
+    memory_[i] = image;
     if (mode_) {
         updating_ = true;
         list_.setImage(row, image);

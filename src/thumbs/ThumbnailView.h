@@ -114,7 +114,7 @@ private:
     bool updating_ = false;
     ThumbnailImageList images_;
     // Per photo row (row - first photo): the image last given to it.
-    std::vector<std::uint16_t> memory_;
+    std::vector<int> memory_;
 
     std::unique_ptr<ThumbnailWorker> worker_;
     std::shared_ptr<ThumbnailMailbox> mailbox_;

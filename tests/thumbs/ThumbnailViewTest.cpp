@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -474,6 +475,25 @@ TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
     CThumbnailsStorage s = f.read(f.cache());
     EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(s.photoCount, 7);
+}
+
+TEST(ThumbnailWorkerThread, AFolderThatVanishesCostsOnlyItsThumbnails) {
+    Folder f;
+    auto gate = std::make_shared<Gate>();
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
+    n.open(f.dir);
+    gate->waitForCalls(1);
+    std::filesystem::remove_all(f.dir);
+    gate->release();
+    PumpUntil(n.queue, [&] { return n.thumbs().worker() == nullptr; });
+    EXPECT_EQ(n.centre("a"), kRed);  // made before the folder went
+    EXPECT_EQ(n.image("b"), 10);
+    EXPECT_EQ(n.image("broken"), 10);
+    // The folder cannot take the cache any more; the user's cache folder does.
+    EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
 }
 
 TEST(ThumbnailWorkerThread, StoppingNeverWaitsAndDropsLateResults) {
