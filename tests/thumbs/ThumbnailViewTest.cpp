@@ -302,14 +302,14 @@ TEST(ThumbnailsMode, OnAnOpticalDiscTheCacheGoesToTheUserCacheFolder) {
     EXPECT_EQ(n.centre("a"), kRed);
 }
 
-TEST(ThumbnailsMode, AFolderThatCannotBeWrittenUsesTheUserCacheFolder) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
+TEST(ThumbnailsMode, AFolderThatCannotTakeTheCacheUsesTheUserCacheFolder) {
     Folder f;
-    chmod(f.dir.c_str(), 0555);
+    // A folder in the way of the cache file: writing it fails, even for root.
+    f.tree.folder("Trip/vellumo.cache");
     Nav n(f.tree);
     n.open(f.dir);
     EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
-    chmod(f.dir.c_str(), 0755);
+    EXPECT_TRUE(IsDirectory(f.cache()));
 }
 
 TEST(ThumbnailsMode, RefreshSkipsTheCacheOnce) {
