@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -33,9 +35,32 @@ void OnSignal(int) {
     [[maybe_unused]] auto written = write(gSignalPipe[0], &byte, 1);
 }
 
+constexpr const char* kUsage =
+    "Usage: vellumo [SETTINGS.ini] [NAME.script.txt] [FOLDER | PHOTO]\n"
+    "Full-screen viewer for home photo archives.\n"
+    "\n"
+    "  SETTINGS.ini      the archive settings file to use (created when missing)\n"
+    "  NAME.script.txt   a slideshow script, played as a total slideshow\n"
+    "  FOLDER | PHOTO    the folder to open, or the photo to show\n"
+    "  --help            show this text and exit\n"
+    "  --version         show the version and exit\n"
+    "\n"
+    "F1 opens the help and F2 the list of keys while the viewer runs.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The two options are answered before any window or display is needed.
+    // Every other argument keeps its meaning: a path, a settings file or a
+    // script, as typed (a file may well be named "-x.jpg").
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("Vellumo %s\n", VELLUMO_VERSION);
+        return 0;
+    }
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Vellumo"));
     application.setQuitOnLastWindowClosed(true);

@@ -12,8 +12,8 @@
 //   view commands         -> runCommand(number, RepeatCount) (143 only with the focus on the viewer)
 //   left button down      -> leftButtonDown (unless the comment tracker takes the press)
 //   mouse move            -> mouseMove (after the MouseMoveTrigger check)
-//   left button up        -> leftButtonUp; activation change -> activationChanged
-//   scroll bar messages   -> scroll; cursor requests -> currentCursor()
+//   left button up        -> leftButtonUp; activation or focus change -> activationChanged
+//   sideways wheel steps  -> scroll; cursor requests -> currentCursor()
 //   display change        -> setScreenRect; ScaleStart changed -> scaleStartChanged
 //   Navigator, slideshows -> showPhotoFresh; start picture -> showStartPicture
 //   slideshow cursors     -> lockCursor / unlockCursor; listing -> setBusyCursor / restoreCursor
@@ -153,7 +153,7 @@ public:
     void refresh() { showPhotoFresh(path_); }
     void toggleScaleSavingMode();
 
-    // --- mouse and scroll bars ---
+    // --- mouse and scrolling ---
     // Left button pressed off the comment tracker: starts dragging a photo
     // larger than the screen. True when a drag started (capture the mouse).
     bool leftButtonDown(Point p);
@@ -161,7 +161,13 @@ public:
     // tracker is active and sets its own.
     void mouseMove(Point p, bool trackerActive = false);
     void leftButtonUp(Point p);
-    void activationChanged() { view_.endDrag(); }
+    // The window was activated or deactivated, or lost the focus: a drag
+    // ends, since the button's release may never reach this window.
+    void activationChanged() {
+        view_.endDrag();
+        updateCursor();
+    }
+    bool dragging() const { return view_.isDragging(); }
     void scroll(Axis axis, ScrollCode code);
 
     // --- cursor ---

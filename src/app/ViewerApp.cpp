@@ -35,7 +35,9 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     if (!IsRegularFile(iconStrip_)) iconStrip_.clear();
 
     ScopeHooks hooks;
-    hooks.loadHotkeys = [this](const std::string& name) { hotkeys_ = LoadHotkeys(program_.folder, name); };
+    hooks.loadHotkeys = [this](const std::string& name) {
+        hotkeys_ = LoadHotkeys(program_.folder, name, program_.userFolder);
+    };
     hooks.languageLoaded = [](const Language& language) {
         CurrentKeyNames().setLanguageKeyTexts(language.keyDisplayTexts());
     };

@@ -294,9 +294,31 @@ void ViewerWindow::mouseDoubleClick(MouseButton button, Point p) {
         mouseDown(button, p, {});
 }
 
-void ViewerWindow::mouseMove(Point p, bool) {
+void ViewerWindow::mouseMove(Point p, bool leftDown) {
     if (commandQueue_.mouseMoved(p)) queue_.post(this, cmd::MouseMoveTrigger);
+    if (!leftDown && display_.dragging()) {
+        // The release went elsewhere (a menu, another window): the drag is over.
+        mouseUp(MouseButton::Left, p);
+        return;
+    }
     display_.mouseMove(p);
+}
+
+void ViewerWindow::focusChanged(bool hasFocus) {
+    if (!hasFocus) endDragSilently();
+}
+
+void ViewerWindow::activationChanged(bool) { endDragSilently(); }
+
+void ViewerWindow::endDragSilently() {
+    if (!display_.dragging()) return;
+    display_.activationChanged();
+    host_.captureMouse(false);
+}
+
+void ViewerWindow::scrollStep(int axis, bool forward) {
+    display_.scroll(axis == 0 ? Axis::Horizontal : Axis::Vertical,
+                    forward ? ScrollCode::LineForward : ScrollCode::LineBack);
 }
 
 void ViewerWindow::wheel(int delta, Point) {

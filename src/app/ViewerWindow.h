@@ -72,7 +72,9 @@ public:
     bool closeRequested() override { return true; }
     void destroyed() override;
     void displayChanged() override;
-    void focusChanged(bool) override {}
+    void focusChanged(bool hasFocus) override;
+    void activationChanged(bool active) override;
+    void scrollStep(int axis, bool forward) override;
 
     // SettingsChangeListener
     void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
@@ -132,6 +134,8 @@ private:
     // Command 118: the menu of slideshow scripts (none: the whole archive at once).
     void showScriptMenu();
     bool viewerHasFocus() const;
+    // Ends a drag whose button release this window will not see.
+    void endDragSilently();
     // Commands of features that are not part of the program yet: they do nothing.
     void notAvailableYet(int command);
 

@@ -198,16 +198,19 @@ MouseCommands DefaultMouseCommands() {
     return m;
 }
 
-HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName) {
+HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName, const std::string& userFolder) {
     HotkeySet set;
     set.name = IsSafeSetName(setName) ? std::string(setName) : std::string("Default");
     std::string folder = ResolveDerivedName(JoinPath(programFolder, "keys"));
     set.path = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
+    std::string target = set.path;
+    if (!userFolder.empty()) {
+        folder = JoinPath(userFolder, "keys");
+        target = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
+        if (IsRegularFile(target)) set.path = target;
+    }
 
     ProfileFile file(set.path);
-    // Something is there that could not be read (no permission, not a file):
-    // use it as far as read, but never write over it.
-    bool mayWrite = file.existed() || !FileExists(set.path);
     if (!file.existed()) file.appendRawText(kHotkeysFileHeader);
 
     // Every line is read once; a missing line is added with its default text,
@@ -267,12 +270,15 @@ HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName
         }
     }
 
-    if (mayWrite) {
+    // Something there that could not be read (no permission, not a file) is
+    // never written over: the defaults are used.
+    if (!file.unreadable()) {
         if (!file.modified()) {
             set.fileWritten = true;
         } else {
-            if (!file.existed()) MakeFolder(folder);
-            set.fileWritten = file.save();
+            if (!file.existed() || target != set.path) MakeFolders(folder);
+            set.fileWritten = file.saveTo(target);
+            if (set.fileWritten) set.path = target;
         }
     }
     return set;

@@ -82,7 +82,9 @@ struct HotkeySet {
 // is empty or would leave the keys folder ("..", a path separator) loads
 // "Default" instead. Never fails: what cannot be read gives the defaults,
 // what cannot be written is left as it is.
-HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName);
+// With a user folder (the program folder cannot be written) the user's copy is
+// read when there is one, and a file to create or complete is written whole there.
+HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName, const std::string& userFolder = {});
 
 // The command bound to a key, or 0. modifierState holds kHotkeyShift,
 // kHotkeyCtrl and kHotkeyAlt for the modifiers held; the match on modifiers

@@ -146,20 +146,33 @@ Language::Language() {
     finish(nullptr);
 }
 
-void Language::LoadLanguage(const std::string& name, const std::string& programFolder, Settings& current) {
+void Language::LoadLanguage(const std::string& name, const std::string& programFolder, Settings& current,
+                            const std::string& userFolder) {
     current.ApplicationLanguage = name;
-    const std::string folder = ResolveDerivedName(JoinPath(programFolder, "lang"));
-    path_ = ResolveDerivedName(JoinPath(folder, FileNameForLanguage(name) + ".lang.txt"));
+    const std::string fileName = FileNameForLanguage(name) + ".lang.txt";
+    std::string folder = ResolveDerivedName(JoinPath(programFolder, "lang"));
+    path_ = ResolveDerivedName(JoinPath(folder, fileName));
+    // Where a new or completed file goes: beside the program, or the user's copy.
+    std::string target = path_;
+    if (!userFolder.empty()) {
+        folder = JoinPath(userFolder, "lang");
+        target = ResolveDerivedName(JoinPath(folder, fileName));
+        if (IsRegularFile(target)) path_ = target;
+    }
     const auto& entries = LanguageEntries();
+    auto saveFile = [&](ProfileFile& file) {
+        if (target == path_) return file.save();
+        return file.modified() && MakeFolders(folder) && file.saveTo(target);
+    };
 
     ProfileFile file(path_);
     if (!file.existed()) {
         for (size_t i = 0; i < entries.size(); ++i) texts_[i] = ReplaceEscapes(entries[i].defaultText);
-        if (!FileExists(path_) && MakeFolder(folder)) {
+        if (!FileExists(target) && MakeFolders(folder)) {
             file.appendRawText("; Vellumo language file\r\n; Author:");
             for (const char* section : LanguageSections()) file.appendRawText(std::string("\r\n\r\n[") + section + "]");
             for (const auto& e : entries) file.set(e.section, e.key, DefaultLine(e));
-            file.save();  // read-only media: the built-in texts stay in use, nothing is reported
+            file.saveTo(target);  // read-only media: the built-in texts stay in use, nothing is reported
         }
     } else {
         if (file.encoding().name != "UTF-8") {
@@ -177,7 +190,7 @@ void Language::LoadLanguage(const std::string& name, const std::string& programF
             }
             texts_[i] = CleanLanguageText(value);
         }
-        file.save();
+        saveFile(file);
     }
     finish(&current);
 }

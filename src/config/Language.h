@@ -58,7 +58,11 @@ public:
     // and the file, or adding missing and empty entries (one save). Stores the
     // name into current.ApplicationLanguage and the character set into
     // current.CommentFont; sets the legacy code page from the file's CharSet.
-    void LoadLanguage(const std::string& name, const std::string& programFolder, Settings& current);
+    // With a user folder (the program folder cannot be written) the user's copy
+    // of the file is read when there is one, and a file that needs creating or
+    // completing is written whole into the user folder.
+    void LoadLanguage(const std::string& name, const std::string& programFolder, Settings& current,
+                      const std::string& userFolder = {});
 
     // The text of identifiers 300..432 (any of an entry's three); "" otherwise.
     const std::string& LanguageText(int id) const;

@@ -19,6 +19,8 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
+bool FitsOneLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == npos; }
+
 std::optional<std::string_view> SectionNameOfLine(std::string_view line) {
     std::string_view t = line;
     while (!t.empty() && IsBlank(t.front())) t.remove_prefix(1);
@@ -40,7 +42,12 @@ bool SplitKeyLine(std::string_view line, std::string_view& key, std::string_view
 
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
     auto content = ReadWholeFile(path_);
-    if (!content) return;
+    if (!content) {
+        // Something is there that cannot be read (no permission, a folder, a
+        // FIFO): it is not ours to replace.
+        unreadable_ = FileExists(path_);
+        return;
+    }
     existed_ = true;
     std::string_view all = *content;
     // The encoding is decided once for the whole file.
@@ -146,8 +153,14 @@ void ProfileFile::ensureLastLineEnded() {
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\r\n";
 }
 
-void ProfileFile::set(std::string_view section, std::string_view key, std::string_view utf8Value) {
+bool ProfileFile::set(std::string_view section, std::string_view key, std::string_view utf8Value) {
+    // A line break would start lines of its own in the file (a folder name
+    // from a disc could add keys or sections): such a value is not written.
+    if (!FitsOneLine(section) || !FitsOneLine(key) || !FitsOneLine(utf8Value) || key.find('=') != npos ||
+        section.find(']') != npos)
+        return false;
     std::string text = encode(key) + "=" + encode(utf8Value);
+    if (!FitsOneLine(text)) return false;
     size_t s = findSection(section);
     if (s == npos) {
         ensureLastLineEnded();
@@ -155,7 +168,7 @@ void ProfileFile::set(std::string_view section, std::string_view key, std::strin
         lines_.push_back({"[" + encode(section) + "]", "\r\n"});
         lines_.push_back({text, "\r\n"});
         modified_ = true;
-        return;
+        return true;
     }
     size_t k = findKey(s, key);
     if (k != npos) {
@@ -163,7 +176,7 @@ void ProfileFile::set(std::string_view section, std::string_view key, std::strin
             lines_[k].text = text;
             modified_ = true;
         }
-        return;
+        return true;
     }
     // After the last key line of the section (or right after the section line).
     size_t end = sectionEnd(s);
@@ -175,6 +188,7 @@ void ProfileFile::set(std::string_view section, std::string_view key, std::strin
     if (lines_[insertAt - 1].end.empty()) lines_[insertAt - 1].end = "\r\n";
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{text, "\r\n"});
     modified_ = true;
+    return true;
 }
 
 void ProfileFile::remove(std::string_view section, std::string_view key) {
@@ -226,8 +240,19 @@ std::string ProfileFile::bytes() const {
     return out;
 }
 
+bool ProfileFile::saveTo(const std::string& path) {
+    if (!modified_) return true;
+    if (!WriteFileAtomically(path, bytes())) return false;
+    path_ = path;
+    unreadable_ = false;
+    modified_ = false;
+    existed_ = true;
+    return true;
+}
+
 bool ProfileFile::save() {
     if (!modified_) return true;
+    if (unreadable_) return false;
     if (!WriteFileAtomically(path_, bytes())) return false;
     modified_ = false;
     existed_ = true;

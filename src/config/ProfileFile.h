@@ -23,11 +23,14 @@ namespace vellumo {
 
 class ProfileFile {
 public:
-    // Reads the file if it exists (a missing or unreadable file gives an empty profile).
+    // Reads the file if it exists (a missing or unreadable file gives an empty
+    // profile). An entry that exists but cannot be read is never written over.
     explicit ProfileFile(std::string path);
 
     const std::string& path() const { return path_; }
     bool existed() const { return existed_; }
+    // Something exists under the path that could not be read.
+    bool unreadable() const { return unreadable_; }
     bool modified() const { return modified_; }
     const TextEncoding& encoding() const { return encoding_; }
     // For a file that was not read as UTF-8: decode and encode it with this code
@@ -43,7 +46,10 @@ public:
     // whose lines are not key=value pairs).
     std::vector<std::string> sectionLines(std::string_view section) const;
 
-    void set(std::string_view section, std::string_view key, std::string_view utf8Value);
+    // Sets a key; false (and nothing changes) when the section, key or value
+    // holds a line break or a NUL, the key an "=" or the section a "]": those
+    // would add lines or keys of their own to the file.
+    bool set(std::string_view section, std::string_view key, std::string_view utf8Value);
     void remove(std::string_view section, std::string_view key);
     void removeSection(std::string_view section);
     // Appends UTF-8 text as it stands (used for file headers); "\r\n" inside it
@@ -51,8 +57,11 @@ public:
     void appendRawText(std::string_view utf8);
 
     // Writes the file when something changed. Returns false when the write
-    // failed; the file on disk is then unchanged.
+    // failed or the file could not be read; the file on disk is then unchanged.
     bool save();
+    // Writes the whole file to another path when something changed (a copy
+    // kept for the user where the original cannot be written).
+    bool saveTo(const std::string& path);
     // The bytes Save writes.
     std::string bytes() const;
 
@@ -73,10 +82,15 @@ private:
 
     std::string path_;
     bool existed_ = false;
+    bool unreadable_ = false;
     bool modified_ = false;
     TextEncoding encoding_;
     std::vector<Line> lines_;
 };
+
+// The text holds no CR, LF or NUL, so it can stand as (part of) one line of a
+// file. Names of files and folders on a disc may hold any of them.
+bool FitsOneLine(std::string_view text);
 
 // The section name of a line, if it is a section line: "[" after optional
 // blanks, the name up to "]" or the end of the line, trimmed.

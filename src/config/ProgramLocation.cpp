@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "platform/Paths.h"
 
 namespace vellumo {
@@ -21,13 +23,33 @@ ProgramLocation ProgramLocation::FromExecutable(const std::string& executable, c
     return l;
 }
 
+std::string ProgramLocation::userCopy(const std::string& relative) const {
+    return userFolder.empty() ? std::string() : JoinPath(userFolder, relative);
+}
+
+std::string UserFolderFor(const std::string& programFolder) {
+    std::string base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') base = config;
+    else if (const char* home = std::getenv("HOME"); home && home[0] == '/') base = JoinPath(home, ".config");
+    else return {};
+    std::string key;
+    for (char c : programFolder) {
+        if (c == '%') key += "%25";
+        else if (c == '/') key += "%2F";
+        else key += c;
+    }
+    return JoinPath(JoinPath(NormalizePath(base), "vellumo"), key);
+}
+
 ProgramLocation ProgramLocation::OfThisProcess() {
     std::string exe;
     char buffer[4096];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n > 0) exe.assign(buffer, static_cast<size_t>(n));
     if (exe.empty()) exe = "/usr/local/bin/vellumo";
-    return FromExecutable(exe, ListDrives());
+    ProgramLocation location = FromExecutable(exe, ListDrives());
+    if (access(location.folder.c_str(), W_OK) != 0) location.userFolder = UserFolderFor(location.folder);
+    return location;
 }
 
 }  // namespace vellumo

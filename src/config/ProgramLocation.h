@@ -13,6 +13,14 @@ struct ProgramLocation {
     std::string folder;      // the program folder
     std::string baseName;    // file name without extension ("vellumo")
     std::string drive;       // the listed drive holding the program folder
+    // Where the files the program would write into its folder go when that
+    // folder cannot be written (an installed copy, a disc): a folder of the
+    // user's own; "" when the program folder is writable.
+    std::string userFolder;
+
+    // The copy of a program-folder file ("lang/English.lang.txt") in the user
+    // folder; "" without a user folder.
+    std::string userCopy(const std::string& relative) const;
 
     // The file next to the program with the extension swapped ("ini", "bmp", "wav", "ni", "txt", "cache").
     std::string sibling(const std::string& extension) const;
@@ -21,5 +29,10 @@ struct ProgramLocation {
     // The running program, from /proc/self/exe.
     static ProgramLocation OfThisProcess();
 };
+
+// The user folder of a program folder: $XDG_CONFIG_HOME/vellumo (or
+// ~/.config/vellumo) and below it one folder named after the program folder's
+// path, with "%" and "/" written as "%25" and "%2F" so no two paths share one.
+std::string UserFolderFor(const std::string& programFolder);
 
 }  // namespace vellumo

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "config/ProfileFile.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
@@ -104,11 +105,24 @@ std::unique_ptr<SettingsScope> ScopeStack::makeScope(const std::string& path, st
         if (!comment.empty()) s->commentFile = ResolveDerivedName(comment);
         s->key = ParentPath(path);
     }
+    if (!s->isArchive() && ownedByOuterScope(s->settingsFile)) {
+        // The program folder's own settings file is the archive file, and a
+        // photo named like the program shares its folder's file: the outer
+        // scope stands for it, so one file never has two records that would
+        // overwrite each other's changes.
+        s->settingsFile.clear();
+    }
     if (s->isArchive() || IsRegularFile(s->settingsFile)) s->kind |= ScopeSettingsFileExists;
     if (!s->commentFile.empty() && IsRegularFile(s->commentFile)) s->kind |= ScopeCommentFileExists;
     if (!s->hasSettingsFile() && !s->hasCommentFile()) return nullptr;
     if (s->hasCommentFile()) s->commentText = ReadCommentFile(s->commentFile, kCommentLimit);
     return s;
+}
+
+bool ScopeStack::ownedByOuterScope(const std::string& settingsFile) const {
+    for (const auto& scope : scopes_)
+        if (scope->hasSettingsFile() && SameFile(scope->settingsFile, settingsFile)) return true;
+    return false;
 }
 
 void ScopeStack::loadScope(SettingsScope& scope, bool writeBack) {
@@ -131,6 +145,8 @@ void ScopeStack::StartArchive(const std::string& iniArgument) {
         scope = makeScope(path, ScopeArchiveFromCommandLine);
     } else {
         scope = makeScope(program_.folder, ScopeArchive);
+        // The program folder cannot be written: the user's changes live in a file of their own.
+        if (!program_.userFolder.empty()) scope->userFile = program_.userCopy(program_.baseName + ".ini");
     }
     // The archive record is current before it is loaded: Load starts from a
     // zeroed record, writes every key back and reports every key as changed.
@@ -147,7 +163,9 @@ void ScopeStack::StartArchive(const std::string& iniArgument) {
 void ScopeStack::EnterFolder(const std::string& folder) {
     if (scopes_.empty()) return;
     if (hooks_.folderChanges) hooks_.folderChanges(folder);
-    scopes_.front()->record.PathToStart = folder;  // the archive file remembers the last folder
+    // The archive file remembers the last folder; a name with a line break
+    // cannot stand in one line of it, so the folder remembered before stays.
+    if (FitsOneLine(folder)) scopes_.front()->record.PathToStart = folder;
     enter(folder, ScopeFolder, ChangeByFolder);
 }
 
@@ -249,7 +267,7 @@ void ScopeStack::applyChanges(int changeKind, bool commentChanged) {
     Settings& cur = current();
     if (accumulated_.has(SectionGeneral, 0x1)) {
         language_.LoadLanguage(cur.ApplicationLanguage.empty() ? "English" : cur.ApplicationLanguage, program_.folder,
-                               cur);
+                               cur, program_.userFolder);
         if (hooks_.languageLoaded) hooks_.languageLoaded(language_);
     }
     // The order (C 0x200) and the included sources (C 0x400) both decide the joined comments.

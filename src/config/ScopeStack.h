@@ -99,6 +99,8 @@ public:
 
 private:
     std::unique_ptr<SettingsScope> makeScope(const std::string& path, std::uint32_t kind);
+    // A scope on the stack already reads and writes this settings file.
+    bool ownedByOuterScope(const std::string& settingsFile) const;
     void loadScope(SettingsScope& scope, bool writeBack);
     void enter(const std::string& path, std::uint32_t kind, int changeKind);
     // Removes and destroys the innermost scope; returns whether it had a comment file.

@@ -292,9 +292,12 @@ std::string FormatAnnotated(std::string_view format, std::initializer_list<std::
 }
 
 std::string FormatSeconds(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%3.2f", value);
-    return buffer;
+    // Two decimals with a point in every locale (printf would follow the C
+    // locale, which Qt sets from the environment: "3,00" under de_DE).
+    char buffer[400];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    if (ec != std::errc()) return "0.00";
+    return std::string(buffer, end);
 }
 
 std::string FormatColour(ColorRef c) {

@@ -71,29 +71,23 @@ std::string ExpandProgramPath(std::string_view text, const ProgramLocation& prog
     return ReadPathFromFile(text, program.folder, program.drive);
 }
 
-void Load(SettingsScope& scope, bool writeBack, const LoadEnvironment& env) {
+namespace {
+
+// Reads every key of one file into the scope's record. With writeBack missing
+// keys take their defaults, and with writeFile every key's text is put back
+// into the file; onlyPresent (the user's file of changed keys) leaves keys the
+// file does not hold exactly as they are, even those otherwise not inherited.
+void ReadKeys(SettingsScope& scope, ProfileFile& file, bool writeBack, bool writeFile, bool onlyPresent,
+              const LoadEnvironment& env, const ProgramLocation& program) {
     Settings& r = scope.record;
-    const bool isCurrent = env.current == &r;
-    if (!isCurrent && env.current) r = *env.current;
-    scope.changes.clear();
-    scope.present.clear();
     const bool archiveLevel = scope.isArchive();
-    ProgramLocation noProgram;
-    const ProgramLocation& program = env.program ? *env.program : noProgram;
-
-    if (!writeBack && (scope.settingsFile.empty() || !IsRegularFile(scope.settingsFile))) {
-        if (isCurrent) scope.changes.setAll();
-        else scope.changes = Compare(env.current, &r);
-        return;
-    }
-    ProfileFile file(scope.settingsFile);
-
     for (const SettingsKey& k : SettingsKeys()) {
         if (k.archiveOnly && !archiveLevel) continue;
         const auto raw = file.get(SectionName(k.section), k.name);
+        if (onlyPresent && !raw) continue;
         bool present = false;  // the file gave a usable value
         std::string written;   // the text written back with writeBack
-        bool write = writeBack;
+        bool write = writeFile;
 
         if (Is(k, "ApplicationLanguage")) {
             std::string v = raw ? Cut(*raw) : "";
@@ -108,7 +102,7 @@ void Load(SettingsScope& scope, bool writeBack, const LoadEnvironment& env) {
             written = r.ApplicationLanguage;
             if (archiveLevel && env.language) {
                 Settings& current = env.current ? *env.current : r;
-                env.language->LoadLanguage(r.ApplicationLanguage, program.folder, current);
+                env.language->LoadLanguage(r.ApplicationLanguage, program.folder, current, program.userFolder);
                 // The language's character set decides how the rest of a legacy file reads.
                 file.useLegacyCodePage(LegacyCodePage());
             }
@@ -273,16 +267,44 @@ void Load(SettingsScope& scope, bool writeBack, const LoadEnvironment& env) {
         if (k.saved && k.bit && (present || archiveLevel)) scope.present.set(k.section, k.bit);
         if (write) Put(file, k, written);
     }
+}
 
+}  // namespace
+
+void Load(SettingsScope& scope, bool writeBack, const LoadEnvironment& env) {
+    Settings& r = scope.record;
+    const bool isCurrent = env.current == &r;
+    if (!isCurrent && env.current) r = *env.current;
+    scope.changes.clear();
+    scope.present.clear();
+    ProgramLocation noProgram;
+    const ProgramLocation& program = env.program ? *env.program : noProgram;
+
+    if (!writeBack && (scope.settingsFile.empty() || !IsRegularFile(scope.settingsFile))) {
+        if (isCurrent) scope.changes.setAll();
+        else scope.changes = Compare(env.current, &r);
+        return;
+    }
+    ProfileFile file(scope.settingsFile);
+    // An archive file that cannot be written is completed in memory only; the
+    // keys the user changed come from, and go to, the user's own file.
+    const bool userLayer = writeBack && !scope.userFile.empty();
+    ReadKeys(scope, file, writeBack, writeBack && !userLayer, false, env, program);
+    if (userLayer) {
+        scope.baseRecord = r;
+        ProfileFile user(scope.userFile);
+        ReadKeys(scope, user, false, false, true, env, program);
+    }
     if (isCurrent) scope.changes.setAll();
     else scope.changes = Compare(env.current, &r);
-    if (writeBack) file.save();  // a folder that cannot be written leaves the file as it was
+    if (writeBack && !userLayer) file.save();  // a folder that cannot be written leaves the file as it was
 }
 
 void SavePresent(SettingsScope& scope, char viewerScaleLetter) {
     if (scope.settingsFile.empty() || scope.present.isEmpty()) return;
-    ProfileFile file(scope.settingsFile);
-    if (!file.existed()) return;
+    const bool userLayer = !scope.userFile.empty();
+    ProfileFile file(userLayer ? scope.userFile : scope.settingsFile);
+    if (!file.existed() && !userLayer) return;
     Settings& r = scope.record;
     for (const SettingsKey& k : SettingsKeys()) {
         if (!k.saved || !scope.present.has(k.section, k.bit)) continue;
@@ -301,8 +323,18 @@ void SavePresent(SettingsScope& scope, char viewerScaleLetter) {
         } else {
             text = LoadText(k, r);
         }
+        if (userLayer) {
+            // Only what differs from the program folder's file is the user's.
+            const Settings& base = scope.baseRecord;
+            std::string baseText = k.kind == ValueKind::Rect ? FormatRect(base.*k.rectField, true) : LoadText(k, base);
+            if (text == baseText) {
+                file.remove(SectionName(k.section), k.name);
+                continue;
+            }
+        }
         Put(file, k, text);
     }
+    if (userLayer && file.modified()) MakeFolders(ParentPath(scope.userFile));
     file.save();
 }
 

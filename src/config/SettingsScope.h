@@ -34,6 +34,11 @@ struct SettingsScope {
     SettingsChangeSet changes;  // Compare of the enclosing record and this one at load
     SettingsChangeSet present;  // the keys this scope's file holds (for SavePresent)
     std::string registeredFontFile;  // the font file this scope's own file registered
+    // The archive scope of a program folder that cannot be written: the user's
+    // file holding only the keys that differ from the program folder's file,
+    // and the record as that file and the defaults give it.
+    std::string userFile;
+    Settings baseRecord;
 
     bool isArchive() const { return (kind & ScopeArchive) != 0; }
     bool hasSettingsFile() const { return (kind & ScopeSettingsFileExists) != 0; }

@@ -72,12 +72,16 @@ protected:
     static constexpr std::size_t kPadding = 1024;
 };
 
+// The largest photo file read: 4 GiB.
+constexpr std::uint64_t kMaxPhotoFileBytes = 4ull << 30;
+
 class CFileSource : public CMemorySource {
 public:
     explicit CFileSource(ProgressSink* sink = nullptr) : CMemorySource(sink) {}
     // Reads the whole regular file. Returns 0, or the error code: 3 a folder
     // of the path is missing, 4 no such file (or another open failure), 5 no
-    // access, not a regular file, empty, or a read error.
+    // access, not a regular file, empty, or a read error, 10 (out of memory)
+    // a file above kMaxPhotoFileBytes, refused before it is read.
     int OpenFile(const std::string& path);
 };
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "imaging/DataSource.h"
+#include "imaging/TextException.h"
 
 namespace vellumo {
 
@@ -40,12 +41,17 @@ int CFileSource::OpenFile(const std::string& path) {
             case EACCES:
             case EPERM:
             case EBUSY:
-            case ETXTBSY: return 5;
+            case ETXTBSY:
+            case ENXIO:  // a socket or a device without a driver: there, but no file
+                return 5;
             default: return 4;
         }
     }
     struct stat st {};
     if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return 5;
+    // No photo is this large: refused before a byte is read (a 5 GB sparse
+    // file named .jpg would otherwise be read whole).
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxPhotoFileBytes) return ErrOutOfMemory;
     const auto size = static_cast<std::size_t>(st.st_size);
     std::uint8_t* data = Reserve(size);
     std::size_t done = 0;

@@ -26,6 +26,7 @@ void CPicDecoder::CreateBitmap(CBmp& bmp, std::int64_t width, std::int64_t heigh
 void CPicDecoder::DecodeFile(const std::string& path, CBmp& bmp, int wantedBpp, ProgressSink* sink) {
     CFileSource source(sink);
     const int code = source.OpenFile(path);
+    if (code == ErrOutOfMemory) RaiseError(code, "out of memory");
     if (code != 0) RaiseError(code, "Opening " + path + " failed");
     DecodeSource(source, bmp, wantedBpp);
     source.Close();

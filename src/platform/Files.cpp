@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -55,39 +56,96 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
     return data;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string folder = ParentPath(path);
-    if (folder.empty()) folder = ".";
-    std::string tmpl = JoinPath(folder, "." + FileNameOf(path) + ".XXXXXX");
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    auto fail = [&] {
-        close(fd);
-        unlink(name.data());
-        return false;
-    };
-    struct stat st{};
-    mode_t mode = 0644;
-    if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    fchmod(fd, mode);
+std::string FinalLinkTarget(const std::string& path) {
+    std::string current = path;
+    // As many hops as the kernel follows; a longer chain or a loop is written as it stands.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st{};
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        ssize_t n = readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return current;
+        std::string next(target.data(), static_cast<size_t>(n));
+        current = next.front() == '/' ? NormalizePath(next) : NormalizePath(JoinPath(ParentPath(current), next));
+    }
+    return path;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    struct stat sa{}, sb{};
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return a == b;
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return fail();
+            return false;
         }
         done += static_cast<size_t>(n);
     }
-    if (fsync(fd) != 0) return fail();
-    if (close(fd) != 0) {
-        unlink(name.data());
-        return false;
+    return fsync(fd) == 0;
+}
+
+// Gives an unnamed file (O_TMPFILE) a fresh hidden name in its folder.
+bool NameUnnamedFile(int fd, const std::string& tmpl, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = tmpl + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno != EEXIST) return false;
     }
-    if (rename(name.data(), path.c_str()) != 0) {
-        unlink(name.data());
+    return false;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    // A settings file may be a link to one kept elsewhere: the new content
+    // replaces the target, so the link stays a link.
+    const std::string path = FinalLinkTarget(linkOrPath);
+    std::string folder = ParentPath(path);
+    if (folder.empty()) folder = ".";
+    struct stat st{};
+    mode_t mode = 0644;
+    if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const std::string tmpl = JoinPath(folder, "." + FileNameOf(path) + ".");
+
+    // Where the file system offers it, the new content is written into an
+    // unnamed file: a crash or a kill while writing leaves nothing behind in
+    // the folder. It gets a name only for the instant before the rename.
+    std::string name;
+    int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        fchmod(fd, mode);
+        if (!WriteAll(fd, bytes) || !NameUnnamedFile(fd, tmpl, name)) {
+            close(fd);
+            if (!name.empty()) unlink(name.c_str());
+            return false;
+        }
+    } else {
+        std::vector<char> buffer(tmpl.begin(), tmpl.end());
+        for (char c : std::string_view("XXXXXX")) buffer.push_back(c);
+        buffer.push_back('\0');
+        fd = mkstemp(buffer.data());
+        if (fd < 0) return false;
+        name = buffer.data();
+        fchmod(fd, mode);
+        if (!WriteAll(fd, bytes)) {
+            close(fd);
+            unlink(name.c_str());
+            return false;
+        }
+    }
+    if (close(fd) != 0 || rename(name.c_str(), path.c_str()) != 0) {
+        unlink(name.c_str());
         return false;
     }
     return true;
@@ -96,6 +154,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
 bool MakeFolder(const std::string& path) {
     if (mkdir(path.c_str(), 0755) == 0) return true;
     return IsDirectory(path);
+}
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || IsDirectory(path)) return !path.empty();
+    std::string parent = ParentPath(path);
+    if (!parent.empty() && parent != path && !MakeFolders(parent)) return false;
+    return MakeFolder(path);
 }
 
 std::vector<std::string> ListFolderNames(const std::string& folder) {

@@ -20,10 +20,22 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
 // folder and renames it over the old one, so a crash or a full disk leaves the
 // old file or the new one, never a mix. Keeps the old file's permissions.
 // Returns false (leaving the old file untouched) when anything fails.
+// A symbolic link is written through: its final target gets the new content
+// (the temporary file lies in the target's folder) and the link stays.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The path a chain of symbolic links ends at (the path itself when it is no
+// link; a loop or a chain longer than 40 links gives the path itself).
+std::string FinalLinkTarget(const std::string& path);
+
+// Both paths name one file (same device and inode); for paths that do not
+// exist, the same text.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Creates one folder level; true when it exists afterwards.
 bool MakeFolder(const std::string& path);
+// Creates the folder and every missing folder above it; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
 
 // The names of a folder's entries (without "." and ".."); empty when it cannot be read.
 std::vector<std::string> ListFolderNames(const std::string& folder);

@@ -40,6 +40,11 @@ public:
     // The screen size or a desktop setting changed.
     virtual void displayChanged() {}
     virtual void focusChanged(bool) {}
+    // The window became the active window or stopped being it.
+    virtual void activationChanged(bool) {}
+    // A horizontal or vertical scroll step (tilt wheel, touchpad side scroll):
+    // axis 0 horizontal, 1 vertical; forward is right or down.
+    virtual void scrollStep(int /*axis*/, bool /*forward*/) {}
 };
 
 }  // namespace vellumo

@@ -318,3 +318,45 @@ TEST(ViewerStartup, WithTheNavigatorSettingOffItStaysHiddenUntilTabShowsIt) {
     EXPECT_TRUE(v.panel.window.visible);
     EXPECT_EQ(v.app->scopes().current().Navigator, 1);
 }
+
+TEST(ViewerMouse, ADragEndsWhenItsButtonReleaseGoesElsewhere) {
+    TempFolder folder;
+    folder.write("big.bmp", Bmp(2048, 1536, 30, 60, 90));
+    Viewer v(folder, {"big.bmp"});
+    v.queue.runPending();
+    v.viewer().onCommand(cmd::RealScale, 0);
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    auto& viewer = v.viewer();
+    const auto left = [&] { return viewer.display().view().photoRect().left; };
+
+    // A release lost to a menu or another window: the next move without the button ends the drag.
+    viewer.mouseDown(MouseButton::Left, {500, 400}, {});
+    ASSERT_TRUE(viewer.display().dragging());
+    EXPECT_TRUE(v.host.captured);
+    viewer.mouseMove({450, 400}, true);
+    const int dragged = left();
+    viewer.mouseMove({300, 400}, false);
+    EXPECT_FALSE(viewer.display().dragging());
+    EXPECT_FALSE(v.host.captured);
+    EXPECT_EQ(left(), dragged);
+    viewer.mouseMove({100, 400}, false);
+    EXPECT_EQ(left(), dragged);
+
+    // Losing the focus or the activation ends it as well.
+    viewer.mouseDown(MouseButton::Left, {500, 400}, {});
+    viewer.focusChanged(false);
+    EXPECT_FALSE(viewer.display().dragging());
+    EXPECT_FALSE(v.host.captured);
+    viewer.mouseDown(MouseButton::Left, {500, 400}, {});
+    viewer.activationChanged(false);
+    EXPECT_FALSE(viewer.display().dragging());
+    viewer.mouseMove({200, 400}, true);
+    EXPECT_EQ(left(), dragged);
+
+    // A sideways wheel step scrolls by the move step.
+    const int before = left();
+    viewer.scrollStep(0, true);
+    EXPECT_LT(left(), before);
+    viewer.scrollStep(0, false);
+    EXPECT_EQ(left(), before);
+}

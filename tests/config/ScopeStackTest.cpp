@@ -321,6 +321,7 @@ TEST(ScopeStack, FontFilesLiveWithTheirScopeAndShutdownSavesInnermostFirst) {
     f.t.write("vellumo.ini", "[General Settings]\nKeysHelpRunCount=2\n");
     f.t.write("a/vellumo.ini", "[Comment Settings]\nCommentFontFile=fonts\\nice.ttf\nComment=1\n");
     f.t.write("a/b/vellumo.ini", "[Navigator Settings]\nNavigator=1\n");
+    f.t.write("a/b/c/vellumo.ini", "[Comment Settings]\nCommentFontFile=fonts\\inner.ttf\n");
     {
         ScopeStack stack(f.t.program(), f.hooks);
         stack.StartArchive();
@@ -330,12 +331,14 @@ TEST(ScopeStack, FontFilesLiveWithTheirScopeAndShutdownSavesInnermostFirst) {
         EXPECT_EQ(stack.current().CommentFontFile, f.t.sub("fonts/nice.ttf"));  // inherited, not registered again
         stack.current().Navigator = 0;
         stack.scopes()[1]->record.Comment = 0;
+        stack.EnterFolder(f.t.sub("a/b/c"));
         f.log.clear();
-    }  // the destructor shuts down
-    EXPECT_EQ(f.log, (std::vector<std::string>{"removefont:" + f.t.sub("fonts/nice.ttf")}));
+    }  // the destructor shuts down, each scope saving and then releasing its font
+    EXPECT_EQ(f.log, (std::vector<std::string>{"removefont:" + f.t.sub("fonts/inner.ttf"),
+                                               "removefont:" + f.t.sub("fonts/nice.ttf")}));
     EXPECT_EQ(f.t.read("a/b/vellumo.ini"), "[Navigator Settings]\nNavigator=0   ;(0-off, 1-on)\n");
     EXPECT_NE(f.t.read("a/vellumo.ini").find("Comment=0   ;(0-off, 1-on)\n"), std::string::npos);
     EXPECT_NE(f.t.read("a/vellumo.ini").find("CommentFontFile=fonts\\nice.ttf\n"), std::string::npos);
     EXPECT_NE(f.t.read("vellumo.ini").find("KeysHelpRunCount=1   ;(0-10)"), std::string::npos);
-    EXPECT_NE(f.t.read("vellumo.ini").find("PathToStart=" + f.t.sub("a/b") + "\r\n"), std::string::npos);
+    EXPECT_NE(f.t.read("vellumo.ini").find("PathToStart=" + f.t.sub("a/b/c") + "\r\n"), std::string::npos);
 }

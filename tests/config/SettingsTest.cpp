@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "ConfigTestSupport.h"
+#include "fakes/ReadOnlyMount.h"
 #include "config/ProfileFile.h"
 #include "config/ScopeStack.h"
 #include "config/Settings.h"
@@ -383,17 +384,16 @@ TEST(SettingsSave, SavePresentParticulars) {
 }
 
 TEST(SettingsSave, AReadOnlyFolderLeavesTheFileUnchangedSilently) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
     TempFolder t;
     t.write("vellumo.ini", "[General Settings]\nApplicationIcon=9\n");
-    chmod(t.path.c_str(), 0555);
-    {
+    int code = vellumo::testing::RunWithReadOnlyFolder(t.path, [&] {
         ScopeStack stack(t.program());
         stack.StartArchive();
-        EXPECT_EQ(stack.current().ApplicationIcon, 5);  // the record is as loaded
+        if (stack.current().ApplicationIcon != 5) return 2;  // the record is as loaded
         stack.current().KeysHelpRunCount = 4;
-    }
-    chmod(t.path.c_str(), 0755);
+        return 0;
+    });
+    EXPECT_EQ(code, 0);
     EXPECT_EQ(t.read("vellumo.ini"), "[General Settings]\nApplicationIcon=9\n");
     EXPECT_FALSE(FileExists(t.sub("lang")));
 }

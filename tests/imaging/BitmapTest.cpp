@@ -1,3 +1,5 @@
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -280,6 +282,33 @@ TEST(Framework, OpenFailures) {
     ASSERT_EQ(mkfifo(dir.File("fifo.jpg").c_str(), 0600), 0);
     EXPECT_EQ(fail(dir.File("fifo.jpg")), 5);  // no hang on a FIFO
     EXPECT_EQ(fail("/dev/null"), 5);
+    std::filesystem::create_symlink("loop2.jpg", dir.File("loop1.jpg"));
+    std::filesystem::create_symlink("loop1.jpg", dir.File("loop2.jpg"));
+    EXPECT_EQ(fail(dir.File("loop1.jpg")), 4);
+    {
+        // A socket named like a photo.
+        int s = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string name = dir.File("socket.jpg");
+        ASSERT_LT(name.size(), sizeof address.sun_path);
+        std::memcpy(address.sun_path, name.c_str(), name.size() + 1);
+        ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(fail(name), 5);
+        close(s);
+    }
+    // A sparse 5 GB file is refused as too large before anything is read.
+    {
+        const std::string big = dir.File("huge.jpg");
+        std::filesystem::resize_file(dir.Write("huge.jpg", {0xFF, 0xD8, 0xFF}), 5ull << 30);
+        try {
+            decoder.DecodeFile(big, bmp);
+            ADD_FAILURE() << "decoded a 5 GB file";
+        } catch (const CTextException& e) {
+            EXPECT_EQ(e.GetCode(), 10);
+            EXPECT_EQ(e.GetErrorText(), Err("out of memory"));
+        }
+    }
     if (geteuid() != 0) {
         const std::string locked = dir.Write("locked.bmp", {'B', 'M'});
         chmod(locked.c_str(), 0);

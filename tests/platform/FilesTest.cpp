@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "fakes/ReadOnlyMount.h"
 #include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -34,14 +35,56 @@ TEST(Files, AtomicWriteReplacesWholeAndKeepsPermissions) {
 }
 
 TEST(Files, FailedWriteLeavesTheOldFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     TempFolder t;
     std::string f = JoinPath(t.path, "a.ini");
     Write(f, "old");
-    chmod(t.path.c_str(), 0555);
-    EXPECT_FALSE(WriteFileAtomically(f, "new"));
-    chmod(t.path.c_str(), 0755);
+    // A read-only file system refuses the write whoever runs the test.
+    int code = vellumo::testing::RunWithReadOnlyFolder(t.path, [&] { return WriteFileAtomically(f, "new") ? 1 : 0; });
+    EXPECT_EQ(code, 0);
     EXPECT_EQ(*ReadWholeFile(f), "old");
+    EXPECT_EQ(ListFolderNames(t.path), std::vector<std::string>{"a.ini"});
+    // A path below a regular file cannot be written either.
+    EXPECT_FALSE(WriteFileAtomically(JoinPath(f, "b.ini"), "new"));
+    EXPECT_EQ(*ReadWholeFile(f), "old");
+}
+
+TEST(Files, WritingThroughALinkReplacesItsTargetAndKeepsTheLink) {
+    TempFolder t;
+    std::string shared = t.file("shared/vellumo.ini", "old");
+    t.link("../shared/vellumo.ini", "disc/second.ini");   // relative, to a link chain's end
+    t.link(JoinPath(t.path, "disc/second.ini"), "disc/vellumo.ini");
+    ASSERT_TRUE(WriteFileAtomically(JoinPath(t.path, "disc/vellumo.ini"), "new"));
+    struct stat st{};
+    ASSERT_EQ(lstat(JoinPath(t.path, "disc/vellumo.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(lstat(JoinPath(t.path, "disc/second.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(*ReadWholeFile(shared), "new");
+    // The temporary file lived beside the target and is gone.
+    EXPECT_EQ(ListFolderNames(JoinPath(t.path, "shared")), std::vector<std::string>{"vellumo.ini"});
+    EXPECT_EQ(ListFolderNames(JoinPath(t.path, "disc")).size(), 2u);
+
+    // A dangling link gets its target created; a loop is replaced as a plain file.
+    t.link("made.ini", "dangling.ini");
+    ASSERT_TRUE(WriteFileAtomically(JoinPath(t.path, "dangling.ini"), "made"));
+    EXPECT_EQ(*ReadWholeFile(JoinPath(t.path, "made.ini")), "made");
+    t.link("loop2.ini", "loop1.ini");
+    t.link("loop1.ini", "loop2.ini");
+    EXPECT_TRUE(WriteFileAtomically(JoinPath(t.path, "loop1.ini"), "plain"));
+    EXPECT_EQ(*ReadWholeFile(JoinPath(t.path, "loop1.ini")), "plain");
+}
+
+TEST(Files, SameFileGoesByTheFileNotTheName) {
+    TempFolder t;
+    std::string a = t.file("a.ini", "x");
+    t.link("a.ini", "b.ini");
+    t.file("c.ini", "x");
+    EXPECT_TRUE(SameFile(a, JoinPath(t.path, "b.ini")));
+    EXPECT_TRUE(SameFile(a, JoinPath(t.path, "./a.ini")));
+    EXPECT_FALSE(SameFile(a, JoinPath(t.path, "c.ini")));
+    EXPECT_TRUE(SameFile(JoinPath(t.path, "none.ini"), JoinPath(t.path, "none.ini")));
+    EXPECT_FALSE(SameFile(JoinPath(t.path, "none.ini"), JoinPath(t.path, "other.ini")));
+    EXPECT_FALSE(SameFile("", ""));
 }
 
 TEST(Files, MissingFolderFailsWithoutCreatingAnything) {

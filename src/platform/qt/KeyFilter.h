@@ -29,7 +29,7 @@ private:
     QPointer<QWidget> navigator_;
     Handler handler_;
     const QEvent* lastEvent_ = nullptr;
-    quint64 lastTimestamp_ = 0;
+    QPointer<QObject> lastReceiver_;
 };
 
 }  // namespace vellumo

@@ -94,6 +94,17 @@ void ViewerWidget::wheelEvent(QWheelEvent* e) {
         wheelRemainder_ -= notch;
         events_->wheel(notch, PointOf(e->position()));
     }
+    // A tilt wheel or a sideways swipe scrolls the photo sideways, a notch a step.
+    sideRemainder_ += e->angleDelta().x();
+    while (events_ && (sideRemainder_ >= 120 || sideRemainder_ <= -120)) {
+        bool left = sideRemainder_ > 0;  // a positive x delta points left
+        sideRemainder_ -= left ? 120 : -120;
+        events_->scrollStep(0, !left);
+    }
+}
+void ViewerWidget::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && events_) events_->activationChanged(isActiveWindow());
+    QWidget::changeEvent(e);
 }
 void ViewerWidget::closeEvent(QCloseEvent* e) {
     if (events_ && !events_->closeRequested()) {

@@ -31,12 +31,14 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
 
 private:
     WindowEvents* events_ = nullptr;
     DisplayCopyCache displayCopy_;
     int wheelRemainder_ = 0;
+    int sideRemainder_ = 0;
     QtWindowHost host_{*this, true};
 };
 
