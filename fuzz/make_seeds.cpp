@@ -212,5 +212,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 8; ++i) Put32(cache, 0xFF000000u | static_cast<unsigned>(i * 0x112233));
     Save(dir, "thumbs.cache", cache);
     std::filesystem::remove(tmp);
+    // Comment texts: a state byte, the text, a file name and descript.ion data.
+    auto comment = [&](const std::string& name, const std::string& text) { Save(dir, name, Bytes(text.begin(), text.end())); };
+    comment("a.comment", std::string("\x1f%FILE_NAME% %ROTATE_LEFT%<SOUND>on</SOUND><!MUSIC>%SLIDESHOW_CURRENT%</!MUSIC>") +
+                             "\x01img.1.jpg\x01IMG.1.JPG  text\r\nimg.1.jpg.bak more\n");
+    comment("b.comment", "\x08<ENGLISH><REM></REM></ENGLISH></!x>< x%%%IMAGE_SIZE_K%\x01\"a b.jpg\"\x01\"a b.jpg\" q");
     return 0;
 }

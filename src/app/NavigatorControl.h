@@ -1,11 +1,16 @@
 #pragma once
 // What the viewer window asks of the Navigator: opening a path, its
 // visibility and focus, and the target its commands are forwarded to.
+#include <cstdint>
 #include <string>
 
 #include "platform/EventQueue.h"
 
 namespace vellumo {
+
+// With captionSourcesChanged: the states that tags show changed (language,
+// sound comments, slideshow, music).
+inline constexpr std::uint32_t kCaptionTagStates = 0x80000000u;
 
 class NavigatorControl {
 public:
@@ -27,6 +32,14 @@ public:
     virtual void resetSlideshowTicks() = 0;
     // Window is going away.
     virtual void destroy() = 0;
+    // The current folder as the %CURRENT_FOLDER% macro shows it.
+    virtual std::string locationText() const { return {}; }
+    // What macros of the caption show changed (MacroFlags bits, and
+    // kCaptionTagStates): the caption is rebuilt when it holds one of them.
+    virtual void captionSourcesChanged(std::uint32_t macroBits) { (void)macroBits; }
+    // A photo's attached comment file was written or deleted: its entry shows
+    // whether it has a comment again.
+    virtual void refreshPhotoEntry(const std::string& photoPath) { (void)photoPath; }
 };
 
 }  // namespace vellumo

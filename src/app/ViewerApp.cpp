@@ -47,6 +47,9 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     hooks.registerFontFile = [this](const std::string& path) {
         if (registerFontFile) registerFontFile(path);
     };
+    hooks.folderChanges = [this](const std::string& folder) {
+        if (viewer_) viewer_->folderChanges(folder);
+    };
     hooks.unregisterFontFile = [this](const std::string& path) {
         if (unregisterFontFile) unregisterFontFile(path);
     };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "comments/RotationMacro.h"
 #include "config/SettingsScope.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
@@ -46,7 +47,11 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       desktop_(context_.desktop),
       screenRect_(desktop_.screenRect()),
       display_(*this, screenRect_, context_.scopes.current().ScaleStart),
-      commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }) {}
+      commandQueue_(queue_, this, [this](const QueuedCommand& c) { execute(c.command, c.repeatCount, c.fromMouse); }),
+      comments_(host_, desktop_, context_.scopes) {
+    macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
+    comments_.setQueries(&macroQueries_);
+}
 
 ViewerWindow::~ViewerWindow() { queue_.forget(this); }
 
@@ -67,6 +72,7 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
     if (navigator_) navigator_->open();
     // Until a photo is shown the whole screen is background.
     display_.setScreenRect(screenRect_);
+    comments_.layout(screenRect_);
     queue_.post(this, cmd::StartupBegin);
 }
 
@@ -165,6 +171,23 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
         case cmd::SwitchIntelliMouse:
             beep(BeepKind::Exclamation);
             settings().IntelliMouseMode = ToggledIntelliMouseMode(settings().IntelliMouseMode);
+            return;
+        case cmd::ToggleComment:
+        case cmd::CommentOn:
+        case cmd::CommentOff:
+        case cmd::CommentFont:
+        case cmd::FontSmaller:
+        case cmd::FontLarger:
+        case cmd::ToggleBold:
+        case cmd::ToggleItalic:
+        case cmd::ToggleUnderline:
+        case cmd::CommentRectangle:
+        case cmd::CommentColour:
+        case cmd::BackgroundColour:
+        case cmd::ShadowColour:
+        case cmd::CopyComment:
+        case cmd::CopyMacros:
+            comments_.runCommand(command);
             return;
         case cmd::Help:
         case cmd::HotkeysHelp: {
@@ -272,7 +295,7 @@ bool ViewerWindow::keyDown(const KeyEvent&) {
 
 void ViewerWindow::mouseDown(MouseButton button, Point p, const KeyEvent&) {
     if (button == MouseButton::Left) {
-        if (display_.leftButtonDown(p)) host_.captureMouse(true);
+        if (comments_.mouseDown(p) || display_.leftButtonDown(p)) host_.captureMouse(true);
     } else if (button == MouseButton::Right) {
         commandQueue_.mouseButton(p, CommandForMouse(MouseAction::RightClick, context_.hotkeys.mouse));
     }
@@ -280,7 +303,7 @@ void ViewerWindow::mouseDown(MouseButton button, Point p, const KeyEvent&) {
 
 void ViewerWindow::mouseUp(MouseButton button, Point p) {
     if (button == MouseButton::Left) {
-        display_.leftButtonUp(p);
+        if (!comments_.mouseUp(p)) display_.leftButtonUp(p);
         host_.captureMouse(false);
     }
 }
@@ -296,12 +319,13 @@ void ViewerWindow::mouseDoubleClick(MouseButton button, Point p) {
 
 void ViewerWindow::mouseMove(Point p, bool leftDown) {
     if (commandQueue_.mouseMoved(p)) queue_.post(this, cmd::MouseMoveTrigger);
-    if (!leftDown && display_.dragging()) {
+    if (!leftDown && (display_.dragging() || comments_.tracker().dragging())) {
         // The release went elsewhere (a menu, another window): the drag is over.
         mouseUp(MouseButton::Left, p);
         return;
     }
-    display_.mouseMove(p);
+    const bool trackerTook = comments_.mouseMove(p);
+    if (!comments_.tracker().dragging()) display_.mouseMove(p, trackerTook);
 }
 
 void ViewerWindow::focusChanged(bool hasFocus) {
@@ -311,6 +335,7 @@ void ViewerWindow::focusChanged(bool hasFocus) {
 void ViewerWindow::activationChanged(bool) { endDragSilently(); }
 
 void ViewerWindow::endDragSilently() {
+    if (comments_.mouseUp({})) host_.captureMouse(false);
     if (!display_.dragging()) return;
     display_.activationChanged();
     host_.captureMouse(false);
@@ -329,6 +354,7 @@ void ViewerWindow::wheel(int delta, Point) {
 void ViewerWindow::destroyed() {
     if (destroyed_) return;
     destroyed_ = true;
+    comments_.destroy();
     // Free what the window owns, in order: the Navigator, the bitmap and the
     // decoder's state, the command timer.
     if (navigator_) navigator_->destroy();
@@ -342,6 +368,7 @@ void ViewerWindow::destroyed() {
 void ViewerWindow::displayChanged() {
     screenRect_ = desktop_.screenRect();
     display_.setScreenRect(screenRect_);
+    comments_.layout(screenRect_);
     host_.move(screenRect_);
     host_.invalidateAll();
 }
@@ -351,6 +378,11 @@ void ViewerWindow::settingsChanged(const SettingsChangeSet& changes, int scopeKi
     if (changes.has(SectionGeneral, 0x200)) display_.scaleStartChanged(settings().ScaleStart);
     if (changes.has(SectionNavigator, 0x1) && navigator_) queue_.post(navigator_->commandTarget(), cmd::ToggleNavigator);
     if (scopeKind == ChangeByPhoto) return;  // the photo load repaints anyway
+    // Rectangle, text and drawing rectangle again; old and new places repainted.
+    comments_.recompose(shownPhoto());
+    comments_.layout(screenRect_);
+    // The language tag of the caption.
+    if (changes.has(SectionGeneral, 0x1) && navigator_) navigator_->captionSourcesChanged(kCaptionTagStates);
     bool invalidated = false;
     if (changes.has(SectionGeneral, 0x20)) {
         host_.invalidateAll();
@@ -410,8 +442,30 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
+ShownPhoto ViewerWindow::shownPhoto() const {
+    ShownPhoto photo;
+    if (!display_.noPhoto()) photo.path = display_.photoPath();
+    if (bitmap_) {
+        photo.width = bitmap_->GetWidth();
+        photo.height = bitmap_->GetHeight();
+    }
+    return photo;
+}
+
 void ViewerWindow::composeComment() {
-    // The comment is gathered and drawn by the comments feature once it exists.
+    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? decoder_.GetText() : std::string());
+    display_.setMacroRotationAngle(expanded.rotationAngle);
+    if (expanded.rotate) display_.setRotatePending();
+    if (navigator_) navigator_->captionSourcesChanged(kPhotoMacroBits);
+}
+
+void ViewerWindow::recomposeComment() {
+    comments_.recompose(shownPhoto());
+    if (navigator_) navigator_->captionSourcesChanged(~std::uint32_t{0});
+}
+
+std::string ViewerWindow::expandCaption(const std::string& name, std::uint32_t& flags) {
+    return comments_.expandCaption(name, shownPhoto(), flags);
 }
 
 std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
@@ -428,13 +482,20 @@ std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
     return Size{bitmap_->GetWidth(), bitmap_->GetHeight()};
 }
 
-void ViewerWindow::writeRotationMacro(bool) { beep(BeepKind::Default); }
+void ViewerWindow::writeRotationMacro(bool left) {
+    // The Navigator's entry of the photo shows whether it has a comment file.
+    if (WriteRotationMacro(display_.photoPath(), left) && navigator_) navigator_->refreshPhotoEntry(display_.photoPath());
+}
 
 void ViewerWindow::photoFailed(const std::string& errorText) {
+    comments_.photoFailed();
     desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
 }
 
 void ViewerWindow::presentPhoto() {
+    // The size macros show the bitmap as turned.
+    if ((comments_.macroFlags() & (MacroImageWidth | MacroImageHeight)) && display_.rotatePending())
+        comments_.recompose(shownPhoto());
     // No transition effects yet: the new photo is drawn at once.
     redrawAll();
 }
@@ -446,6 +507,7 @@ void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
     } else {
         display_.paint(canvas, dirty, nullptr);
     }
+    comments_.paint(canvas, dirty, bitmap_ != nullptr);
 }
 
 }  // namespace vellumo

@@ -15,6 +15,8 @@
 #include "app/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
 #include "archive/ViewerLink.h"
+#include "comments/CommentView.h"
+#include "comments/ViewerMacroQueries.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"
@@ -113,6 +115,18 @@ public:
     void navigatorCaptionChanged(const std::string& caption) override { setTitleFromCaption(caption); }
     CommandTarget* viewerTarget() override { return this; }
     void focusViewer() override { host_.setFocus(); }
+    std::string expandCaption(const std::string& name, std::uint32_t& flags) override;
+
+    // The slideshow and music states the comment macros and tags show
+    // (nullptr: no slideshow, no music).
+    void setMacroQueries(const MacroQueries* queries) { macroQueries_.others = queries; }
+    // Recompose and redraw: the comment is composed again from the texts
+    // gathered for the photo (sound comments, language, music or slideshow
+    // state changed), and the Navigator caption follows.
+    void recomposeComment();
+    // The Navigator enters a folder (before the settings scopes change).
+    void folderChanges(const std::string& folder) { comments_.folderChanged(folder); }
+    CommentView& comments() { return comments_; }
 
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
@@ -152,6 +166,9 @@ private:
     std::string pathToOpen_;
     std::string script_;
     bool destroyed_ = false;
+    ViewerMacroQueries macroQueries_;
+    CommentView comments_;
+    ShownPhoto shownPhoto() const;
 };
 
 }  // namespace vellumo

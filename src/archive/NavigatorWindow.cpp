@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
 namespace vellumo {
 
 namespace {
@@ -39,7 +42,6 @@ NavigatorSettingsAccess NavigatorSettingsAccess::Of(ScopeStack& scopes) {
     return a;
 }
 
-std::string NavigatorTitleText(const std::string& applicationName) { return applicationName; }
 
 NavigatorWindow::NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Desktop& desktop, ViewerLink& viewer,
                                  NavigatorSettingsAccess settings, std::function<std::vector<Drive>()> listDrives)
@@ -66,6 +68,7 @@ ArchiveHooks NavigatorWindow::makeHooks(std::function<std::vector<Drive>()> list
     h.busyCursor = [this](bool busy) { viewer_.setBusyCursor(busy); };
     h.enterFolder = [this](const std::string& folder) {
         if (settings_.enterFolder) settings_.enterFolder(folder);
+        captionSourcesChanged(0x400);  // %CURRENT_FOLDER%
     };
     h.showPhoto = [this](const std::string& path) { viewer_.showPhoto(path); };
     h.clearNoPhoto = [this] { viewer_.clearNoPhoto(); };
@@ -114,9 +117,28 @@ void NavigatorWindow::applyColors() {
 }
 
 void NavigatorWindow::updateTitle() {
-    title_ = NavigatorTitleText(settings().ApplicationName);
+    title_ = viewer_.expandCaption(settings().ApplicationName, titleMacroFlags_);
     panel_.host().setTitle(title_);
     viewer_.navigatorCaptionChanged(title_);
+}
+
+void NavigatorWindow::captionSourcesChanged(std::uint32_t macroBits) {
+    const bool tags = (macroBits & kCaptionTagStates) && settings().ApplicationName.find('<') != std::string::npos;
+    if (!destroyed_ && ((titleMacroFlags_ & macroBits) != 0 || tags)) updateTitle();
+}
+
+void NavigatorWindow::refreshPhotoEntry(const std::string& photoPath) {
+    if (destroyed_ || settings().Thumbnails == 1 || ParentPath(photoPath) != archive_.currentFolder()) return;
+    const std::string name = FileNameOf(photoPath);
+    for (int row = 0; row < list_.count(); ++row) {
+        const ArchiveItem& item = list_.at(row);
+        if (item.fileName != name || !item.isPhoto()) continue;
+        int image = ItemImage::Photo;
+        if (IsRegularFile(ResolveDerivedName(ReplaceExtension(photoPath, "txt")))) image += 1;
+        if (IsRegularFile(ResolveDerivedName(ReplaceExtension(photoPath, "wav")))) image += 2;
+        if (image != item.image) list_.setImage(row, image);
+        return;
+    }
 }
 
 void NavigatorWindow::goToPath(const std::string& path) {

@@ -39,12 +39,6 @@ struct NavigatorSettingsAccess {
     static NavigatorSettingsAccess Of(ScopeStack& scopes);
 };
 
-// The title shown in the Navigator's caption (and, through the viewer, the
-// window title) for an ApplicationName. Macros ("%...%") and tags ("<...>")
-// in the name belong to the comment macro feature, which is not built yet:
-// until it is, the name is shown as written.
-std::string NavigatorTitleText(const std::string& applicationName);
-
 class NavigatorWindow : public NavigatorControl,
                         public CommandTarget,
                         public PanelEvents,
@@ -85,7 +79,10 @@ public:
     void destroy() override;
 
     // Queries for the viewer and, later, the comment macros.
-    std::string locationText() const { return archive_.locationText(); }
+    std::string locationText() const override { return archive_.locationText(); }
+    // The caption is rebuilt when its macros show one of these MacroFlags bits.
+    void captionSourcesChanged(std::uint32_t macroBits) override;
+    void refreshPhotoEntry(const std::string& photoPath) override;
     int currentIndex() const { return archive_.currentIndex(); }
     int firstPhotoIndex() const { return archive_.firstPhotoIndex(); }
     int lastPhotoIndex() const { return archive_.lastPhotoIndex(); }
@@ -134,6 +131,7 @@ private:
     ThumbnailView thumbs_;
     NavigatorDocking docking_;
     std::string title_;
+    std::uint32_t titleMacroFlags_ = 0;  // the macros the caption holds
     // The context menu was asked for by a right click at menuPoint_.
     bool menuFromMouse_ = false;
     Point menuPoint_;

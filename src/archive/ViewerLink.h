@@ -1,5 +1,6 @@
 #pragma once
 // What the Navigator asks of the viewer window it floats over.
+#include <cstdint>
 #include <string>
 
 #include "platform/EventQueue.h"
@@ -29,6 +30,12 @@ public:
     virtual CommandTarget* viewerTarget() = 0;
     // The keyboard focus goes back to the viewer (Tab).
     virtual void focusViewer() = 0;
+    // The caption text of an ApplicationName: its macros and tags expanded;
+    // flags receives the MacroFlags of the macros it holds.
+    virtual std::string expandCaption(const std::string& name, std::uint32_t& flags) {
+        flags = 0;
+        return name;
+    }
 };
 
 }  // namespace vellumo

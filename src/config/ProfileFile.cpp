@@ -92,7 +92,9 @@ std::string ProfileFile::decode(std::string_view raw) const {
     return DecodeText(raw, encoding_.name, nullptr);
 }
 
-size_t ProfileFile::findSection(std::string_view section) const {
+size_t ProfileFile::findSection(std::string_view utf8Section) const {
+    // Lines hold the file's own encoding: compare in it.
+    const std::string section = encode(utf8Section);
     for (size_t i = 0; i < lines_.size(); ++i) {
         auto name = SectionNameOfLine(lines_[i].text);
         if (name && EqualsAsciiNoCase(*name, section)) return i;
@@ -106,7 +108,8 @@ size_t ProfileFile::sectionEnd(size_t sectionLine) const {
     return i;
 }
 
-size_t ProfileFile::findKey(size_t sectionLine, std::string_view key) const {
+size_t ProfileFile::findKey(size_t sectionLine, std::string_view utf8Key) const {
+    const std::string key = encode(utf8Key);
     size_t end = sectionEnd(sectionLine);
     for (size_t i = sectionLine + 1; i < end; ++i) {
         std::string_view k, v;

@@ -31,6 +31,9 @@ struct FontSpec {
     bool italic = false;
     bool underline = false;
     int charSet = 0;     // Windows character-set code, kept for the comment font's script
+    // The height is the font's cell height (ascent plus descent, as the comment
+    // font gives it) rather than its em size.
+    bool cellHeight = false;
 };
 
 enum TextFlags : unsigned {
@@ -71,6 +74,13 @@ public:
                           unsigned flags) = 0;
     // The size the text takes when drawn into a box of the given width with the flags.
     virtual Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) = 0;
+    // Fills the rectangle with diagonal lines of the foreground colour on the
+    // background colour (the comment tracker's border). The default fills
+    // with the background colour only.
+    virtual void fillHatched(const Rect& r, ColorRef foreground, ColorRef background) {
+        (void)foreground;
+        fillRect(r, background);
+    }
     // Limits later drawing to the rectangle (an empty rectangle lifts the limit).
     virtual void setClip(const Rect& r) = 0;
 };

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "platform/Canvas.h"
 #include "platform/Geometry.h"
 
 namespace vellumo {
@@ -54,6 +57,29 @@ public:
     // Shows a popup menu at a point of the viewer window and waits for the
     // choice; returns the chosen item's id, or 0 when the menu was dismissed.
     virtual int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) = 0;
+
+    // The font chooser (a modal dialog offering the face names of the
+    // installed fonts, with a sample): the chosen face name, or nothing when
+    // cancelled. The default has no dialog and answers Cancel.
+    virtual std::optional<std::string> chooseFontFace(const FontSpec& initial, const std::string& caption,
+                                                      const std::string& okText, const std::string& cancelText) {
+        (void)initial, (void)caption, (void)okText, (void)cancelText;
+        return std::nullopt;
+    }
+    // The colour chooser (modal, fully open): the chosen colour, or nothing
+    // when cancelled. The default answers Cancel.
+    virtual std::optional<ColorRef> chooseColour(ColorRef initial, const std::string& caption,
+                                                 const std::string& okText, const std::string& cancelText) {
+        (void)initial, (void)caption, (void)okText, (void)cancelText;
+        return std::nullopt;
+    }
+    // The size text takes with a screen font when drawn into a box of the
+    // given width with the flags (word breaking). The default measures
+    // nothing (an empty size).
+    virtual Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
+        (void)utf8, (void)width, (void)font, (void)flags;
+        return {};
+    }
 };
 
 }  // namespace vellumo

@@ -9,7 +9,7 @@ namespace vellumo {
 // Cursor shapes: the standard ones, and the program's own by resource number
 // (direction cursors, slideshow cursors).
 struct CursorId {
-    enum Standard { Arrow = 0, Wait = -1, Hidden = -2 };
+    enum Standard { Arrow = 0, Wait = -1, Hidden = -2, SizeAll = -3, SizeNWSE = -4, SizeNESW = -5, SizeWE = -6, SizeNS = -7 };
     int id = Arrow;
     friend bool operator==(const CursorId&, const CursorId&) = default;
 };

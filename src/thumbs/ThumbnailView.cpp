@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "comments/RotationMacro.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
@@ -34,7 +35,8 @@ ThumbnailView::ThumbnailView(NavigatorList& list, ArchiveNavigator& archive, Nav
       queue_(queue),
       navigator_(navigator),
       settings_(std::move(settings)),
-      cacheHome_(UserCacheHome()) {}
+      cacheHome_(UserCacheHome()),
+      rotation_(RotationMacroAngleOfFile) {}
 
 ThumbnailView::~ThumbnailView() { destroy(); }
 

@@ -33,7 +33,8 @@ public:
 
     // The program's base name, which names the cache files ("vellumo").
     void setProgramName(std::string name) { programName_ = std::move(name); }
-    // The rotation macros of a photo's comment file (default: none).
+    // The rotation macros of a photo's comment file (default: the attached
+    // comment file's macros).
     void setRotationSource(RotationSource source) { rotation_ = std::move(source); }
     // The user's cache home ("" turns the per-user cache off).
     void setUserCacheHome(std::string home) { cacheHome_ = std::move(home); }

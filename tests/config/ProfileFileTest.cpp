@@ -106,3 +106,12 @@ TEST(ProfileFile, HeaderTextAndSectionLines) {
     EXPECT_EQ(g.sectionLines("General"), (std::vector<std::string>{"Photoarchive=Photoarchive   ; default archive name"}));
     EXPECT_EQ(g.keys("General"), (std::vector<std::string>{"Photoarchive"}));
 }
+
+TEST(ProfileFile, NonAsciiNamesOfALegacyFileAreFoundInItsOwnEncoding) {
+    TempFolder t;
+    ProfileFile file(t.file("a.ini", "[Se\xe7\xe3o]\r\nK\xe9y=1\r\n"));  // CP1252: "Seção", "Kéy"
+    EXPECT_EQ(file.keys("Se\xc3\xa7\xc3\xa3o"), std::vector<std::string>{"K\xc3\xa9y"});
+    EXPECT_EQ(file.get("Se\xc3\xa7\xc3\xa3o", "K\xc3\xa9y"), "1");
+    EXPECT_TRUE(file.set("Se\xc3\xa7\xc3\xa3o", "K\xc3\xa9y", "2"));
+    EXPECT_EQ(file.bytes(), "[Se\xe7\xe3o]\r\nK\xe9y=2\r\n");
+}

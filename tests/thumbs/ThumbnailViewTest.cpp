@@ -327,6 +327,25 @@ TEST(ThumbnailsMode, RefreshSkipsTheCacheOnce) {
     EXPECT_EQ(n.centre("a"), kRed);  // the next listing reads the cache again
 }
 
+TEST(ThumbnailsMode, RotationMacrosOfTheAttachedCommentTurnTheThumbnail) {
+    TempTree tree;
+    std::string dir = tree.folder("Turn");
+    auto halves = [](int x, int) { return x < 20 ? Rgb8{255, 0, 0} : Rgb8{0, 255, 0}; };
+    tree.file("Turn/down.bmp", testing::BmpBytes(40, 20, halves));
+    tree.file("Turn/down.txt", "Upside down %ROTATE_LEFT% twice %ROTATE_LEFT%");
+    tree.file("Turn/same.bmp", testing::BmpBytes(40, 20, halves));
+    tree.file("Turn/same.txt", "%ROTATE_LEFT%%ROTATE_RIGHT%");
+    Nav n(tree);
+    n.open(dir);
+    ThumbImagePtr down = n.thumbs().images().at(n.image("down"));
+    ThumbImagePtr same = n.thumbs().images().at(n.image("same"));
+    ASSERT_TRUE(down && same);
+    EXPECT_EQ(down->at(4, 16), kGreen);
+    EXPECT_EQ(down->at(27, 16), kRed);
+    EXPECT_EQ(same->at(4, 16), kRed);
+    EXPECT_EQ(same->at(27, 16), kGreen);
+}
+
 TEST(ThumbnailsMode, ModeCommandsNeedTheNavigatorAndSwitchTheView) {
     Folder f;
     Nav n(f.tree, DriveType::Fixed, false);

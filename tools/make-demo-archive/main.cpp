@@ -2,8 +2,8 @@
 //   Writes a small photo archive into DIR: folders of pictures drawn by code
 //   in every format the viewer reads (JPEG with EXIF date and IPTC caption,
 //   TIFF with a description, EPS with a TIFF preview, BMP, TGA, PCX), a folder
-//   settings file, a descript.ion, a folder comment, an attached comment and
-//   a sound comment.
+//   settings file, descript.ion files, a folder comment, attached comments
+//   and a sound comment; the comments use macros and tags.
 // make-demo-archive --start-picture FILE
 //   Writes the viewer's start picture (a 24-bit BMP).
 #include <sys/stat.h>
@@ -96,7 +96,14 @@ void MakeArchive(const std::string& dir) {
                     "\"Night Lake.jpg\" Night lake, from descript.ion\r\n"
                     "sunset-small.jpeg A smaller copy of the sunset\r\n"),
           "descript.ion");
-    Check(WriteText(land + "/vellumo.txt", "Landscapes drawn by make-demo-archive\r\n"), "vellumo.txt");
+    Check(WriteText(land + "/vellumo.txt", "\r\nLandscapes drawn by make-demo-archive (folder %FOLDER_NAME%)"),
+          "vellumo.txt");
+    // A JPEG with an IPTC caption and an attached comment with macros and tags.
+    Check(WriteText(land + "/Alpine Morning.txt",
+                    "\r\n%FILE_NAME%: %IMAGE_WIDTH% x %IMAGE_HEIGHT% pixels, %IMAGE_SIZE_K% KB"
+                    "<SOUND> (sound comments are on)</SOUND><!SOUND> (sound comments are off)</!SOUND>"
+                    "<REM> a remark that is never shown</REM><MUSIC>\r\nMusic: %MUSIC_SHORT_FILE_NAME%</MUSIC>"),
+          "Alpine Morning.txt");
     Check(WriteText(land + "/vellumo.ini",
                     "[General Settings]\r\nBackgroundColor=24,32,48\r\n\r\n"
                     "[Comment Settings]\r\nCommentColor=255,220,140\r\n"),
@@ -114,9 +121,16 @@ void MakeArchive(const std::string& dir) {
     Check(WriteTga(shapes + "/Shapes packed.tga", DrawShapes(800, 600, 4), true), "Shapes packed.tga");
     Check(WritePcx24(shapes + "/Waves.pcx", DrawPlasma(800, 600, 4.0)), "Waves.pcx");
     Check(WritePcx8(shapes + "/Gray waves.pcx", DrawPlasma(640, 480, 1.0)), "Gray waves.pcx");
+    Check(WriteText(shapes + "/DESCRIPT.ION",
+                    "circles.tif  %SHORT_FILE_NAME%: <ENGLISH>circles (English)</ENGLISH><GERMAN>Kreise</GERMAN>\r\n"
+                    "Plasma.bmp Plasma in %CURRENT_FOLDER%\r\n"
+                    "Waves.pcx <SLIDESHOW>Photo %SLIDESHOW_CURRENT% of %SLIDESHOW_COUNT%</SLIDESHOW>"
+                    "<!SLIDESHOW>Waves (no slideshow)</!SLIDESHOW>\r\n"),
+          "DESCRIPT.ION");
 
     Check(WriteJpeg(small + "/Small plasma.jpg", DrawPlasma(320, 240, 3.0), {"", "A small picture"}), "Small plasma.jpg");
     Check(WriteJpeg(small + "/Tiny shapes.jpe", DrawShapes(160, 120, 5), {"2004:01:02 03:04:05", ""}), "Tiny shapes.jpe");
+    Check(WriteText(small + "/Tiny shapes.txt", "\r\nTurned by the macro in its comment file%ROTATE_LEFT%"), "Tiny shapes.txt");
 
     // EPS files with TIFF previews.
     LandscapeStyle previewStyle{{70, 120, 200}, {220, 230, 240}, {255, 255, 230}, {100, 110, 140}, {60, 90, 60}, 0.3, 0.2, true, 9};

@@ -1,6 +1,8 @@
 #include "platform/qt/QtCanvas.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
+#include <QThread>
 
 #include <cmath>
 #include <thread>
@@ -13,13 +15,40 @@ namespace vellumo {
 
 QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-QFont ToQFont(const FontSpec& font) {
+namespace {
+QFont MakeQFont(const FontSpec& font) {
     QFont f(QString::fromStdString(font.face));
     f.setPixelSize(font.height > 0 ? font.height : 1);
     f.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
+    if (font.cellHeight && font.height > 0) {
+        // The em size whose ascent plus descent is the wanted cell height.
+        int cell = QFontMetrics(f).height();
+        if (cell > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(font.height) * font.height / cell))));
+    }
     return f;
+}
+}  // namespace
+
+QFont ToQFont(const FontSpec& font) {
+    // The same font is asked for on every paint and measure: the last one made
+    // on the user-interface thread is kept (never destroyed, so it does not
+    // outlive the font database in a destructor at exit).
+    if (!QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
+        return MakeQFont(font);
+    static FontSpec* lastSpec = nullptr;
+    static QFont* lastFont = nullptr;
+    if (!lastSpec) {
+        lastSpec = new FontSpec(font);
+        lastFont = new QFont(MakeQFont(font));
+    } else if (font.face != lastSpec->face || font.height != lastSpec->height || font.weight != lastSpec->weight ||
+               font.italic != lastSpec->italic || font.underline != lastSpec->underline ||
+               font.cellHeight != lastSpec->cellHeight) {
+        *lastFont = MakeQFont(font);
+        *lastSpec = font;
+    }
+    return *lastFont;
 }
 
 namespace {
@@ -318,6 +347,16 @@ void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& 
 }
 
 Size QtCanvas::measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
+    return Measure(utf8, width, font, flags);
+}
+
+void QtCanvas::fillHatched(const Rect& r, ColorRef foreground, ColorRef background) {
+    if (r.isEmpty()) return;
+    painter_.fillRect(ToQRect(r), ToQColor(background));
+    painter_.fillRect(ToQRect(r), QBrush(ToQColor(foreground), Qt::BDiagPattern));
+}
+
+Size QtCanvas::Measure(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
     QFontMetrics metrics(ToQFont(font));
     QRect box = metrics.boundingRect(QRect(0, 0, width > 0 ? width : 100000, 100000), AlignmentOf(flags),
                                      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));

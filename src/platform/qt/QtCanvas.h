@@ -75,6 +75,9 @@ public:
                        ScaleQuality quality) override;
     void drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) override;
     Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) override;
+    void fillHatched(const Rect& r, ColorRef foreground, ColorRef background) override;
+    // What measureText gives, without a painter (the screen's font metrics).
+    static Size Measure(const std::string& utf8, int width, const FontSpec& font, unsigned flags);
     void setClip(const Rect& r) override;
 
     // A QImage sharing the view's pixels (no copy); palettes are expanded into

@@ -43,6 +43,11 @@ QCursor CursorFor(CursorId cursor) {
         case CursorId::Wait: return QCursor(Qt::WaitCursor);
         case CursorId::Hidden: return QCursor(Qt::BlankCursor);
         case CursorId::Arrow: return QCursor(Qt::ArrowCursor);
+        case CursorId::SizeAll: return QCursor(Qt::SizeAllCursor);
+        case CursorId::SizeNWSE: return QCursor(Qt::SizeFDiagCursor);
+        case CursorId::SizeNESW: return QCursor(Qt::SizeBDiagCursor);
+        case CursorId::SizeWE: return QCursor(Qt::SizeHorCursor);
+        case CursorId::SizeNS: return QCursor(Qt::SizeVerCursor);
         default: break;
     }
     const auto& own = OwnCursors();

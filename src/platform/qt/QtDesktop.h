@@ -23,6 +23,11 @@ public:
     void setClipboardText(const std::string& utf8) override;
     void setScreenSaverInhibited(bool inhibited) override;
     int popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) override;
+    std::optional<std::string> chooseFontFace(const FontSpec& initial, const std::string& caption,
+                                              const std::string& okText, const std::string& cancelText) override;
+    std::optional<ColorRef> chooseColour(ColorRef initial, const std::string& caption, const std::string& okText,
+                                         const std::string& cancelText) override;
+    Size measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) override;
 
 private:
     QWidget* parent_ = nullptr;
