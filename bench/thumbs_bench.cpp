@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "CachedPhotoFolder.h"
 #include "archive/ArchiveItem.h"
 #include "archive/FolderReader.h"
 #include "platform/Files.h"
@@ -118,21 +119,7 @@ int main() {
 
     // 500 photos and their cache (48-pixel thumbnails).
     const std::string cached = (root / "cached").string();
-    CThumbnailsStorage storage;
-    storage.photoCount = 500;
-    storage.thumbnailSize = 48;
-    storage.borderColor = 0xFF0000;
-    storage.border = 1;
-    for (int i = 0; i < 500; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "IMG_%04d", i);
-        WriteFileAtomically(cached + "/" + name + ".jpg", "x");
-        storage.names.push_back(name);
-        auto t = std::make_shared<ThumbImage>(48);
-        t->pixels.assign(48 * 48, 0xFF000000u | static_cast<unsigned>(i));
-        storage.images.push_back(t);
-    }
-    WriteFileAtomically(cached + "/vellumo.cache", storage.Serialize());
+    MakeCachedPhotoFolder(cached, 0xFF0000);
 
     std::vector<double> times;
     for (int round = 0; round < 5; ++round) {

@@ -13,30 +13,19 @@
 
 #include <unistd.h>
 
+#include "CachedPhotoFolder.h"
 #include "archive/NavigatorWindow.h"
 #include "platform/Files.h"
 #include "platform/qt/NavigatorPanelWidget.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtEventQueue.h"
+#include "fakes/QuietViewer.h"
 
 namespace {
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;
 
-struct Viewer : ViewerLink, CommandTarget {
-    void showPhoto(const std::string&) override {}
-    void clearNoPhoto() override {}
-    void setBusyCursor(bool) override {}
-    void lockCursor(int) override {}
-    Rect screenRect() const override { return {0, 0, 1024, 768}; }
-    bool effectRunning() const override { return false; }
-    void navigatorCaptionChanged(const std::string&) override {}
-    CommandTarget* viewerTarget() override { return this; }
-    void focusViewer() override {}
-    void onCommand(int, std::intptr_t) override {}
-    void onTimer(int) override {}
-};
 
 }  // namespace
 
@@ -60,28 +49,14 @@ int main(int argc, char** argv) {
     settings.NavigatorRect = {500, 0, 1000, 1000};
     settings.PathToStart = root.string();
 
-    CThumbnailsStorage storage;
-    storage.photoCount = 500;
-    storage.thumbnailSize = 48;
-    storage.borderColor = settings.ThumbnailsBorderColor;
-    storage.border = 1;
-    for (int i = 0; i < 500; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "IMG_%04d", i);
-        WriteFileAtomically(dir + "/" + name + ".jpg", "not decoded: the cache has it");
-        storage.names.push_back(name);
-        auto t = std::make_shared<ThumbImage>(48);
-        t->pixels.assign(48 * 48, 0xFF000000u | static_cast<unsigned>(i * 0x10203));
-        storage.images.push_back(t);
-    }
-    WriteFileAtomically(dir + "/vellumo.cache", storage.Serialize());
+    MakeCachedPhotoFolder(dir, settings.ThumbnailsBorderColor);
 
     QWidget viewerWidget;
     viewerWidget.resize(1024, 768);
     NavigatorPanelWidget panel(&viewerWidget);
     QtEventQueue queue;
     QtDesktop desktop;
-    Viewer viewer;
+    QuietViewer viewer;
     NavigatorSettingsAccess access;
     access.current = [&]() -> Settings& { return settings; };
     access.enterFolder = [](const std::string&) {};

@@ -10,6 +10,7 @@
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
 #include "fakes/FakeNavigatorPanel.h"
+#include "fakes/QuietViewer.h"
 #include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
@@ -26,19 +27,6 @@ constexpr int kCmdOn = 132;
 constexpr int kCmdOff = 133;
 constexpr int kCmdRefresh = 143;
 
-struct Viewer : ViewerLink, CommandTarget {
-    void showPhoto(const std::string&) override {}
-    void clearNoPhoto() override {}
-    void setBusyCursor(bool) override {}
-    void lockCursor(int) override {}
-    Rect screenRect() const override { return {0, 0, 1000, 800}; }
-    bool effectRunning() const override { return false; }
-    void navigatorCaptionChanged(const std::string&) override {}
-    CommandTarget* viewerTarget() override { return this; }
-    void focusViewer() override {}
-    void onCommand(int, std::intptr_t) override {}
-    void onTimer(int) override {}
-};
 
 struct Panel : FakeNavigatorPanel {
     ThumbnailViewSpec spec;
@@ -54,7 +42,7 @@ struct Nav {
     FakeEventQueue queue;
     FakeDesktop desktop;
     Panel panel;
-    Viewer viewer;
+    QuietViewer viewer;
     Settings settings{};
     std::vector<Drive> drives;
     std::unique_ptr<NavigatorWindow> nav;
