@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <jpeglib.h>
 #include <tiffio.h>
@@ -198,6 +199,18 @@ int main(int argc, char** argv) {
     eps.push_back('!');
     eps.insert(eps.end(), tiff.begin(), tiff.end());
     Save(dir, "a.eps", eps);
+    // A thumbnail cache: five integers, two names, two 2 by 2 images.
+    Bytes cache;
+    for (unsigned v : {1u, 3u, 2u, 0xFF0000u, 1u}) Put32(cache, v);
+    Put16(cache, 2);
+    for (const char* name : {"a", "IMG_1"}) {
+        cache.push_back(static_cast<std::uint8_t>(std::strlen(name)));
+        cache.insert(cache.end(), name, name + std::strlen(name));
+    }
+    cache.insert(cache.end(), {'V', 'T', 'H', '1'});
+    Put32(cache, 2);
+    for (int i = 0; i < 8; ++i) Put32(cache, 0xFF000000u | static_cast<unsigned>(i * 0x112233));
+    Save(dir, "thumbs.cache", cache);
     std::filesystem::remove(tmp);
     // Comment texts: a state byte, the text, a file name and descript.ion data.
     auto comment = [&](const std::string& name, const std::string& text) { Save(dir, name, Bytes(text.begin(), text.end())); };

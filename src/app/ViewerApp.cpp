@@ -77,6 +77,7 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     viewer_ = std::make_unique<ViewerWindow>(
         ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_, &effectList_});
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
+    navigator_->thumbnails().setProgramName(program_.baseName);
     viewer_->setNavigator(navigator_.get());
     viewer_->setSlideshows(&navigator_->slideshows());
     viewer_->setMusicPlayer(music_.get());

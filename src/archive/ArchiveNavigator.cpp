@@ -160,9 +160,12 @@ void ArchiveNavigator::listCurrentFolder(ListMode mode) {
     ownName_ = ownNameOf(current_);
 
     std::vector<ArchiveItem> rows;
+    bool startThumbnails = false;
     auto finish = [&](bool notify) {
         if (currentIndex_ >= static_cast<int>(rows.size())) currentIndex_ = static_cast<int>(rows.size()) - 1;
         list_.setRows(std::move(rows));
+        // The thumbnail worker reads the rows it works on: they must exist.
+        if (startThumbnails && hooks_.resumeThumbnails) hooks_.resumeThumbnails();
         selectRow(currentIndex_, notify, true);
         busy(false);
         relisting_ = false;
@@ -254,7 +257,7 @@ void ArchiveNavigator::listCurrentFolder(ListMode mode) {
             last_ = i;
         }
     }
-    if (thumbnails && first_ >= 0 && hooks_.resumeThumbnails) hooks_.resumeThumbnails();
+    startThumbnails = thumbnails && first_ >= 0;
 
     if (currentIndex_ == -1) {
         currentIndex_ = 0;

@@ -12,6 +12,19 @@
 namespace vellumo {
 
 class NavigatorList;
+class ThumbnailImageList;
+
+// How the list shows its rows: list view with small icons, or icon view
+// with the large image list (thumbnails).
+struct ThumbnailViewSpec {
+    bool on = false;
+    int size = 48;     // ThumbnailsSize: the square of every large image
+    int spaceX = 13;   // items are spaced by size + spaceX across
+    int spaceY = 43;   // and size + spaceY down
+    int selection = 1; // ThumbnailsSelection: 2 draws a selected thumbnail on a square
+    // Frames (9, 10) and thumbnails (11 on); the icons 0 to 8 are the panel's own.
+    const ThumbnailImageList* images = nullptr;
+};
 
 // What the list control reports, already in the program's terms.
 class NavigatorListEvents {
@@ -28,6 +41,9 @@ public:
     virtual void listRightClicked(Point at) = 0;
     // The mouse moved over the panel to a point of the viewer window.
     virtual void listMouseMoved(Point at) = 0;
+    // The list drew itself: the first and last rows whose icons lie in its
+    // client area (-1 and -1 when none).
+    virtual void listVisibleRows(int /*first*/, int /*last*/) {}
 };
 
 class NavigatorPanel {
@@ -48,6 +64,9 @@ public:
     // window and window-text colours.
     virtual void setListColors(std::optional<ColorRef> background, std::optional<ColorRef> text) = 0;
     virtual void repaintList() = 0;
+    // Switches between list view and icon view, with the icon spacing and the
+    // large image list; called again when any of them changes.
+    virtual void setThumbnailView(const ThumbnailViewSpec& /*spec*/) {}
 };
 
 }  // namespace vellumo

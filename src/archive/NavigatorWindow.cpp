@@ -56,7 +56,9 @@ NavigatorWindow::NavigatorWindow(EventQueue& queue, NavigatorPanel& panel, Deskt
       desktop_(desktop),
       viewer_(viewer),
       settings_(std::move(settings)),
-      archive_(list_, queue, this, makeHooks(listDrives)) {
+      archive_(list_, queue, this, makeHooks(listDrives)),
+      thumbs_(list_, archive_, panel_, queue_, this, [this]() -> Settings& { return settings_.current(); }) {
+    thumbs_.setBeep([this] { desktop_.beep(BeepKind::Default); });
     slideshows_ = std::make_unique<Slideshows>(queue_, this, archive_, viewer_, desktop_,
                                                makeSlideshowEnvironment(std::move(listDrives)));
     panel_.bind(&list_, this, this);
@@ -86,9 +88,11 @@ ArchiveHooks NavigatorWindow::makeHooks(std::function<std::vector<Drive>()> list
     h.photoSelected = [this](const std::string& path) {
         if (slideshows_) slideshows_->photoSelected(path);
     };
-    // Left empty until their feature exists: the thumbnail view
-    // (suspendThumbnails, forgetThumbnailImages, resumeThumbnails,
-    // refreshThumbnails, thumbnailsMode).
+    h.suspendThumbnails = [this] { thumbs_.suspendOrStop(); };
+    h.forgetThumbnailImages = [this] { thumbs_.forgetImages(); };
+    h.resumeThumbnails = [this] { thumbs_.startOrResume(); };
+    h.refreshThumbnails = [this] { thumbs_.refresh(); };
+    h.thumbnailsMode = [this] { return thumbs_.mode(); };
     return h;
 }
 
@@ -138,6 +142,7 @@ bool NavigatorWindow::slideshowCommand(int command, int repeat) {
 
 void NavigatorWindow::open() {
     applyColors();
+    thumbs_.open();
     const Settings& s = settings();
     archive_.open(s.PathToStart, s.PathHorizon);
     moveToSettingsRect();
@@ -148,6 +153,7 @@ void NavigatorWindow::destroy() {
     if (destroyed_) return;
     destroyed_ = true;
     slideshows_->destroy();
+    thumbs_.destroy();
     queue_.killTimer(this, kActivateTimer);
     queue_.forget(this);
     panel_.bind(nullptr, nullptr, nullptr);
@@ -244,11 +250,12 @@ void NavigatorWindow::onCommand(int command, std::intptr_t param) {
             return;
         case kCmdRefresh: archive_.refresh(); return;
         case kCmdContextMenu: ancestorsMenu(); return;
+        case CmdThumbnailsArrived: thumbs_.takeResults(); return;
+        case CmdSaveThumbCache: thumbs_.saveCache(); return;
         default: break;
     }
+    if (thumbs_.modeCommand(command, isShown())) return;
     if (archive_.handleCommand(command)) return;
-    // The thumbnail commands (131 to 133, CmdSaveThumbCache) arrive here too;
-    // they belong to a feature that is not built yet and do nothing.
 }
 
 void NavigatorWindow::ancestorsMenu() {
@@ -364,9 +371,10 @@ void NavigatorWindow::settingsChanged(const SettingsChangeSet& changes, int /*sc
     if (changes.has(SectionGeneral, kBitPathHorizon)) relist = archive_.setPathHorizon(s.PathHorizon);
     // SlideShowDelay: a running slideshow takes the new pace.
     if (changes.has(SectionSlideshow, 0x4)) slideshows_->delayChanged();
-    // Thumbnail keys (Thumbnails, ThumbnailsSize, spacing, border, quality)
-    // are handled with their feature.
-    if (relist) {
+    const bool remake = thumbs_.settingsChanged(changes);
+    if (remake) {
+        if (!archive_.isRelisting()) queue_.post(this, kCmdRefresh);
+    } else if (relist) {
         if (!archive_.isRelisting()) queue_.post(this, CmdRelist);
     } else if (repaint) {
         panel_.repaintList();

@@ -23,6 +23,7 @@
 #include "platform/EventQueue.h"
 #include "platform/PanelEvents.h"
 #include "slideshow/Slideshows.h"
+#include "thumbs/ThumbnailView.h"
 
 namespace vellumo {
 
@@ -101,6 +102,7 @@ public:
     // The small and the total slideshow, with their queries.
     Slideshows& slideshows() { return *slideshows_; }
     NavigatorList& list() { return list_; }
+    ThumbnailView& thumbnails() { return thumbs_; }
 
     // ---- CommandTarget ----------------------------------------------------
     void onCommand(int command, std::intptr_t param) override;
@@ -117,6 +119,7 @@ public:
     bool listKeyDown(int virtualKey) override;
     void listRightClicked(Point at) override;
     void listMouseMoved(Point at) override;
+    void listVisibleRows(int first, int last) override { thumbs_.visibleRows(first, last); }
 
     // ---- SettingsChangeListener -------------------------------------------
     void settingsChanged(const SettingsChangeSet& changes, int scopeKind) override;
@@ -140,6 +143,7 @@ private:
     NavigatorSettingsAccess settings_;
     NavigatorList list_;
     ArchiveNavigator archive_;
+    ThumbnailView thumbs_;
     NavigatorDocking docking_;
     std::unique_ptr<Slideshows> slideshows_;
     std::string title_;

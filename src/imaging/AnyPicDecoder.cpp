@@ -63,6 +63,11 @@ void CAnyPicDecoder::SetStopFlag(const std::atomic<bool>* stop) {
     pcxDecoder_->SetStopFlag(stop);
 }
 
+void CAnyPicDecoder::SetSizeHint(int longSide) {
+    CPicDecoder::SetSizeHint(longSide);
+    jpegDecoder_->SetSizeHint(longSide);
+}
+
 void CAnyPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) {
     text_.clear();
     switch (DetectFormat(source.PeekBytes(530), source.GetFileSize())) {

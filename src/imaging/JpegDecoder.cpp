@@ -1,5 +1,6 @@
 #include "imaging/JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -179,6 +180,18 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
     if (static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height > kPixelCap)
         RaiseError(ErrOutOfMemory, "out of memory");
 
+    // The smallest scale n/8 whose longer side is still at least the hint.
+    cinfo.scale_num = 8;
+    cinfo.scale_denom = 8;
+    if (sizeHint_ > 0) {
+        const std::int64_t longSide = std::max(cinfo.image_width, cinfo.image_height);
+        for (unsigned n = 1; n < 8; ++n) {
+            if ((longSide * n + 7) / 8 >= sizeHint_) {
+                cinfo.scale_num = n;
+                break;
+            }
+        }
+    }
     jpeg_start_decompress(&cinfo);
     const int w = static_cast<int>(cinfo.output_width);
     const int h = static_cast<int>(cinfo.output_height);

@@ -36,6 +36,10 @@ public:
     // While decoding, the decoder looks at *stop between rows; once it is set
     // the decode ends with CTextException(ErrStopped, "Decoder error: Decoding stopped.\n").
     virtual void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+    // A decoder that can decode at a reduced scale may return a smaller
+    // picture whose longer side is still at least longSide pixels (JPEG's DCT
+    // scaling); 0 asks for the full size.
+    virtual void SetSizeHint(int longSide) { sizeHint_ = longSide; }
 
     // Throws CTextException(code, "Decoder error: <message>\n").
     [[noreturn]] static void RaiseError(int code, const std::string& message);
@@ -52,6 +56,7 @@ protected:
                              bool zeroFill = true);
 
     const std::atomic<bool>* stop_ = nullptr;
+    int sizeHint_ = 0;
 };
 
 }  // namespace vellumo

@@ -5,11 +5,15 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <vector>
 
 #include "platform/qt/KeyMapping.h"
+#include "platform/qt/NavigatorIcons.h"
+#include "thumbs/ThumbnailImageList.h"
 
 namespace vellumo {
 
@@ -18,6 +22,43 @@ QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 // Row texts are UTF-8 as the file system gave them; bytes that are not
 // UTF-8 show as replacement characters.
 QString RowText(const ArchiveItem& item) { return QString::fromUtf8(item.text.data(), qsizetype(item.text.size())); }
+QPixmap PixmapOf(const ThumbImage& image) {
+    // The pixels are blue, green, red, alpha bytes: ARGB32 words on this machine.
+    QImage view(reinterpret_cast<const uchar*>(image.pixels.data()), image.size, image.size, image.size * 4,
+                QImage::Format_ARGB32);
+    return QPixmap::fromImage(view.copy());
+}
+
+// Draws the rows; with ThumbnailsSelection 2 a selected photo's thumbnail sits
+// on a square of the highlight colour (button face when the list has no focus).
+class ThumbnailDelegate : public QStyledItemDelegate {
+public:
+    ThumbnailDelegate(NavigatorListView* view, const NavigatorList* const* list)
+        : QStyledItemDelegate(view), view_(view), list_(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const ThumbnailViewSpec& spec = view_->thumbnailView();
+        if (!spec.on || spec.selection != 2 || !(option.state & QStyle::State_Selected)) return;
+        const NavigatorList* list = *list_;
+        if (!list || !list->valid(index.row()) || !list->at(index.row()).isPhoto()) return;
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, widget);
+        const int s = spec.size;
+        QRect square(icon.left() + (icon.width() - s) / 2, icon.top() + (icon.height() - s) / 2, s, s);
+        const QPalette& pal = option.palette;
+        painter->fillRect(square, view_->hasFocus() ? pal.color(QPalette::Highlight) : pal.color(QPalette::Button));
+        painter->drawPixmap(square.topLeft(), view_->listModel().largeImage(list->at(index.row()).image));
+    }
+
+private:
+    NavigatorListView* view_;
+    const NavigatorList* const* list_;
+};
+
 }  // namespace
 
 Point ViewerPointOf(const QWidget& widget, const QPoint& local) {
@@ -46,6 +87,31 @@ void NavigatorListModel::rowChanged(int row) {
     emit dataChanged(i, i, {Qt::DecorationRole});
 }
 
+void NavigatorListModel::setThumbnails(bool on, const ThumbnailImageList* images, QList<QPixmap> largeIcons) {
+    beginResetModel();
+    thumbnails_ = on;
+    images_ = images;
+    largeIcons_ = std::move(largeIcons);
+    converted_.clear();
+    endResetModel();
+}
+
+QPixmap NavigatorListModel::largeImage(int index) const {
+    if (index >= 0 && index < ThumbIndex::Waiting) return index < largeIcons_.size() ? largeIcons_[index] : QPixmap();
+    if (!images_) return {};
+    if (images_->generation() != convertedGeneration_) {
+        converted_.clear();
+        convertedGeneration_ = images_->generation();
+    }
+    auto it = converted_.find(index);
+    if (it != converted_.end()) return *it;
+    ThumbImagePtr image = images_->at(index);
+    if (!image) return {};
+    QPixmap pm = PixmapOf(*image);
+    converted_.insert(index, pm);
+    return pm;
+}
+
 int NavigatorListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
 
 QVariant NavigatorListModel::data(const QModelIndex& index, int role) const {
@@ -55,6 +121,7 @@ QVariant NavigatorListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
         case Qt::ToolTipRole: return RowText(item);
         case Qt::DecorationRole:
+            if (thumbnails_) return largeImage(item.image);
             if (item.image >= 0 && item.image < icons_.size()) return icons_[item.image];
             return {};
         case Qt::SizeHintRole:
@@ -67,7 +134,9 @@ QVariant NavigatorListModel::data(const QModelIndex& index, int role) const {
 // ---- View -----------------------------------------------------------------------
 
 NavigatorListView::NavigatorListView(QList<QPixmap> icons, QWidget* parent) : QListView(parent) {
+    smallIcons_ = icons;
     model_.setIcons(std::move(icons));
+    setItemDelegate(new ThumbnailDelegate(this, const_cast<const NavigatorList* const*>(&list_)));
     setModel(&model_);
     setViewMode(QListView::ListMode);
     setFlow(QListView::TopToBottom);
@@ -110,8 +179,88 @@ void NavigatorListView::setColors(std::optional<ColorRef> background, std::optio
     viewport()->update();
 }
 
+void NavigatorListView::setThumbnailView(const ThumbnailViewSpec& spec) {
+    spec_ = spec;
+    const int s = std::max(1, spec.size);
+    if (spec.on) {
+        if (largeIconSize_ != s) {
+            // The nine computer, drive and folder icons at the thumbnail size.
+            largeIcons_ = NavigatorIcons(s).mid(0, ThumbIndex::Waiting);
+            largeIconSize_ = s;
+        }
+        QList<QPixmap> large = largeIcons_;
+        model_.setThumbnails(true, spec.images, large);
+        setViewMode(QListView::IconMode);
+        setFlow(QListView::LeftToRight);
+        setWrapping(true);
+        setMovement(QListView::Static);
+        setResizeMode(QListView::Adjust);
+        setIconSize(QSize(s, s));
+        // Items are spaced by the thumbnail plus the spacing in each direction.
+        setGridSize(QSize(s + spec.spaceX, s + spec.spaceY));
+        setWordWrap(true);
+        setTextElideMode(Qt::ElideRight);
+    } else {
+        model_.setThumbnails(false, spec.images, {});
+        setViewMode(QListView::ListMode);
+        setFlow(QListView::TopToBottom);
+        setWrapping(true);
+        setMovement(QListView::Static);
+        setResizeMode(QListView::Adjust);
+        setGridSize(QSize());
+        setIconSize(QSize(16, 16));
+        setWordWrap(false);
+        setTextElideMode(Qt::ElideNone);
+    }
+    rowsReset();
+}
+
+std::pair<int, int> NavigatorListView::visibleRows() const {
+    const int n = model_.rowCount();
+    if (n == 0) return {-1, -1};
+    const QRect area = viewport()->rect();
+    // Rows are laid out in order: the icon rectangles only move down (icon
+    // view) or right (list view) from row to row.
+    auto before = [&](int row) {
+        QRect r = visualRect(model_.index(row));
+        return spec_.on ? r.bottom() < area.top() : r.right() < area.left();
+    };
+    auto after = [&](int row) {
+        QRect r = visualRect(model_.index(row));
+        return spec_.on ? r.top() > area.bottom() : r.left() > area.right();
+    };
+    int lo = 0, hi = n;  // first row not before the area
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (before(mid)) lo = mid + 1; else hi = mid;
+    }
+    const int first = lo;
+    lo = first;
+    hi = n;  // first row after the area
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (after(mid)) hi = mid; else lo = mid + 1;
+    }
+    const int last = lo - 1;
+    if (first >= n || last < first) return {-1, -1};
+    return {first, last};
+}
+
+void NavigatorListView::paintEvent(QPaintEvent* e) {
+    QListView::paintEvent(e);
+    if (events_ && spec_.on) {
+        auto [first, last] = visibleRows();
+        events_->listVisibleRows(first, last);
+    }
+}
+
 void NavigatorListView::rowsReset() {
     lastReported_ = -1;
+    if (spec_.on) {
+        model_.setUniformSize(QSize());
+        model_.reset();
+        return;
+    }
     // The widest row decides the column width: measure the longest texts only.
     QSize uniform;
     if (list_ && list_->count() > 0) {

@@ -5,9 +5,11 @@
 // selection changes, double clicks, keys, right clicks and mouse moves go to
 // NavigatorListEvents; the program's own selections are never reported.
 #include <QAbstractListModel>
+#include <QHash>
 #include <QList>
 #include <QListView>
 #include <QPixmap>
+#include <cstdint>
 #include <optional>
 
 #include "archive/NavigatorList.h"
@@ -27,6 +29,12 @@ public:
     void rowChanged(int row);
     // The size of every row (the widest row's); invalid: the delegate measures.
     void setUniformSize(QSize size) { uniformSize_ = size; }
+    // Thumbnails mode: rows show the large images (the icons 0 to 8 at the
+    // thumbnail size, frames and thumbnails from the image list).
+    void setThumbnails(bool on, const ThumbnailImageList* images, QList<QPixmap> largeIcons);
+    bool thumbnails() const { return thumbnails_; }
+    // The picture of a large image index (null pixmap when there is none).
+    QPixmap largeImage(int index) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -36,6 +44,12 @@ private:
     int count_ = 0;  // the row count the view was last told of
     QList<QPixmap> icons_;
     QSize uniformSize_;
+    bool thumbnails_ = false;
+    const ThumbnailImageList* images_ = nullptr;
+    QList<QPixmap> largeIcons_;
+    // Converted thumbnails by index, for one generation of the image list.
+    mutable QHash<int, QPixmap> converted_;
+    mutable std::uint64_t convertedGeneration_ = 0;
 };
 
 class NavigatorListView : public QListView, public NavigatorListObserver {
@@ -48,6 +62,11 @@ public:
     // Shows a list and reports to events (either may be null).
     void bind(NavigatorList* list, NavigatorListEvents* events);
     void setColors(std::optional<ColorRef> background, std::optional<ColorRef> text);
+    // List view with small icons, or icon view with the thumbnails.
+    void setThumbnailView(const ThumbnailViewSpec& spec);
+    const ThumbnailViewSpec& thumbnailView() const { return spec_; }
+    // The first and last rows whose icons lie in the visible area (-1, -1: none).
+    std::pair<int, int> visibleRows() const;
     NavigatorListModel& listModel() { return model_; }
 
     // NavigatorListObserver
@@ -63,6 +82,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     void userSelectionChanged();
@@ -73,6 +93,10 @@ private:
     NavigatorListEvents* events_ = nullptr;
     bool programSelecting_ = false;
     int lastReported_ = -1;
+    ThumbnailViewSpec spec_;
+    int largeIconSize_ = 0;
+    QList<QPixmap> smallIcons_;
+    QList<QPixmap> largeIcons_;
 };
 
 // The point of a widget in the coordinates of the top-level widget it lies in

@@ -71,6 +71,10 @@ void NavigatorPanelWidget::setListColors(std::optional<ColorRef> background, std
     if (panel_) list_->setColors(background, text);
 }
 
+void NavigatorPanelWidget::setThumbnailView(const ThumbnailViewSpec& spec) {
+    if (panel_) list_->setThumbnailView(spec);
+}
+
 void NavigatorPanelWidget::repaintList() {
     if (panel_) list_->viewport()->update();
 }

@@ -34,6 +34,7 @@ public:
     Point listTopLeft() const override;
     void setListColors(std::optional<ColorRef> background, std::optional<ColorRef> text) override;
     void repaintList() override;
+    void setThumbnailView(const ThumbnailViewSpec& spec) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

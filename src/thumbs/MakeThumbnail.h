@@ -1,0 +1,42 @@
+#pragma once
+// Make thumbnail: one photo file becomes a square thumbnail. The photo is
+// decoded (JPEGs at the smallest DCT scale still at least twice the
+// thumbnail), turned by the rotation its comment file asks for, fitted into
+// the square keeping its proportions and centred, framed by the border when it
+// is on, and masked so that only the picture and the border are opaque.
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "imaging/AnyPicDecoder.h"
+#include "imaging/Bmp.h"
+#include "platform/Geometry.h"
+#include "thumbs/ThumbImage.h"
+
+namespace vellumo {
+
+struct ThumbnailOptions {
+    int size = 48;                  // ThumbnailsSize
+    ColorRef borderColor = 0;       // ThumbnailsBorderColor
+    bool border = true;             // ThumbnailsBorder
+    bool fineQuality = false;       // ThumbnailsFineQuality: resample instead of stretching
+    ColorRef backgroundColor = 0;   // BackgroundColor: fills the corners a rotation uncovers
+};
+
+// The angle in radians (positive turns counter-clockwise) the photo's comment
+// file asks for with its rotation macros; 0 for none. Called on worker threads.
+using RotationSource = std::function<double(const std::string& photoPath)>;
+
+// Where the picture lands in the square: proportions kept, centred.
+Rect ThumbnailPictureRect(int size, int width, int height);
+
+// Fit, draw, border and mask of a decoded bitmap. Nothing when the bitmap
+// cannot be drawn (no pixels).
+ThumbImagePtr ThumbnailFromBitmap(const CBmp& bitmap, const ThumbnailOptions& options);
+
+// The whole of Make thumbnail. Nothing on a decoder failure (or a stop).
+// fullDecode true decodes JPEGs at full size (for comparisons).
+ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPath, const ThumbnailOptions& options,
+                            const RotationSource& rotation, bool fullDecode = false);
+
+}  // namespace vellumo

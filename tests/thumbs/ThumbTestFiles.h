@@ -1,0 +1,91 @@
+#pragma once
+// Picture files for the thumbnail tests: small 24-bit BMPs and JPEGs.
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include <jpeglib.h>
+
+namespace vellumo::testing {
+
+// An RGB colour as the tests write it.
+struct Rgb8 {
+    int r = 0, g = 0, b = 0;
+};
+
+inline void PutLe(std::string& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// A bottom-up 24-bit BMP whose pixel (x, y) (y = 0 at the top) is colour(x, y).
+inline std::string BmpBytes(int w, int h, const std::function<Rgb8(int, int)>& colour) {
+    const int stride = (w * 3 + 3) / 4 * 4;
+    std::string out = "BM";
+    PutLe(out, static_cast<std::uint32_t>(54 + stride * h), 4);
+    PutLe(out, 0, 4);
+    PutLe(out, 54, 4);
+    PutLe(out, 40, 4);
+    PutLe(out, static_cast<std::uint32_t>(w), 4);
+    PutLe(out, static_cast<std::uint32_t>(h), 4);
+    PutLe(out, 1, 2);
+    PutLe(out, 24, 2);
+    PutLe(out, 0, 4);
+    PutLe(out, static_cast<std::uint32_t>(stride * h), 4);
+    PutLe(out, 2835, 4);
+    PutLe(out, 2835, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, 0, 4);
+    for (int y = h - 1; y >= 0; --y) {
+        std::string row;
+        for (int x = 0; x < w; ++x) {
+            Rgb8 c = colour(x, y);
+            row.push_back(static_cast<char>(c.b));
+            row.push_back(static_cast<char>(c.g));
+            row.push_back(static_cast<char>(c.r));
+        }
+        row.resize(static_cast<std::size_t>(stride), '\0');
+        out += row;
+    }
+    return out;
+}
+
+inline std::string SolidBmp(int w, int h, Rgb8 c) {
+    return BmpBytes(w, h, [c](int, int) { return c; });
+}
+
+// A baseline JPEG (quality 90, 4:2:0) of colour(x, y).
+inline std::string JpegBytes(int w, int h, const std::function<Rgb8(int, int)>& colour) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::string row(static_cast<std::size_t>(w) * 3, '\0');
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            Rgb8 c = colour(x, y);
+            row[static_cast<std::size_t>(x) * 3] = static_cast<char>(c.r);
+            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<char>(c.g);
+            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<char>(c.b);
+        }
+        JSAMPROW p = reinterpret_cast<JSAMPROW>(row.data());
+        jpeg_write_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string bytes(reinterpret_cast<char*>(out), outSize);
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    return bytes;
+}
+
+}  // namespace vellumo::testing

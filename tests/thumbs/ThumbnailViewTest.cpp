@@ -1,0 +1,526 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "archive/NavigatorWindow.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/FakeEventQueue.h"
+#include "fakes/FakeNavigatorPanel.h"
+#include "fakes/QuietViewer.h"
+#include "fakes/TempTree.h"
+#include "platform/Files.h"
+#include "thumbs/ThumbnailCachePlace.h"
+#include "ThumbTestFiles.h"
+
+namespace vellumo {
+namespace {
+
+using testing::Rgb8;
+using testing::TempTree;
+
+constexpr int kCmdToggle = 131;
+constexpr int kCmdOn = 132;
+constexpr int kCmdOff = 133;
+constexpr int kCmdRefresh = 143;
+
+
+struct Panel : FakeNavigatorPanel {
+    ThumbnailViewSpec spec;
+    int viewChanges = 0;
+    void setThumbnailView(const ThumbnailViewSpec& s) override {
+        spec = s;
+        ++viewChanges;
+    }
+};
+
+// One Navigator over a folder of the shared tree.
+struct Nav {
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    Panel panel;
+    QuietViewer viewer;
+    Settings settings{};
+    std::vector<Drive> drives;
+    std::unique_ptr<NavigatorWindow> nav;
+
+    Nav(const TempTree& tree, DriveType rootType = DriveType::Fixed, bool thumbnails = true) {
+        settings.Thumbnails = thumbnails ? 1 : 0;
+        settings.ThumbnailsSize = 32;
+        settings.ThumbnailsSpaceX = 13;
+        settings.ThumbnailsSpaceY = 43;
+        settings.ThumbnailsBorderColor = Rgb(0, 0, 255);
+        settings.ThumbnailsBorder = 1;
+        settings.ThumbnailsCacheInFolders = 1;
+        settings.ThumbnailsSelection = 1;
+        settings.NavigatorRect = {0, 0, 500, 500};
+        drives = {{"/", DriveType::Fixed, "ext4"}, {tree.root(), rootType, "x"}};
+        NavigatorSettingsAccess access;
+        access.current = [this]() -> Settings& { return settings; };
+        access.enterFolder = [](const std::string&) {};
+        nav = std::make_unique<NavigatorWindow>(queue, panel, desktop, viewer, access, [this] { return drives; });
+        thumbs().setRunWorkersInline(true);
+        thumbs().setUserCacheHome(tree.path("cachehome"));
+        panel.window.visible = true;
+    }
+    ThumbnailView& thumbs() { return nav->thumbnails(); }
+    void open(const std::string& folder) {
+        settings.PathToStart = folder;
+        nav->open();
+        queue.runPending();
+    }
+    int image(const std::string& text) {
+        for (int i = 0; i < nav->list().count(); ++i)
+            if (nav->list().at(i).text == text) return nav->list().at(i).image;
+        return -1;
+    }
+    // The colour in the middle of a row's thumbnail.
+    std::uint32_t centre(const std::string& text) {
+        ThumbImagePtr t = thumbs().images().at(image(text));
+        return t ? t->at(t->size / 2, t->size / 2) : 0u;
+    }
+};
+
+constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
+
+struct Folder {
+    TempTree tree;
+    std::string dir;
+    Folder() {
+        dir = tree.folder("Trip");
+        tree.file("Trip/a.bmp", testing::SolidBmp(30, 20, {255, 0, 0}));
+        tree.file("Trip/b.bmp", testing::SolidBmp(20, 30, {0, 255, 0}));
+        tree.file("Trip/broken.jpg", "\xFF\xD8 cut short");
+    }
+    std::string cache() const { return dir + "/vellumo.cache"; }
+    CThumbnailsStorage read(const std::string& file) const {
+        CThumbnailsStorage s;
+        auto bytes = ReadWholeFile(file);
+        EXPECT_TRUE(bytes && s.Load(*bytes)) << file;
+        return s;
+    }
+    void spoilPhotos() const {
+        tree.file("Trip/a.bmp", "garbage");
+        tree.file("Trip/b.bmp", "garbage");
+    }
+};
+
+TEST(ThumbnailsMode, MadeThumbnailsAreShownAndCachedWithoutTheFailures) {
+    Folder f;
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_TRUE(n.panel.spec.on);
+    EXPECT_EQ(n.panel.spec.size, 32);
+    EXPECT_EQ(n.image("a"), 11);
+    EXPECT_EQ(n.image("b"), 12);
+    EXPECT_EQ(n.image("broken"), 10);
+    EXPECT_EQ(n.centre("a"), kRed);
+    EXPECT_EQ(n.centre("b"), kGreen);
+    EXPECT_EQ(n.thumbs().rememberedImage(n.nav->firstPhotoIndex()), 11);
+
+    EXPECT_EQ(n.thumbs().lastSavedFile(), f.cache());
+    CThumbnailsStorage s = f.read(f.cache());
+    EXPECT_EQ(s.photoCount, 3);
+    EXPECT_EQ(s.thumbnailSize, 32);
+    EXPECT_EQ(s.borderColor, Rgb(0, 0, 255));
+    EXPECT_EQ(s.border, 1);
+    EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(s.images[0]->at(16, 16), kRed);
+    EXPECT_EQ(s.images[1]->at(16, 16), kGreen);
+}
+
+TEST(ThumbnailsMode, TheCacheIsAppliedBeforeAnythingIsMadeAndFailuresAreTriedAgain) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    const auto before = ReadWholeFile(f.cache());
+    f.spoilPhotos();  // only the cache can give these thumbnails now
+    f.tree.file("Trip/broken.jpg", testing::SolidBmp(4, 4, {0, 0, 255}));  // now decodes
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+    EXPECT_EQ(n.centre("b"), kGreen);
+    EXPECT_GE(n.image("broken"), 11);  // not in the cache: made by the worker
+    // Something new was made, so the cache is written again with all three.
+    EXPECT_EQ(f.read(f.cache()).names, (std::vector<std::string>{"a", "b", "broken"}));
+    EXPECT_NE(ReadWholeFile(f.cache()), before);
+}
+
+TEST(ThumbnailsMode, AFolderWithAValidCacheMakesNothingAndWritesNothing) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    f.spoilPhotos();
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+    EXPECT_EQ(n.image("broken"), 10);
+    EXPECT_EQ(n.thumbs().lastSavedFile(), "");
+    EXPECT_FALSE(n.thumbs().thumbnailsMade());
+}
+
+TEST(ThumbnailsMode, ASizeChangeInvalidatesTheCacheAndRewritesIt) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    Nav n(f.tree);
+    n.settings.ThumbnailsSize = 64;
+    f.tree.file("Trip/a.bmp", "garbage");  // a cannot come from the old cache
+    n.open(f.dir);
+    EXPECT_EQ(n.image("a"), 10);
+    EXPECT_EQ(n.centre("b"), kGreen);
+    EXPECT_EQ(n.thumbs().images().at(n.image("b"))->size, 64);
+    CThumbnailsStorage s = f.read(f.cache());
+    EXPECT_EQ(s.thumbnailSize, 64);
+    EXPECT_EQ(s.names, std::vector<std::string>{"b"});
+}
+
+TEST(ThumbnailsMode, ABorderChangeInvalidatesTheCacheToo) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    f.spoilPhotos();
+    for (int variant = 0; variant < 2; ++variant) {
+        Nav n(f.tree);
+        if (variant == 0) n.settings.ThumbnailsBorder = 0;
+        else n.settings.ThumbnailsBorderColor = Rgb(255, 0, 0);
+        n.open(f.dir);
+        EXPECT_EQ(n.image("a"), 10) << variant;
+    }
+    // Fine quality is not part of what a cache must match.
+    Nav n(f.tree);
+    n.settings.ThumbnailsFineQuality = 1;
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+}
+
+TEST(ThumbnailsMode, APhotoAddedLaterIsMadeAndTheNextSaveStoresEveryName) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    f.tree.file("Trip/c.bmp", testing::SolidBmp(5, 5, {0, 0, 255}));
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_GE(n.image("c"), 11);
+    CThumbnailsStorage s = f.read(f.cache());
+    EXPECT_EQ(s.photoCount, 4);
+    EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(s.images[2]->at(16, 16), 0xFF0000FFu);
+}
+
+TEST(ThumbnailsMode, PhotosSharingANameBothTakeTheFirstStoredThumbnail) {
+    TempTree tree;
+    std::string dir = tree.folder("Two");
+    tree.file("Two/a.jpg", "garbage");
+    tree.file("Two/a.tif", "garbage");
+    CThumbnailsStorage s;
+    s.photoCount = 2;
+    s.thumbnailSize = 32;
+    s.borderColor = Rgb(0, 0, 255);
+    s.border = 1;
+    auto red = std::make_shared<ThumbImage>(32);
+    red->pixels.assign(32 * 32, kRed);
+    auto green = std::make_shared<ThumbImage>(32);
+    green->pixels.assign(32 * 32, kGreen);
+    s.names = {"A", "a"};
+    s.images = {red, green};
+    ASSERT_TRUE(WriteFileAtomically(dir + "/vellumo.cache", s.Serialize()));
+    Nav n(tree);
+    n.open(dir);
+    const NavigatorList& list = n.nav->list();
+    const int first = n.nav->firstPhotoIndex();
+    ASSERT_EQ(n.nav->lastPhotoIndex(), first + 1);
+    for (int row : {first, first + 1}) {
+        ThumbImagePtr t = n.thumbs().images().at(list.at(row).image);
+        ASSERT_TRUE(t) << row;
+        EXPECT_EQ(t->at(3, 3), kRed) << row;
+    }
+}
+
+TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWritten) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    const auto before = ReadWholeFile(f.cache());
+    f.tree.file("Trip/a.bmp", "garbage");
+    f.tree.file("Trip/c.bmp", testing::SolidBmp(5, 5, {0, 0, 255}));
+    const std::string mine = UserCacheFile(f.dir, f.tree.path("cachehome"));
+    {
+        Nav n(f.tree);
+        n.settings.ThumbnailsCacheInFolders = 0;
+        n.open(f.dir);
+        EXPECT_EQ(n.centre("a"), kRed);
+        EXPECT_GE(n.image("c"), 11);
+        EXPECT_EQ(ReadWholeFile(f.cache()), before);  // the folder's file is left alone
+        EXPECT_EQ(n.thumbs().lastSavedFile(), mine);
+        EXPECT_EQ(f.read(mine).names, (std::vector<std::string>{"a", "b", "c"}));
+    }
+    // Next time both are read: nothing is left to make.
+    f.tree.file("Trip/c.bmp", "garbage");
+    Nav n(f.tree);
+    n.settings.ThumbnailsCacheInFolders = 0;
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("c"), 0xFF0000FFu);
+    EXPECT_EQ(n.thumbs().lastSavedFile(), "");
+}
+
+TEST(ThumbnailsMode, ACacheWithCountZeroIsNeverApplied) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    CThumbnailsStorage s = f.read(f.cache());
+    s.photoCount = 0;
+    ASSERT_TRUE(WriteFileAtomically(f.cache(), s.Serialize()));
+    f.spoilPhotos();
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_EQ(n.image("a"), 10);
+    EXPECT_EQ(n.image("b"), 10);
+}
+
+TEST(ThumbnailsMode, OnAnOpticalDiscTheCacheGoesToTheUserCacheFolder) {
+    Folder f;
+    {
+        Nav n(f.tree, DriveType::CdRom);
+        n.open(f.dir);
+        const std::string mine = UserCacheFile(f.dir, f.tree.path("cachehome"));
+        EXPECT_EQ(n.thumbs().lastSavedFile(), mine);
+        EXPECT_TRUE(IsRegularFile(mine));
+        EXPECT_FALSE(FileExists(f.cache()));
+    }
+    f.spoilPhotos();
+    Nav n(f.tree, DriveType::CdRom);
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+}
+
+TEST(ThumbnailsMode, AFolderThatCannotTakeTheCacheUsesTheUserCacheFolder) {
+    Folder f;
+    // A folder in the way of the cache file: writing it fails, even for root.
+    f.tree.folder("Trip/vellumo.cache");
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
+    EXPECT_TRUE(IsDirectory(f.cache()));
+}
+
+TEST(ThumbnailsMode, RefreshSkipsTheCacheOnce) {
+    Folder f;
+    { Nav(f.tree).open(f.dir); }
+    f.spoilPhotos();
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+    n.nav->onCommand(kCmdRefresh, 0);
+    n.queue.runPending();
+    EXPECT_EQ(n.image("a"), 10);  // made anew from the spoilt file
+    n.nav->onCommand(CmdRelist, 0);
+    n.queue.runPending();
+    EXPECT_EQ(n.centre("a"), kRed);  // the next listing reads the cache again
+}
+
+TEST(ThumbnailsMode, RotationMacrosOfTheAttachedCommentTurnTheThumbnail) {
+    TempTree tree;
+    std::string dir = tree.folder("Turn");
+    auto halves = [](int x, int) { return x < 20 ? Rgb8{255, 0, 0} : Rgb8{0, 255, 0}; };
+    tree.file("Turn/down.bmp", testing::BmpBytes(40, 20, halves));
+    tree.file("Turn/down.txt", "Upside down %ROTATE_LEFT% twice %ROTATE_LEFT%");
+    tree.file("Turn/same.bmp", testing::BmpBytes(40, 20, halves));
+    tree.file("Turn/same.txt", "%ROTATE_LEFT%%ROTATE_RIGHT%");
+    Nav n(tree);
+    n.open(dir);
+    ThumbImagePtr down = n.thumbs().images().at(n.image("down"));
+    ThumbImagePtr same = n.thumbs().images().at(n.image("same"));
+    ASSERT_TRUE(down && same);
+    EXPECT_EQ(down->at(4, 16), kGreen);
+    EXPECT_EQ(down->at(27, 16), kRed);
+    EXPECT_EQ(same->at(4, 16), kRed);
+    EXPECT_EQ(same->at(27, 16), kGreen);
+}
+
+TEST(ThumbnailsMode, ModeCommandsNeedTheNavigatorAndSwitchTheView) {
+    Folder f;
+    Nav n(f.tree, DriveType::Fixed, false);
+    n.open(f.dir);
+    EXPECT_FALSE(n.panel.spec.on);
+    EXPECT_EQ(n.image("a"), 9);  // the photo icon
+    n.panel.window.visible = false;
+    n.nav->onCommand(kCmdToggle, 0);
+    EXPECT_EQ(n.desktop.beeps.size(), 1u);
+    EXPECT_EQ(n.settings.Thumbnails, 0);
+    n.panel.window.visible = true;
+    n.nav->onCommand(kCmdOff, 0);  // already off
+    EXPECT_EQ(n.settings.Thumbnails, 0);
+    n.nav->onCommand(kCmdToggle, 0);
+    n.queue.runPending();
+    EXPECT_EQ(n.settings.Thumbnails, 1);
+    EXPECT_TRUE(n.panel.spec.on);
+    EXPECT_EQ(n.centre("a"), kRed);
+    const int changes = n.panel.viewChanges;
+    n.nav->onCommand(kCmdOn, 0);  // already on
+    EXPECT_EQ(n.panel.viewChanges, changes);
+    n.nav->onCommand(kCmdOff, 0);
+    EXPECT_FALSE(n.panel.spec.on);
+    EXPECT_EQ(n.image("a"), 9);
+    EXPECT_EQ(n.desktop.beeps.size(), 1u);
+}
+
+TEST(ThumbnailsMode, SettingsChangesRemakeOrRespace) {
+    Folder f;
+    Nav n(f.tree);
+    n.open(f.dir);
+    SettingsChangeSet changes;
+    changes.words[SectionThumbnails] = 0x4;  // spacing only
+    n.settings.ThumbnailsSpaceX = 21;
+    n.nav->settingsChanged(changes, 0);
+    EXPECT_EQ(n.panel.spec.spaceX, 21);
+    EXPECT_EQ(n.queue.pendingCount(), 0u);
+    changes.words[SectionThumbnails] = 0x10;  // border colour: made anew
+    n.settings.ThumbnailsBorderColor = Rgb(255, 0, 0);
+    n.nav->settingsChanged(changes, 0);
+    EXPECT_EQ(n.thumbs().images().at(ThumbIndex::Waiting)->at(0, 0), kRed);
+    n.queue.runPending();
+    ThumbImagePtr a = n.thumbs().images().at(n.image("a"));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->at(0, 0), kRed);  // the new border
+    EXPECT_EQ(f.read(f.cache()).borderColor, Rgb(255, 0, 0));
+}
+
+// ---- With a real worker thread --------------------------------------------------------
+
+// Holds the worker inside its first thumbnail until released.
+struct Gate {
+    std::mutex m;
+    std::condition_variable cv;
+    bool open = false;
+    int calls = 0;
+    double wait() {
+        std::unique_lock<std::mutex> lock(m);
+        ++calls;
+        cv.notify_all();
+        cv.wait(lock, [this] { return open; });
+        return 0.0;
+    }
+    void waitForCalls(int n) {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait_for(lock, std::chrono::seconds(60), [&] { return calls >= n; });
+    }
+    void release() {
+        std::lock_guard<std::mutex> lock(m);
+        open = true;
+        cv.notify_all();
+    }
+};
+
+void PumpUntil(FakeEventQueue& queue, const std::function<bool()>& done) {
+    for (int i = 0; i < 60000 && !done(); ++i) {
+        queue.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    queue.runPending();
+}
+
+TEST(ThumbnailWorkerThread, OffAndOnInTheSameFolderResumesTheSameWorker) {
+    Folder f;
+    for (int i = 0; i < 6; ++i) f.tree.file("Trip/p" + std::to_string(i) + ".bmp", testing::SolidBmp(8, 8, {0, 255, 0}));
+    auto gate = std::make_shared<Gate>();
+    Nav n(f.tree, DriveType::Fixed, false);
+    n.settings.ThumbnailsCacheInFolders = 0;
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
+    n.open(f.dir);
+    n.nav->onCommand(kCmdToggle, 0);
+    ThumbnailWorker* worker = n.thumbs().worker();
+    ASSERT_TRUE(worker);
+    gate->waitForCalls(1);
+
+    // The visible rows are published to the worker.
+    const int first = n.nav->firstPhotoIndex();
+    n.nav->listVisibleRows(0, first + 2);
+    EXPECT_EQ(worker->visible(), (RowRange{first, first + 2}));
+
+    n.nav->onCommand(kCmdToggle, 0);  // off: suspended
+    EXPECT_TRUE(n.thumbs().workerSuspended());
+    EXPECT_EQ(n.thumbs().worker(), worker);
+    n.nav->listVisibleRows(0, first + 4);  // not published out of thumbnails mode
+    EXPECT_EQ(worker->visible(), (RowRange{first, first + 2}));
+
+    n.nav->onCommand(kCmdToggle, 0);  // on again: resumed, not restarted
+    EXPECT_FALSE(n.thumbs().workerSuspended());
+    EXPECT_EQ(n.thumbs().worker(), worker);
+    gate->release();
+    // The finished run asks for the save, which ends the worker.
+    PumpUntil(n.queue, [&] { return n.thumbs().worker() == nullptr; });
+    for (int i = 0; i < 6; ++i) EXPECT_GE(n.image("p" + std::to_string(i)), 11) << i;
+    EXPECT_EQ(n.image("broken"), 10);
+    // Every photo was decoded once: nothing started over.
+    EXPECT_EQ(gate->calls, 8);
+}
+
+TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
+    Folder f;
+    for (int i = 0; i < 4; ++i) f.tree.file("Trip/p" + std::to_string(i) + ".bmp", testing::SolidBmp(8, 8, {0, 255, 0}));
+    auto gate = std::make_shared<Gate>();
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    // Two photos go through; the third holds the worker.
+    n.thumbs().setRotationSource([gate](const std::string&) {
+        {
+            std::lock_guard<std::mutex> lock(gate->m);
+            if (gate->calls < 2) {
+                ++gate->calls;
+                return 0.0;
+            }
+        }
+        return gate->wait();
+    });
+    n.open(f.dir);
+    gate->waitForCalls(3);
+    PumpUntil(n.queue, [&] { return n.image("b") >= 11; });
+    n.nav->onCommand(CmdGoUp, 0);
+    n.queue.runPending();
+    gate->release();
+    EXPECT_EQ(n.thumbs().lastSavedFile(), f.cache());
+    CThumbnailsStorage s = f.read(f.cache());
+    EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(s.photoCount, 7);
+}
+
+TEST(ThumbnailWorkerThread, AFolderThatVanishesCostsOnlyItsThumbnails) {
+    Folder f;
+    auto gate = std::make_shared<Gate>();
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
+    n.open(f.dir);
+    gate->waitForCalls(1);
+    std::filesystem::remove_all(f.dir);
+    gate->release();
+    PumpUntil(n.queue, [&] { return n.thumbs().worker() == nullptr; });
+    EXPECT_EQ(n.centre("a"), kRed);  // made before the folder went
+    EXPECT_EQ(n.image("b"), 10);
+    EXPECT_EQ(n.image("broken"), 10);
+    // The folder cannot take the cache any more; the user's cache folder does.
+    EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
+}
+
+TEST(ThumbnailWorkerThread, StoppingNeverWaitsAndDropsLateResults) {
+    Folder f;
+    auto gate = std::make_shared<Gate>();
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
+    n.open(f.dir);
+    gate->waitForCalls(1);
+    // Going up stops the worker while it is inside a thumbnail.
+    n.nav->onCommand(CmdGoUp, 0);
+    n.queue.runPending();
+    EXPECT_EQ(n.thumbs().worker(), nullptr);
+    gate->release();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    n.queue.runPending();
+    EXPECT_EQ(n.thumbs().images().count(), 11);
+    EXPECT_FALSE(FileExists(f.cache()));
+}
+
+}  // namespace
+}  // namespace vellumo
