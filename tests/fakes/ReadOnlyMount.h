@@ -26,32 +26,40 @@ inline bool WriteSmallFile(const char* path, const std::string& text) {
 }
 }  // namespace detail
 
+// In a child process only: gives the process a mount namespace of its own
+// and mounts the folder read-only in it. False when that cannot be done.
+inline bool MountReadOnlyInOwnNamespace(const std::string& folder) {
+    uid_t uid = geteuid();
+    gid_t gid = getegid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        // Without the right to make mount namespaces: a user namespace gives it.
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+        detail::WriteSmallFile("/proc/self/setgroups", "deny");
+        if (!detail::WriteSmallFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+            !detail::WriteSmallFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+            return false;
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+// Runs `action` in a child process and returns its exit code, or -1 when the
+// child died.
+inline int RunInChild(const std::function<int()>& action) {
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) _exit(action());
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
 // Returns the exit code of `action` run in the child (0 for success), or
 // kNoReadOnlyMount when the namespace or the mount failed, or -1 when the
 // child died.
 inline int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>& action) {
-    pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        uid_t uid = geteuid();
-        gid_t gid = getegid();
-        if (unshare(CLONE_NEWNS) != 0) {
-            // Without the right to make mount namespaces: a user namespace gives it.
-            if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) _exit(kNoReadOnlyMount);
-            detail::WriteSmallFile("/proc/self/setgroups", "deny");
-            if (!detail::WriteSmallFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-                !detail::WriteSmallFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
-                _exit(kNoReadOnlyMount);
-        }
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-            mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-            _exit(kNoReadOnlyMount);
-        _exit(action());
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return RunInChild([&] { return MountReadOnlyInOwnNamespace(folder) ? action() : kNoReadOnlyMount; });
 }
 
 }  // namespace vellumo::testing
