@@ -1,5 +1,7 @@
 #include "app/HelpPages.h"
 
+#include "comments/Macros.h"
+
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -224,8 +226,41 @@ std::string LanguageHtml() {
     return html + "</table>\n";
 }
 
+std::string_view MacroMeaning(std::string_view macro) {
+    static const std::map<std::string_view, std::string_view> meanings = {
+        {"%FILE_NAME%", "the photo's file name"},
+        {"%SHORT_FILE_NAME%", "the file name up to its first dot"},
+        {"%FOLDER_NAME%", "the name of the photo's folder"},
+        {"%PATH%", "the path of the photo's folder"},
+        {"%IMAGE_WIDTH%", "the photo's width in pixels"},
+        {"%IMAGE_HEIGHT%", "the photo's height in pixels"},
+        {"%IMAGE_SIZE_K%", "the file's size in kilobytes"},
+        {"%IMAGE_SIZE_M%", "the file's size in megabytes"},
+        {"%ROTATE_LEFT%", "nothing; turns the photo by 90 degrees to the left"},
+        {"%ROTATE_RIGHT%", "nothing; turns the photo by 90 degrees to the right"},
+        {"%CURRENT_FOLDER%", "the Navigator's current folder"},
+        {"%SLIDESHOW_COUNT%", "the number of photos of the running slideshow"},
+        {"%SLIDESHOW_CURRENT%", "the place of this photo in the running slideshow"},
+        {"%MUSIC_FILE_NAME%", "the music file playing"},
+        {"%MUSIC_SHORT_FILE_NAME%", "the music file playing, without its extension"},
+    };
+    auto it = meanings.find(macro);
+    return it == meanings.end() ? std::string_view() : it->second;
+}
+
+std::string MacrosHtml() {
+    // The names come from the comment's own macro table, so the help lists
+    // exactly the macros the program expands.
+    std::string html = "<table>\n<tr><th>Macro</th><th>Replaced by</th></tr>\n";
+    for (std::string_view name : MacroNames())
+        html += "<tr><td><code>" + HtmlEscaped(name) + "</code></td><td>" + HtmlEscaped(MacroMeaning(name)) +
+                "</td></tr>\n";
+    return html + "</table>\n";
+}
+
 std::map<std::string, std::string> HelpParts() {
     return {{"commands", CommandsHtml()},
+            {"macros", MacrosHtml()},
             {"mouse", MouseHtml()},
             {"notation", NotationHtml()},
             {"settings", SettingsHtml()},

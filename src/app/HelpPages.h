@@ -32,5 +32,9 @@ std::string_view SettingsKeyMeaning(std::string_view key);
 bool FillHelpPage(std::string& page, const std::map<std::string, std::string>& parts, std::string* missing);
 // Every part the pages may name: commands, mouse, notation, settings, language.
 std::map<std::string, std::string> HelpParts();
+// The macro table of the help, from the comment's macro names; the meaning
+// of one macro ("" for a name the help does not describe).
+std::string MacrosHtml();
+std::string_view MacroMeaning(std::string_view macro);
 
 }  // namespace vellumo

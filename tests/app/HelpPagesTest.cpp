@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/HelpPages.h"
+#include "comments/Macros.h"
 #include "config/Settings.h"
 
 using namespace vellumo;
@@ -71,7 +72,18 @@ TEST(HelpPages, MarkersAreReplacedAndAnUnknownOneIsReported) {
     EXPECT_TRUE(FillHelpPage(page, {{"one", "[1 <!--generated:two-->]"}, {"two", "[2]"}}, &missing));
     // A part's own text is not searched again.
     EXPECT_EQ(page, "<p>a</p>[1 <!--generated:two-->]<p>b</p>[2]<!--plain comment-->");
-    std::string bad = "x<!--generated:macros-->y";
+    std::string bad = "x<!--generated:nothing-->y";
     EXPECT_FALSE(FillHelpPage(bad, HelpParts(), &missing));
-    EXPECT_EQ(missing, "macros");
+    EXPECT_EQ(missing, "nothing");
+}
+
+TEST(HelpPages, EveryMacroTheCommentExpandsIsDescribed) {
+    const std::string html = MacrosHtml();
+    for (std::string_view name : MacroNames()) {
+        EXPECT_FALSE(MacroMeaning(name).empty()) << name;
+        EXPECT_NE(html.find("<code>" + std::string(name) + "</code>"), std::string::npos) << name;
+    }
+    EXPECT_NE(html.find("<tr><td><code>%SLIDESHOW_CURRENT%</code></td><td>the place of this photo in the running "
+                        "slideshow</td></tr>"),
+              std::string::npos);
 }
