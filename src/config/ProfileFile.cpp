@@ -88,8 +88,9 @@ std::string ProfileFile::encode(std::string_view utf8) const {
 }
 
 std::string ProfileFile::decode(std::string_view raw) const {
-    if (encoding_.name == "UTF-8") return std::string(raw);
-    return DecodeText(raw, encoding_.name, nullptr);
+    // The encoding was decided for the whole file: a piece of a legacy file
+    // that happens to be valid UTF-8 is still in the code page.
+    return DecodeFromCodePage(raw, encoding_.name);
 }
 
 size_t ProfileFile::findSection(std::string_view utf8Section) const {

@@ -115,6 +115,12 @@ std::string DecodeText(std::string_view bytes, std::string_view codePage, TextEn
     return Convert(bytes, cp.c_str(), "UTF-8", "\xEF\xBF\xBD", 1);
 }
 
+std::string DecodeFromCodePage(std::string_view bytes, std::string_view codePage) {
+    if (codePage == "UTF-8") return std::string(bytes);
+    const std::string cp(codePage.empty() ? "CP1252" : codePage);
+    return Convert(bytes, cp.c_str(), "UTF-8", "\xEF\xBF\xBD", 1);
+}
+
 std::string EncodeText(std::string_view utf8, const TextEncoding& encoding) {
     if (encoding.name == "UTF-8" || encoding.name.empty()) {
         std::string out = encoding.byteOrderMark ? "\xEF\xBB\xBF" : "";

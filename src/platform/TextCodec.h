@@ -32,6 +32,10 @@ std::string LegacyCodePage();
 std::string DecodeText(std::string_view bytes, TextEncoding* detected = nullptr);
 std::string DecodeText(std::string_view bytes, std::string_view codePage, TextEncoding* detected);
 
+// Converts bytes of a known code page to UTF-8, with no guessing (a piece of
+// a legacy file may happen to be valid UTF-8); undefined bytes become U+FFFD.
+std::string DecodeFromCodePage(std::string_view bytes, std::string_view codePage);
+
 // Encodes UTF-8 text into the encoding; characters it cannot hold become "?".
 std::string EncodeText(std::string_view utf8, const TextEncoding& encoding);
 

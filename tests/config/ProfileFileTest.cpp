@@ -115,3 +115,14 @@ TEST(ProfileFile, NonAsciiNamesOfALegacyFileAreFoundInItsOwnEncoding) {
     EXPECT_TRUE(file.set("Se\xc3\xa7\xc3\xa3o", "K\xc3\xa9y", "2"));
     EXPECT_EQ(file.bytes(), "[Se\xe7\xe3o]\r\nK\xe9y=2\r\n");
 }
+
+TEST(ProfileFile, EveryLineOfALegacyFileIsReadInItsCodePage) {
+    TempFolder t;
+    // Not UTF-8 as a whole (\xe9), so CP1252; "\xc3\xa9" alone would be valid UTF-8.
+    ProfileFile file(t.file("a.ini", "[S]\r\nA=\xc3\xa9\r\nB=\xe9\r\n\xef\xbb\xbf=1\r\n"));
+    EXPECT_EQ(file.get("S", "A"), "\xc3\x83\xc2\xa9");  // "Ã©", as Windows shows it
+    EXPECT_EQ(file.get("S", "B"), "\xc3\xa9");          // "é"
+    EXPECT_EQ(file.keys("S"), (std::vector<std::string>{"A", "B", "\xc3\xaf\xc2\xbb\xc2\xbf"}));
+    EXPECT_TRUE(file.set("S", "\xc3\xaf\xc2\xbb\xc2\xbf", "2"));
+    EXPECT_EQ(file.bytes(), "[S]\r\nA=\xc3\xa9\r\nB=\xe9\r\n\xef\xbb\xbf=2\r\n");
+}
