@@ -238,7 +238,7 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
         case cmd::ToggleMusic:
         case cmd::MusicOn:
         case cmd::MusicOff: soundCommand(command); return;
-        default: notAvailableYet(command); return;
+        default: return;  // a number no command of the viewer has
     }
 }
 
@@ -300,11 +300,6 @@ void ViewerWindow::refreshPhotoEntry(const std::string& photo) {
 }
 
 void ViewerWindow::refreshNavigatorList() { forwardToNavigator(cmd::Refresh, 1); }
-
-void ViewerWindow::notAvailableYet(int) {
-    // Slideshow, comment, sound, thumbnail and file commands arrive with their
-    // features; until then the command does nothing.
-}
 
 void ViewerWindow::showViewerMenu(bool fromMouse) {
     const Settings& s = settings();

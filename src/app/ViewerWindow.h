@@ -183,8 +183,6 @@ private:
     void runSelection(SelectionUse use);
     // Ends a drag whose button release this window will not see.
     void endDragSilently();
-    // Commands of features that are not part of the program yet: they do nothing.
-    void notAvailableYet(int command);
     // Commands 134 to 139.
     void soundCommand(int command);
     // The sound comment of the photo just presented (or of the start picture).

@@ -11,7 +11,7 @@ namespace vellumo {
 // then spin at closing, so they are never tried on their own.
 inline constexpr const char* kDesktopOutputs = "pulse,alsa";
 
-// A new output handle opened on the spec's driver and device (quiet: no
+// A new output handle opened on the chosen driver and device (quiet: no
 // printouts); nullptr when no output can be opened. live tells whether it is
 // a real device (rather than a file writer).
 out123_handle* OpenAudioOutput(const AudioOutputSpec& spec, bool& live);
