@@ -19,6 +19,8 @@
 #include "archive/NavigatorWindow.h"
 #include "effects/EffectList.h"
 #include "effects/EffectSteps.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/QuietViewer.h"
 #include "imaging/WinBmp.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtEventQueue.h"
@@ -76,22 +78,14 @@ void BenchEffects() {
     }
 }
 
-struct Viewer : ViewerLink, CommandTarget {
+// The Navigator's viewer: records when the first photo is shown.
+struct Viewer : QuietViewer {
     Clock::time_point firstShown{};
     int shown = 0;
     void showPhoto(const std::string&) override {
         if (shown++ == 0) firstShown = Clock::now();
     }
-    void clearNoPhoto() override {}
-    void setBusyCursor(bool) override {}
-    void lockCursor(int) override {}
     Rect screenRect() const override { return {0, 0, 1920, 1080}; }
-    bool effectRunning() const override { return false; }
-    void navigatorCaptionChanged(const std::string&) override {}
-    CommandTarget* viewerTarget() override { return this; }
-    void focusViewer() override {}
-    void onCommand(int, std::intptr_t) override {}
-    void onTimer(int) override {}
 };
 
 struct Panel : NavigatorPanel {
@@ -120,22 +114,6 @@ struct Panel : NavigatorPanel {
     void repaintList() override {}
 };
 
-struct NoDesktop : Desktop {
-    Rect screenRect() const override { return {0, 0, 1920, 1080}; }
-    void beep(BeepKind) override {}
-    bool isKeyDown(int) const override { return false; }
-    MessageBoxResult messageBox(const std::string&, const std::string&, MessageBoxKind) override {
-        return MessageBoxResult::Ok;
-    }
-    bool startProcess(const std::vector<std::string>&) override { return false; }
-    bool shellOpen(const std::string&) override { return false; }
-    void setClipboardText(const std::string&) override {}
-    void setScreenSaverInhibited(bool) override {}
-    int popupMenu(const std::vector<MenuItem>&, Point, MenuAlign) override { return 0; }
-    std::optional<std::string> chooseFromList(const ListChoice&) override { return std::nullopt; }
-    std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>&) override { return nullptr; }
-};
-
 void BenchTotalFirstEntry(QGuiApplication& app) {
     namespace fs = std::filesystem;
     const fs::path root = fs::temp_directory_path() / "vellumo-bench-total";
@@ -150,7 +128,8 @@ void BenchTotalFirstEntry(QGuiApplication& app) {
 
     QtEventQueue queue;
     Panel panel;
-    NoDesktop desktop;
+    FakeDesktop desktop;
+    desktop.screen = {0, 0, 1920, 1080};
     Viewer viewer;
     Settings settings{};
     settings.SlideShowDelay = 3.0;

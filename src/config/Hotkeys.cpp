@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/ProfileFile.h"
+#include "config/ProgramLocation.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextCompare.h"
@@ -201,14 +202,10 @@ MouseCommands DefaultMouseCommands() {
 HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName, const std::string& userFolder) {
     HotkeySet set;
     set.name = IsSafeSetName(setName) ? std::string(setName) : std::string("Default");
-    std::string folder = ResolveDerivedName(JoinPath(programFolder, "keys"));
-    set.path = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
-    std::string target = set.path;
-    if (!userFolder.empty()) {
-        folder = JoinPath(userFolder, "keys");
-        target = ResolveDerivedName(JoinPath(folder, set.name + ".keys.txt"));
-        if (IsRegularFile(target)) set.path = target;
-    }
+    const ProgramFileCopy copy = LocateProgramFile(programFolder, "keys", set.name + ".keys.txt", userFolder);
+    set.path = copy.readPath;
+    const std::string& folder = copy.writeFolder;
+    const std::string& target = copy.writePath;
 
     ProfileFile file(set.path);
     if (!file.existed()) file.appendRawText(kHotkeysFileHeader);

@@ -1,6 +1,7 @@
 #include "config/Language.h"
 
 #include "config/ProfileFile.h"
+#include "config/ProgramLocation.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
@@ -149,16 +150,11 @@ Language::Language() {
 void Language::LoadLanguage(const std::string& name, const std::string& programFolder, Settings& current,
                             const std::string& userFolder) {
     current.ApplicationLanguage = name;
-    const std::string fileName = FileNameForLanguage(name) + ".lang.txt";
-    std::string folder = ResolveDerivedName(JoinPath(programFolder, "lang"));
-    path_ = ResolveDerivedName(JoinPath(folder, fileName));
     // Where a new or completed file goes: beside the program, or the user's copy.
-    std::string target = path_;
-    if (!userFolder.empty()) {
-        folder = JoinPath(userFolder, "lang");
-        target = ResolveDerivedName(JoinPath(folder, fileName));
-        if (IsRegularFile(target)) path_ = target;
-    }
+    const ProgramFileCopy copy = LocateProgramFile(programFolder, "lang", FileNameForLanguage(name) + ".lang.txt", userFolder);
+    path_ = copy.readPath;
+    const std::string& folder = copy.writeFolder;
+    const std::string& target = copy.writePath;
     const auto& entries = LanguageEntries();
     auto saveFile = [&](ProfileFile& file) {
         if (target == path_) return file.save();

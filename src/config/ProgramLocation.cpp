@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace vellumo {
@@ -25,6 +26,19 @@ ProgramLocation ProgramLocation::FromExecutable(const std::string& executable, c
 
 std::string ProgramLocation::userCopy(const std::string& relative) const {
     return userFolder.empty() ? std::string() : JoinPath(userFolder, relative);
+}
+
+ProgramFileCopy LocateProgramFile(const std::string& programFolder, const std::string& subfolder,
+                                  const std::string& fileName, const std::string& userFolder) {
+    ProgramFileCopy c;
+    c.writeFolder = ResolveDerivedName(JoinPath(programFolder, subfolder));
+    c.readPath = c.writePath = ResolveDerivedName(JoinPath(c.writeFolder, fileName));
+    if (!userFolder.empty()) {
+        c.writeFolder = JoinPath(userFolder, subfolder);
+        c.writePath = ResolveDerivedName(JoinPath(c.writeFolder, fileName));
+        if (IsRegularFile(c.writePath)) c.readPath = c.writePath;
+    }
+    return c;
 }
 
 std::string UserFolderFor(const std::string& programFolder) {

@@ -30,6 +30,17 @@ struct ProgramLocation {
     static ProgramLocation OfThisProcess();
 };
 
+// Where a file of a program-folder subfolder ("lang", "keys") is read and
+// where it is written: beside the program, or with a user folder the user's
+// copy (read when it exists) in that folder's own subfolder.
+struct ProgramFileCopy {
+    std::string readPath;
+    std::string writePath;
+    std::string writeFolder;
+};
+ProgramFileCopy LocateProgramFile(const std::string& programFolder, const std::string& subfolder,
+                                  const std::string& fileName, const std::string& userFolder);
+
 // The user folder of a program folder: $XDG_CONFIG_HOME/vellumo (or
 // ~/.config/vellumo) and below it one folder named after the program folder's
 // path, with "%" and "/" written as "%25" and "%2F" so no two paths share one.

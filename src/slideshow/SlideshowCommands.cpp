@@ -1,5 +1,6 @@
 #include "slideshow/SlideshowCommands.h"
 
+#include "app/Commands.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "slideshow/ScriptFiles.h"
@@ -7,31 +8,14 @@
 
 namespace vellumo {
 
-namespace {
-constexpr int kSmall = 116;
-constexpr int kStartStop = 117;
-constexpr int kStart = 118;
-constexpr int kStop = 119;
-constexpr int kPauseContinue = 120;
-constexpr int kPause = 121;
-constexpr int kContinue = 122;
-constexpr int kSlower = 123;
-constexpr int kFaster = 124;
-constexpr int kWriteScript = 167;
-constexpr int kAutoExec = 3000;
-constexpr int kWholeArchive = 3001;
-constexpr int kScriptFirst = 3002;
-constexpr int kScriptLast = 3256;
-}  // namespace
-
 std::string ScriptForCommand(int command, const std::vector<std::string>& listed, const std::string& autoExecScript,
                              const std::string& programFolder, const std::string& programDrive) {
     std::string script;
-    if (command == kAutoExec) {
+    if (command == cmd::AutoExecSlideshow) {
         if (autoExecScript.empty()) return {};
         script = ReadPathFromFile(autoExecScript, programFolder, programDrive);
-    } else if (command >= kScriptFirst && command <= kScriptLast) {
-        size_t i = static_cast<size_t>(command - kScriptFirst);
+    } else if (command >= cmd::SlideshowScriptFirst && command <= cmd::SlideshowScriptLast) {
+        size_t i = static_cast<size_t>(command - cmd::SlideshowScriptFirst);
         if (i >= listed.size()) return {};
         script = listed[i];
     }
@@ -41,36 +25,36 @@ std::string ScriptForCommand(int command, const std::vector<std::string>& listed
 bool SlideshowCommands::handle(int command, int repeat) {
     Slideshows* shows = c_.slideshows ? c_.slideshows() : nullptr;
     switch (command) {
-        case kStartStop:
-            c_.queue->post(c_.viewer, shows && shows->totalRunning() ? kStop : kStart);
+        case cmd::TotalSlideshowStartStop:
+            c_.queue->post(c_.viewer, shows && shows->totalRunning() ? cmd::SlideshowStop : cmd::TotalSlideshowStart);
             return true;
-        case kStart:
+        case cmd::TotalSlideshowStart:
             if (shows) shows->stopSmall();
             if (shows && shows->totalRunning()) {
-                if (shows->totalPaused()) forward(kContinue, 1);
+                if (shows->totalPaused()) forward(cmd::SlideshowContinue, 1);
                 return true;
             }
             startMenu();
             return true;
-        case kStop:
-        case kPauseContinue:
-        case kPause:
+        case cmd::SlideshowStop:
+        case cmd::SlideshowPauseContinue:
+        case cmd::SlideshowPause:
             if (c_.endEffect) c_.endEffect();
             forward(command, repeat);
             return true;
-        case kSlower:
-        case kFaster:
+        case cmd::SlideshowSlower:
+        case cmd::SlideshowFaster:
             c_.desktop->beep(BeepKind::Exclamation);
             forward(command, repeat);
             return true;
-        case kSmall:
-        case kContinue:
-        case kWriteScript:
+        case cmd::SmallSlideshow:
+        case cmd::SlideshowContinue:
+        case cmd::WriteScript:
             forward(command, repeat);
             return true;
         default: break;
     }
-    if (command >= kAutoExec && command <= kScriptLast) {
+    if (command >= cmd::AutoExecSlideshow && command <= cmd::SlideshowScriptLast) {
         startWithCommand(command);
         return true;
     }
@@ -89,20 +73,20 @@ void SlideshowCommands::forward(int command, int repeat) {
 void SlideshowCommands::startMenu() {
     listed_ = ListScriptPaths(c_.programFolder, c_.userFolder);
     if (listed_.empty()) {
-        startWithCommand(kWholeArchive);
+        startWithCommand(cmd::SlideshowWithoutScript);
         return;
     }
     std::vector<MenuItem> items;
     MenuItem whole;
-    whole.id = kWholeArchive;
+    whole.id = cmd::SlideshowWithoutScript;
     whole.text = c_.wholeArchiveText ? c_.wholeArchiveText() : std::string("SlideShow");
     items.push_back(whole);
     MenuItem separator;
     separator.separator = true;
     items.push_back(separator);
-    for (size_t i = 0; i < listed_.size() && kScriptFirst + static_cast<int>(i) <= kScriptLast; ++i) {
+    for (size_t i = 0; i < listed_.size() && cmd::SlideshowScriptFirst + static_cast<int>(i) <= cmd::SlideshowScriptLast; ++i) {
         MenuItem item;
-        item.id = kScriptFirst + static_cast<int>(i);
+        item.id = cmd::SlideshowScriptFirst + static_cast<int>(i);
         item.text = ScriptMenuText(FileNameOf(listed_[i]));
         items.push_back(item);
     }
@@ -118,9 +102,9 @@ void SlideshowCommands::startWithCommand(int command) {
         return;
     }
     // Commands of script numbers posted from elsewhere find the list as the folder has it now.
-    if (command >= kScriptFirst && listed_.empty()) listed_ = ListScriptPaths(c_.programFolder, c_.userFolder);
+    if (command >= cmd::SlideshowScriptFirst && listed_.empty()) listed_ = ListScriptPaths(c_.programFolder, c_.userFolder);
     // A number beyond the list names no script: it is ignored.
-    if (command >= kScriptFirst && static_cast<size_t>(command - kScriptFirst) >= listed_.size()) return;
+    if (command >= cmd::SlideshowScriptFirst && static_cast<size_t>(command - cmd::SlideshowScriptFirst) >= listed_.size()) return;
     const std::string script = ScriptForCommand(command, listed_, c_.settings().SlideShowAutoExecScript,
                                                 c_.programFolder, c_.programDrive);
     shows->startTotal(script);

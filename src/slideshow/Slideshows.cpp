@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/Commands.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
@@ -13,9 +14,6 @@
 namespace vellumo {
 
 namespace {
-constexpr int kCmdExit = 142;
-constexpr int kCmdStop = 119;
-constexpr int kCmdContinue = 122;
 
 // A script prefix becomes part of a file name: no folder separators, line
 // breaks or NULs (language files come from anywhere).
@@ -91,7 +89,7 @@ bool Slideshows::startSmall() {
     const int last = archive_.lastPhotoIndex();
     if (totalRunning_ || smallRunning_ || first < 0) {
         desktop_.beep(BeepKind::Default);
-        if (settings().SlideShowSmallEndAction == 'q') postToViewer(kCmdExit);
+        if (settings().SlideShowSmallEndAction == 'q') postToViewer(cmd::Exit);
         return false;
     }
     if (settings().SlideShowMoveDownCursor != 0) moveCursorAway();
@@ -130,7 +128,7 @@ void Slideshows::smallStep() {
     if (next > last) next = first;  // the folder shrank since the start
     const char action = settings().SlideShowSmallEndAction;
     if (end && action == 'q') {
-        postToViewer(kCmdExit);
+        postToViewer(cmd::Exit);
         return;
     }
     archive_.selectAndShow(next);
@@ -166,7 +164,7 @@ void Slideshows::startTotal(const std::string& script) {
     stopSmall();
     // A show that runs keeps its list and its script scope: a paused one continues.
     if (totalRunning_) {
-        if (paused_) queue_.post(target_, kCmdContinue);
+        if (paused_) queue_.post(target_, cmd::SlideshowContinue);
         return;
     }
     fromScript_ = !script.empty();
@@ -247,11 +245,11 @@ void Slideshows::stepTotal(int s) {
     if (end) {
         const char action = settings().SlideShowTotalEndAction;
         if (action == 'q') {
-            postToViewer(kCmdExit);
+            postToViewer(cmd::Exit);
             return;
         }
         if (action == 's') {
-            postToViewer(kCmdStop);
+            postToViewer(cmd::SlideshowStop);
             return;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/Commands.h"
 #include "comments/RotationMacro.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
@@ -10,10 +11,6 @@
 namespace vellumo {
 
 namespace {
-
-constexpr int kCmdToggleThumbnails = 131;
-constexpr int kCmdThumbnailsOn = 132;
-constexpr int kCmdThumbnailsOff = 133;
 
 // Change bits of the Thumbnails Settings section.
 constexpr std::uint32_t kBitThumbnails = 0x1;
@@ -218,13 +215,13 @@ void ThumbnailView::refresh() {
 // ---- Commands -----------------------------------------------------------------------
 
 bool ThumbnailView::modeCommand(int command, bool navigatorShown) {
-    if (command != kCmdToggleThumbnails && command != kCmdThumbnailsOn && command != kCmdThumbnailsOff) return false;
+    if (command != cmd::ToggleThumbnails && command != cmd::ThumbnailsOn && command != cmd::ThumbnailsOff) return false;
     if (!navigatorShown) {
         if (beep_) beep_();
         return true;
     }
-    if (command == kCmdThumbnailsOn && mode_) return true;
-    if (command == kCmdThumbnailsOff && !mode_) return true;
+    if (command == cmd::ThumbnailsOn && mode_) return true;
+    if (command == cmd::ThumbnailsOff && !mode_) return true;
     settings().Thumbnails = mode_ ? 0 : 1;
     switchMode(true);
     return true;
