@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "imaging/JpegScanFilter.h"
 #include "imaging/JpegText.h"
 
 namespace vellumo {
@@ -69,6 +70,7 @@ struct CJPEGDecoder::Impl {
     jpeg_progress_mgr progress{};
     ProgressSink* sink = nullptr;
     std::vector<JSAMPLE> grayRow;
+    std::vector<std::uint8_t> stripped;  // the file without the scans a reduced decode skips
 };
 
 namespace {
@@ -140,24 +142,10 @@ void CJPEGDecoder::BuildText() {
     text_ = BuildJpegText(markers);
 }
 
-void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
+// Sets the output colour space, DCT, upsampling and scale for the header just
+// read; true for a grey picture.
+bool CJPEGDecoder::ChooseOutput() {
     jpeg_decompress_struct& cinfo = impl_->cinfo;
-    impl_->sink = source.GetProgressSink();
-    impl_->source.next_input_byte = source.ReadRemainder();
-    impl_->source.bytes_in_buffer = static_cast<std::size_t>(source.GetRemaining());
-    cinfo.src = &impl_->source;
-    cinfo.progress = &impl_->progress;
-    // Whole-picture buffers of progressive files stay within what a picture
-    // of the largest allowed size needs.
-    cinfo.mem->max_memory_to_use = static_cast<long>(kPixelCap * 8 > LONG_MAX ? LONG_MAX : kPixelCap * 8);
-
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 13, kMarkerLimit);
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 12, kMarkerLimit);
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
-    jpeg_save_markers(&cinfo, JPEG_APP0, kMarkerLimit);
-    jpeg_read_header(&cinfo, TRUE);
-    BuildText();
-
     if (fast_) cinfo.do_fancy_upsampling = FALSE;
     cinfo.dct_method = JDCT_FLOAT;
     bool gray = false;
@@ -177,9 +165,6 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
         default:
             RaiseError(ErrFormatNotSupported, "Unsupported JPEG colour space.\n");
     }
-    if (static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height > kPixelCap)
-        RaiseError(ErrOutOfMemory, "out of memory");
-
     // The smallest scale n/8 whose longer side is still at least the hint.
     cinfo.scale_num = 8;
     cinfo.scale_denom = 8;
@@ -192,6 +177,56 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             }
         }
     }
+    return gray;
+}
+
+// A progressive file decoded at a reduced scale: the components whose blocks
+// shrink to one pixel need their DC coefficients alone, so their AC scans are
+// dropped and the shorter file is decoded in place of the original. Block
+// smoothing, which would guess the dropped coefficients, stays off; with every
+// coefficient present it never applies, so the pixels are those of the whole
+// file. True when the decoder now reads the shorter file (its header read).
+bool CJPEGDecoder::SkipUnusedScans() {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    if (!cinfo.progressive_mode || cinfo.scale_num >= cinfo.scale_denom) return false;
+    jpeg_calc_output_dimensions(&cinfo);
+    std::vector<int> dcOnly;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        if (cinfo.comp_info[c].DCT_scaled_size == 1) dcOnly.push_back(cinfo.comp_info[c].component_id);
+    impl_->stripped = StripUnusedAcScans(fileData_, fileSize_, dcOnly);
+    if (impl_->stripped.empty()) return false;
+    jpeg_abort_decompress(&cinfo);
+    impl_->source.next_input_byte = impl_->stripped.data();
+    impl_->source.bytes_in_buffer = impl_->stripped.size();
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.do_block_smoothing = FALSE;
+    return true;
+}
+
+void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    impl_->sink = source.GetProgressSink();
+    fileSize_ = static_cast<std::size_t>(source.GetRemaining());
+    fileData_ = source.ReadRemainder();
+    impl_->source.next_input_byte = fileData_;
+    impl_->source.bytes_in_buffer = fileSize_;
+    cinfo.src = &impl_->source;
+    cinfo.progress = &impl_->progress;
+    // Whole-picture buffers of progressive files stay within what a picture
+    // of the largest allowed size needs.
+    cinfo.mem->max_memory_to_use = static_cast<long>(kPixelCap * 8 > LONG_MAX ? LONG_MAX : kPixelCap * 8);
+
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 13, kMarkerLimit);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 12, kMarkerLimit);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
+    jpeg_save_markers(&cinfo, JPEG_APP0, kMarkerLimit);
+    jpeg_read_header(&cinfo, TRUE);
+    BuildText();
+
+    const bool gray = ChooseOutput();
+    if (static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height > kPixelCap)
+        RaiseError(ErrOutOfMemory, "out of memory");
+    if (SkipUnusedScans()) ChooseOutput();
     jpeg_start_decompress(&cinfo);
     const int w = static_cast<int>(cinfo.output_width);
     const int h = static_cast<int>(cinfo.output_height);
@@ -226,6 +261,7 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
         }
     }
     jpeg_finish_decompress(&cinfo);
+    impl_->stripped = {};
 }
 
 }  // namespace vellumo

@@ -1,6 +1,8 @@
 #pragma once
 // CJPEGDecoder: JPEG through libjpeg (6b API), float DCT, no fancy
 // upsampling; builds the embedded text from the APP1, APP12 and APP13 markers.
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,10 +26,14 @@ private:
     bool DecodeGuarded(CBmp& bmp, int& destBpp, CDataSource& source);
     void DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source);
     void BuildText();
+    bool ChooseOutput();
+    bool SkipUnusedScans();
 
     std::unique_ptr<Impl> impl_;
     std::string text_;
     bool fast_ = true;
+    const std::uint8_t* fileData_ = nullptr;  // the file being decoded, whole in memory
+    std::size_t fileSize_ = 0;
 };
 
 }  // namespace vellumo

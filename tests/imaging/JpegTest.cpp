@@ -6,6 +6,7 @@
 
 #include "TestUtil.h"
 #include "imaging/AnyBmp.h"
+#include "imaging/JpegScanFilter.h"
 #include "imaging/JpegText.h"
 
 namespace vellumo::test {
@@ -72,7 +73,7 @@ struct Reference {
     std::vector<JSAMPLE> pixels;
 };
 
-Reference DecodeReference(const Bytes& data) {
+Reference DecodeReference(const Bytes& data, unsigned scaleNum = 8) {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -81,6 +82,8 @@ Reference DecodeReference(const Bytes& data) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.dct_method = JDCT_FLOAT;
     cinfo.do_fancy_upsampling = FALSE;
+    cinfo.scale_num = scaleNum;
+    cinfo.scale_denom = 8;
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
     else if (cinfo.jpeg_color_space != JCS_GRAYSCALE) cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
@@ -98,10 +101,12 @@ Reference DecodeReference(const Bytes& data) {
     return r;
 }
 
-void ExpectMatchesReference(const Bytes& file) {
-    const Reference ref = DecodeReference(file);
+// `sizeHint` and `scaleNum` ask for the same reduced scale of the decoder and
+// of the library.
+void ExpectMatchesReference(const Bytes& file, int sizeHint = 0, unsigned scaleNum = 8) {
+    const Reference ref = DecodeReference(file, scaleNum);
     CDrawDibBmp bmp;
-    DecodeResult r = DecodeBytes(file, bmp);
+    DecodeResult r = DecodeBytes(file, bmp, 0, sizeHint);
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_EQ(bmp.GetWidth(), ref.width);
     ASSERT_EQ(bmp.GetHeight(), ref.height);
@@ -141,6 +146,69 @@ TEST(Jpeg, ColourFilesMatchTheLibrarysFloatDecode) {
     s.hSamp = s.vSamp = 1;
     s.stored = JCS_RGB;
     ExpectMatchesReference(EncodeJpeg(s));
+}
+
+// A reduced decode of a progressive file skips the AC scans of components
+// whose blocks shrink to one pixel; the pixels stay the library's own
+// reduced decode of the whole file, for every subsampling (4:2:0 keeps its
+// chroma AC scans, which a 2 x 2 block needs) and for grey files.
+TEST(Jpeg, ReducedProgressiveDecodeMatchesTheLibraryOnTheWholeFile) {
+    JpegSpec s;
+    s.width = 203;
+    s.height = 131;
+    s.progressive = true;
+    for (auto [h, v] : {std::pair{1, 1}, {2, 1}, {2, 2}}) {
+        s.hSamp = h;
+        s.vSamp = v;
+        const Bytes file = EncodeJpeg(s);
+        SCOPED_TRACE(testing::Message() << h << "x" << v);
+        ExpectMatchesReference(file, 26, 1);  // 203 / 8 rounds up to 26
+        ExpectMatchesReference(file, 40, 2);
+    }
+    s.components = 1;
+    s.stored = JCS_GRAYSCALE;
+    ExpectMatchesReference(EncodeJpeg(s), 20, 1);
+}
+
+TEST(JpegScanFilter, DropsOnlyTheAcScansOfTheNamedComponents) {
+    JpegSpec s;
+    s.width = 64;
+    s.height = 48;
+    s.progressive = true;
+    const Bytes file = EncodeJpeg(s);
+    auto scans = [](const Bytes& f) {  // (Ss, first component id) of each scan
+        std::vector<std::pair<int, int>> out;
+        for (std::size_t i = 2; i + 5 < f.size(); ++i)
+            if (f[i] == 0xFF && f[i + 1] == 0xDA) out.emplace_back(f[i + 5 + 2 * f[i + 4]], f[i + 5]);
+        return out;
+    };
+    // The library's simple progression: DC of all, then AC scans of Y (1), Cr
+    // (3), Cb (2), Y, Y, the DC refinement, Cr, Cb, Y.
+    const std::vector<std::pair<int, int>> all = {{0, 1}, {1, 1}, {1, 3}, {1, 2}, {6, 1},
+                                                  {1, 1}, {0, 1}, {1, 3}, {1, 2}, {1, 1}};
+    ASSERT_EQ(scans(file), all);
+    const Bytes noLuma = StripUnusedAcScans(file.data(), file.size(), {1});
+    EXPECT_EQ(scans(noLuma), (std::vector<std::pair<int, int>>{{0, 1}, {1, 3}, {1, 2}, {0, 1}, {1, 3}, {1, 2}}));
+    EXPECT_EQ(scans(StripUnusedAcScans(file.data(), file.size(), {1, 2, 3})),
+              (std::vector<std::pair<int, int>>{{0, 1}, {0, 1}}));
+    // Nothing to drop, a baseline file, a file that is no JPEG: nothing comes back.
+    EXPECT_TRUE(StripUnusedAcScans(file.data(), file.size(), {}).empty());
+    s.progressive = false;
+    const Bytes baseline = EncodeJpeg(s);
+    EXPECT_TRUE(StripUnusedAcScans(baseline.data(), baseline.size(), {1, 2, 3}).empty());
+    const Bytes text = {'n', 'o', ' ', 'j', 'p', 'e', 'g'};
+    EXPECT_TRUE(StripUnusedAcScans(text.data(), text.size(), {1}).empty());
+    // Every cut of the file is either refused or keeps its tail, so a cut
+    // file decodes reduced as far as the whole cut file would.
+    for (std::size_t n = 0; n < file.size(); ++n) {
+        const Bytes out = StripUnusedAcScans(file.data(), n, {1});
+        EXPECT_LE(out.size(), n);
+        if (!out.empty()) {
+            const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+            CDrawDibBmp reduced;
+            DecodeBytes(cut, reduced, 0, 8);
+        }
+    }
 }
 
 TEST(Jpeg, GrayBecomesEightBitWithGrayRamp) {

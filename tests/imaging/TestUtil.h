@@ -65,8 +65,9 @@ struct DecodeResult {
 };
 
 // Decodes bytes with CAnyPicDecoder into bmp.
-inline DecodeResult DecodeBytes(const Bytes& data, CBmp& bmp, int wantedBpp = 0) {
+inline DecodeResult DecodeBytes(const Bytes& data, CBmp& bmp, int wantedBpp = 0, int sizeHint = 0) {
     CAnyPicDecoder decoder;
+    decoder.SetSizeHint(sizeHint);
     CMemorySource source;
     source.OpenBytes("memory", data.data(), data.size());
     DecodeResult r;
