@@ -6,11 +6,10 @@
 #include <cstring>
 #include <mutex>
 
-#include <sys/mman.h>
-
 #include <jpeglib.h>
 #include <jerror.h>
-#include <jpegint.h>
+
+#include "imaging/JpegCoefficientMemory.h"
 
 #include "imaging/JpegText.h"
 
@@ -63,39 +62,6 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 std::mutex g_progressLock;
 
-// Progressive files keep every coefficient of the picture in whole-image
-// arrays the library allocates (and zeroes) itself: 90 MB for a 15-megapixel
-// photo. Advised for transparent huge pages before their first use, they
-// fault in 2 MB at a time instead of 4 KB. The array's row pointers are the
-// first member of the library's virtual array record, in every release.
-void AdviseCoefficientArrays(j_decompress_ptr cinfo) {
-    if (!cinfo->coef || !cinfo->coef->coef_arrays) return;
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    for (int ci = 0; ci < cinfo->num_components; ++ci) {
-        const jvirt_barray_ptr array = cinfo->coef->coef_arrays[ci];
-        if (!array) continue;
-        const JBLOCKARRAY rows = *reinterpret_cast<const JBLOCKARRAY*>(array);
-        const jpeg_component_info& comp = cinfo->comp_info[ci];
-        const JDIMENSION height = (comp.height_in_blocks + comp.v_samp_factor - 1) / comp.v_samp_factor *
-                                  static_cast<JDIMENSION>(comp.v_samp_factor);
-        const JDIMENSION width = (comp.width_in_blocks + comp.h_samp_factor - 1) / comp.h_samp_factor *
-                                 static_cast<JDIMENSION>(comp.h_samp_factor);
-        if (!rows || height == 0) continue;
-        // Rows are allocated in contiguous runs; each run is advised on the
-        // huge pages that lie wholly inside it.
-        JDIMENSION first = 0;
-        for (JDIMENSION r = 1; r <= height; ++r) {
-            if (r < height && rows[r] == rows[r - 1] + width) continue;
-            const auto begin = reinterpret_cast<std::uintptr_t>(rows[first]);
-            const auto end = reinterpret_cast<std::uintptr_t>(rows[r - 1] + width);
-            const std::uintptr_t from = (begin + kHugePage - 1) & ~(kHugePage - 1);
-            const std::uintptr_t to = end & ~(kHugePage - 1);
-            if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-            first = r;
-        }
-    }
-}
-
 }  // namespace
 
 struct CJPEGDecoder::Impl {
@@ -106,6 +72,7 @@ struct CJPEGDecoder::Impl {
     ProgressSink* sink = nullptr;
     std::vector<JSAMPLE> grayRow;
     bool arraysAdvised = false;
+    CoefficientRelease release;
 };
 
 namespace {
@@ -247,6 +214,7 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
         destBpp = 32;
     }
     std::uint8_t* const* lines = bmp.GetLineArray();
+    impl_->release.Begin(&cinfo);
     if (gray && destBpp == 32) {
         impl_->grayRow.resize(static_cast<std::size_t>(w));
         while (cinfo.output_scanline < cinfo.output_height) {
@@ -254,6 +222,7 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             JSAMPROW row = impl_->grayRow.data();
             const int y = static_cast<int>(cinfo.output_scanline);
             jpeg_read_scanlines(&cinfo, &row, 1);
+            impl_->release.RowsDone(&cinfo);
             std::uint8_t* out = lines[y];
             for (int x = 0; x < w; ++x) {
                 const JSAMPLE g = row[x];
@@ -266,8 +235,10 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             CheckStop();
             const JDIMENSION y = cinfo.output_scanline;
             jpeg_read_scanlines(&cinfo, const_cast<JSAMPARRAY>(lines + y), cinfo.output_height - y);
+            impl_->release.RowsDone(&cinfo);
         }
     }
+    impl_->release.End();
     jpeg_finish_decompress(&cinfo);
 }
 
