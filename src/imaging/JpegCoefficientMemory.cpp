@@ -66,7 +66,8 @@ void AdviseCoefficientArrays(j_decompress_ptr cinfo) {
 
 void CoefficientRelease::Begin(j_decompress_ptr cinfo) {
     released_.clear();
-    if (cinfo->buffered_image || !cinfo->coef || !cinfo->coef->coef_arrays) return;
+    // In buffered-image mode only the pass after the last scan is the last one.
+    if ((cinfo->buffered_image && !jpeg_input_complete(cinfo)) || !cinfo->coef || !cinfo->coef->coef_arrays) return;
     released_.assign(static_cast<std::size_t>(cinfo->num_components), 0);
 }
 

@@ -23,8 +23,9 @@ void AdviseCoefficientArrays(j_decompress_ptr cinfo);
 
 class CoefficientRelease {
 public:
-    // After jpeg_start_decompress of a decode whose one output pass follows;
-    // nothing is released for files without whole-image arrays.
+    // Before the last output pass: after jpeg_start_decompress, or in
+    // buffered-image mode the pass after all input is in. Nothing is
+    // released for files without whole-image arrays.
     void Begin(j_decompress_ptr cinfo);
     // After each jpeg_read_scanlines: releases the rows the pass will not
     // read again (block smoothing looks two rows of iMCUs back).

@@ -64,9 +64,10 @@ struct DecodeResult {
     std::string text;
 };
 
-// Decodes bytes with CAnyPicDecoder into bmp.
-inline DecodeResult DecodeBytes(const Bytes& data, CBmp& bmp, int wantedBpp = 0) {
+// Decodes bytes with CAnyPicDecoder into bmp (showing first pictures to preview, if any).
+inline DecodeResult DecodeBytes(const Bytes& data, CBmp& bmp, int wantedBpp = 0, PreviewSink* preview = nullptr) {
     CAnyPicDecoder decoder;
+    decoder.SetPreviewSink(preview);
     CMemorySource source;
     source.OpenBytes("memory", data.data(), data.size());
     DecodeResult r;
