@@ -529,6 +529,9 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
 }
 
 bool ViewerWindow::previewAllowed() {
+    // Only on a window already on screen: at start-up the photo decodes
+    // before the window is first exposed, and a paint before that is lost.
+    if (!paintedOnce_) return false;
     // Never for the start picture, nor for a photo that will be turned (by the
     // commands or by the rotation macros of its comment file).
     if (display_.noPhoto() || display_.rotatePending() || RotationMacroAngleOfFile(display_.photoPath()) != 0.0)
@@ -618,6 +621,7 @@ void ViewerWindow::presentPhoto() {
 }
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
+    paintedOnce_ = true;
     if (preview_.painting()) {
         preview_.paint(canvas, dirty, settings().BackgroundColor);
         return;

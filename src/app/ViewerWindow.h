@@ -205,6 +205,7 @@ private:
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     PhotoPreview preview_{*this};
+    bool paintedOnce_ = false;  // the window has been on screen
     NavigatorControl* navigator_ = nullptr;
     Slideshows* slideshows_ = nullptr;
     EffectRunner effectRunner_;

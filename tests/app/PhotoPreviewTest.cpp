@@ -104,9 +104,13 @@ TEST(PhotoPreview, FirstPicturesPaintBeforeTheFullPhotoWhichPaintsAsAlways) {
     Viewer v(folder);
     v.queue.runPending();
     const Rect screen{0, 0, 1024, 768};
+    // Not before the window has been on screen (at start-up, before its
+    // first paint, the first picture would not be seen).
+    std::vector<Frame> frames = Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "progressive.jpg")); });
+    EXPECT_EQ(frames.size(), 1u);
 
     // Progressive: the first scans in the photo's own bitmap, then the photo.
-    std::vector<Frame> frames = Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "progressive.jpg")); });
+    frames = Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "progressive.jpg")); });
     ASSERT_EQ(frames.size(), 2u);
     const CBmp* photo = v.viewer().bitmap();
     ASSERT_NE(photo, nullptr);
@@ -141,6 +145,7 @@ TEST(PhotoPreview, NoFirstPictureBeforeARotationOrATransitionEffect) {
     folder.write("b.txt", "%ROTATE_LEFT%");
     Viewer v(folder);
     v.queue.runPending();
+    Paint(v);  // the window is on screen
     v.viewer().showPhoto(JoinPath(folder.path, "a.jpg"));
     auto onlyTheFinalPhoto = [&](const std::vector<Frame>& frames) {
         for (const Frame& f : frames)
