@@ -63,6 +63,15 @@ void PhotoDisplay::load(const std::string& path, std::optional<ScaleMode> forced
 
 void PhotoDisplay::setScreenRect(const Rect& screen) { view_.setScreenRect(screen); }
 
+PhotoView PhotoDisplay::viewForNewPhoto(int width, int height) const {
+    // The steps of load() after a decode, on a copy.
+    PhotoView view = view_;
+    view.setImageSize(width, height);
+    if (!host_.scaleSavingMode()) view.setScaleMode(ScaleModeFromLetter(host_.scaleStart()));
+    view.applyScaleMode();
+    return view;
+}
+
 bool PhotoDisplay::runCommand(int command, int repeat) {
     namespace C = ViewCommands;
     switch (command) {

@@ -133,6 +133,9 @@ public:
     // The start picture: NoPhoto set, real scale, no settings scope; the scale
     // mode returns to ScaleStart afterwards.
     void showStartPicture(const std::string& path);
+    // The view a photo of this size is shown in when it loads now unrotated
+    // (the scale mode it gets applied); the current view stays as it is.
+    PhotoView viewForNewPhoto(int width, int height) const;
     // A new screen size: the photo is placed again for its scale mode.
     void setScreenRect(const Rect& screen);
     // The ScaleStart setting changed.

@@ -511,16 +511,42 @@ void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.En
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
     bitmap_ = std::make_unique<CDrawDibBmp>();
+    // A first picture may be painted while the file decodes (PhotoPreview).
+    decoder_.SetPreviewSink(&preview_);
     try {
         decoder_.DecodeFile(path, *bitmap_);
     } catch (const CTextException& e) {
+        decoder_.SetPreviewSink(nullptr);
         bitmap_.reset();
         return {false, 0, 0, e.GetErrorText()};
     } catch (const std::bad_alloc&) {
+        decoder_.SetPreviewSink(nullptr);
         bitmap_.reset();
         return {false, 0, 0, "out of memory"};
     }
+    decoder_.SetPreviewSink(nullptr);
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
+}
+
+bool ViewerWindow::previewAllowed() {
+    // Only on a window already on screen: at start-up the photo decodes
+    // before the window is first exposed, and a paint before that is lost.
+    if (!paintedOnce_) return false;
+    // Never for the start picture, nor for a photo that will be turned (by the
+    // commands or by the rotation macros of its comment file).
+    if (display_.noPhoto() || display_.rotatePending() || RotationMacroAngleOfFile(display_.photoPath()) != 0.0)
+        return false;
+    // A transition effect shows the full picture, never the first one.
+    if (effectRunner_.running()) return false;
+    ShowState shows;
+    shows.smallRuns = slideshows_ && slideshows_->smallRunning();
+    shows.totalRuns = slideshows_ && slideshows_->totalRunning();
+    return !(context_.effects && context_.effects->mayChoose(settings().Effects, shows));
+}
+
+void ViewerWindow::paintPreviewNow() {
+    host_.invalidateAll();
+    host_.update();
 }
 
 ShownPhoto ViewerWindow::shownPhoto() const {
@@ -595,6 +621,11 @@ void ViewerWindow::presentPhoto() {
 }
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
+    paintedOnce_ = true;
+    if (preview_.painting()) {
+        preview_.paint(canvas, dirty, settings().BackgroundColor);
+        return;
+    }
     if (bitmap_) {
         ImageView view = bitmap_->GetImageView();
         display_.paint(canvas, dirty, &view);

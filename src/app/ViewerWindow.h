@@ -15,6 +15,7 @@
 #include "app/KeyDispatch.h"
 #include "app/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
+#include "app/PhotoPreview.h"
 #include "app/SelectionDialogs.h"
 #include "archive/ViewerLink.h"
 #include "comments/CommentView.h"
@@ -56,7 +57,8 @@ class ViewerWindow : public CommandTarget,
                      public PhotoDisplayHost,
                      public SettingsChangeListener,
                      public ViewerLink,
-                     public FileActionsHost {
+                     public FileActionsHost,
+                     public PhotoPreviewHost {
 public:
     explicit ViewerWindow(ViewerContext context);
     ~ViewerWindow() override;
@@ -123,6 +125,11 @@ public:
     void writeRotationMacro(bool left) override;
     void photoFailed(const std::string& errorText) override;
     void presentPhoto() override;
+
+    // PhotoPreviewHost
+    bool previewAllowed() override;
+    PhotoView previewView(int width, int height) override { return display_.viewForNewPhoto(width, height); }
+    void paintPreviewNow() override;
 
     // FileActionsHost
     std::string currentPhoto() const override;
@@ -197,6 +204,8 @@ private:
     CommandQueue commandQueue_;
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
+    PhotoPreview preview_{*this};
+    bool paintedOnce_ = false;  // the window has been on screen
     NavigatorControl* navigator_ = nullptr;
     Slideshows* slideshows_ = nullptr;
     EffectRunner effectRunner_;

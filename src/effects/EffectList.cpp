@@ -73,21 +73,25 @@ void EffectList::build(std::string_view included, std::string_view excluded) {
     bag_.Reset(static_cast<std::uint32_t>(list_.size()));
 }
 
-int EffectList::choose(char effectsMode, bool random, ShowState shows) {
+bool EffectList::mayChoose(char effectsMode, ShowState shows) const {
     switch (effectsMode) {
         case 'a': break;
         case 's':
-            if (!shows.smallRuns && !shows.totalRuns) return 0;
+            if (!shows.smallRuns && !shows.totalRuns) return false;
             break;
         case 'm':
-            if (!shows.smallRuns) return 0;
+            if (!shows.smallRuns) return false;
             break;
         case 't':
-            if (!shows.totalRuns) return 0;
+            if (!shows.totalRuns) return false;
             break;
-        default: return 0;
+        default: return false;
     }
-    if (list_.empty()) return 0;
+    return !list_.empty();
+}
+
+int EffectList::choose(char effectsMode, bool random, ShowState shows) {
+    if (!mayChoose(effectsMode, shows)) return 0;
     if (random) {
         index_ = bag_.Draw();
     } else {

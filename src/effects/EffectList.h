@@ -34,6 +34,8 @@ public:
     // chosen (the second entry first after a build); at random, each entry once
     // before any repeats.
     int choose(char effectsMode, bool random, ShowState shows);
+    // Whether choose would give an effect for this mode and show state, without choosing one.
+    bool mayChoose(char effectsMode, ShowState shows) const;
 
     const std::vector<int>& numbers() const { return list_; }
 

@@ -68,6 +68,11 @@ void CAnyPicDecoder::SetSizeHint(int longSide) {
     jpegDecoder_->SetSizeHint(longSide);
 }
 
+void CAnyPicDecoder::SetPreviewSink(PreviewSink* sink) {
+    CPicDecoder::SetPreviewSink(sink);
+    jpegDecoder_->SetPreviewSink(sink);
+}
+
 void CAnyPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) {
     text_.clear();
     switch (DetectFormat(source.PeekBytes(530), source.GetFileSize())) {

@@ -36,6 +36,7 @@ public:
     void DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) override;
     void SetStopFlag(const std::atomic<bool>* stop) override;
     void SetSizeHint(int longSide) override;
+    void SetPreviewSink(PreviewSink* sink) override;
 
     // The embedded text of the last decoded file (JPEG, TIFF and EPS only),
     // at most 1023 bytes; empty after a failure.

@@ -15,9 +15,10 @@
 
 namespace vellumo {
 
-// A heap block for pixels or file data. Large blocks are recycled: the
-// viewer decodes photo after photo of similar sizes, and touching fresh pages
-// costs more than decoding into pages the last photo used.
+// A heap block for pixels or file data. Large blocks lie on transparent huge
+// pages where the kernel offers them and are recycled: the viewer decodes
+// photo after photo of similar sizes, and touching fresh pages costs more
+// than decoding into pages the last photo used (BlockPool.cpp).
 struct BlockDeleter {
     std::size_t capacity = 0;
     void operator()(std::uint8_t* p) const;

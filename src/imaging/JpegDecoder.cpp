@@ -9,7 +9,10 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "imaging/JpegCoefficientMemory.h"
 #include "imaging/JpegScanFilter.h"
+#include "imaging/WinBmp.h"
+
 #include "imaging/JpegText.h"
 
 namespace vellumo {
@@ -70,6 +73,14 @@ struct CJPEGDecoder::Impl {
     jpeg_progress_mgr progress{};
     ProgressSink* sink = nullptr;
     std::vector<JSAMPLE> grayRow;
+    bool arraysAdvised = false;
+    const JOCTET* stream = nullptr;
+    std::size_t streamSize = 0;
+    // The scaled first picture of a baseline file, kept from photo to photo.
+    CDrawDibBmp preview;
+    std::vector<JSAMPLE> shrinkRows;
+    std::vector<std::uint32_t> shrinkSums;
+    CoefficientRelease release;
     std::vector<std::uint8_t> stripped;  // the file without the scans a reduced decode skips
 };
 
@@ -78,6 +89,11 @@ namespace {
 void OnProgress(j_common_ptr common) {
     auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
     auto* impl = reinterpret_cast<CJPEGDecoder::Impl*>(cinfo->client_data);
+    // The first call comes after the arrays exist and before any scan fills them.
+    if (impl && !impl->arraysAdvised) {
+        impl->arraysAdvised = true;
+        AdviseCoefficientArrays(cinfo);
+    }
     if (cinfo->input_scan_number > kMaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
         std::snprintf(err->message, sizeof err->message, "Too many scans in the JPEG file (more than %d)", kMaxScans);
@@ -142,10 +158,25 @@ void CJPEGDecoder::BuildText() {
     text_ = BuildJpegText(markers);
 }
 
-// Sets the output colour space, DCT, upsampling and scale for the header just
-// read; true for a grey picture.
-bool CJPEGDecoder::ChooseOutput() {
+// Reads the header from the start of the data and sets the output the
+// viewer wants; true for a gray file.
+bool CJPEGDecoder::ReadHeader() {
     jpeg_decompress_struct& cinfo = impl_->cinfo;
+    impl_->source.next_input_byte = impl_->stream;
+    impl_->source.bytes_in_buffer = impl_->streamSize;
+    cinfo.src = &impl_->source;
+    cinfo.progress = &impl_->progress;
+    // Whole-picture buffers of progressive files stay within what a picture
+    // of the largest allowed size needs.
+    cinfo.mem->max_memory_to_use = static_cast<long>(kPixelCap * 8 > LONG_MAX ? LONG_MAX : kPixelCap * 8);
+
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 13, kMarkerLimit);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 12, kMarkerLimit);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
+    jpeg_save_markers(&cinfo, JPEG_APP0, kMarkerLimit);
+    jpeg_read_header(&cinfo, TRUE);
+    BuildText();
+
     if (fast_) cinfo.do_fancy_upsampling = FALSE;
     cinfo.dct_method = JDCT_FLOAT;
     bool gray = false;
@@ -165,71 +196,27 @@ bool CJPEGDecoder::ChooseOutput() {
         default:
             RaiseError(ErrFormatNotSupported, "Unsupported JPEG colour space.\n");
     }
-    // The smallest scale n/8 whose longer side is still at least the hint.
+    if (static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height > kPixelCap)
+        RaiseError(ErrOutOfMemory, "out of memory");
     cinfo.scale_num = 8;
     cinfo.scale_denom = 8;
-    if (sizeHint_ > 0) {
-        const std::int64_t longSide = std::max(cinfo.image_width, cinfo.image_height);
-        for (unsigned n = 1; n < 8; ++n) {
-            if ((longSide * n + 7) / 8 >= sizeHint_) {
-                cinfo.scale_num = n;
-                break;
-            }
-        }
-    }
     return gray;
 }
 
-// A progressive file decoded at a reduced scale: the components whose blocks
-// shrink to one pixel need their DC coefficients alone, so their AC scans are
-// dropped and the shorter file is decoded in place of the original. Block
-// smoothing, which would guess the dropped coefficients, stays off; with every
-// coefficient present it never applies, so the pixels are those of the whole
-// file. True when the decoder now reads the shorter file (its header read).
-bool CJPEGDecoder::SkipUnusedScans() {
-    jpeg_decompress_struct& cinfo = impl_->cinfo;
-    if (!cinfo.progressive_mode || cinfo.scale_num >= cinfo.scale_denom) return false;
-    jpeg_calc_output_dimensions(&cinfo);
-    std::vector<int> dcOnly;
-    for (int c = 0; c < cinfo.num_components; ++c)
-        if (cinfo.comp_info[c].DCT_scaled_size == 1) dcOnly.push_back(cinfo.comp_info[c].component_id);
-    impl_->stripped = StripUnusedAcScans(fileData_, fileSize_, dcOnly);
-    if (impl_->stripped.empty()) return false;
-    jpeg_abort_decompress(&cinfo);
-    impl_->source.next_input_byte = impl_->stripped.data();
-    impl_->source.bytes_in_buffer = impl_->stripped.size();
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.do_block_smoothing = FALSE;
-    return true;
+// The smallest scale n/8 whose output is at least width x height; 8 when
+// only the full size is.
+unsigned CJPEGDecoder::ScaleFor(std::int64_t width, std::int64_t height) const {
+    const jpeg_decompress_struct& cinfo = impl_->cinfo;
+    for (unsigned n = 1; n < 8; ++n) {
+        if ((cinfo.image_width * std::int64_t{n} + 7) / 8 >= width && (cinfo.image_height * std::int64_t{n} + 7) / 8 >= height)
+            return n;
+    }
+    return 8;
 }
 
-void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
-    jpeg_decompress_struct& cinfo = impl_->cinfo;
-    impl_->sink = source.GetProgressSink();
-    fileSize_ = static_cast<std::size_t>(source.GetRemaining());
-    fileData_ = source.ReadRemainder();
-    impl_->source.next_input_byte = fileData_;
-    impl_->source.bytes_in_buffer = fileSize_;
-    cinfo.src = &impl_->source;
-    cinfo.progress = &impl_->progress;
-    // Whole-picture buffers of progressive files stay within what a picture
-    // of the largest allowed size needs.
-    cinfo.mem->max_memory_to_use = static_cast<long>(kPixelCap * 8 > LONG_MAX ? LONG_MAX : kPixelCap * 8);
-
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 13, kMarkerLimit);
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 12, kMarkerLimit);
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
-    jpeg_save_markers(&cinfo, JPEG_APP0, kMarkerLimit);
-    jpeg_read_header(&cinfo, TRUE);
-    BuildText();
-
-    const bool gray = ChooseOutput();
-    if (static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height > kPixelCap)
-        RaiseError(ErrOutOfMemory, "out of memory");
-    if (SkipUnusedScans()) ChooseOutput();
-    jpeg_start_decompress(&cinfo);
-    const int w = static_cast<int>(cinfo.output_width);
-    const int h = static_cast<int>(cinfo.output_height);
+void CJPEGDecoder::CreateOutput(CBmp& bmp, bool gray, int& destBpp) {
+    const int w = static_cast<int>(impl_->cinfo.output_width);
+    const int h = static_cast<int>(impl_->cinfo.output_height);
     if (gray) {
         destBpp = ChooseDestBpp(8, destBpp);
         CreateBitmap(bmp, w, h, destBpp, false, false);
@@ -238,7 +225,16 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
         CreateBitmap(bmp, w, h, 32, false, false);
         destBpp = 32;
     }
+}
+
+// One output pass into the rows of bmp (made by CreateOutput). lastPass: the
+// coefficient rows behind the pass may go back to the system.
+void CJPEGDecoder::ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    const int w = static_cast<int>(cinfo.output_width);
+    // Writable rows: the pixels count as changed, also for a second pass.
     std::uint8_t* const* lines = bmp.GetLineArray();
+    if (lastPass) impl_->release.Begin(&cinfo);
     if (gray && destBpp == 32) {
         impl_->grayRow.resize(static_cast<std::size_t>(w));
         while (cinfo.output_scanline < cinfo.output_height) {
@@ -246,6 +242,7 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             JSAMPROW row = impl_->grayRow.data();
             const int y = static_cast<int>(cinfo.output_scanline);
             jpeg_read_scanlines(&cinfo, &row, 1);
+            if (lastPass) impl_->release.RowsDone(&cinfo);
             std::uint8_t* out = lines[y];
             for (int x = 0; x < w; ++x) {
                 const JSAMPLE g = row[x];
@@ -258,10 +255,215 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             CheckStop();
             const JDIMENSION y = cinfo.output_scanline;
             jpeg_read_scanlines(&cinfo, const_cast<JSAMPARRAY>(lines + y), cinfo.output_height - y);
+            if (lastPass) impl_->release.RowsDone(&cinfo);
         }
     }
+    impl_->release.End();
+}
+
+void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    impl_->sink = source.GetProgressSink();
+    impl_->arraysAdvised = false;
+    // The rest of the data is the JPEG stream.
+    impl_->stream = source.ReadRemainder();
+    impl_->streamSize = static_cast<std::size_t>(source.GetRemaining());
+    bool gray = ReadHeader();
+
+    if (sizeHint_ > 0) {
+        cinfo.scale_num = ScaleForHint();
+        if (SkipUnusedScans()) {
+            gray = ReadHeader();
+            cinfo.scale_num = ScaleForHint();
+            cinfo.do_block_smoothing = FALSE;
+        }
+    } else if (previewSink_) {
+        const Size wanted = previewSink_->PreviewSizeFor(static_cast<int>(cinfo.image_width),
+                                                         static_cast<int>(cinfo.image_height), cinfo.progressive_mode);
+        if (wanted.cx > 0 && wanted.cy > 0) {
+            if (cinfo.progressive_mode) {
+                DecodeWithFirstScans(bmp, gray, destBpp, wanted);
+                return;
+            }
+            const unsigned n = ScaleFor(wanted.cx, wanted.cy);
+            if (n < 8) {
+                DecodeScaledPreview(n, gray);
+                // The full decode reads the stream again from its start.
+                jpeg_abort_decompress(&cinfo);
+                gray = ReadHeader();
+            }
+        }
+    }
+    jpeg_start_decompress(&cinfo);
+    CreateOutput(bmp, gray, destBpp);
+    ReadRows(bmp, gray, destBpp, true);
     jpeg_finish_decompress(&cinfo);
     impl_->stripped = {};
+}
+
+// The smallest scale n/8 whose longer side is still at least the size hint.
+unsigned CJPEGDecoder::ScaleForHint() const {
+    const jpeg_decompress_struct& cinfo = impl_->cinfo;
+    const std::int64_t longSide = std::max(cinfo.image_width, cinfo.image_height);
+    for (unsigned n = 1; n < 8; ++n)
+        if ((longSide * n + 7) / 8 >= sizeHint_) return n;
+    return 8;
+}
+
+// A progressive file decoded at a reduced scale: the components whose blocks
+// shrink to one pixel need their DC coefficients alone, so their AC scans are
+// dropped and the shorter file is decoded in place of the original (the
+// caller reads its header again). Block smoothing, which would guess the
+// dropped coefficients, must stay off; with every coefficient present it
+// never applies, so the pixels are those of the whole file. True when the
+// decoder now reads the shorter file.
+bool CJPEGDecoder::SkipUnusedScans() {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    if (!cinfo.progressive_mode || cinfo.scale_num >= cinfo.scale_denom) return false;
+    jpeg_calc_output_dimensions(&cinfo);
+    std::vector<int> dcOnly;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        if (cinfo.comp_info[c].DCT_scaled_size == 1) dcOnly.push_back(cinfo.comp_info[c].component_id);
+    impl_->stripped = StripUnusedAcScans(impl_->stream, impl_->streamSize, dcOnly);
+    if (impl_->stripped.empty()) return false;
+    jpeg_abort_decompress(&cinfo);
+    impl_->stream = impl_->stripped.data();
+    impl_->streamSize = impl_->stripped.size();
+    return true;
+}
+
+// A baseline file: the whole picture decoded at the scale n/8 (the library
+// scales in its inverse DCT, so this costs a fraction of the full decode),
+// handed to the preview sink.
+void CJPEGDecoder::DecodeScaledPreview(unsigned n, bool gray) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    cinfo.scale_num = n;
+    jpeg_start_decompress(&cinfo);
+    int bpp = 0;
+    CreateOutput(impl_->preview, gray, bpp);
+    ReadRows(impl_->preview, gray, bpp, false);
+    previewSink_->ShowPreview(impl_->preview);
+}
+
+namespace {
+
+// Every component has its DC coefficients (the picture's 8 x 8 means).
+bool AllDcKnown(j_decompress_ptr cinfo) {
+    for (int ci = 0; ci < cinfo->num_components; ++ci)
+        if (cinfo->coef_bits[ci][0] < 0) return false;
+    return true;
+}
+
+}  // namespace
+
+void CJPEGDecoder::ConsumeInputUntil(bool firstScansOnly) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    while (!jpeg_input_complete(&cinfo)) {
+        CheckStop();
+        if (cinfo.input_scan_number > kMaxScans)
+            RaiseError(ErrFormatNotSupported, "Too many scans in the JPEG file (more than " + std::to_string(kMaxScans) + ")\n");
+        const int result = jpeg_consume_input(&cinfo);
+        if (result == JPEG_SUSPENDED) break;  // not with the whole file in memory
+        if (firstScansOnly && result == JPEG_SCAN_COMPLETED && AllDcKnown(&cinfo)) break;
+    }
+}
+
+// A progressive file in the library's buffered-image mode: once its first
+// scans are in, the picture they give is output into bmp and handed to the
+// preview sink. That pass is only seen until the full decode replaces it, so
+// it takes the faster integer DCT and no block smoothing (which would cost
+// twice the pass). Then the remaining scans are read, and the final pass,
+// with the settings of a decode without preview, gives the same pixels as
+// that decode.
+void CJPEGDecoder::DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size wanted) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    cinfo.buffered_image = TRUE;
+    jpeg_start_decompress(&cinfo);
+    impl_->arraysAdvised = true;
+    AdviseCoefficientArrays(&cinfo);
+    CreateOutput(bmp, gray, destBpp);
+    ConsumeInputUntil(true);
+    if (!jpeg_input_complete(&cinfo)) {
+        cinfo.dct_method = JDCT_IFAST;
+        cinfo.do_block_smoothing = FALSE;
+        jpeg_start_output(&cinfo, cinfo.input_scan_number);
+        // Shrunk by the largest power of two that keeps at least the wanted
+        // size: the full-size bitmap stays untouched until the final pass,
+        // which gives back the coefficients while it fills it.
+        int factor = 8;
+        while (factor > 1 && (static_cast<std::int64_t>(cinfo.output_width) + factor - 1) / factor < wanted.cx) factor /= 2;
+        while (factor > 1 && (static_cast<std::int64_t>(cinfo.output_height) + factor - 1) / factor < wanted.cy) factor /= 2;
+        if (factor == 1) {
+            ReadRows(bmp, gray, destBpp, false);
+            jpeg_finish_output(&cinfo);
+            previewSink_->ShowPreview(bmp);
+        } else {
+            ReadRowsShrunk(factor, gray ? 1 : 4, destBpp);
+            jpeg_finish_output(&cinfo);
+            previewSink_->ShowPreview(impl_->preview);
+        }
+        ConsumeInputUntil(false);
+    }
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_block_smoothing = TRUE;
+    jpeg_start_output(&cinfo, cinfo.input_scan_number);
+    ReadRows(bmp, gray, destBpp, true);
+    jpeg_finish_output(&cinfo);
+    jpeg_finish_decompress(&cinfo);
+}
+
+namespace {
+
+// Adds each pixel of a row to the sum of its box (factor pixels wide).
+template <int Channels>
+void AddBoxRow(const JSAMPLE* p, std::size_t width, int factor, std::uint32_t* sums) {
+    for (std::size_t x = 0; x < width; sums += Channels) {
+        const std::size_t end = std::min(width, x + static_cast<std::size_t>(factor));
+        for (; x < end; ++x, p += Channels)
+            for (int c = 0; c < Channels; ++c) sums[c] += p[c];
+    }
+}
+
+}  // namespace
+
+// One output pass shrunk by factor into the preview bitmap: each pixel the
+// rounded mean of a factor x factor box (smaller at the right and bottom
+// edges). channels: bytes per output pixel (1 gray, 4 otherwise).
+void CJPEGDecoder::ReadRowsShrunk(int factor, int channels, int bpp) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    const auto w = static_cast<std::size_t>(cinfo.output_width);
+    const auto h = static_cast<std::int64_t>(cinfo.output_height);
+    const std::int64_t pw = (static_cast<std::int64_t>(w) + factor - 1) / factor;
+    CreateBitmap(impl_->preview, pw, (h + factor - 1) / factor, bpp, false, false);
+    std::uint8_t* const* out = impl_->preview.GetLineArray();
+    const std::size_t rowBytes = w * static_cast<std::size_t>(channels);
+    impl_->shrinkRows.resize(rowBytes * static_cast<std::size_t>(factor));
+    impl_->shrinkSums.resize(static_cast<std::size_t>(pw) * static_cast<std::size_t>(channels));
+    JSAMPROW rows[8];
+    for (int i = 0; i < factor; ++i) rows[i] = impl_->shrinkRows.data() + rowBytes * static_cast<std::size_t>(i);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        CheckStop();
+        const std::int64_t y0 = cinfo.output_scanline;
+        const int n = static_cast<int>(std::min<std::int64_t>(factor, h - y0));
+        for (int got = 0; got < n;) got += static_cast<int>(jpeg_read_scanlines(&cinfo, rows + got, static_cast<JDIMENSION>(n - got)));
+        std::uint32_t* sums = impl_->shrinkSums.data();
+        std::fill(impl_->shrinkSums.begin(), impl_->shrinkSums.end(), 0u);
+        for (int i = 0; i < n; ++i) {
+            if (channels == 4)
+                AddBoxRow<4>(rows[i], w, factor, sums);
+            else
+                AddBoxRow<1>(rows[i], w, factor, sums);
+        }
+        std::uint8_t* dst = out[y0 / factor];
+        for (std::int64_t px = 0; px < pw; ++px) {
+            const std::uint32_t count = static_cast<std::uint32_t>(
+                n * std::min<std::int64_t>(factor, static_cast<std::int64_t>(w) - px * factor));
+            for (int c = 0; c < channels; ++c) {
+                const std::size_t i = static_cast<std::size_t>(px) * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c);
+                dst[i] = static_cast<std::uint8_t>((sums[i] + count / 2) / count);
+            }
+        }
+    }
 }
 
 }  // namespace vellumo

@@ -25,15 +25,21 @@ public:
 private:
     bool DecodeGuarded(CBmp& bmp, int& destBpp, CDataSource& source);
     void DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source);
+    bool ReadHeader();
+    unsigned ScaleFor(std::int64_t width, std::int64_t height) const;
+    void CreateOutput(CBmp& bmp, bool gray, int& destBpp);
+    void ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass);
+    void DecodeScaledPreview(unsigned n, bool gray);
+    void ConsumeInputUntil(bool firstScansOnly);
+    void DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size wanted);
+    void ReadRowsShrunk(int factor, int channels, int bpp);
     void BuildText();
-    bool ChooseOutput();
+    unsigned ScaleForHint() const;
     bool SkipUnusedScans();
 
     std::unique_ptr<Impl> impl_;
     std::string text_;
     bool fast_ = true;
-    const std::uint8_t* fileData_ = nullptr;  // the file being decoded, whole in memory
-    std::size_t fileSize_ = 0;
 };
 
 }  // namespace vellumo

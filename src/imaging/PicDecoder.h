@@ -8,6 +8,7 @@
 
 #include "imaging/Bmp.h"
 #include "imaging/DataSource.h"
+#include "imaging/PreviewSink.h"
 #include "imaging/TextException.h"
 
 #ifndef VELLUMO_PIXEL_CAP
@@ -40,6 +41,10 @@ public:
     // picture whose longer side is still at least longSide pixels (JPEG's DCT
     // scaling); 0 asks for the full size.
     virtual void SetSizeHint(int longSide) { sizeHint_ = longSide; }
+    // A decoder that can show a first picture early (JPEG) asks the sink
+    // whether it wants one and hands it over; null for none. Only full-size
+    // decodes (no size hint) show one.
+    virtual void SetPreviewSink(PreviewSink* sink) { previewSink_ = sink; }
 
     // Throws CTextException(code, "Decoder error: <message>\n").
     [[noreturn]] static void RaiseError(int code, const std::string& message);
@@ -57,6 +62,7 @@ protected:
 
     const std::atomic<bool>* stop_ = nullptr;
     int sizeHint_ = 0;
+    PreviewSink* previewSink_ = nullptr;
 };
 
 }  // namespace vellumo

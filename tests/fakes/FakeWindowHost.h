@@ -1,5 +1,6 @@
 #pragma once
 // A window that records what the logic asked of it.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,10 @@ class FakeWindowHost : public WindowHost {
 public:
     void invalidate(const Rect& r) override { invalidated.push_back(r); }
     void invalidateAll() override { ++invalidateAllCount; }
-    void update() override { ++updateCount; }
+    void update() override {
+        ++updateCount;
+        if (onUpdate) onUpdate();
+    }
     void setVisible(bool v) override { visible = v; }
     bool isVisible() const override { return visible; }
     void move(const Rect& r) override { rect = r; }
@@ -36,6 +40,8 @@ public:
     int icon = 0;
     bool captured = false;
     int closeCount = 0;
+    // Called on every update(), where a real window paints at once.
+    std::function<void()> onUpdate;
 };
 
 }  // namespace vellumo

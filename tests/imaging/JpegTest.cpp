@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -25,9 +26,13 @@ struct JpegSpec {
     bool progressive = false;
     int hSamp = 2, vSamp = 2;
     std::vector<Marker> markers;
+    bool smooth = false;  // soft waves instead of the sharp default pattern
 };
 
 std::uint8_t Sample(int x, int y, int c) { return static_cast<std::uint8_t>((x * 7 + y * 13 + c * 50 + (x * y) % 17) & 0xFF); }
+std::uint8_t SmoothSample(int x, int y, int c) {
+    return static_cast<std::uint8_t>(128 + 100 * std::sin(x / 90.0 + c * 2.0) * std::cos(y / 70.0 - c));
+}
 
 Bytes EncodeJpeg(const JpegSpec& s) {
     jpeg_compress_struct cinfo;
@@ -56,7 +61,8 @@ Bytes EncodeJpeg(const JpegSpec& s) {
     while (cinfo.next_scanline < cinfo.image_height) {
         for (int x = 0; x < s.width; ++x)
             for (int c = 0; c < s.components; ++c)
-                row[x * s.components + c] = Sample(x, static_cast<int>(cinfo.next_scanline), c);
+                row[x * s.components + c] = s.smooth ? SmoothSample(x, static_cast<int>(cinfo.next_scanline), c)
+                                                     : Sample(x, static_cast<int>(cinfo.next_scanline), c);
         JSAMPROW r = row.data();
         jpeg_write_scanlines(&cinfo, &r, 1);
     }
@@ -103,10 +109,11 @@ Reference DecodeReference(const Bytes& data, unsigned scaleNum = 8) {
 
 // `sizeHint` and `scaleNum` ask for the same reduced scale of the decoder and
 // of the library.
-void ExpectMatchesReference(const Bytes& file, int sizeHint = 0, unsigned scaleNum = 8) {
+void ExpectMatchesReference(const Bytes& file, int sizeHint = 0, unsigned scaleNum = 8,
+                            PreviewSink* preview = nullptr) {
     const Reference ref = DecodeReference(file, scaleNum);
     CDrawDibBmp bmp;
-    DecodeResult r = DecodeBytes(file, bmp, 0, sizeHint);
+    DecodeResult r = DecodeBytes(file, bmp, 0, sizeHint, preview);
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_EQ(bmp.GetWidth(), ref.width);
     ASSERT_EQ(bmp.GetHeight(), ref.height);
@@ -209,6 +216,101 @@ TEST(JpegScanFilter, DropsOnlyTheAcScansOfTheNamedComponents) {
             DecodeBytes(cut, reduced, 0, 8);
         }
     }
+
+// Large enough that the decoder hands the coefficient rows behind its output
+// pass back to the system while it decodes: the pixels must not notice, also
+// when a cut-short file makes the library smooth over rows above the current one.
+TEST(Jpeg, LargeProgressiveFilesMatchTheLibraryWholeAndCutShort) {
+    JpegSpec s;
+    s.width = 1600;
+    s.height = 1200;
+    s.hSamp = s.vSamp = 1;
+    s.progressive = true;
+    const Bytes whole = EncodeJpeg(s);
+    ExpectMatchesReference(whole);
+    ExpectMatchesReference(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 3 / 5)));
+    s.hSamp = s.vSamp = 2;
+    ExpectMatchesReference(EncodeJpeg(s));
+}
+
+// Keeps what a decoder asks and the first pictures it shows.
+struct PreviewRecorder : PreviewSink {
+    Size wanted;
+    std::vector<bool> asked;  // progressive, per question
+    std::vector<Size> shown;
+    CAnyBmp last;
+    Size PreviewSizeFor(int, int, bool progressive) override {
+        asked.push_back(progressive);
+        return wanted;
+    }
+    void ShowPreview(const CBmp& coarse) override {
+        shown.push_back(coarse.GetSize());
+        last.CopyFrom(coarse);
+    }
+};
+
+// The mean difference of each preview pixel from the mean of the full
+// decode's pixels it stands for (red, green and blue).
+double MeanPreviewError(const CBmp& preview, const Reference& full) {
+    const int fx = (full.width + preview.GetWidth() - 1) / preview.GetWidth();
+    const int fy = (full.height + preview.GetHeight() - 1) / preview.GetHeight();
+    double error = 0;
+    for (int y = 0; y < preview.GetHeight(); ++y)
+        for (int x = 0; x < preview.GetWidth(); ++x) {
+            const RGBAPixel p = preview.GetPixel(x, y);
+            double sum[3] = {};
+            int n = 0;
+            for (int yy = y * fy; yy < std::min(full.height, (y + 1) * fy); ++yy)
+                for (int xx = x * fx; xx < std::min(full.width, (x + 1) * fx); ++xx, ++n)
+                    for (int c = 0; c < 3; ++c) sum[c] += full.pixels[static_cast<std::size_t>((yy * full.width + xx) * 3 + c)];
+            error += std::abs(sum[0] / n - PixelRed(p)) + std::abs(sum[1] / n - PixelGreen(p)) +
+                     std::abs(sum[2] / n - PixelBlue(p));
+        }
+    return error / (3.0 * preview.GetWidth() * preview.GetHeight());
+}
+
+TEST(Jpeg, FirstPictureComesBeforeAnUnchangedFullDecode) {
+    JpegSpec s;
+    s.width = 1600;
+    s.height = 1200;
+    s.hSamp = s.vSamp = 1;
+    s.smooth = true;
+    s.progressive = true;
+    const Bytes progressive = EncodeJpeg(s);
+    s.progressive = false;
+    const Bytes baseline = EncodeJpeg(s);
+
+    // Progressive: the first scans' picture, shrunk by two (800 is the
+    // least power-of-two share still at least 700 wide), close to the photo.
+    PreviewRecorder p;
+    p.wanted = {700, 500};
+    ExpectMatchesReference(progressive, 0, 8, &p);
+    EXPECT_EQ(p.asked, std::vector<bool>{true});
+    EXPECT_EQ(p.shown, (std::vector<Size>{{800, 600}}));
+    EXPECT_LT(MeanPreviewError(p.last, DecodeReference(progressive)), 4.0);
+    // Wanted at the full size: the first scans' picture in the bitmap itself.
+    PreviewRecorder whole;
+    whole.wanted = {1600, 1};
+    ExpectMatchesReference(progressive, 0, 8, &whole);
+    EXPECT_EQ(whole.shown, (std::vector<Size>{{1600, 1200}}));
+
+    // Baseline: decoded at 4/8, the least scale at least 700 x 500.
+    PreviewRecorder b;
+    b.wanted = {700, 500};
+    ExpectMatchesReference(baseline, 0, 8, &b);
+    EXPECT_EQ(b.asked, std::vector<bool>{false});
+    EXPECT_EQ(b.shown, (std::vector<Size>{{800, 600}}));
+    EXPECT_LT(MeanPreviewError(b.last, DecodeReference(baseline)), 2.0);
+    // No scale short of the full size gives 1601 x 1: no first picture.
+    PreviewRecorder big;
+    big.wanted = {1601, 1};
+    ExpectMatchesReference(baseline, 0, 8, &big);
+    EXPECT_TRUE(big.shown.empty());
+    // Declined: none either.
+    PreviewRecorder none;
+    ExpectMatchesReference(progressive, 0, 8, &none);
+    EXPECT_EQ(none.asked.size(), 1u);
+    EXPECT_TRUE(none.shown.empty());
 }
 
 TEST(Jpeg, GrayBecomesEightBitWithGrayRamp) {

@@ -64,10 +64,13 @@ struct DecodeResult {
     std::string text;
 };
 
-// Decodes bytes with CAnyPicDecoder into bmp.
-inline DecodeResult DecodeBytes(const Bytes& data, CBmp& bmp, int wantedBpp = 0, int sizeHint = 0) {
+// Decodes bytes with CAnyPicDecoder into bmp, reduced towards sizeHint when
+// given (showing first pictures to preview, if any).
+inline DecodeResult DecodeBytes(const Bytes& data, CBmp& bmp, int wantedBpp = 0, int sizeHint = 0,
+                                PreviewSink* preview = nullptr) {
     CAnyPicDecoder decoder;
     decoder.SetSizeHint(sizeHint);
+    decoder.SetPreviewSink(preview);
     CMemorySource source;
     source.OpenBytes("memory", data.data(), data.size());
     DecodeResult r;

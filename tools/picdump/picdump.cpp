@@ -1,11 +1,17 @@
 // picdump: decodes a picture as the viewer does and reports what came out.
 //
-//   picdump [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]
+//   picdump [--preview WxH] [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]
 //
+// --preview WxH decodes as the viewer does for a photo shown fitted on a
+// WxH screen: a first picture (a progressive file's first scans, or a
+// baseline file scaled down to at least WxH) comes before the full decode;
+// its size and the time it took are printed first.
 // Prints "WIDTHxHEIGHT BPP bpp" (of the bitmap after the filters, which run
 // in the order given), then the embedded text. On failure prints the error
 // code and text and exits with status 1. OUT.pam receives the pixels as a
 // PAM file (RGB_ALPHA, 8 bits per sample).
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,9 +29,29 @@ using namespace vellumo;
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: picdump [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]\n");
+    std::fprintf(stderr, "usage: picdump [--preview WxH] [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]\n");
     return 2;
 }
+
+// Asks for a first picture of a photo larger than the screen, as the viewer
+// does for one it shows fitted, and reports it.
+class PreviewReport : public PreviewSink {
+public:
+    PreviewReport(int width, int height) : screen_{width, height} {}
+    Size PreviewSizeFor(int width, int height, bool) override {
+        if (width <= screen_.cx && height <= screen_.cy) return {};
+        const double ratio = std::max(double(width) / screen_.cx, double(height) / screen_.cy);
+        return {static_cast<int>(width / ratio), static_cast<int>(height / ratio)};
+    }
+    void ShowPreview(const CBmp& coarse) override {
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+        std::printf("preview %dx%d after %.0f ms\n", coarse.GetWidth(), coarse.GetHeight(), ms);
+    }
+
+private:
+    Size screen_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
 
 bool WritePam(const CBmp& bmp, const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -58,9 +84,14 @@ int main(int argc, char** argv) {
     };
     std::vector<Step> steps;
     std::vector<std::string> paths;
+    int previewWidth = 0, previewHeight = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--rotate" && i + 1 < argc) {
+        if (a == "--preview" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &previewWidth, &previewHeight) != 2 || previewWidth <= 0 ||
+                previewHeight <= 0)
+                return Usage();
+        } else if (a == "--rotate" && i + 1 < argc) {
             steps.push_back({true, std::strtod(argv[++i], nullptr), 0, 0});
         } else if (a == "--resize" && i + 1 < argc) {
             int w = 0, h = 0;
@@ -76,6 +107,8 @@ int main(int argc, char** argv) {
 
     CDrawDibBmp bmp;
     CAnyPicDecoder decoder;
+    PreviewReport preview(previewWidth, previewHeight);
+    if (previewWidth > 0) decoder.SetPreviewSink(&preview);
     try {
         decoder.DecodeFile(paths[0], bmp);
     } catch (const CTextException& e) {

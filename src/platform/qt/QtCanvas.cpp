@@ -161,19 +161,19 @@ QImage HalveImage(const QImage& source, bool flipped, QImage recycled) {
 }
 
 void DisplayCopyCache::prepareMemory(size_t pixels) {
-    waitForMemory();
-    preparing_ = std::thread([this, pixels] {
-        // assign writes every element: the pages are touched here, not at the first paint.
-        levelMemory_.assign(pixels + pixels / 3 + 16, 0);  // level 1 and all below it
-        copyMemory_.assign(static_cast<size_t>(kWholeCopyLimit), 0);
-    });
+    const size_t levels = pixels + pixels / 3 + 16;  // level 1 and all below it
+    if (levelPixels_ < levels) {
+        clear();  // no level may point into the memory given up
+        levelMemory_ = AllocateBlock(levels * 4, false);
+        levelPixels_ = levels;
+    }
+    const auto copyPixels = static_cast<size_t>(kWholeCopyLimit);
+    if (copyPixels_ < copyPixels) {
+        copy_ = QImage();
+        copyMemory_ = AllocateBlock(copyPixels * 4, false);
+        copyPixels_ = copyPixels;
+    }
 }
-
-void DisplayCopyCache::waitForMemory() {
-    if (preparing_.joinable()) preparing_.join();
-}
-
-DisplayCopyCache::~DisplayCopyCache() { waitForMemory(); }
 
 void DisplayCopyCache::clear() {
     key_ = 0;
@@ -200,8 +200,10 @@ void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipp
         levelOffsets_.push_back(total);
         total += static_cast<size_t>(w) * static_cast<size_t>(h);
     }
-    waitForMemory();
-    if (levelMemory_.size() < total) levelMemory_.assign(total, 0);
+    if (levelPixels_ < total) {
+        levelMemory_ = AllocateBlock(std::max<size_t>(total, 1) * 4, false);
+        levelPixels_ = total;
+    }
 }
 
 const QImage& DisplayCopyCache::level(size_t k) {
@@ -212,7 +214,7 @@ const QImage& DisplayCopyCache::level(size_t k) {
         } else {
             const QImage& above = level(k - 1);
             int w = std::max(1, above.width() / 2), h = std::max(1, above.height() / 2);
-            QImage into(reinterpret_cast<uchar*>(levelMemory_.data() + levelOffsets_[k]), w, h, w * 4,
+            QImage into(reinterpret_cast<uchar*>(levelPixelsAt(levelOffsets_[k])), w, h, w * 4,
                         QImage::Format_RGB32);
             levels_[k] = HalveImage(above, k == 1 && flipped_, std::move(into));
         }
@@ -241,13 +243,13 @@ const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, 
         bool upsideDown = false;
         const QImage& from = levelFor(source, key, flipped, width, height, &upsideDown);
         // At most a halving is left: bilinear filtering of the level is smooth enough.
-        waitForMemory();
         size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-        if (copyMemory_.size() < pixels) {
+        if (copyPixels_ < pixels) {
             copy_ = QImage();
-            copyMemory_.assign(std::max<size_t>(pixels, static_cast<size_t>(kWholeCopyLimit)), 0);
+            copyMemory_ = AllocateBlock(pixels * 4, false);
+            copyPixels_ = pixels;
         }
-        copy_ = QImage(reinterpret_cast<uchar*>(copyMemory_.data()), width, height, width * 4, QImage::Format_RGB32);
+        copy_ = QImage(copyMemory_.get(), width, height, width * 4, QImage::Format_RGB32);
         QPainter painter(&copy_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         if (upsideDown) {

@@ -4,9 +4,9 @@
 // whatever the photo's size.
 #include <QImage>
 #include <QPainter>
-#include <thread>
 #include <vector>
 
+#include "imaging/Bmp.h"
 #include "platform/Canvas.h"
 
 namespace vellumo {
@@ -26,11 +26,11 @@ public:
     // The picture scaled to width x height, made on first use.
     const QImage& scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped = false);
     void clear();
-    // Makes the memory of the first level and of the scaled copy ready on a
-    // worker thread, so the first photo does not pay for touching fresh memory
-    // (a page fault per page). pixels: the first level's size to prepare for.
+    // Reserves the memory of the levels for a first level of this many
+    // pixels and of the scaled copy. The memory lies on huge pages where the
+    // kernel offers them and is kept from photo to photo, so the first touch
+    // costs a page fault per 2 MB; nothing is touched before it is drawn into.
     void prepareMemory(size_t pixels);
-    ~DisplayCopyCache();
 
     // Shown sizes up to this many pixels keep a whole scaled copy; larger ones
     // (zoomed in) draw their visible part straight from a level.
@@ -46,14 +46,15 @@ private:
     bool flipped_ = false;
     std::vector<QImage> levels_;  // null entries are not made yet
     // The scaled copy's memory, kept from copy to copy: new memory costs a page
-    // fault per page on first touch, more than drawing into it.
-    std::vector<std::uint32_t> copyMemory_;
+    // fault on first touch.
+    ByteBlock copyMemory_;
+    size_t copyPixels_ = 0;
     // The levels' memory, kept from photo to photo for the same reason, and
-    // where each level starts in it.
-    std::vector<std::uint32_t> levelMemory_;
+    // where each level starts in it (in pixels).
+    ByteBlock levelMemory_;
+    size_t levelPixels_ = 0;
     std::vector<size_t> levelOffsets_;
-    std::thread preparing_;
-    void waitForMemory();
+    std::uint32_t* levelPixelsAt(size_t offset) { return reinterpret_cast<std::uint32_t*>(levelMemory_.get()) + offset; }
     QImage copy_;
     int copyWidth_ = 0;
     int copyHeight_ = 0;

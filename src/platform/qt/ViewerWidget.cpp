@@ -36,7 +36,7 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_KeyCompression, false);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    // Room for the first level of photos up to 32 megapixels.
+    // Room (reserved, not yet touched) for the first level of photos up to 32 megapixels.
     displayCopy_.prepareMemory(8u * 1024 * 1024);
 }
 

@@ -1,0 +1,49 @@
+#include "app/PhotoPreview.h"
+
+#include <algorithm>
+
+namespace vellumo {
+
+Size PhotoPreview::PreviewSizeFor(int width, int height, bool progressive) {
+    view_.reset();
+    if (!host_.previewAllowed()) return {};
+    PhotoView view = host_.previewView(width, height);
+    if (!view.hasImage()) return {};
+    const Rect shown = view.photoRect();
+    const bool fitted = shown.width() < width && shown.height() < height &&
+                        view.screenRect().intersected(shown) == shown;
+    if (!progressive && !fitted) return {};
+    view_ = view;
+    // At least the size shown, at most the photo's own.
+    return {std::clamp(shown.width(), 1, width), std::clamp(shown.height(), 1, height)};
+}
+
+void PhotoPreview::ShowPreview(const CBmp& coarse) {
+    if (!view_ || coarse.GetWidth() <= 0 || coarse.GetHeight() <= 0) return;
+    coarse_ = &coarse;
+    host_.paintPreviewNow();
+    coarse_ = nullptr;
+}
+
+void PhotoPreview::paint(Canvas& canvas, const Rect& clip, ColorRef background) const {
+    if (!coarse_ || !view_) return;
+    const ImageView image = coarse_->GetImageView();
+    const Size full{view_->imageRect().width(), view_->imageRect().height()};
+    if (coarse_->GetSize() == full) {
+        // The first scans in the photo's own bitmap: painted as the photo is.
+        view_->paint(canvas, clip, background, &image);
+        return;
+    }
+    // A smaller picture over the whole photo's place (which the screen holds).
+    view_->paint(canvas, clip, background, nullptr);
+    const Rect& photo = view_->photoRect();
+    const Rect visible = photo.intersected(clip);
+    if (visible.isEmpty()) return;
+    auto scaleX = [&](int x) { return static_cast<int>(static_cast<long long>(x - photo.left) * image.width / photo.width()); };
+    auto scaleY = [&](int y) { return static_cast<int>(static_cast<long long>(y - photo.top) * image.height / photo.height()); };
+    Rect source{scaleX(visible.left), scaleY(visible.top), scaleX(visible.right), scaleY(visible.bottom)};
+    if (source.isEmpty()) source = {0, 0, image.width, image.height};
+    canvas.drawImagePart(image, photo, source, visible, ScaleQuality::Smooth);
+}
+
+}  // namespace vellumo

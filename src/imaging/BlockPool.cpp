@@ -1,0 +1,126 @@
+// Heap blocks for pixels and file data. Small blocks come from malloc. Large
+// ones are mapped on their own, aligned to 2 MB and advised for transparent
+// huge pages, so a 60 MB photo costs some thirty page faults instead of
+// fifteen thousand; freed, they wait in a pool for the next picture, whose
+// pages are then already there.
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "imaging/Bmp.h"
+
+namespace vellumo {
+
+namespace {
+
+constexpr std::size_t kLargeBlock = std::size_t{1} << 20;  // mapped from here on
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// A fresh mapping of capacity bytes (a multiple of kHugePage) starting on a
+// huge-page boundary; its pages read as zero. Null when the memory is not there.
+std::uint8_t* MapLarge(std::size_t capacity) {
+    const std::size_t span = capacity + kHugePage;
+    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const auto base = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (base + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
+    // Give back the parts before and after the aligned block.
+    if (aligned > base) ::munmap(raw, aligned - base);
+    const std::uintptr_t tail = aligned + capacity;
+    if (base + span > tail) ::munmap(reinterpret_cast<void*>(tail), base + span - tail);
+    // Only advice: without huge pages the block works the same.
+    ::madvise(reinterpret_cast<void*>(aligned), capacity, MADV_HUGEPAGE);
+    return reinterpret_cast<std::uint8_t*>(aligned);
+}
+
+void UnmapLarge(std::uint8_t* p, std::size_t capacity) { ::munmap(p, capacity); }
+
+// Freed large blocks wait here for the next picture, up to 512 MB.
+class BlockPool {
+public:
+    static constexpr std::size_t kLimit = std::size_t{512} << 20;
+
+    ~BlockPool() {
+        for (auto& b : blocks_) UnmapLarge(b.first, b.second);
+    }
+
+    // A kept block of at least bytes, not much larger, or null.
+    std::uint8_t* Take(std::size_t bytes, std::size_t& capacity) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::size_t best = blocks_.size();
+        for (std::size_t i = 0; i < blocks_.size(); ++i) {
+            const std::size_t cap = blocks_[i].second;
+            if (cap >= bytes && cap - bytes <= bytes / 2 + kHugePage &&
+                (best == blocks_.size() || cap < blocks_[best].second))
+                best = i;
+        }
+        if (best == blocks_.size()) return nullptr;
+        std::uint8_t* p = blocks_[best].first;
+        capacity = blocks_[best].second;
+        total_ -= capacity;
+        blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(best));
+        return p;
+    }
+
+    void Give(std::uint8_t* p, std::size_t capacity) {
+        if (capacity > kLimit) {
+            UnmapLarge(p, capacity);
+            return;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        blocks_.emplace_back(p, capacity);
+        total_ += capacity;
+        while (total_ > kLimit) {  // the oldest go first
+            UnmapLarge(blocks_.front().first, blocks_.front().second);
+            total_ -= blocks_.front().second;
+            blocks_.erase(blocks_.begin());
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<std::uint8_t*, std::size_t>> blocks_;
+    std::size_t total_ = 0;
+};
+
+BlockPool& Pool() {
+    static BlockPool pool;
+    return pool;
+}
+
+}  // namespace
+
+void BlockDeleter::operator()(std::uint8_t* p) const {
+    if (!p) return;
+    if (capacity >= kLargeBlock)
+        Pool().Give(p, capacity);
+    else
+        std::free(p);
+}
+
+ByteBlock AllocateBlock(std::size_t bytes, bool zero) {
+    if (bytes == 0) bytes = 1;
+    if (bytes < kLargeBlock) {
+        void* p = zero ? std::calloc(bytes, 1) : std::malloc(bytes);
+        if (!p) throw std::bad_alloc();
+        // Recorded as small whatever malloc rounded it up to.
+        return ByteBlock(static_cast<std::uint8_t*>(p), BlockDeleter{bytes});
+    }
+    std::size_t capacity = 0;
+    if (std::uint8_t* p = Pool().Take(bytes, capacity)) {
+        if (zero) std::memset(p, 0, bytes);
+        return ByteBlock(p, BlockDeleter{capacity});
+    }
+    if (bytes > SIZE_MAX - 2 * kHugePage) throw std::bad_alloc();
+    capacity = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    std::uint8_t* p = MapLarge(capacity);
+    if (!p) throw std::bad_alloc();
+    return ByteBlock(p, BlockDeleter{capacity});  // fresh pages are zero already
+}
+
+}  // namespace vellumo

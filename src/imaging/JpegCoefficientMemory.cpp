@@ -1,0 +1,97 @@
+#include "imaging/JpegCoefficientMemory.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <jpegint.h>
+
+namespace vellumo {
+
+namespace {
+
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+constexpr std::uintptr_t kReleaseStep = std::uintptr_t{256} << 10;
+
+struct ArrayShape {
+    JBLOCKARRAY rows = nullptr;
+    JDIMENSION height = 0;  // rows of blocks
+    JDIMENSION width = 0;   // blocks per row
+};
+
+// The array of component ci as the library allocated it: its height and
+// width rounded up to the component's sampling factors.
+ArrayShape ShapeOf(j_decompress_ptr cinfo, int ci) {
+    ArrayShape shape;
+    if (!cinfo->coef || !cinfo->coef->coef_arrays || ci >= cinfo->num_components) return shape;
+    const jvirt_barray_ptr array = cinfo->coef->coef_arrays[ci];
+    if (!array) return shape;
+    const jpeg_component_info& comp = cinfo->comp_info[ci];
+    const auto v = static_cast<JDIMENSION>(comp.v_samp_factor), h = static_cast<JDIMENSION>(comp.h_samp_factor);
+    if (v == 0 || h == 0) return shape;
+    shape.rows = *reinterpret_cast<const JBLOCKARRAY*>(array);
+    shape.height = (comp.height_in_blocks + v - 1) / v * v;
+    shape.width = (comp.width_in_blocks + h - 1) / h * h;
+    return shape;
+}
+
+// Calls f(begin, end) for each run of rows [first, last) lying one after the
+// other in memory.
+template <typename F>
+void ForEachRun(const ArrayShape& shape, JDIMENSION first, JDIMENSION last, F f) {
+    if (!shape.rows || first >= last) return;
+    JDIMENSION start = first;
+    for (JDIMENSION r = first + 1; r <= last; ++r) {
+        if (r < last && shape.rows[r] == shape.rows[r - 1] + shape.width) continue;
+        f(reinterpret_cast<std::uintptr_t>(shape.rows[start]),
+          reinterpret_cast<std::uintptr_t>(shape.rows[r - 1] + shape.width));
+        start = r;
+    }
+}
+
+}  // namespace
+
+void AdviseCoefficientArrays(j_decompress_ptr cinfo) {
+    for (int ci = 0; ci < cinfo->num_components; ++ci) {
+        const ArrayShape shape = ShapeOf(cinfo, ci);
+        ForEachRun(shape, 0, shape.height, [](std::uintptr_t begin, std::uintptr_t end) {
+            // Only the huge pages lying wholly inside the run.
+            const std::uintptr_t from = (begin + kHugePage - 1) & ~(kHugePage - 1);
+            const std::uintptr_t to = end & ~(kHugePage - 1);
+            if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+        });
+    }
+}
+
+void CoefficientRelease::Begin(j_decompress_ptr cinfo) {
+    released_.clear();
+    // In buffered-image mode only the pass after the last scan is the last one.
+    if ((cinfo->buffered_image && !jpeg_input_complete(cinfo)) || !cinfo->coef || !cinfo->coef->coef_arrays) return;
+    released_.assign(static_cast<std::size_t>(cinfo->num_components), 0);
+}
+
+void CoefficientRelease::RowsDone(j_decompress_ptr cinfo) {
+    if (released_.empty()) return;
+    // The iMCU row being output and the two before it may still be read.
+    if (cinfo->output_iMCU_row < 3) return;
+    const JDIMENSION doneImcuRows = cinfo->output_iMCU_row - 3;
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    for (int ci = 0; ci < cinfo->num_components; ++ci) {
+        const ArrayShape shape = ShapeOf(cinfo, ci);
+        const JDIMENSION doneRows =
+            std::min<JDIMENSION>(doneImcuRows * static_cast<JDIMENSION>(cinfo->comp_info[ci].v_samp_factor), shape.height);
+        std::uintptr_t& mark = released_[static_cast<std::size_t>(ci)];
+        ForEachRun(shape, 0, doneRows, [&](std::uintptr_t begin, std::uintptr_t end) {
+            // Whole pages inside the run, not given back before, in steps of
+            // at least 256 KB to keep the calls few.
+            const std::uintptr_t from = std::max((begin + page - 1) & ~(page - 1), mark > begin ? mark : 0);
+            const std::uintptr_t to = end & ~(page - 1);
+            if (to <= from || to - from < kReleaseStep) return;
+            ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+            mark = to;
+        });
+    }
+}
+
+}  // namespace vellumo

@@ -1,0 +1,39 @@
+#pragma once
+// The whole-image coefficient arrays libjpeg keeps for progressive files
+// (every coefficient of the picture: 90 MB for a 15-megapixel photo), and
+// what the decoder does about their memory:
+//   - AdviseCoefficientArrays: before the first scan fills them, they are
+//     advised for transparent huge pages, so they fault in 2 MB at a time;
+//   - CoefficientRelease: during the single output pass of a full decode the
+//     rows of blocks the pass has left behind are given back to the system,
+//     so the arrays shrink while the bitmap fills and the two never take
+//     their whole size at once.
+// The arrays' row pointers are the first member of the library's virtual
+// array record, in every release of the library since 6b.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace vellumo {
+
+void AdviseCoefficientArrays(j_decompress_ptr cinfo);
+
+class CoefficientRelease {
+public:
+    // Before the last output pass: after jpeg_start_decompress, or in
+    // buffered-image mode the pass after all input is in. Nothing is
+    // released for files without whole-image arrays.
+    void Begin(j_decompress_ptr cinfo);
+    // After each jpeg_read_scanlines: releases the rows the pass will not
+    // read again (block smoothing looks two rows of iMCUs back).
+    void RowsDone(j_decompress_ptr cinfo);
+    void End() { released_.clear(); }
+
+private:
+    std::vector<std::uintptr_t> released_;  // per component: released below this address
+};
+
+}  // namespace vellumo
