@@ -53,7 +53,10 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       effectRunner_(queue_, host_, this, cmd::EffectFinished),
       slideshowCommands_(slideshowCommandContext()),
       comments_(host_, desktop_, context_.scopes),
-      fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this) {
+      fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this),
+      prefetch_(queue_) {
+    prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
+                          [this] { return navigator_ && navigator_->thumbnailsBusy(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);
@@ -436,6 +439,7 @@ void ViewerWindow::destroyed() {
     // decoder's state, the command timer.
     effectRunner_.stop();
     fileActions_.stop();
+    prefetch_.stop();
     if (navigator_) navigator_->destroy();
     navigator_ = nullptr;
     slideshows_ = nullptr;
@@ -510,6 +514,14 @@ bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(pa
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    turnedAhead_.reset();
+    photoText_.clear();
+    if (std::optional<PrefetchedPhoto> ahead = prefetch_.take(path)) {
+        bitmap_ = std::move(ahead->bitmap);
+        photoText_ = std::move(ahead->text);
+        if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
+        return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
+    }
     bitmap_ = std::make_unique<CDrawDibBmp>();
     try {
         decoder_.DecodeFile(path, *bitmap_);
@@ -520,13 +532,33 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         bitmap_.reset();
         return {false, 0, 0, "out of memory"};
     }
+    photoText_ = decoder_.GetText();
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
+}
+
+void ViewerWindow::undoTurnAhead() {
+    if (!turnedAhead_ || !bitmap_) return;
+    const double turn = turnedAhead_->turn;
+    turnedAhead_.reset();
+    // Quarter turns move whole pixels: turning back gives the decode exactly.
+    auto back = std::make_unique<CDrawDibBmp>();
+    try {
+        RotateFilter(-turn, 0).Apply(*bitmap_, *back);
+    } catch (const CTextException&) {
+        return;
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    bitmap_ = std::move(back);
 }
 
 ShownPhoto ViewerWindow::shownPhoto() const {
     ShownPhoto photo;
     if (!display_.noPhoto()) photo.path = display_.photoPath();
-    if (bitmap_) {
+    if (turnedAhead_) {
+        photo.width = turnedAhead_->decodedSize.cx;
+        photo.height = turnedAhead_->decodedSize.cy;
+    } else if (bitmap_) {
         photo.width = bitmap_->GetWidth();
         photo.height = bitmap_->GetHeight();
     }
@@ -534,7 +566,7 @@ ShownPhoto ViewerWindow::shownPhoto() const {
 }
 
 void ViewerWindow::composeComment() {
-    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? decoder_.GetText() : std::string());
+    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? photoText_ : std::string());
     display_.setMacroRotationAngle(expanded.rotationAngle);
     if (expanded.rotate) display_.setRotatePending();
     if (navigator_) navigator_->captionSourcesChanged(kPhotoMacroBits);
@@ -551,6 +583,14 @@ std::string ViewerWindow::expandCaption(const std::string& name, std::uint32_t& 
 
 std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
     if (!bitmap_) return std::nullopt;
+    if (turnedAhead_) {
+        // Turned ahead as the comment turns it: nothing left to do.
+        if (radians == turnedAhead_->turn) {
+            turnedAhead_.reset();
+            return bitmap_->GetSize();
+        }
+        undoTurnAhead();
+    }
     auto rotated = std::make_unique<CDrawDibBmp>();
     try {
         RotateFilter(radians, fill).Apply(*bitmap_, *rotated);
@@ -570,12 +610,17 @@ void ViewerWindow::writeRotationMacro(bool left) {
 
 void ViewerWindow::photoFailed(const std::string& errorText) {
     comments_.photoFailed();
+    // The user is at this photo all the same: its neighbours are still wanted.
+    prefetch_.photoShown();
     // A slideshow skips a photo it cannot show, without a message.
     if (slideshows_ && slideshows_->anyRunning()) return;
     desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
 }
 
 void ViewerWindow::presentPhoto() {
+    // The comment did not turn the photo after all.
+    if (turnedAhead_) undoTurnAhead();
+    prefetch_.photoShown();
     // The size macros show the bitmap as turned.
     if ((comments_.macroFlags() & (MacroImageWidth | MacroImageHeight)) && display_.rotatePending())
         comments_.recompose(shownPhoto());

@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "prefetch/UpcomingPhotos.h"
 
 namespace vellumo {
 
@@ -194,6 +195,17 @@ void NavigatorWindow::refreshPhotoEntry(const std::string& photoPath) {
         if (image != item.image) list_.setImage(row, image);
         return;
     }
+}
+
+std::vector<std::string> NavigatorWindow::upcomingPhotos() const {
+    if (destroyed_) return {};
+    return UpcomingPhotos(archive_, *slideshows_);
+}
+
+bool NavigatorWindow::thumbnailsBusy() const {
+    if (destroyed_ || !thumbs_.mode()) return false;
+    const ThumbnailWorker* worker = thumbs_.worker();
+    return worker && worker->running() && !thumbs_.workerSuspended() && !worker->visible().none();
 }
 
 void NavigatorWindow::goToPath(const std::string& path) {

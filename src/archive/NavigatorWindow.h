@@ -93,6 +93,8 @@ public:
     // The caption is rebuilt when its macros show one of these MacroFlags bits.
     void captionSourcesChanged(std::uint32_t macroBits) override;
     void refreshPhotoEntry(const std::string& photoPath) override;
+    std::vector<std::string> upcomingPhotos() const override;
+    bool thumbnailsBusy() const override;
     int currentIndex() const { return archive_.currentIndex(); }
     int firstPhotoIndex() const { return archive_.firstPhotoIndex(); }
     int lastPhotoIndex() const { return archive_.lastPhotoIndex(); }
