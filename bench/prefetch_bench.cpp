@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
     ViewerWindow& viewer = *rig.app->viewer();
     rig.queue.registerTarget(&viewer);
     rig.queue.registerTarget(&viewer.prefetcher());
+    if (!qEnvironmentVariableIsSet("BENCH_NO_DISPLAY_COPY")) viewer.prefetcher().setDisplayPreparer(&rig.widget.preparedCopies());
     rig.queue.registerTarget(rig.app->navigator());
     rig.queue.registerTarget(rig.app->musicPlayer());
     rig.queue.registerTarget(&rig.app->musicPlayer()->soundComments());

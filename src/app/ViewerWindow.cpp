@@ -56,7 +56,17 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this),
       prefetch_(queue_) {
     prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
-                          [this] { return navigator_ && navigator_->thumbnailsBusy(); }});
+                          [this] { return navigator_ && navigator_->thumbnailsBusy(); },
+                          [this] {
+                              // As PhotoDisplay places a photo it loads.
+                              PhotoView view = display_.view();
+                              if (!scaleSavingMode()) view.setScaleMode(ScaleModeFromLetter(scaleStart()));
+                              return [view](Size bitmap) mutable {
+                                  view.setImageSize(bitmap.cx, bitmap.cy);
+                                  view.applyScaleMode();
+                                  return Size{view.photoRect().width(), view.photoRect().height()};
+                              };
+                          }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);

@@ -90,7 +90,8 @@ void PhotoPrefetcher::refill() {
             queue_.setTimer(this, kPrefetchTimer, kPrefetchYieldMs);
             return;
         }
-        worker_.start(path);
+        if (preparer_ && sources_.placement) worker_.start(path, preparer_, sources_.placement());
+        else worker_.start(path);
         return;
     }
 }

@@ -47,6 +47,9 @@ struct PrefetchSources {
     std::function<std::vector<std::string>()> upcoming;
     // Another worker needs the processor for what the user sees now.
     std::function<bool()> othersBusy;
+    // Where a photo would be shown, as the view stands now (a snapshot the
+    // worker may call); empty: the display copies are made at the first paint.
+    std::function<PrefetchWorker::Placement()> placement;
 };
 
 class PhotoPrefetcher : public CommandTarget {
@@ -57,6 +60,8 @@ public:
     PhotoPrefetcher& operator=(const PhotoPrefetcher&) = delete;
 
     void setSources(PrefetchSources sources) { sources_ = std::move(sources); }
+    // The window's maker of display copies (none: they are made at the first paint).
+    void setDisplayPreparer(DisplayPreparer* preparer) { preparer_ = preparer; }
     // A photo was shown: what comes next is looked at after a short rest.
     void photoShown();
     // The viewer loads a photo: the one decoded ahead when its file is
@@ -82,6 +87,7 @@ private:
 
     EventQueue& queue_;
     PrefetchSources sources_;
+    DisplayPreparer* preparer_ = nullptr;
     PrefetchCache cache_;
     PrefetchWorker worker_;
     std::vector<std::string> wanted_;

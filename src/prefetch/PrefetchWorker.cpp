@@ -14,6 +14,8 @@ struct PrefetchWorker::Job {
     bool done = false;
     bool open = true;  // the owner still hears of it
     std::optional<PrefetchedPhoto> photo;
+    DisplayPreparer* preparer = nullptr;
+    PrefetchWorker::Placement placement;
     EventQueue* queue = nullptr;
     CommandTarget* owner = nullptr;
     int doneCommand = 0;
@@ -24,6 +26,8 @@ namespace {
 void RunJob(PrefetchWorker::Job& job) {
     CAnyPicDecoder decoder;
     std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop);
+    if (photo && job.preparer && job.placement && !job.stop)
+        job.preparer->prepare(photo->bitmap->GetImageView(), job.placement(photo->bitmap->GetSize()));
     std::lock_guard<std::mutex> lock(job.mutex);
     job.photo = std::move(photo);
     job.done = true;
@@ -39,10 +43,12 @@ const std::string& PrefetchWorker::path() const {
     return job_ ? job_->path : none;
 }
 
-void PrefetchWorker::start(const std::string& path) {
+void PrefetchWorker::start(const std::string& path, DisplayPreparer* preparer, Placement placement) {
     abandon();
     auto job = std::make_shared<Job>();
     job->path = path;
+    job->preparer = preparer;
+    job->placement = std::move(placement);
     job->queue = &queue_;
     job->owner = owner_;
     job->doneCommand = doneCommand_;

@@ -4,10 +4,14 @@
 // out: abandoning a job sets its stop flag (the decoder looks at it between
 // rows) and closes its mailbox, so nothing of it reaches the owner any more.
 // A finished job posts the done command to the owner, which takes the photo.
+// With a display preparer the job also makes what the first paint of the
+// photo needs, at the size the placement function gives for its bitmap.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "platform/DisplayPreparer.h"
 #include "platform/EventQueue.h"
 #include "prefetch/PrefetchedPhoto.h"
 
@@ -21,8 +25,12 @@ public:
     PrefetchWorker(const PrefetchWorker&) = delete;
     PrefetchWorker& operator=(const PrefetchWorker&) = delete;
 
+    // Gives the size a bitmap of the given size is shown at; called on the
+    // worker, so it must hold its own copy of what it needs.
+    using Placement = std::function<Size(Size bitmap)>;
+
     // Starts decoding the photo; a job in hand is abandoned first.
-    void start(const std::string& path);
+    void start(const std::string& path, DisplayPreparer* preparer = nullptr, Placement placement = {});
     // A job was started and its photo not taken yet.
     bool busy() const { return job_ != nullptr; }
     // The path of the job in hand ("" when idle).
