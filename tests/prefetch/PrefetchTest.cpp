@@ -177,7 +177,7 @@ TEST(PrefetchOwner, AUserLoadOfThePhotoInProgressWaitsForItAndTheBoundKeepsTheMo
     std::vector<std::string> upcoming{a};
     bool busy = false;
     PhotoPrefetcher prefetch(queue, 1700000);
-    prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }});
+    prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}});
 
     // On a thread of its own: the load waits for the decode in hand.
     prefetch.photoShown();
