@@ -26,9 +26,11 @@ namespace {
 void RunJob(PrefetchWorker::Job& job) {
     CAnyPicDecoder decoder;
     std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop);
-    if (photo && job.preparer && job.placement && !job.stop)
-        job.preparer->prepare(photo->bitmap->GetImageView(), job.placement(photo->bitmap->GetSize()));
     std::lock_guard<std::mutex> lock(job.mutex);
+    // Under the lock: once abandon() returns, the preparer (the window's) is
+    // never called again, so the window may go away.
+    if (photo && job.preparer && job.placement && job.open && !job.stop)
+        job.preparer->prepare(photo->bitmap->GetImageView(), job.placement(photo->bitmap->GetSize()));
     job.photo = std::move(photo);
     job.done = true;
     job.ended.notify_all();

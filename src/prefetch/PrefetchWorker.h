@@ -3,6 +3,8 @@
 // Each job runs on a thread of its own that is never waited for on the way
 // out: abandoning a job sets its stop flag (the decoder looks at it between
 // rows) and closes its mailbox, so nothing of it reaches the owner any more.
+// Only a display copy being made is waited for (a few milliseconds), since it
+// is made into the window's store.
 // A finished job posts the done command to the owner, which takes the photo.
 // With a display preparer the job also makes what the first paint of the
 // photo needs, at the size the placement function gives for its bitmap.
