@@ -168,6 +168,23 @@ TEST(PrefetchViewer, APhotoTurnedAheadShowsAsTheCommentTurnsIt) {
     }
 }
 
+TEST(PrefetchViewer, ARunningSmallShowWantsItsNextEntryFirstWrappingAtTheEnd) {
+    TempFolder folder;
+    const std::string a = folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
+    const std::string c = folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
+    Viewer v(folder, {"c.bmp"});
+    v.queue.runPending();
+    const auto upcoming = [&] { return v.app->navigator()->upcomingPhotos(); };
+    EXPECT_EQ(upcoming(), (std::vector<std::string>{b}));
+    Step(v, 116);  // the small slideshow starts on the last photo
+    ASSERT_TRUE(v.app->navigator()->slideshows().smallRunning());
+    EXPECT_EQ(upcoming(), (std::vector<std::string>{a, b}));
+    Rest(v);
+    EXPECT_TRUE(v.viewer().prefetcher().cache().holds(a));
+    EXPECT_TRUE(v.viewer().prefetcher().cache().holds(b));
+}
+
 TEST(PrefetchOwner, AUserLoadOfThePhotoInProgressWaitsForItAndTheBoundKeepsTheMostWanted) {
     TempFolder folder;
     const std::string a = folder.write("a.bmp", Bmp(600, 400, 1, 2, 3));  // 960,000 pixel bytes
