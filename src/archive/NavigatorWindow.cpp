@@ -199,7 +199,7 @@ void NavigatorWindow::refreshPhotoEntry(const std::string& photoPath) {
 
 std::vector<std::string> NavigatorWindow::upcomingPhotos() const {
     if (destroyed_) return {};
-    return UpcomingPhotos(archive_, *slideshows_);
+    return UpcomingPhotos(archive_, *slideshows_, steppedBack_);
 }
 
 bool NavigatorWindow::thumbnailsBusy() const {
@@ -249,6 +249,7 @@ void NavigatorWindow::onTimer(int timerId) {
 void NavigatorWindow::onCommand(int command, std::intptr_t param) {
     if (destroyed_) return;
     const int repeat = param > 0 ? static_cast<int>(param) : 1;
+    if (command == kCmdPreviousPhoto || command == kCmdNextPhoto) steppedBack_ = command == kCmdPreviousPhoto;
     if (slideshowCommand(command, repeat)) return;
     switch (command) {
         case kCmdPreviousPhoto: archive_.stepBackward(repeat); return;

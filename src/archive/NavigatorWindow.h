@@ -156,6 +156,8 @@ private:
     // The last mouse position over the panel; (-1, -1) until the first move.
     Point lastMouse_{-1, -1};
     bool destroyed_ = false;
+    // The last step through the photos went back (command 114).
+    bool steppedBack_ = false;
 };
 
 }  // namespace vellumo

@@ -185,6 +185,22 @@ TEST(PrefetchViewer, ARunningSmallShowWantsItsNextEntryFirstWrappingAtTheEnd) {
     EXPECT_TRUE(v.viewer().prefetcher().cache().holds(b));
 }
 
+TEST(PrefetchViewer, AfterAStepBackThePreviousPhotoComesFirst) {
+    TempFolder folder;
+    const std::string a = folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
+    const std::string c = folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
+    const std::string d = folder.write("d.bmp", Bmp(3, 2, 255, 255, 255));
+    Viewer v(folder, {"b.bmp"});
+    v.queue.runPending();
+    const auto upcoming = [&] { return v.app->navigator()->upcomingPhotos(); };
+    EXPECT_EQ(upcoming(), (std::vector<std::string>{c, a}));
+    Step(v, kNextPhoto);
+    EXPECT_EQ(upcoming(), (std::vector<std::string>{d, b}));
+    Step(v, kPreviousPhoto);
+    EXPECT_EQ(upcoming(), (std::vector<std::string>{a, c}));
+}
+
 TEST(PrefetchOwner, AUserLoadOfThePhotoInProgressWaitsForItAndTheBoundKeepsTheMostWanted) {
     TempFolder folder;
     const std::string a = folder.write("a.bmp", Bmp(600, 400, 1, 2, 3));  // 960,000 pixel bytes
