@@ -524,14 +524,18 @@ bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(pa
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    keepShownPhoto();
     turnedAhead_.reset();
+    shownDecode_.reset();
     photoText_.clear();
     if (std::optional<PrefetchedPhoto> ahead = prefetch_.take(path)) {
         bitmap_ = std::move(ahead->bitmap);
         photoText_ = std::move(ahead->text);
         if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
+        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn};
         return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
     }
+    const std::optional<FileStamp> stamp = StampOfFile(path);
     bitmap_ = std::make_unique<CDrawDibBmp>();
     try {
         decoder_.DecodeFile(path, *bitmap_);
@@ -543,7 +547,20 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         return {false, 0, 0, "out of memory"};
     }
     photoText_ = decoder_.GetText();
+    if (stamp && path != context_.startPicture) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
+}
+
+void ViewerWindow::keepShownPhoto() {
+    if (!bitmap_ || !shownDecode_) return;
+    PrefetchedPhoto photo;
+    photo.path = shownDecode_->path;
+    photo.stamp = shownDecode_->stamp;
+    photo.bitmap = std::move(bitmap_);
+    photo.text = photoText_;
+    photo.decodedSize = shownDecode_->decodedSize;
+    photo.turn = shownDecode_->turn;
+    prefetch_.keep(std::move(photo));
 }
 
 void ViewerWindow::undoTurnAhead() {
@@ -555,11 +572,14 @@ void ViewerWindow::undoTurnAhead() {
     try {
         RotateFilter(-turn, 0).Apply(*bitmap_, *back);
     } catch (const CTextException&) {
+        shownDecode_.reset();
         return;
     } catch (const std::bad_alloc&) {
+        shownDecode_.reset();
         return;
     }
     bitmap_ = std::move(back);
+    if (shownDecode_) shownDecode_->turn = 0.0;
 }
 
 ShownPhoto ViewerWindow::shownPhoto() const {
@@ -610,6 +630,9 @@ std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
         return std::nullopt;
     }
     bitmap_ = std::move(rotated);
+    // Only a turn by whole quarters can be turned back exactly.
+    if (shownDecode_ && IsWholeQuarterTurn(radians)) shownDecode_->turn = radians;
+    else shownDecode_.reset();
     return Size{bitmap_->GetWidth(), bitmap_->GetHeight()};
 }
 

@@ -222,8 +222,21 @@ private:
     };
     // Turns a bitmap decoded ahead back to the photo as decoded.
     void undoTurnAhead();
+    // Hands the bitmap to the prefetcher when it is the photo's decode,
+    // turned by whole quarter turns at most.
+    void keepShownPhoto();
     PhotoPrefetcher prefetch_;
     std::optional<TurnedAhead> turnedAhead_;
+    // The photo in bitmap_ as a photo decoded ahead would describe it (the
+    // stamp its file had when the decode began, its turn); none for the start
+    // picture and for a bitmap turned by another angle.
+    struct ShownDecode {
+        std::string path;
+        FileStamp stamp;
+        Size decodedSize;
+        double turn = 0.0;
+    };
+    std::optional<ShownDecode> shownDecode_;
     // The embedded text of the photo in bitmap_.
     std::string photoText_;
 };

@@ -25,6 +25,13 @@ void PhotoPrefetcher::stop() {
     queue_.forget(this);
 }
 
+void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
+    if (stopped_ || !photo.bitmap) return;
+    // Ranked after every wanted photo until the next look at what comes next.
+    const int rank = rankOf(photo.path);
+    cache_.store(std::move(photo), rank >= 0 ? rank : static_cast<int>(wanted_.size()));
+}
+
 std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
     std::optional<PrefetchedPhoto> photo = cache_.take(path);
     if (!photo && worker_.busy() && worker_.path() == path) photo = worker_.await();

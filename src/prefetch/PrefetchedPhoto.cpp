@@ -21,6 +21,11 @@ bool Turns(double angle) {
 
 }  // namespace
 
+bool IsWholeQuarterTurn(double radians) {
+    const double quarters = radians / kQuarter;
+    return std::abs(quarters - std::round(quarters)) < 1e-9;
+}
+
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
                                            const std::atomic<bool>& stop) {
     PrefetchedPhoto photo;

@@ -30,6 +30,9 @@ struct PrefetchedPhoto {
     std::size_t bytes() const { return bitmap ? bitmap->GetMemUsed() : 0; }
 };
 
+// Whether the angle (radians) is a whole number of quarter turns.
+bool IsWholeQuarterTurn(double radians);
+
 // Decodes a photo for later (any thread): nothing when the file is missing,
 // fails to decode, is stopped, runs out of memory, or changes while it is
 // read. The turn comes from the rotation macros of the attached comment file,

@@ -64,7 +64,7 @@ void Rest(Viewer& v) { v.queue.advance(kPrefetchSettleMs + 10); }
 
 TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     TempFolder folder;
-    folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string a = folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
     const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
     const std::string c = folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
     Viewer v(folder, {"a.bmp"});
@@ -75,6 +75,8 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     Step(v, kNextPhoto);
     EXPECT_EQ(Shown(v), "ggg/ggg");
     EXPECT_FALSE(v.viewer().prefetcher().cache().holds(b));
+    // The photo just left is kept as it was shown, for a step back.
+    EXPECT_TRUE(v.viewer().prefetcher().cache().holds(a));
     Rest(v);
     ASSERT_TRUE(v.viewer().prefetcher().cache().holds(c));
 
@@ -201,7 +203,7 @@ TEST(PrefetchViewer, AfterAStepBackThePreviousPhotoComesFirst) {
     EXPECT_EQ(upcoming(), (std::vector<std::string>{a, c}));
 }
 
-TEST(PrefetchOwner, AUserLoadOfThePhotoInProgressWaitsForItAndTheBoundKeepsTheMostWanted) {
+TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted) {
     TempFolder folder;
     const std::string a = folder.write("a.bmp", Bmp(600, 400, 1, 2, 3));  // 960,000 pixel bytes
     const std::string b = folder.write("b.bmp", Bmp(500, 400, 4, 5, 6));  // 800,000
@@ -212,10 +214,9 @@ TEST(PrefetchOwner, AUserLoadOfThePhotoInProgressWaitsForItAndTheBoundKeepsTheMo
     PhotoPrefetcher prefetch(queue, 1700000);
     prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}});
 
-    // On a thread of its own: the load waits for the decode in hand.
-    prefetch.photoShown();
-    queue.advance(kPrefetchSettleMs);
-    ASSERT_TRUE(prefetch.working());
+    // On a thread of its own: a load right after the decode started gets the
+    // photo, waiting for the decode while it is still in hand.
+    prefetch.onTimer(kPrefetchTimer);
     std::optional<PrefetchedPhoto> got = prefetch.take(a);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(got->bitmap->GetPixel(599, 399) & 0xFFFFFF, 0x010203u);
