@@ -524,6 +524,13 @@ bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(pa
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    // The photo shown again (turned, refreshed) while its file is unchanged:
+    // its bitmap stands for the decode.
+    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp) {
+        turnedAhead_.reset();
+        if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
+        return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
+    }
     keepShownPhoto();
     turnedAhead_.reset();
     shownDecode_.reset();

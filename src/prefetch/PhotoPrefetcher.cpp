@@ -27,9 +27,12 @@ void PhotoPrefetcher::stop() {
 
 void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
     if (stopped_ || !photo.bitmap) return;
-    // Ranked after every wanted photo until the next look at what comes next.
+    // The Navigator has moved on already: what is no longer wanted goes
+    // first, so the photo does not stand beside them.
+    if (sources_.upcoming) wanted_ = sources_.upcoming();
+    cache_.keepOnly(wanted_);
     const int rank = rankOf(photo.path);
-    cache_.store(std::move(photo), rank >= 0 ? rank : static_cast<int>(wanted_.size()));
+    if (rank >= 0) cache_.store(std::move(photo), rank);
 }
 
 std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {

@@ -67,8 +67,8 @@ public:
     // The viewer loads a photo: the one decoded ahead when its file is
     // unchanged (waiting for a decode of it in progress), else nothing.
     std::optional<PrefetchedPhoto> take(const std::string& path);
-    // The viewer moves on from a photo it showed: kept when it fits, as the
-    // photo likely wanted next (stepping back) is the one just left.
+    // The viewer moves on from a photo it showed to another: kept when it is
+    // wanted next (the one just left usually is, for a step back) and fits.
     void keep(PrefetchedPhoto photo);
     // Everything is dropped and nothing more is started (the window goes away).
     void stop();
