@@ -99,6 +99,8 @@ int main(int argc, char** argv) {
 
     if (!app.start(arguments, workingFolder)) return 1;
     queue.registerTarget(app.viewer());
+    queue.registerTarget(&app.viewer()->prefetcher());
+    app.viewer()->prefetcher().setDisplayPreparer(&widget.preparedCopies());
     queue.registerTarget(app.navigator());
     queue.registerTarget(app.musicPlayer());
     queue.registerTarget(&app.musicPlayer()->soundComments());

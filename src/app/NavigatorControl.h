@@ -3,6 +3,7 @@
 // visibility and focus, and the target its commands are forwarded to.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/EventQueue.h"
 
@@ -42,6 +43,10 @@ public:
     // A photo's attached comment file was written or deleted: its entry shows
     // whether it has a comment again.
     virtual void refreshPhotoEntry(const std::string& photoPath) { (void)photoPath; }
+    // The photos likely to be shown next, most likely first (decoded ahead).
+    virtual std::vector<std::string> upcomingPhotos() const { return {}; }
+    // The thumbnail worker is making the thumbnails of the rows on screen.
+    virtual bool thumbnailsBusy() const { return false; }
 };
 
 }  // namespace vellumo

@@ -53,7 +53,20 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       effectRunner_(queue_, host_, this, cmd::EffectFinished),
       slideshowCommands_(slideshowCommandContext()),
       comments_(host_, desktop_, context_.scopes),
-      fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this) {
+      fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this),
+      prefetch_(queue_) {
+    prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
+                          [this] { return navigator_ && navigator_->thumbnailsBusy(); },
+                          [this] {
+                              // As PhotoDisplay places a photo it loads.
+                              PhotoView view = display_.view();
+                              if (!scaleSavingMode()) view.setScaleMode(ScaleModeFromLetter(scaleStart()));
+                              return [view](Size bitmap) mutable {
+                                  view.setImageSize(bitmap.cx, bitmap.cy);
+                                  view.applyScaleMode();
+                                  return Size{view.photoRect().width(), view.photoRect().height()};
+                              };
+                          }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);
@@ -436,6 +449,7 @@ void ViewerWindow::destroyed() {
     // decoder's state, the command timer.
     effectRunner_.stop();
     fileActions_.stop();
+    prefetch_.stop();
     if (navigator_) navigator_->destroy();
     navigator_ = nullptr;
     slideshows_ = nullptr;
@@ -510,6 +524,25 @@ bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(pa
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    // The photo shown again (turned, refreshed) while its file is unchanged:
+    // its bitmap stands for the decode.
+    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp) {
+        turnedAhead_.reset();
+        if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
+        return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
+    }
+    keepShownPhoto();
+    turnedAhead_.reset();
+    shownDecode_.reset();
+    photoText_.clear();
+    if (std::optional<PrefetchedPhoto> ahead = prefetch_.take(path)) {
+        bitmap_ = std::move(ahead->bitmap);
+        photoText_ = std::move(ahead->text);
+        if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
+        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn};
+        return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
+    }
+    const std::optional<FileStamp> stamp = StampOfFile(path);
     bitmap_ = std::make_unique<CDrawDibBmp>();
     // A first picture may be painted while the file decodes (PhotoPreview).
     decoder_.SetPreviewSink(&preview_);
@@ -525,6 +558,8 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         return {false, 0, 0, "out of memory"};
     }
     decoder_.SetPreviewSink(nullptr);
+    photoText_ = decoder_.GetText();
+    if (stamp && path != context_.startPicture) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -549,10 +584,44 @@ void ViewerWindow::paintPreviewNow() {
     host_.update();
 }
 
+void ViewerWindow::keepShownPhoto() {
+    if (!bitmap_ || !shownDecode_) return;
+    PrefetchedPhoto photo;
+    photo.path = shownDecode_->path;
+    photo.stamp = shownDecode_->stamp;
+    photo.bitmap = std::move(bitmap_);
+    photo.text = photoText_;
+    photo.decodedSize = shownDecode_->decodedSize;
+    photo.turn = shownDecode_->turn;
+    prefetch_.keep(std::move(photo));
+}
+
+void ViewerWindow::undoTurnAhead() {
+    if (!turnedAhead_ || !bitmap_) return;
+    const double turn = turnedAhead_->turn;
+    turnedAhead_.reset();
+    // Quarter turns move whole pixels: turning back gives the decode exactly.
+    auto back = std::make_unique<CDrawDibBmp>();
+    try {
+        RotateFilter(-turn, 0).Apply(*bitmap_, *back);
+    } catch (const CTextException&) {
+        shownDecode_.reset();
+        return;
+    } catch (const std::bad_alloc&) {
+        shownDecode_.reset();
+        return;
+    }
+    bitmap_ = std::move(back);
+    if (shownDecode_) shownDecode_->turn = 0.0;
+}
+
 ShownPhoto ViewerWindow::shownPhoto() const {
     ShownPhoto photo;
     if (!display_.noPhoto()) photo.path = display_.photoPath();
-    if (bitmap_) {
+    if (turnedAhead_) {
+        photo.width = turnedAhead_->decodedSize.cx;
+        photo.height = turnedAhead_->decodedSize.cy;
+    } else if (bitmap_) {
         photo.width = bitmap_->GetWidth();
         photo.height = bitmap_->GetHeight();
     }
@@ -560,7 +629,7 @@ ShownPhoto ViewerWindow::shownPhoto() const {
 }
 
 void ViewerWindow::composeComment() {
-    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? decoder_.GetText() : std::string());
+    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? photoText_ : std::string());
     display_.setMacroRotationAngle(expanded.rotationAngle);
     if (expanded.rotate) display_.setRotatePending();
     if (navigator_) navigator_->captionSourcesChanged(kPhotoMacroBits);
@@ -577,6 +646,14 @@ std::string ViewerWindow::expandCaption(const std::string& name, std::uint32_t& 
 
 std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
     if (!bitmap_) return std::nullopt;
+    if (turnedAhead_) {
+        // Turned ahead as the comment turns it: nothing left to do.
+        if (radians == turnedAhead_->turn) {
+            turnedAhead_.reset();
+            return bitmap_->GetSize();
+        }
+        undoTurnAhead();
+    }
     auto rotated = std::make_unique<CDrawDibBmp>();
     try {
         RotateFilter(radians, fill).Apply(*bitmap_, *rotated);
@@ -586,6 +663,9 @@ std::optional<Size> ViewerWindow::rotatePhoto(double radians, ColorRef fill) {
         return std::nullopt;
     }
     bitmap_ = std::move(rotated);
+    // Only a turn by whole quarters can be turned back exactly.
+    if (shownDecode_ && IsWholeQuarterTurn(radians)) shownDecode_->turn = radians;
+    else shownDecode_.reset();
     return Size{bitmap_->GetWidth(), bitmap_->GetHeight()};
 }
 
@@ -596,12 +676,17 @@ void ViewerWindow::writeRotationMacro(bool left) {
 
 void ViewerWindow::photoFailed(const std::string& errorText) {
     comments_.photoFailed();
+    // The user is at this photo all the same: its neighbours are still wanted.
+    prefetch_.photoShown();
     // A slideshow skips a photo it cannot show, without a message.
     if (slideshows_ && slideshows_->anyRunning()) return;
     desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
 }
 
 void ViewerWindow::presentPhoto() {
+    // The comment did not turn the photo after all.
+    if (turnedAhead_) undoTurnAhead();
+    prefetch_.photoShown();
     // The size macros show the bitmap as turned.
     if ((comments_.macroFlags() & (MacroImageWidth | MacroImageHeight)) && display_.rotatePending())
         comments_.recompose(shownPhoto());

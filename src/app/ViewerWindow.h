@@ -31,6 +31,7 @@
 #include "platform/EventQueue.h"
 #include "platform/WindowEvents.h"
 #include "platform/WindowHost.h"
+#include "prefetch/PhotoPrefetcher.h"
 #include "slideshow/SlideshowCommands.h"
 #include "slideshow/Slideshows.h"
 
@@ -168,6 +169,8 @@ public:
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
     const CBmp* bitmap() const { return bitmap_.get(); }
+    // The photos decoded ahead of the user's steps.
+    PhotoPrefetcher& prefetcher() { return prefetch_; }
     // Runs a command list (CommandsAfter...) through the routing of posted commands.
     void runCommandList(const CommandList& list);
     // The application title shown in message boxes and the window title.
@@ -219,6 +222,32 @@ private:
     CommentView comments_;
     FileActions fileActions_;
     ShownPhoto shownPhoto() const;
+    // A photo decoded ahead: it came turned as its attached comment file
+    // turns it; until the comment confirms that turn the bitmap stands for
+    // the photo as decoded (of decodedSize).
+    struct TurnedAhead {
+        double turn = 0.0;
+        Size decodedSize;
+    };
+    // Turns a bitmap decoded ahead back to the photo as decoded.
+    void undoTurnAhead();
+    // Hands the bitmap to the prefetcher when it is the photo's decode,
+    // turned by whole quarter turns at most.
+    void keepShownPhoto();
+    PhotoPrefetcher prefetch_;
+    std::optional<TurnedAhead> turnedAhead_;
+    // The photo in bitmap_ as a photo decoded ahead would describe it (the
+    // stamp its file had when the decode began, its turn); none for the start
+    // picture and for a bitmap turned by another angle.
+    struct ShownDecode {
+        std::string path;
+        FileStamp stamp;
+        Size decodedSize;
+        double turn = 0.0;
+    };
+    std::optional<ShownDecode> shownDecode_;
+    // The embedded text of the photo in bitmap_.
+    std::string photoText_;
 };
 
 }  // namespace vellumo

@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "prefetch/UpcomingPhotos.h"
 
 namespace vellumo {
 
@@ -196,6 +197,17 @@ void NavigatorWindow::refreshPhotoEntry(const std::string& photoPath) {
     }
 }
 
+std::vector<std::string> NavigatorWindow::upcomingPhotos() const {
+    if (destroyed_) return {};
+    return UpcomingPhotos(archive_, *slideshows_, steppedBack_);
+}
+
+bool NavigatorWindow::thumbnailsBusy() const {
+    if (destroyed_ || !thumbs_.mode()) return false;
+    const ThumbnailWorker* worker = thumbs_.worker();
+    return worker && worker->running() && !thumbs_.workerSuspended() && !worker->visible().none();
+}
+
 void NavigatorWindow::goToPath(const std::string& path) {
     if (destroyed_) return;
     archive_.goToPath(path);
@@ -237,6 +249,7 @@ void NavigatorWindow::onTimer(int timerId) {
 void NavigatorWindow::onCommand(int command, std::intptr_t param) {
     if (destroyed_) return;
     const int repeat = param > 0 ? static_cast<int>(param) : 1;
+    if (command == kCmdPreviousPhoto || command == kCmdNextPhoto) steppedBack_ = command == kCmdPreviousPhoto;
     if (slideshowCommand(command, repeat)) return;
     switch (command) {
         case kCmdPreviousPhoto: archive_.stepBackward(repeat); return;

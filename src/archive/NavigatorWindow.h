@@ -93,6 +93,8 @@ public:
     // The caption is rebuilt when its macros show one of these MacroFlags bits.
     void captionSourcesChanged(std::uint32_t macroBits) override;
     void refreshPhotoEntry(const std::string& photoPath) override;
+    std::vector<std::string> upcomingPhotos() const override;
+    bool thumbnailsBusy() const override;
     int currentIndex() const { return archive_.currentIndex(); }
     int firstPhotoIndex() const { return archive_.firstPhotoIndex(); }
     int lastPhotoIndex() const { return archive_.lastPhotoIndex(); }
@@ -154,6 +156,8 @@ private:
     // The last mouse position over the panel; (-1, -1) until the first move.
     Point lastMouse_{-1, -1};
     bool destroyed_ = false;
+    // The last step through the photos went back (command 114).
+    bool steppedBack_ = false;
 };
 
 }  // namespace vellumo

@@ -124,6 +124,9 @@ public:
     // The walk or the script reading still adds entries.
     bool totalCollecting() const { return totalRunning_ && incomplete_; }
     bool playedFromScript() const { return fromScript_; }
+    // The shows draw their steps at random (small, total).
+    bool smallRandom() const { return smallRunning_ && smallRandom_; }
+    bool totalRandom() const { return totalRunning_ && totalRandom_; }
     bool anyRunning() const { return smallRunning_ || totalRunning_; }
     // Command 116 would act: it stops a small show, or one can start here
     // (no total show runs and the folder has photos).

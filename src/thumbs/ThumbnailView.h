@@ -79,6 +79,7 @@ public:
     // The image last given to a photo row (9 when none).
     int rememberedImage(int row) const;
     ThumbnailWorker* worker() { return worker_.get(); }
+    const ThumbnailWorker* worker() const { return worker_.get(); }
     bool workerSuspended() const { return suspended_; }
     bool thumbnailsMade() const { return made_; }
     // Where the last save wrote ("" when it wrote nothing).

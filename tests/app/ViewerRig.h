@@ -41,6 +41,8 @@ struct Viewer {
         app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
                                           ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
         EXPECT_TRUE(app->start(args, folder.path));
+        // Photos decoded ahead arrive in a fixed order: on the test's own thread.
+        if (app->viewer()) app->viewer()->prefetcher().setRunInline(true);
     }
     ViewerWindow& viewer() { return *app->viewer(); }
     void key(int vk, bool ctrl = false, bool alt = false, bool shift = false) {

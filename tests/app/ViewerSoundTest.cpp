@@ -59,6 +59,7 @@ struct SoundViewer {
         app->soundOutputs.soundComments = {"wav", folder.path("comment-heard.wav")};
         app->soundOutputs.musicBlockWritten = gate.callback();
         ASSERT_TRUE(app->start(args, folder.root()));
+        app->viewer()->prefetcher().setRunInline(true);
         queue.runPending();
     }
     ~SoundViewer() {

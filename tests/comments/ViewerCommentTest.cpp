@@ -65,6 +65,7 @@ struct Viewer {
         app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
                                           ProgramLocation::FromExecutable(JoinPath(folder.root(), "vellumo"), ListDrives()));
         ASSERT_TRUE(app->start(args, folder.root()));
+        app->viewer()->prefetcher().setRunInline(true);
         queue.runPending();
     }
     ViewerWindow& viewer() { return *app->viewer(); }

@@ -216,6 +216,7 @@ TEST(JpegScanFilter, DropsOnlyTheAcScansOfTheNamedComponents) {
             DecodeBytes(cut, reduced, 0, 8);
         }
     }
+}
 
 // Large enough that the decoder hands the coefficient rows behind its output
 // pass back to the system while it decodes: the pixels must not notice, also

@@ -36,6 +36,7 @@ struct App {
         app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
                                           ProgramLocation::FromExecutable(JoinPath(tree.root(), "vellumo"), ListDrives()));
         EXPECT_TRUE(app->start(args, tree.root()));
+        if (app->viewer()) app->viewer()->prefetcher().setRunInline(true);
         queue.runPending();
     }
     ~App() { app->exit(); }

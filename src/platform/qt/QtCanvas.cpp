@@ -1,5 +1,7 @@
 #include "platform/qt/QtCanvas.h"
 
+#include "platform/qt/PreparedDisplayCopies.h"
+
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QThread>
@@ -238,7 +240,15 @@ const QImage& DisplayCopyCache::levelFor(const QImage& source, std::uint64_t key
 }
 
 const QImage& DisplayCopyCache::scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped) {
-    if (key == 0 || key != key_ || levels_.empty()) reset(source, key, flipped);
+    if (key == 0 || key != key_ || levels_.empty()) {
+        reset(source, key, flipped);
+        // A photo decoded ahead may come with its copy at this size made already.
+        if (std::optional<QImage> made = prepared_ ? prepared_->take(key, width, height) : std::nullopt) {
+            copy_ = std::move(*made);
+            copyWidth_ = width;
+            copyHeight_ = height;
+        }
+    }
     if (copy_.isNull() || width != copyWidth_ || height != copyHeight_) {
         bool upsideDown = false;
         const QImage& from = levelFor(source, key, flipped, width, height, &upsideDown);

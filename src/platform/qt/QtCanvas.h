@@ -11,6 +11,8 @@
 
 namespace vellumo {
 
+class PreparedDisplayCopies;
+
 // Keeps, for the photo on screen, a pyramid of smoothly halved copies and the
 // copy scaled to the size it is shown at. Shrinking always starts from the
 // smallest level that is still at least as large as the shown size, so a
@@ -31,6 +33,9 @@ public:
     // kernel offers them and is kept from photo to photo, so the first touch
     // costs a page fault per 2 MB; nothing is touched before it is drawn into.
     void prepareMemory(size_t pixels);
+    // Where display copies made ahead for photos not shown yet wait (none: every copy is made here).
+    void setPrepared(PreparedDisplayCopies* prepared) { prepared_ = prepared; }
+    ~DisplayCopyCache();
 
     // Shown sizes up to this many pixels keep a whole scaled copy; larger ones
     // (zoomed in) draw their visible part straight from a level.
@@ -58,6 +63,7 @@ private:
     QImage copy_;
     int copyWidth_ = 0;
     int copyHeight_ = 0;
+    PreparedDisplayCopies* prepared_ = nullptr;
 };
 
 // A smooth half-size copy (2 x 2 box average) of an RGB32 picture; flipped

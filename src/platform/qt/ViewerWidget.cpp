@@ -38,6 +38,7 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     // Room (reserved, not yet touched) for the first level of photos up to 32 megapixels.
     displayCopy_.prepareMemory(8u * 1024 * 1024);
+    displayCopy_.setPrepared(&prepared_);
 }
 
 

@@ -5,6 +5,7 @@
 
 #include "platform/WindowEvents.h"
 #include "platform/WindowHost.h"
+#include "platform/qt/PreparedDisplayCopies.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtWindowHost.h"
 
@@ -18,6 +19,8 @@ public:
     void setEvents(WindowEvents* events) { events_ = events; }
 
     WindowHost& host() { return host_; }
+    // Display copies of photos decoded ahead are made through this.
+    PreparedDisplayCopies& preparedCopies() { return prepared_; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -36,6 +39,7 @@ protected:
 
 private:
     WindowEvents* events_ = nullptr;
+    PreparedDisplayCopies prepared_;
     DisplayCopyCache displayCopy_;
     int wheelRemainder_ = 0;
     int sideRemainder_ = 0;

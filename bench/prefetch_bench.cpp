@@ -1,0 +1,192 @@
+// Stepping through a folder of photos in the real viewer window (offscreen
+// platform, 1920 x 1080 unless QT_QPA_PLATFORM says otherwise): the time from
+// command 115 (or 114) running to the new photo painted, when the photo was
+// decoded ahead and when it was not (stepping on at once, before anything is
+// decoded ahead). Prints figures; never fails on time.
+//
+//   build/bench_prefetch FOLDER [STEPS]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/ViewerApp.h"
+#include "platform/Drives.h"
+#include "platform/qt/NavigatorPanelWidget.h"
+#include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtEventQueue.h"
+#include "platform/qt/ViewerWidget.h"
+
+using namespace vellumo;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Counts the paints of the viewer window.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+struct Rig {
+    QtEventQueue queue;
+    QtDesktop desktop;
+    ViewerWidget widget;
+    NavigatorPanelWidget panel{&widget};
+    std::unique_ptr<ViewerApp> app;
+    PaintCounter counter;
+};
+
+// Runs the event loop until the photo is shown and painted; the time it took,
+// or a negative number when it did not happen within the limit.
+double WaitPainted(QApplication& application, Rig& rig, const std::string& path, int paintsBefore,
+                   Clock::time_point t0, double limitMs = 20000) {
+    for (;;) {
+        application.processEvents(QEventLoop::AllEvents);
+        const Clock::time_point now = Clock::now();
+        ViewerWindow& viewer = *rig.app->viewer();
+        if (viewer.display().photoPath() == path && rig.counter.paints > paintsBefore) return Ms(t0, now);
+        if (Ms(t0, now) > limitMs) return -1;
+    }
+}
+
+bool WaitPrefetched(QApplication& application, Rig& rig, const std::string& path) {
+    const Clock::time_point t0 = Clock::now();
+    while (!rig.app->viewer()->prefetcher().cache().holds(path)) {
+        application.processEvents(QEventLoop::AllEvents);
+        QThread::msleep(2);
+        if (Ms(t0, Clock::now()) > 20000) return false;
+    }
+    return true;
+}
+
+void Print(const char* what, const std::vector<double>& times) {
+    std::printf("%-44s", what);
+    for (double t : times) std::printf(" %6.1f", t);
+    std::printf("   median %6.1f ms\n", Median(times));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || !std::filesystem::is_directory(argv[1])) {
+        std::printf("bench_prefetch: no photo folder given; skipped (usage: %s FOLDER [STEPS])\n", argv[0]);
+        return 0;
+    }
+    const std::string folder = std::filesystem::absolute(argv[1]).string();
+    const int steps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 6;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        // A 1920 x 1080 screen for the offscreen platform.
+        const std::string config = "/tmp/vellumo-bench-prefetch-screen.json";
+        std::ofstream(config) << R"({"screens":[{"name":"bench","x":0,"y":0,"width":1920,"height":1080,)"
+                                 R"("logicalDpiX":96,"logicalDpiY":96,"dpr":1}]})";
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.c_str());
+    }
+    QApplication application(argc, argv);
+
+    // A program folder of its own: English, no Navigator, no transition effects, no comment.
+    char tmpl[] = "/tmp/vellumo-bench-prefetch-XXXXXX";
+    const std::string programFolder = mkdtemp(tmpl);
+    std::ofstream(programFolder + "/vellumo.ini")
+        << "[General Settings]\r\nApplicationLanguage=English\r\n[Navigator Settings]\r\nNavigator=0\r\n"
+           "[Effects Settings]\r\nEffects=n\r\n[Comment Settings]\r\nComment=0\r\n";
+
+    Rig rig;
+    rig.widget.installEventFilter(&rig.counter);
+    rig.app = std::make_unique<ViewerApp>(rig.queue, rig.desktop, rig.widget.host(), rig.panel,
+                                          ProgramLocation::FromExecutable(programFolder + "/vellumo", ListDrives()));
+    if (!rig.app->start({folder}, programFolder)) {
+        std::printf("bench_prefetch: the viewer did not start\n");
+        return 1;
+    }
+    ViewerWindow& viewer = *rig.app->viewer();
+    rig.queue.registerTarget(&viewer);
+    rig.queue.registerTarget(&viewer.prefetcher());
+    if (!qEnvironmentVariableIsSet("BENCH_NO_DISPLAY_COPY")) viewer.prefetcher().setDisplayPreparer(&rig.widget.preparedCopies());
+    rig.queue.registerTarget(rig.app->navigator());
+    rig.queue.registerTarget(rig.app->musicPlayer());
+    rig.queue.registerTarget(&rig.app->musicPlayer()->soundComments());
+    rig.widget.setEvents(&viewer);
+
+    // The folder's photos in the Navigator's order; the first is shown.
+    ArchiveNavigator& archive = rig.app->navigator()->archive();
+    std::vector<std::string> photos;
+    for (Clock::time_point t0 = Clock::now(); photos.empty() && Ms(t0, Clock::now()) < 20000;) {
+        application.processEvents(QEventLoop::AllEvents);
+        if (archive.firstPhotoIndex() < 0) continue;
+        for (int i = archive.firstPhotoIndex(); i <= archive.lastPhotoIndex(); ++i)
+            if (auto p = archive.photoPath(i)) photos.push_back(*p);
+    }
+    if (photos.size() < 2) {
+        std::printf("bench_prefetch: fewer than two photos in %s; skipped\n", folder.c_str());
+        return 0;
+    }
+    rig.app->navigator()->goToPath(photos[0]);
+    if (WaitPainted(application, rig, photos[0], 0, Clock::now()) < 0) {
+        std::printf("bench_prefetch: the first photo was not shown\n");
+        return 1;
+    }
+    const int n = std::min<int>(steps, static_cast<int>(photos.size()) - 1);
+    const Rect screen = viewer.screenRect();
+    std::printf("screen %d x %d, %zu photos in %s, %d steps each way\n", screen.width(), screen.height(),
+                photos.size(), folder.c_str(), n);
+
+    // Forward at once after each paint: nothing is decoded ahead in time.
+    std::vector<double> cold;
+    for (int i = 1; i <= n; ++i) {
+        const int before = rig.counter.paints;
+        const Clock::time_point t0 = Clock::now();
+        viewer.onCommand(115, 1);
+        cold.push_back(WaitPainted(application, rig, photos[static_cast<size_t>(i)], before, t0));
+    }
+    // Back again, each time once the previous photo was decoded ahead.
+    std::vector<double> warm;
+    int served = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        const std::string& path = photos[static_cast<size_t>(i)];
+        if (!WaitPrefetched(application, rig, path)) {
+            std::printf("bench_prefetch: %s was not decoded ahead\n", path.c_str());
+            continue;
+        }
+        // Idle for a moment, as a user between two steps.
+        for (Clock::time_point t = Clock::now(); Ms(t, Clock::now()) < 200;) {
+            application.processEvents(QEventLoop::AllEvents);
+            QThread::msleep(2);
+        }
+        const int before = rig.counter.paints;
+        const Clock::time_point t0 = Clock::now();
+        viewer.onCommand(114, 1);
+        warm.push_back(WaitPainted(application, rig, path, before, t0));
+        served += viewer.prefetcher().cache().holds(path) ? 0 : 1;  // taken out for the step
+    }
+    Print("step to painted, not decoded ahead (ms):", cold);
+    Print("step to painted, decoded ahead (ms):", warm);
+    std::printf("steps served from memory: %d of %zu; goal: decoded ahead within 16 ms\n", served, warm.size());
+    rig.widget.close();
+    rig.app->exit();
+    std::filesystem::remove_all(programFolder);
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include "platform/qt/PreparedDisplayCopies.h"
+
+#include "platform/qt/QtCanvas.h"
+
+namespace vellumo {
+
+void PreparedDisplayCopies::prepare(const ImageView& image, Size shown) {
+    // The conditions under which a paint draws from a whole display copy.
+    const long long pixels = static_cast<long long>(shown.cx) * shown.cy;
+    const bool shrinking = shown.cx < image.width || shown.cy < image.height;
+    if (image.cacheKey == 0 || shown.cx <= 0 || shown.cy <= 0 || !shrinking ||
+        pixels > DisplayCopyCache::kWholeCopyLimit)
+        return;
+    bool flipped = false;
+    QImage source = QtCanvas::Wrap(image, &flipped);
+    if (source.isNull()) return;
+    QImage copy;
+    {
+        DisplayCopyCache cache;
+        copy = cache.scaled(source, image.cacheKey, shown.cx, shown.cy, flipped).copy();
+    }
+    if (copy.isNull()) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::erase_if(copies_, [&](const Copy& c) { return c.key == image.cacheKey; });
+    copies_.push_back({image.cacheKey, std::move(copy)});
+    while (copies_.size() > kKept) copies_.pop_front();
+}
+
+std::optional<QImage> PreparedDisplayCopies::take(std::uint64_t key, int width, int height) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = copies_.begin(); it != copies_.end(); ++it) {
+        if (it->key != key) continue;
+        QImage image = std::move(it->image);
+        copies_.erase(it);
+        if (image.width() != width || image.height() != height) return std::nullopt;
+        return image;
+    }
+    return std::nullopt;
+}
+
+std::size_t PreparedDisplayCopies::count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return copies_.size();
+}
+
+}  // namespace vellumo

@@ -1,0 +1,109 @@
+#include "prefetch/PhotoPrefetcher.h"
+
+#include <algorithm>
+
+namespace vellumo {
+
+PhotoPrefetcher::PhotoPrefetcher(EventQueue& queue, std::size_t budgetBytes)
+    : queue_(queue), cache_(budgetBytes), worker_(queue, this, CmdPrefetchDone) {}
+
+PhotoPrefetcher::~PhotoPrefetcher() {
+    worker_.abandon();
+    queue_.forget(this);
+}
+
+void PhotoPrefetcher::photoShown() {
+    if (stopped_) return;
+    queue_.setTimer(this, kPrefetchTimer, kPrefetchSettleMs);
+}
+
+void PhotoPrefetcher::stop() {
+    stopped_ = true;
+    worker_.abandon();
+    cache_.clear();
+    queue_.killTimer(this, kPrefetchTimer);
+    queue_.forget(this);
+}
+
+void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
+    if (stopped_ || !photo.bitmap) return;
+    // The Navigator has moved on already: what is no longer wanted goes
+    // first, so the photo does not stand beside them.
+    if (sources_.upcoming) wanted_ = sources_.upcoming();
+    cache_.keepOnly(wanted_);
+    const int rank = rankOf(photo.path);
+    if (rank >= 0) cache_.store(std::move(photo), rank);
+}
+
+std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
+    std::optional<PrefetchedPhoto> photo = cache_.take(path);
+    if (!photo && worker_.busy() && worker_.path() == path) photo = worker_.await();
+    if (!photo) return std::nullopt;
+    // The file may have been replaced or written to since it was read.
+    if (StampOfFile(path) != photo->stamp) return std::nullopt;
+    return photo;
+}
+
+void PhotoPrefetcher::onCommand(int command, std::intptr_t) {
+    if (command == CmdPrefetchDone) jobEnded();
+}
+
+void PhotoPrefetcher::onTimer(int timerId) {
+    if (timerId != kPrefetchTimer) return;
+    queue_.killTimer(this, kPrefetchTimer);
+    if (sources_.upcoming) wanted_ = sources_.upcoming();
+    refill();
+}
+
+int PhotoPrefetcher::rankOf(const std::string& path) const {
+    auto at = std::find(wanted_.begin(), wanted_.end(), path);
+    return at == wanted_.end() ? -1 : static_cast<int>(at - wanted_.begin());
+}
+
+bool PhotoPrefetcher::leftOutBefore(const std::string& path) const {
+    for (const LeftOut& left : leftOut_) {
+        if (left.path != path) continue;
+        // A photo that did not fit gets another chance once it is wanted more.
+        if (left.rank != kNotDecoded && rankOf(path) < left.rank) return false;
+        return StampOfFile(path) == left.stamp;
+    }
+    return false;
+}
+
+void PhotoPrefetcher::jobEnded() {
+    if (stopped_ || !worker_.finished()) return;
+    const std::string path = worker_.path();
+    std::optional<PrefetchedPhoto> photo = worker_.await();
+    const int rank = rankOf(path);
+    // A file that does not decode, or whose photo does not fit, is not tried
+    // again until it changes.
+    const bool decoded = photo.has_value();
+    if (!decoded || (rank >= 0 && !cache_.store(std::move(*photo), rank))) {
+        std::erase_if(leftOut_, [&](const LeftOut& left) { return left.path == path; });
+        leftOut_.push_back({path, StampOfFile(path), decoded ? rank : kNotDecoded});
+    }
+    refill();
+}
+
+void PhotoPrefetcher::refill() {
+    if (stopped_) return;
+    cache_.keepOnly(wanted_);
+    std::erase_if(leftOut_, [&](const LeftOut& left) { return rankOf(left.path) < 0; });
+    if (worker_.busy()) {
+        // A decode nobody wants any more gives way to one that is wanted.
+        if (rankOf(worker_.path()) >= 0) return;
+        worker_.abandon();
+    }
+    for (const std::string& path : wanted_) {
+        if (cache_.holds(path) || leftOutBefore(path)) continue;
+        if (sources_.othersBusy && sources_.othersBusy()) {
+            queue_.setTimer(this, kPrefetchTimer, kPrefetchYieldMs);
+            return;
+        }
+        if (preparer_ && sources_.placement) worker_.start(path, preparer_, sources_.placement());
+        else worker_.start(path);
+        return;
+    }
+}
+
+}  // namespace vellumo

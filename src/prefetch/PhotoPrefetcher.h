@@ -1,0 +1,110 @@
+#pragma once
+// PhotoPrefetcher: while a photo is shown, decodes the photos likely to be
+// shown next (a running slideshow's next entry, the next and the previous
+// photo of the Navigator) on a worker, one at a time, into a cache bounded by
+// bytes, so stepping shows them from memory. Lives on the user-interface
+// thread beside the viewer window.
+//
+// It stands back for the rest of the program: it starts nothing while the
+// thumbnail worker makes the thumbnails of the rows on screen, and the user's
+// own load never waits for it. A load of the very photo the worker is
+// decoding waits for that decode instead of starting over, since what is left
+// of it takes less time than a whole decode. A photo whose file changed since
+// its decode began is never given out; a file that is missing or does not
+// decode is left alone (the viewer's own load reports it when the user goes
+// there).
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/EventQueue.h"
+#include "prefetch/PrefetchCache.h"
+#include "prefetch/PrefetchWorker.h"
+
+namespace vellumo {
+
+// Posted by the worker when a decode ended; the prefetcher's timer.
+inline constexpr int CmdPrefetchDone = 31870;
+inline constexpr int kPrefetchTimer = 3100;
+
+// Two 24-megapixel photos at 4 bytes a pixel: the next and the previous photo
+// of a current camera fit, while a 14-megapixel archive keeps its slideshow
+// entry as well (three photos).
+inline constexpr std::size_t kDefaultPrefetchBudget = std::size_t{2} * 24000000 * 4;
+
+// After a photo is shown the prefetcher waits this long before it asks what
+// comes next: the shown photo gets painted (and its start-up or slideshow
+// command lists run) before a decode takes the second core, and a burst of
+// steps does not start decodes that are dropped at once.
+inline constexpr int kPrefetchSettleMs = 150;
+// How often it looks again while the thumbnail worker is busy with the rows on screen.
+inline constexpr int kPrefetchYieldMs = 100;
+
+struct PrefetchSources {
+    // The photos to have ready, most wanted first.
+    std::function<std::vector<std::string>()> upcoming;
+    // Another worker needs the processor for what the user sees now.
+    std::function<bool()> othersBusy;
+    // Where a photo would be shown, as the view stands now (a snapshot the
+    // worker may call); empty: the display copies are made at the first paint.
+    std::function<PrefetchWorker::Placement()> placement;
+};
+
+class PhotoPrefetcher : public CommandTarget {
+public:
+    explicit PhotoPrefetcher(EventQueue& queue, std::size_t budgetBytes = kDefaultPrefetchBudget);
+    ~PhotoPrefetcher() override;
+    PhotoPrefetcher(const PhotoPrefetcher&) = delete;
+    PhotoPrefetcher& operator=(const PhotoPrefetcher&) = delete;
+
+    void setSources(PrefetchSources sources) { sources_ = std::move(sources); }
+    // The window's maker of display copies (none: they are made at the first paint).
+    void setDisplayPreparer(DisplayPreparer* preparer) { preparer_ = preparer; }
+    // A photo was shown: what comes next is looked at after a short rest.
+    void photoShown();
+    // The viewer loads a photo: the one decoded ahead when its file is
+    // unchanged (waiting for a decode of it in progress), else nothing.
+    std::optional<PrefetchedPhoto> take(const std::string& path);
+    // The viewer moves on from a photo it showed to another: kept when it is
+    // wanted next (the one just left usually is, for a step back) and fits.
+    void keep(PrefetchedPhoto photo);
+    // Everything is dropped and nothing more is started (the window goes away).
+    void stop();
+
+    const PrefetchCache& cache() const { return cache_; }
+    bool working() const { return worker_.busy(); }
+    // Tests: decodes run on the calling thread.
+    void setRunInline(bool on) { worker_.setRunInline(on); }
+
+    void onCommand(int command, std::intptr_t param) override;
+    void onTimer(int timerId) override;
+
+private:
+    // Drops what is no longer wanted and starts the next decode.
+    void refill();
+    void jobEnded();
+    int rankOf(const std::string& path) const;
+    bool leftOutBefore(const std::string& path) const;
+
+    EventQueue& queue_;
+    PrefetchSources sources_;
+    DisplayPreparer* preparer_ = nullptr;
+    PrefetchCache cache_;
+    PrefetchWorker worker_;
+    std::vector<std::string> wanted_;
+    // Files that did not decode or did not fit, with the stamp they had
+    // then: tried again only once they change (or, for one that did not fit,
+    // once it is wanted more than then).
+    static constexpr int kNotDecoded = -1;
+    struct LeftOut {
+        std::string path;
+        std::optional<FileStamp> stamp;
+        int rank = kNotDecoded;  // the rank it did not fit at
+    };
+    std::vector<LeftOut> leftOut_;
+    bool stopped_ = false;
+};
+
+}  // namespace vellumo
