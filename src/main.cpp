@@ -17,6 +17,7 @@
 
 #include "app/ViewerApp.h"
 #include "platform/Files.h"
+#include "platform/StartupTrace.h"
 #include "platform/qt/KeyFilter.h"
 #include "platform/qt/NavigatorPanelWidget.h"
 #include "platform/qt/QtDesktop.h"
@@ -61,7 +62,9 @@ int main(int argc, char** argv) {
         std::printf("Vellumo %s\n", VELLUMO_VERSION);
         return 0;
     }
+    vellumo::TraceStartup("main");
     QApplication application(argc, argv);
+    vellumo::TraceStartup("QApplication made");
     application.setApplicationName(QStringLiteral("Vellumo"));
     application.setQuitOnLastWindowClosed(true);
 
@@ -75,9 +78,11 @@ int main(int argc, char** argv) {
     vellumo::ViewerWidget widget;
     desktop.setParentWindow(&widget);
 
+    vellumo::TraceStartup("viewer widget made");
     vellumo::ProgramLocation program = vellumo::ProgramLocation::OfThisProcess();
     vellumo::NavigatorPanelWidget navigatorPanel(
         &widget, QString::fromStdString(vellumo::ResolveDerivedName(program.sibling("ni"))));
+    vellumo::TraceStartup("Navigator panel made");
     vellumo::ViewerApp app(queue, desktop, widget.host(), navigatorPanel, program);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
@@ -98,6 +103,7 @@ int main(int argc, char** argv) {
     application.installEventFilter(&keys);
 
     if (!app.start(arguments, workingFolder)) return 1;
+    vellumo::TraceStartup("application started");
     queue.registerTarget(app.viewer());
     queue.registerTarget(app.navigator());
     queue.registerTarget(app.musicPlayer());
@@ -121,7 +127,9 @@ int main(int argc, char** argv) {
         std::signal(SIGINT, OnSignal);
     }
     int status = application.exec();
+    vellumo::TraceStartup("event loop left");
     application.removeEventFilter(&keys);
     app.exit();
+    vellumo::TraceStartup("settings written");
     return status;
 }

@@ -7,6 +7,7 @@
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 #include "platform/Files.h"
+#include "platform/StartupTrace.h"
 #include "platform/TextCompare.h"
 #include "slideshow/ScriptFiles.h"
 #include "sound/MusicPlayer.h"
@@ -96,6 +97,7 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
     host_.setIcon(settings().ApplicationIcon);
     host_.move(screenRect_);
     host_.setVisible(true);
+    TraceStartup("window shown");
     // The Navigator is created with the window, hidden until StartupBegin.
     if (navigator_) navigator_->open();
     // Until a photo is shown the whole screen is background.
@@ -105,6 +107,7 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
 }
 
 void ViewerWindow::startupBegin() {
+    TraceStartup("startup begins");
     host_.setFocus();
     if (!script_.empty()) {
         // A script on the command line runs as an automatic total slideshow.
@@ -133,6 +136,7 @@ void ViewerWindow::startupBegin() {
 }
 
 void ViewerWindow::startupFinish() {
+    TraceStartup("startup finishes");
     // The start picture's sound is heard to its end first.
     if (music_ && music_->soundCommentHolds()) {
         music_->whenSoundCommentEnds([this] { startupFinish(); });
@@ -208,7 +212,10 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             return;
         case cmd::ViewerMenu: showViewerMenu(fromMouse); return;
         case cmd::SwitchScaleSaving: display_.runCommand(command, 1); return;
-        case cmd::Exit: host_.close(); return;
+        case cmd::Exit:
+            TraceStartup("exit command");
+            host_.close();
+            return;
         case cmd::SwitchIntelliMouse:
             beep(BeepKind::Exclamation);
             settings().IntelliMouseMode = ToggledIntelliMouseMode(settings().IntelliMouseMode);
@@ -510,9 +517,11 @@ bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(pa
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    TraceStartup("decode begins");
     bitmap_ = std::make_unique<CDrawDibBmp>();
     try {
         decoder_.DecodeFile(path, *bitmap_);
+        TraceStartup("decode ends");
     } catch (const CTextException& e) {
         bitmap_.reset();
         return {false, 0, 0, e.GetErrorText()};
@@ -595,6 +604,7 @@ void ViewerWindow::presentPhoto() {
 }
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
+    TraceStartup(bitmap_ ? "paint with photo" : "paint");
     if (bitmap_) {
         ImageView view = bitmap_->GetImageView();
         display_.paint(canvas, dirty, &view);
