@@ -63,15 +63,19 @@ int main(int argc, char** argv) {
         return 0;
     }
     vellumo::TraceStartup("main");
-    QApplication application(argc, argv);
-    vellumo::TraceStartup("QApplication made");
-    application.setApplicationName(QStringLiteral("Vellumo"));
-    application.setQuitOnLastWindowClosed(true);
-
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     char cwd[4096];
     std::string workingFolder = getcwd(cwd, sizeof cwd) ? cwd : "/";
+    // The photo named on the command line decodes while Qt, the fonts, the
+    // settings and the window come up.
+    std::unique_ptr<vellumo::StartupDecode> startupDecode =
+        vellumo::StartupDecode::ForCommandLine(arguments, workingFolder);
+
+    QApplication application(argc, argv);
+    vellumo::TraceStartup("QApplication made");
+    application.setApplicationName(QStringLiteral("Vellumo"));
+    application.setQuitOnLastWindowClosed(true);
 
     vellumo::QtEventQueue queue;
     vellumo::QtDesktop desktop;
@@ -84,6 +88,7 @@ int main(int argc, char** argv) {
         &widget, QString::fromStdString(vellumo::ResolveDerivedName(program.sibling("ni"))));
     vellumo::TraceStartup("Navigator panel made");
     vellumo::ViewerApp app(queue, desktop, widget.host(), navigatorPanel, program);
+    app.startupDecode = std::move(startupDecode);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
         int id = QFontDatabase::addApplicationFont(QString::fromStdString(path));

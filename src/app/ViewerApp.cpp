@@ -95,6 +95,7 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());
     scopes_->addListener(music_.get());
+    if (startupDecode) viewer_->setStartupDecode(std::move(startupDecode));
     viewer_->create(commandLine_.path, commandLine_.script);
     return true;
 }

@@ -137,6 +137,8 @@ void ViewerWindow::startupBegin() {
 
 void ViewerWindow::startupFinish() {
     TraceStartup("startup finishes");
+    // A command-line photo the start-up did not show needs no decode.
+    startupDecode_.reset();
     // The start picture's sound is heard to its end first.
     if (music_ && music_->soundCommentHolds()) {
         music_->whenSoundCommentEnds([this] { startupFinish(); });
@@ -447,6 +449,7 @@ void ViewerWindow::destroyed() {
     navigator_ = nullptr;
     slideshows_ = nullptr;
     bitmap_.reset();
+    startupDecode_.reset();
     commandQueue_.clear();
     queue_.killTimer(this, kCommandQueueTimer);
     queue_.forget(this);
@@ -517,6 +520,18 @@ bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(pa
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    bitmap_.reset();
+    photoText_.clear();
+    // The first photo may have been decoded while the program started.
+    if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
+        TraceStartup("waiting for the early decode");
+        if (std::optional<EarlyPhoto> photo = early->take(path)) {
+            TraceStartup("early decode taken");
+            bitmap_ = std::move(photo->bitmap);
+            photoText_ = std::move(photo->text);
+            return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
+        }
+    }
     TraceStartup("decode begins");
     bitmap_ = std::make_unique<CDrawDibBmp>();
     try {
@@ -529,6 +544,7 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         bitmap_.reset();
         return {false, 0, 0, "out of memory"};
     }
+    photoText_ = decoder_.GetText();
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -543,7 +559,7 @@ ShownPhoto ViewerWindow::shownPhoto() const {
 }
 
 void ViewerWindow::composeComment() {
-    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? decoder_.GetText() : std::string());
+    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), bitmap_ ? photoText_ : std::string());
     display_.setMacroRotationAngle(expanded.rotationAngle);
     if (expanded.rotate) display_.setRotatePending();
     if (navigator_) navigator_->captionSourcesChanged(kPhotoMacroBits);
