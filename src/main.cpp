@@ -17,6 +17,7 @@
 
 #include "app/ViewerApp.h"
 #include "platform/Files.h"
+#include "platform/StartupTrace.h"
 #include "platform/qt/KeyFilter.h"
 #include "platform/qt/NavigatorPanelWidget.h"
 #include "platform/qt/QtDesktop.h"
@@ -61,24 +62,33 @@ int main(int argc, char** argv) {
         std::printf("Vellumo %s\n", VELLUMO_VERSION);
         return 0;
     }
-    QApplication application(argc, argv);
-    application.setApplicationName(QStringLiteral("Vellumo"));
-    application.setQuitOnLastWindowClosed(true);
-
+    vellumo::TraceStartup("main");
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     char cwd[4096];
     std::string workingFolder = getcwd(cwd, sizeof cwd) ? cwd : "/";
+    // The photo named on the command line decodes while Qt, the fonts, the
+    // settings and the window come up.
+    std::unique_ptr<vellumo::StartupDecode> startupDecode =
+        vellumo::StartupDecode::ForCommandLine(arguments, workingFolder);
+
+    QApplication application(argc, argv);
+    vellumo::TraceStartup("QApplication made");
+    application.setApplicationName(QStringLiteral("Vellumo"));
+    application.setQuitOnLastWindowClosed(true);
 
     vellumo::QtEventQueue queue;
     vellumo::QtDesktop desktop;
     vellumo::ViewerWidget widget;
     desktop.setParentWindow(&widget);
 
+    vellumo::TraceStartup("viewer widget made");
     vellumo::ProgramLocation program = vellumo::ProgramLocation::OfThisProcess();
     vellumo::NavigatorPanelWidget navigatorPanel(
         &widget, QString::fromStdString(vellumo::ResolveDerivedName(program.sibling("ni"))));
+    vellumo::TraceStartup("Navigator panel made");
     vellumo::ViewerApp app(queue, desktop, widget.host(), navigatorPanel, program);
+    app.startupDecode = std::move(startupDecode);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
         int id = QFontDatabase::addApplicationFont(QString::fromStdString(path));
@@ -98,6 +108,7 @@ int main(int argc, char** argv) {
     application.installEventFilter(&keys);
 
     if (!app.start(arguments, workingFolder)) return 1;
+    vellumo::TraceStartup("application started");
     queue.registerTarget(app.viewer());
     queue.registerTarget(&app.viewer()->prefetcher());
     app.viewer()->prefetcher().setDisplayPreparer(&widget.preparedCopies());
@@ -123,7 +134,9 @@ int main(int argc, char** argv) {
         std::signal(SIGINT, OnSignal);
     }
     int status = application.exec();
+    vellumo::TraceStartup("event loop left");
     application.removeEventFilter(&keys);
     app.exit();
+    vellumo::TraceStartup("settings written");
     return status;
 }

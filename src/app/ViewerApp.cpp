@@ -6,6 +6,7 @@
 #include "config/KeyNames.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
+#include "platform/StartupTrace.h"
 
 namespace vellumo {
 
@@ -63,6 +64,7 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
         scopes_->current().CommandsHotkeys = hotkeys_.name;
     });
     scopes_->StartArchive(commandLine_.settingsFile);
+    TraceStartup("settings read");
 
     MusicPlayerHooks musicHooks;
     musicHooks.settings = [this]() -> const Settings& { return scopes_->current(); };
@@ -73,10 +75,13 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
         if (viewer_) viewer_->musicStateChanged();
     };
     music_ = std::make_unique<MusicPlayer>(queue_, std::move(musicHooks), soundOutputs);
+    TraceStartup("music player made");
 
     viewer_ = std::make_unique<ViewerWindow>(
         ViewerContext{queue_, viewerHost_, desktop_, *scopes_, hotkeys_, program_, startPicture_, &effectList_});
+    TraceStartup("viewer window made");
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
+    TraceStartup("Navigator made");
     navigator_->thumbnails().setProgramName(program_.baseName);
     viewer_->setNavigator(navigator_.get());
     viewer_->setSlideshows(&navigator_->slideshows());
@@ -90,6 +95,7 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     scopes_->addListener(viewer_.get());
     scopes_->addListener(navigator_.get());
     scopes_->addListener(music_.get());
+    if (startupDecode) viewer_->setStartupDecode(std::move(startupDecode));
     viewer_->create(commandLine_.path, commandLine_.script);
     return true;
 }

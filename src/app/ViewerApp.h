@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/SelectionDialogs.h"
+#include "app/StartupDecode.h"
 #include "app/ViewerWindow.h"
 #include "archive/NavigatorPanel.h"
 #include "archive/NavigatorWindow.h"
@@ -50,6 +51,10 @@ public:
     // The start picture and the Navigator icon strip beside the program ("" when missing).
     const std::string& startPicture() const { return startPicture_; }
     const std::string& iconStrip() const { return iconStrip_; }
+
+    // The command-line photo's decode, started before the application (null
+    // for none); handed to the viewer window, which takes its bitmap.
+    std::unique_ptr<StartupDecode> startupDecode;
 
     // Font files named by CommentFontFile are registered through these (the Qt layer sets them).
     std::function<void(const std::string&)> registerFontFile;

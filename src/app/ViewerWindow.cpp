@@ -7,6 +7,7 @@
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 #include "platform/Files.h"
+#include "platform/StartupTrace.h"
 #include "platform/TextCompare.h"
 #include "slideshow/ScriptFiles.h"
 #include "sound/MusicPlayer.h"
@@ -109,6 +110,7 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
     host_.setIcon(settings().ApplicationIcon);
     host_.move(screenRect_);
     host_.setVisible(true);
+    TraceStartup("window shown");
     // The Navigator is created with the window, hidden until StartupBegin.
     if (navigator_) navigator_->open();
     // Until a photo is shown the whole screen is background.
@@ -118,6 +120,7 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
 }
 
 void ViewerWindow::startupBegin() {
+    TraceStartup("startup begins");
     host_.setFocus();
     if (!script_.empty()) {
         // A script on the command line runs as an automatic total slideshow.
@@ -146,6 +149,9 @@ void ViewerWindow::startupBegin() {
 }
 
 void ViewerWindow::startupFinish() {
+    TraceStartup("startup finishes");
+    // A command-line photo the start-up did not show needs no decode.
+    startupDecode_.reset();
     // The start picture's sound is heard to its end first.
     if (music_ && music_->soundCommentHolds()) {
         music_->whenSoundCommentEnds([this] { startupFinish(); });
@@ -221,7 +227,10 @@ void ViewerWindow::execute(int command, int repeat, bool fromMouse) {
             return;
         case cmd::ViewerMenu: showViewerMenu(fromMouse); return;
         case cmd::SwitchScaleSaving: display_.runCommand(command, 1); return;
-        case cmd::Exit: host_.close(); return;
+        case cmd::Exit:
+            TraceStartup("exit command");
+            host_.close();
+            return;
         case cmd::SwitchIntelliMouse:
             beep(BeepKind::Exclamation);
             settings().IntelliMouseMode = ToggledIntelliMouseMode(settings().IntelliMouseMode);
@@ -454,6 +463,7 @@ void ViewerWindow::destroyed() {
     navigator_ = nullptr;
     slideshows_ = nullptr;
     bitmap_.reset();
+    startupDecode_.reset();
     commandQueue_.clear();
     queue_.killTimer(this, kCommandQueueTimer);
     queue_.forget(this);
@@ -535,6 +545,18 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
     turnedAhead_.reset();
     shownDecode_.reset();
     photoText_.clear();
+    const std::optional<FileStamp> stamp = StampOfFile(path);
+    // The first photo may have been decoded while the program started.
+    if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
+        TraceStartup("waiting for the early decode");
+        if (std::optional<EarlyPhoto> photo = early->take(path)) {
+            TraceStartup("early decode taken");
+            bitmap_ = std::move(photo->bitmap);
+            photoText_ = std::move(photo->text);
+            if (stamp && path != context_.startPicture) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
+            return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
+        }
+    }
     if (std::optional<PrefetchedPhoto> ahead = prefetch_.take(path)) {
         bitmap_ = std::move(ahead->bitmap);
         photoText_ = std::move(ahead->text);
@@ -542,12 +564,13 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn};
         return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
     }
-    const std::optional<FileStamp> stamp = StampOfFile(path);
+    TraceStartup("decode begins");
     bitmap_ = std::make_unique<CDrawDibBmp>();
     // A first picture may be painted while the file decodes (PhotoPreview).
     decoder_.SetPreviewSink(&preview_);
     try {
         decoder_.DecodeFile(path, *bitmap_);
+        TraceStartup("decode ends");
     } catch (const CTextException& e) {
         decoder_.SetPreviewSink(nullptr);
         bitmap_.reset();
@@ -707,6 +730,7 @@ void ViewerWindow::presentPhoto() {
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
     paintedOnce_ = true;
+    TraceStartup(bitmap_ ? "paint with photo" : "paint");
     if (preview_.painting()) {
         preview_.paint(canvas, dirty, settings().BackgroundColor);
         return;

@@ -17,6 +17,7 @@
 #include "app/PhotoDisplay.h"
 #include "app/PhotoPreview.h"
 #include "app/SelectionDialogs.h"
+#include "app/StartupDecode.h"
 #include "archive/ViewerLink.h"
 #include "comments/CommentView.h"
 #include "comments/ViewerMacroQueries.h"
@@ -76,6 +77,10 @@ public:
     // The music player's state changed: texts with the music macros are redrawn.
     void musicStateChanged();
     void setSelectionDialogs(SelectionDialogs* selection) { selection_ = selection; }
+    // The command-line photo's decode, running since the process started: the
+    // first photo decoded takes its bitmap when it is the same file; it is
+    // dropped when start-up ends unused.
+    void setStartupDecode(std::unique_ptr<StartupDecode> early) { startupDecode_ = std::move(early); }
     // A language or hotkeys selection dialog is open: no key becomes a command, no command list runs.
     bool selectionDialogOpen() const { return selection_ && selection_->isOpen(); }
     FileActions& fileActions() { return fileActions_; }
@@ -209,6 +214,9 @@ private:
     std::unique_ptr<CDrawDibBmp> bitmap_;
     PhotoPreview preview_{*this};
     bool paintedOnce_ = false;  // the window has been on screen
+    // The embedded text of the photo in bitmap_.
+    std::string photoText_;
+    std::unique_ptr<StartupDecode> startupDecode_;
     NavigatorControl* navigator_ = nullptr;
     Slideshows* slideshows_ = nullptr;
     EffectRunner effectRunner_;
@@ -246,8 +254,6 @@ private:
         double turn = 0.0;
     };
     std::optional<ShownDecode> shownDecode_;
-    // The embedded text of the photo in bitmap_.
-    std::string photoText_;
 };
 
 }  // namespace vellumo

@@ -119,7 +119,7 @@ QPixmap DrawnNavigatorIcon(int index, int size) {
     return pm;
 }
 
-QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip) {
+QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip, bool themed) {
     int stripCount = 0;
     if (!iconStrip.isNull() && iconStrip.height() == 16 && iconStrip.width() % 16 == 0) {
         int n = iconStrip.width() / 16;
@@ -128,8 +128,8 @@ QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip) {
     QList<QPixmap> icons;
     int own = kNavigatorIconCount - (stripCount ? stripCount : 4);
     for (int i = 0; i < kNavigatorIconCount - 4 && i < own; ++i) {
-        QIcon themed = QIcon::fromTheme(QString::fromLatin1(kThemeNames[i]));
-        QPixmap pm = themed.isNull() ? QPixmap() : themed.pixmap(size, size);
+        QIcon icon = themed ? QIcon::fromTheme(QString::fromLatin1(kThemeNames[i])) : QIcon();
+        QPixmap pm = icon.isNull() ? QPixmap() : icon.pixmap(size, size);
         icons << (pm.isNull() ? DrawnNavigatorIcon(i, size) : pm);
     }
     if (stripCount) {

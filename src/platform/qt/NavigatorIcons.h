@@ -16,8 +16,9 @@ inline constexpr int kNavigatorIconCount = 13;
 // The icons at the given size (16 for the list, ThumbnailsSize for thumbnails).
 // iconStrip: the optional ".ni" strip picture (16 pixels high, a multiple of 16
 // wide, 4 to 13 images, magenta transparent) replacing the last icons; a null
-// pixmap or one of the wrong shape is ignored.
-QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip = QPixmap());
+// pixmap or one of the wrong shape is ignored. themed false: every icon drawn
+// (looking icons up in the theme takes a while; the start does without).
+QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip = QPixmap(), bool themed = true);
 
 // One drawn icon, without the theme (used where no theme exists and in tests).
 QPixmap DrawnNavigatorIcon(int index, int size);

@@ -158,6 +158,12 @@ NavigatorListView::NavigatorListView(QList<QPixmap> icons, QWidget* parent) : QL
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { userSelectionChanged(); });
 }
 
+void NavigatorListView::setSmallIcons(QList<QPixmap> icons) {
+    smallIcons_ = icons;
+    model_.setIcons(std::move(icons));
+    viewport()->update();
+}
+
 NavigatorListView::~NavigatorListView() {
     if (list_) list_->setObserver(nullptr);
 }

@@ -64,6 +64,8 @@ public:
     void setColors(std::optional<ColorRef> background, std::optional<ColorRef> text);
     // List view with small icons, or icon view with the thumbnails.
     void setThumbnailView(const ThumbnailViewSpec& spec);
+    // The 13 small icons of the list mode (the themed ones arrive after the start).
+    void setSmallIcons(QList<QPixmap> icons);
     const ThumbnailViewSpec& thumbnailView() const { return spec_; }
     // The first and last rows whose icons lie in the visible area (-1, -1: none).
     std::pair<int, int> visibleRows() const;

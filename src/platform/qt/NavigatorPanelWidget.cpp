@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "platform/qt/NavigatorIcons.h"
 
@@ -24,22 +25,23 @@ private:
     FloatingPanel& panel_;
 };
 
-NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconStripPath) {
-    QPixmap strip;
-    if (!iconStripPath.isEmpty() && QFile::exists(iconStripPath)) strip.load(iconStripPath);
+NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconStripPath) : viewer_(viewer) {
+    if (!iconStripPath.isEmpty() && QFile::exists(iconStripPath)) iconStrip_.load(iconStripPath);
     panel_ = new FloatingPanel(viewer);
     panel_->setObjectName(QStringLiteral("NavigatorPanel"));
-    list_ = new NavigatorListView(NavigatorIcons(16, strip), panel_);
+    list_ = new NavigatorListView(NavigatorIcons(16, iconStrip_, false), panel_);
     list_->setObjectName(QStringLiteral("NavigatorList"));
     panel_->setContent(list_);
     panel_->setFocusProxy(list_);
     panel_->installEventFilter(this);
+    if (viewer_) viewer_->installEventFilter(this);
     // Created hidden: the viewer shows it per the Navigator setting.
     panel_->hide();
     host_ = std::make_unique<PanelHost>(*panel_);
 }
 
 NavigatorPanelWidget::~NavigatorPanelWidget() {
+    if (viewer_) viewer_->removeEventFilter(this);
     if (panel_) {
         panel_->removeEventFilter(this);
         panel_->setEvents(nullptr);
@@ -79,7 +81,25 @@ void NavigatorPanelWidget::repaintList() {
     if (panel_) list_->viewport()->update();
 }
 
+void NavigatorPanelWidget::applyThemedIcons() {
+    if (!panel_) return;
+    QList<QPixmap> themed = NavigatorIcons(16, iconStrip_);
+    const QList<QPixmap> drawn = NavigatorIcons(16, iconStrip_, false);
+    for (qsizetype i = 0; i < themed.size() && i < drawn.size(); ++i) {
+        if (themed[i].toImage() != drawn[i].toImage()) {
+            list_->setSmallIcons(std::move(themed));
+            return;
+        }
+    }
+}
+
 bool NavigatorPanelWidget::eventFilter(QObject* watched, QEvent* event) {
+    // After the viewer's first paint (the photo or the start picture on
+    // screen) the theme's icons take the drawn ones' place.
+    if (watched == viewer_ && event->type() == QEvent::Paint) {
+        viewer_->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { applyThemedIcons(); });
+    }
     // Mouse moves over the caption bar and the border count as moves over
     // the Navigator too (the list reports its own).
     if (watched == panel_ && event->type() == QEvent::MouseMove && listEvents_) {

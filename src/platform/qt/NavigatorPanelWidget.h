@@ -41,7 +41,12 @@ protected:
 
 private:
     class PanelHost;
+    // The icon theme is looked up once the viewer has painted for the first
+    // time; until then the list shows the drawn icons.
+    void applyThemedIcons();
 
+    QPointer<QWidget> viewer_;
+    QPixmap iconStrip_;
     QPointer<FloatingPanel> panel_;
     NavigatorListView* list_ = nullptr;
     std::unique_ptr<WindowHost> host_;

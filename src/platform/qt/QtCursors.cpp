@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include <map>
+#include <optional>
 
 // The cursor pictures live in a static library: their resource registration
 // must be pulled in by name. Q_INIT_RESOURCE works only outside namespaces.
@@ -14,10 +15,10 @@ namespace vellumo {
 
 namespace {
 
-// The program's own cursors by resource number, with their hotspots.
-const std::map<int, QCursor>& OwnCursors() {
-    static const std::map<int, QCursor> cursors = [] {
-        std::map<int, QCursor> result;
+// The hotspots of the program's own cursors by resource number.
+const std::map<int, QPoint>& OwnHotspots() {
+    static const std::map<int, QPoint> hotspots = [] {
+        std::map<int, QPoint> result;
         InitCursorResources();
         QFile file(QStringLiteral(":/cursors/hotspots.txt"));
         if (!file.open(QIODevice::ReadOnly)) return result;
@@ -26,14 +27,30 @@ const std::map<int, QCursor>& OwnCursors() {
             if (fields.size() != 3 || fields[0].startsWith('#')) continue;
             bool ok = false;
             int id = fields[0].toInt(&ok);
-            if (!ok) continue;
-            QPixmap picture(QStringLiteral(":/cursors/%1.png").arg(id));
-            if (picture.isNull()) continue;
-            result.emplace(id, QCursor(picture, fields[1].toInt(), fields[2].toInt()));
+            if (ok) result.emplace(id, QPoint(fields[1].toInt(), fields[2].toInt()));
         }
         return result;
     }();
-    return cursors;
+    return hotspots;
+}
+
+// One of the program's own cursors, its picture loaded on first use (the
+// start shows one or two of them; loading all would delay its first paint).
+// Null when the number has no picture.
+const QCursor* OwnCursor(int id) {
+    static std::map<int, std::optional<QCursor>> loaded;
+    auto it = loaded.find(id);
+    if (it == loaded.end()) {
+        std::optional<QCursor> cursor;
+        const auto& hotspots = OwnHotspots();
+        auto spot = hotspots.find(id);
+        if (spot != hotspots.end()) {
+            QPixmap picture(QStringLiteral(":/cursors/%1.png").arg(id));
+            if (!picture.isNull()) cursor.emplace(picture, spot->second.x(), spot->second.y());
+        }
+        it = loaded.emplace(id, std::move(cursor)).first;
+    }
+    return it->second ? &*it->second : nullptr;
 }
 
 }  // namespace
@@ -50,9 +67,8 @@ QCursor CursorFor(CursorId cursor) {
         case CursorId::SizeNS: return QCursor(Qt::SizeVerCursor);
         default: break;
     }
-    const auto& own = OwnCursors();
-    auto it = own.find(cursor.id);
-    return it != own.end() ? it->second : QCursor(Qt::ArrowCursor);
+    const QCursor* own = OwnCursor(cursor.id);
+    return own ? *own : QCursor(Qt::ArrowCursor);
 }
 
 QIcon ApplicationIcon(int number) {

@@ -1,0 +1,90 @@
+#include "app/StartupDecode.h"
+
+#include <sys/stat.h>
+
+#include "app/CommandLine.h"
+#include "archive/ArchiveItem.h"
+#include "imaging/AnyPicDecoder.h"
+#include "platform/Files.h"
+#include "platform/StartupTrace.h"
+
+namespace vellumo {
+
+void StartupDecode::start() {
+    if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
+}
+
+StartupDecode::~StartupDecode() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+std::unique_ptr<StartupDecode> StartupDecode::ForCommandLine(const std::vector<std::string>& arguments,
+                                                             const std::string& workingFolder) {
+    CommandLine line = CommandLine::Parse(arguments, workingFolder);
+    if (!line.script.empty() || line.path.empty()) return nullptr;
+    // Only a file the Navigator shows as a photo is shown at the start.
+    const auto slash = line.path.rfind('/');
+    if (!IsPhotoName(slash == std::string::npos ? line.path : line.path.substr(slash + 1))) return nullptr;
+    if (!IsRegularFile(line.path)) return nullptr;
+    auto decode = std::make_unique<StartupDecode>(line.path);
+    decode->start();
+    return decode;
+}
+
+std::optional<StartupDecode::Stamp> StartupDecode::StampOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    Stamp s;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.modifiedNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return s;
+}
+
+void StartupDecode::run() {
+    TraceStartup("early decode begins");
+    std::optional<Stamp> before = StampOf(path_);
+    if (!before) return;
+    CAnyPicDecoder decoder;
+    decoder.SetStopFlag(&stop_);
+    auto bitmap = std::make_unique<CDrawDibBmp>();
+    try {
+        decoder.DecodeFile(path_, *bitmap);
+    } catch (...) {
+        // Failures (and a stop) are left to the window's own decode, which
+        // reports them as always.
+        TraceStartup("early decode failed");
+        return;
+    }
+    // A file written to while it was read is no photo to keep.
+    if (StampOf(path_) != before) return;
+    stamp_ = before;
+    photo_.bitmap = std::move(bitmap);
+    photo_.text = decoder.GetText();
+    ok_ = true;
+    TraceStartup("early decode ends");
+}
+
+std::optional<EarlyPhoto> StartupDecode::take(const std::string& path) {
+    std::optional<Stamp> wanted = StampOf(path);
+    std::optional<Stamp> started = StampOf(path_);
+    // Another file than the one being decoded: the decode is of no use.
+    if (!wanted || !started || wanted->device != started->device || wanted->inode != started->inode) {
+        stop_ = true;
+        if (worker_.joinable()) worker_.join();
+        return std::nullopt;
+    }
+    if (worker_.joinable()) worker_.join();
+    if (!ok_) return std::nullopt;
+    ok_ = false;
+    // The file changed after the decode: decoded anew by the caller.
+    if (StampOf(path) != stamp_) {
+        photo_ = {};
+        return std::nullopt;
+    }
+    return std::move(photo_);
+}
+
+}  // namespace vellumo

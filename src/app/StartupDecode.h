@@ -1,0 +1,75 @@
+#pragma once
+// The photo named on the command line, decoded on a worker thread from the
+// first moment of the process, while Qt, the settings and the window come
+// up. When the window then shows that photo it takes this bitmap instead of
+// decoding the file again.
+//
+// The decode needs nothing the settings decide, so it may start before they
+// are read. The result is handed over only for the very file it was made
+// from, unchanged since (same device, inode, size and modification time
+// before and after the decode); in every other case, a failed decode
+// included, the window decodes as it always does, so a photo that cannot
+// be shown reports exactly as before.
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "imaging/WinBmp.h"
+
+namespace vellumo {
+
+// The decoded photo: its bitmap and its embedded text.
+struct EarlyPhoto {
+    std::unique_ptr<CDrawDibBmp> bitmap;
+    std::string text;
+};
+
+class StartupDecode {
+public:
+    // The decode of path (a regular file); start() runs it on a worker thread.
+    explicit StartupDecode(std::string path) : path_(std::move(path)) {}
+    // Stops the worker (the decoder ends at its next row) and waits for it.
+    ~StartupDecode();
+    StartupDecode(const StartupDecode&) = delete;
+    StartupDecode& operator=(const StartupDecode&) = delete;
+
+    // The worker for the program's arguments, started: when they name a photo
+    // file to open (and no slideshow script, which would show other photos
+    // first); null otherwise.
+    static std::unique_ptr<StartupDecode> ForCommandLine(const std::vector<std::string>& arguments,
+                                                         const std::string& workingFolder);
+
+    void start();
+    // Decodes on the calling thread instead (tests).
+    void runHere() { run(); }
+    const std::string& path() const { return path_; }
+
+    // The photo when path names the decoded file, unchanged, and the decode
+    // succeeded; waits for the worker to finish. Hands the bitmap over once:
+    // later calls return nothing.
+    std::optional<EarlyPhoto> take(const std::string& path);
+
+    // Identity of a file's content as far as stat tells it.
+    struct Stamp {
+        unsigned long long device = 0, inode = 0;
+        long long size = -1, modifiedNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    static std::optional<Stamp> StampOf(const std::string& path);
+
+private:
+    void run();
+
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    // Written by the worker, read after the join.
+    std::optional<Stamp> stamp_;
+    EarlyPhoto photo_;
+    bool ok_ = false;
+    std::thread worker_;
+};
+
+}  // namespace vellumo

@@ -1,0 +1,127 @@
+// The command-line photo decoded while the program starts: handed to the
+// window only for that very file, unchanged; everything else is decoded anew.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/StartupDecode.h"
+#include "app/ViewerRig.h"
+#include "imaging/Pixel.h"
+
+using namespace vellumo;
+using vellumo::testing::Bmp;
+using vellumo::testing::TempFolder;
+
+namespace {
+
+std::unique_ptr<StartupDecode> DecodedNow(const std::string& path) {
+    auto decode = std::make_unique<StartupDecode>(path);
+    decode->runHere();
+    return decode;
+}
+
+// The viewer on the fakes with a start-up decode handed to it before its start.
+struct EarlyViewer {
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    FakeWindowHost host;
+    FakeNavigatorPanel panel;
+    std::unique_ptr<ViewerApp> app;
+    EarlyViewer(const TempFolder& folder, const std::string& photo, std::unique_ptr<StartupDecode> early) {
+        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
+                                          ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
+        app->startupDecode = std::move(early);
+        EXPECT_TRUE(app->start({photo}, folder.path));
+        queue.runPending();
+    }
+};
+
+}  // namespace
+
+TEST(StartupDecode, ThePhotoIsHandedOverOnceAndOnlyForTheFileItWasDecodedFrom) {
+    TempFolder folder;
+    const std::string photo = folder.write("photo.bmp", Bmp(5, 3, 200, 10, 30));
+    const std::string other = folder.write("other.bmp", Bmp(5, 3, 200, 10, 30));
+    folder.link(photo, "alias.bmp");
+
+    auto decode = DecodedNow(photo);
+    // A copy with the same content is another file.
+    EXPECT_FALSE(decode->take(other));
+    // The same file under another name is the same photo.
+    std::optional<EarlyPhoto> taken = decode->take(folder.path + "/alias.bmp");
+    ASSERT_TRUE(taken);
+    ASSERT_TRUE(taken->bitmap);
+    EXPECT_EQ(taken->bitmap->GetWidth(), 5);
+    EXPECT_EQ(taken->bitmap->GetHeight(), 3);
+    RGBAPixel corner = taken->bitmap->GetPixel(4, 2);
+    EXPECT_EQ(PixelRed(corner), 200);
+    EXPECT_EQ(PixelGreen(corner), 10);
+    EXPECT_EQ(PixelBlue(corner), 30);
+    EXPECT_FALSE(decode->take(photo));
+}
+
+TEST(StartupDecode, AChangedBrokenOrMissingFileIsLeftToTheWindowsOwnDecode) {
+    TempFolder folder;
+    const std::string photo = folder.path + "/photo.bmp";
+    // Rewritten in place after the decode.
+    folder.write("photo.bmp", Bmp(5, 3, 0, 0, 255));
+    auto rewritten = DecodedNow(photo);
+    folder.write("photo.bmp", Bmp(6, 3, 0, 0, 255));
+    EXPECT_FALSE(rewritten->take(photo));
+    // Replaced by another file of the same size.
+    auto replaced = DecodedNow(photo);
+    const std::string next = folder.write("next.bmp", Bmp(6, 3, 255, 0, 0));
+    ASSERT_EQ(std::rename(next.c_str(), photo.c_str()), 0);
+    EXPECT_FALSE(replaced->take(photo));
+    // Broken, and gone.
+    const std::string broken = folder.write("broken.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
+    EXPECT_FALSE(DecodedNow(broken)->take(broken));
+    EXPECT_FALSE(DecodedNow(folder.path + "/gone.bmp")->take(folder.path + "/gone.bmp"));
+}
+
+TEST(StartupDecode, OnlyAPhotoFileNamedWithoutAScriptStartsADecode) {
+    TempFolder folder;
+    folder.write("photo.JPG", "x");
+    folder.write("notes.txt", "x");
+    folder.write("show.script.txt", "x");
+    folder.folder("album");
+    auto decode = StartupDecode::ForCommandLine({"photo.JPG"}, folder.path);
+    ASSERT_TRUE(decode);
+    EXPECT_EQ(decode->path(), folder.path + "/photo.JPG");
+    EXPECT_TRUE(StartupDecode::ForCommandLine({"settings.ini", "photo.JPG"}, folder.path));
+    EXPECT_FALSE(StartupDecode::ForCommandLine({"show.script.txt", "photo.JPG"}, folder.path));
+    EXPECT_FALSE(StartupDecode::ForCommandLine({"notes.txt"}, folder.path));
+    EXPECT_FALSE(StartupDecode::ForCommandLine({"album"}, folder.path));
+    EXPECT_FALSE(StartupDecode::ForCommandLine({"missing.jpg"}, folder.path));
+    EXPECT_FALSE(StartupDecode::ForCommandLine({}, folder.path));
+}
+
+TEST(ViewerStartup, TheEarlyDecodeShowsItsPhotoAChangedFileAnewAndABrokenOneReportsAsEver) {
+    TempFolder folder;
+    const std::string photo = folder.write("photo.bmp", Bmp(40, 30, 0, 255, 0));
+    {
+        EarlyViewer v(folder, photo, DecodedNow(photo));
+        ASSERT_NE(v.app->viewer()->bitmap(), nullptr);
+        EXPECT_EQ(v.app->viewer()->bitmap()->GetWidth(), 40);
+        EXPECT_FALSE(v.app->viewer()->noPhoto());
+        EXPECT_TRUE(v.desktop.messages.empty());
+    }
+    {
+        auto early = DecodedNow(photo);
+        folder.write("photo.bmp", Bmp(64, 48, 0, 255, 0));
+        EarlyViewer v(folder, photo, std::move(early));
+        ASSERT_NE(v.app->viewer()->bitmap(), nullptr);
+        EXPECT_EQ(v.app->viewer()->bitmap()->GetWidth(), 64);
+    }
+    const std::string broken = folder.write("broken.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
+    std::string usual;
+    {
+        EarlyViewer v(folder, broken, nullptr);
+        ASSERT_EQ(v.desktop.messages.size(), 1u);
+        usual = v.desktop.messages[0].text;
+    }
+    EarlyViewer v(folder, broken, DecodedNow(broken));
+    ASSERT_EQ(v.desktop.messages.size(), 1u);
+    EXPECT_EQ(v.desktop.messages[0].text, usual);
+    EXPECT_TRUE(v.app->viewer()->noPhoto());
+}
