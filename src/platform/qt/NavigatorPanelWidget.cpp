@@ -1,6 +1,5 @@
 #include "platform/qt/NavigatorPanelWidget.h"
 
-#include <QFile>
 #include <QMouseEvent>
 
 #include "platform/qt/NavigatorIcons.h"
@@ -25,8 +24,7 @@ private:
 };
 
 NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconStripPath) {
-    QPixmap strip;
-    if (!iconStripPath.isEmpty() && QFile::exists(iconStripPath)) strip.load(iconStripPath);
+    const QPixmap strip = LoadIconStrip(iconStripPath);
     panel_ = new FloatingPanel(viewer);
     panel_->setObjectName(QStringLiteral("NavigatorPanel"));
     list_ = new NavigatorListView(NavigatorIcons(16, strip), panel_);
