@@ -158,9 +158,10 @@ TEST(SpecialFiles, AsTheProgramsOwnAndCompanionFilesTheyAreNeitherReadNorReplace
         const std::string ini = u.TempTree::path("vellumo.ini"), keys = u.TempTree::path("keys/Default.keys.txt"),
                           lang = u.TempTree::path("lang/English.lang.txt");
         for (const std::string& f : {ini, keys, lang}) {
-            if (kind == 0) ASSERT_TRUE(MakeLinkLoop(f));
-            if (kind == 1) ASSERT_EQ(symlink("/dev/null", f.c_str()), 0);
-            if (kind == 2) ASSERT_TRUE(MakeSparseFile(f, "[General Settings]\r\n", kFiveGB));
+            const bool made = kind == 0   ? MakeLinkLoop(f)
+                              : kind == 1 ? symlink("/dev/null", f.c_str()) == 0
+                                          : MakeSparseFile(f, "[General Settings]\r\n", kFiveGB);
+            ASSERT_TRUE(made) << kind << " " << f;
         }
         {
             MediaViewer v(u);
@@ -168,8 +169,11 @@ TEST(SpecialFiles, AsTheProgramsOwnAndCompanionFilesTheyAreNeitherReadNorReplace
             v.app->exit();
         }
         for (const std::string& f : {ini, keys, lang}) {
-            if (kind < 2) EXPECT_TRUE(IsLink(f)) << kind << " " << f;
-            else EXPECT_EQ(SizeOf(f), static_cast<long long>(kFiveGB)) << f;
+            if (kind < 2) {
+                EXPECT_TRUE(IsLink(f)) << kind << " " << f;
+            } else {
+                EXPECT_EQ(SizeOf(f), static_cast<long long>(kFiveGB)) << f;
+            }
         }
     }
 }
