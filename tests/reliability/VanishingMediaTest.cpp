@@ -48,6 +48,31 @@ TEST(VanishingMedia, TheShownFolderRenamedThenDeletedGoesUpQuietly) {
     EXPECT_NE(v.host.cursor.id, 2003);  // no busy cursor left behind
 }
 
+// At the horizon there is no going up: the listing of the vanished horizon
+// folder beeps and stays empty, and so does Backspace's going up.
+TEST(VanishingMedia, TheHorizonFolderDeletedBeepsAndStaysEmpty) {
+    TempFolder t;
+    t.write("vellumo.ini", "[General Settings]\r\nApplicationLanguage=English\r\nPathHorizon=Trip\r\n"
+                           "[Effects Settings]\r\nEffects=n\r\n");
+    MakePhotos(t, "Trip", 2);
+    MediaViewer v(t, {t.TempTree::path("Trip/p1.bmp")});
+    ASSERT_EQ(v.nav().archive().currentFolder(), t.TempTree::path("Trip"));
+    std::filesystem::remove_all(t.TempTree::path("Trip"));
+    size_t beeps = v.desktop.beeps.size();
+    v.nav().onCommand(kRefresh, 0);
+    v.queue.advance(1000);
+    EXPECT_EQ(v.nav().archive().currentFolder(), t.TempTree::path("Trip"));
+    EXPECT_EQ(v.nav().list().count(), 0);
+    ASSERT_EQ(v.desktop.beeps.size(), beeps + 1);
+    EXPECT_EQ(v.desktop.beeps.back(), BeepKind::Default);
+    v.nav().onCommand(CmdGoUp, 0);
+    EXPECT_EQ(v.desktop.beeps.size(), beeps + 2);
+    // Stepping finds no photo: a beep, no message.
+    v.press(kNextPhotoKey);
+    EXPECT_EQ(v.desktop.beeps.size(), beeps + 3);
+    EXPECT_TRUE(v.desktop.messages.empty());
+}
+
 TEST(VanishingMedia, ASmallShowWhoseFolderGoesRunsToItsEndWithoutAMessage) {
     TempFolder t;
     t.write("vellumo.ini", MediaSettings());
