@@ -91,7 +91,10 @@ int main(int argc, char** argv) {
     app.startupDecode = std::move(startupDecode);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
-        int id = QFontDatabase::addApplicationFont(QString::fromStdString(path));
+        // Read by us, so that only a regular file of a font's size is ever opened.
+        auto bytes = vellumo::ReadFileNoLargerThan(path, 64u << 20);
+        if (!bytes) return;
+        int id = QFontDatabase::addApplicationFontFromData(QByteArray(bytes->data(), qsizetype(bytes->size())));
         if (id >= 0) fonts[path] = id;
     };
     app.unregisterFontFile = [&fonts](const std::string& path) {

@@ -530,7 +530,9 @@ void ViewerWindow::beep(BeepKind kind) { desktop_.beep(kind); }
 void ViewerWindow::runCommandsAfterZoom(bool zoomedIn) {
     runCommandList(zoomedIn ? settings().CommandsAfterZoomIn : settings().CommandsAfterZoomOut);
 }
-bool ViewerWindow::fileExists(const std::string& path) { return IsRegularFile(path); }
+// Any entry counts: a FIFO, socket or device named like a photo is refused by
+// the decoder (without being opened) with its message, like any bad file.
+bool ViewerWindow::fileExists(const std::string& path) { return FileExists(path); }
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {

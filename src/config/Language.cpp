@@ -164,7 +164,8 @@ void Language::LoadLanguage(const std::string& name, const std::string& programF
     ProfileFile file(path_);
     if (!file.existed()) {
         for (size_t i = 0; i < entries.size(); ++i) texts_[i] = ReplaceEscapes(entries[i].defaultText);
-        if (!FileExists(target) && MakeFolders(folder)) {
+        // Nothing there yet: a link loop is something, and not ours to replace.
+        if (!FileExists(target) && !IsLinkLoop(target) && MakeFolders(folder)) {
             file.appendRawText("; Vellumo language file\r\n; Author:");
             for (const char* section : LanguageSections()) file.appendRawText(std::string("\r\n\r\n[") + section + "]");
             for (const auto& e : entries) file.set(e.section, e.key, DefaultLine(e));

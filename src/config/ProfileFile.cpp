@@ -1,5 +1,7 @@
 #include "config/ProfileFile.h"
 
+#include <algorithm>
+
 #include "platform/Files.h"
 #include "platform/TextCompare.h"
 
@@ -40,12 +42,28 @@ bool SplitKeyLine(std::string_view line, std::string_view& key, std::string_view
     return true;
 }
 
+void ProfileFile::Line::classify() {
+    kind = Kind::Other;
+    nameAt = nameSize = 0;
+    std::string_view name;
+    if (auto section = SectionNameOfLine(text)) {
+        kind = Kind::Section;
+        name = *section;
+    } else if (std::string_view value; SplitKeyLine(text, name, value)) {
+        kind = Kind::Key;
+    } else {
+        return;
+    }
+    nameAt = static_cast<size_t>(name.data() - text.data());
+    nameSize = name.size();
+}
+
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
-    auto content = ReadWholeFile(path_);
+    auto content = ReadFileNoLargerThan(path_, kProfileFileLimit);
     if (!content) {
         // Something is there that cannot be read (no permission, a folder, a
-        // FIFO): it is not ours to replace.
-        unreadable_ = FileExists(path_);
+        // FIFO, a link loop, gigabytes): it is not ours to replace.
+        unreadable_ = FileExists(path_) || IsLinkLoop(path_);
         return;
     }
     existed_ = true;
@@ -63,7 +81,7 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
     while (pos < all.size()) {
         size_t end = pos;
         while (end < all.size() && all[end] != '\r' && all[end] != '\n') ++end;
-        Line line{std::string(all.substr(pos, end - pos)), {}};
+        Line line(std::string(all.substr(pos, end - pos)), {});
         if (end < all.size()) {
             if (all[end] == '\r' && end + 1 < all.size() && all[end + 1] == '\n') {
                 line.end = "\r\n";
@@ -84,6 +102,14 @@ void ProfileFile::useLegacyCodePage(std::string_view codePage) {
 
 std::string ProfileFile::encode(std::string_view utf8) const {
     if (encoding_.name == "UTF-8") return std::string(utf8);
+    // Letters, digits, blanks and the like are the same bytes in every code
+    // page a file may be in (only the backslash and tilde differ in some):
+    // section and key names need no converter.
+    bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '_' ||
+               c == '-' || c == '.';
+    });
+    if (plain) return std::string(utf8);
     return EncodeText(utf8, encoding_);
 }
 
@@ -97,24 +123,21 @@ size_t ProfileFile::findSection(std::string_view utf8Section) const {
     // Lines hold the file's own encoding: compare in it.
     const std::string section = encode(utf8Section);
     for (size_t i = 0; i < lines_.size(); ++i) {
-        auto name = SectionNameOfLine(lines_[i].text);
-        if (name && EqualsAsciiNoCase(*name, section)) return i;
+        if (lines_[i].isSection() && EqualsAsciiNoCase(lines_[i].name(), section)) return i;
     }
     return npos;
 }
 
 size_t ProfileFile::sectionEnd(size_t sectionLine) const {
     size_t i = sectionLine + 1;
-    while (i < lines_.size() && !SectionNameOfLine(lines_[i].text)) ++i;
+    while (i < lines_.size() && !lines_[i].isSection()) ++i;
     return i;
 }
 
 size_t ProfileFile::findKey(size_t sectionLine, std::string_view utf8Key) const {
     const std::string key = encode(utf8Key);
-    size_t end = sectionEnd(sectionLine);
-    for (size_t i = sectionLine + 1; i < end; ++i) {
-        std::string_view k, v;
-        if (SplitKeyLine(lines_[i].text, k, v) && EqualsAsciiNoCase(k, key)) return i;
+    for (size_t i = sectionLine + 1; i < lines_.size() && !lines_[i].isSection(); ++i) {
+        if (lines_[i].isKey() && EqualsAsciiNoCase(lines_[i].name(), key)) return i;
     }
     return npos;
 }
@@ -138,8 +161,7 @@ std::vector<std::string> ProfileFile::keys(std::string_view section) const {
     if (s == npos) return result;
     size_t end = sectionEnd(s);
     for (size_t i = s + 1; i < end; ++i) {
-        std::string_view k, v;
-        if (SplitKeyLine(lines_[i].text, k, v)) result.push_back(decode(k));
+        if (lines_[i].isKey()) result.push_back(decode(lines_[i].name()));
     }
     return result;
 }
@@ -168,16 +190,16 @@ bool ProfileFile::set(std::string_view section, std::string_view key, std::strin
     size_t s = findSection(section);
     if (s == npos) {
         ensureLastLineEnded();
-        if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back({"", "\r\n"});
-        lines_.push_back({"[" + encode(section) + "]", "\r\n"});
-        lines_.push_back({text, "\r\n"});
+        if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.emplace_back("", "\r\n");
+        lines_.emplace_back("[" + encode(section) + "]", "\r\n");
+        lines_.emplace_back(text, "\r\n");
         modified_ = true;
         return true;
     }
     size_t k = findKey(s, key);
     if (k != npos) {
         if (lines_[k].text != text) {
-            lines_[k].text = text;
+            lines_[k].setText(text);
             modified_ = true;
         }
         return true;
@@ -186,11 +208,10 @@ bool ProfileFile::set(std::string_view section, std::string_view key, std::strin
     size_t end = sectionEnd(s);
     size_t insertAt = s + 1;
     for (size_t i = s + 1; i < end; ++i) {
-        std::string_view kk, vv;
-        if (SplitKeyLine(lines_[i].text, kk, vv)) insertAt = i + 1;
+        if (lines_[i].isKey()) insertAt = i + 1;
     }
     if (lines_[insertAt - 1].end.empty()) lines_[insertAt - 1].end = "\r\n";
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{text, "\r\n"});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line(text, "\r\n"));
     modified_ = true;
     return true;
 }
@@ -222,10 +243,10 @@ void ProfileFile::appendRawText(std::string_view utf8) {
         size_t end = all.find("\r\n", pos);
         std::string_view piece = all.substr(pos, end == npos ? npos : end - pos);
         if (continueLast) {
-            lines_.back().text += piece;
+            lines_.back().setText(lines_.back().text + std::string(piece));
             continueLast = false;
         } else if (!(end == npos && piece.empty())) {
-            lines_.push_back({std::string(piece), ""});
+            lines_.emplace_back(std::string(piece), "");
         }
         if (end == npos) break;
         lines_.back().end = "\r\n";

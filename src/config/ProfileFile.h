@@ -67,8 +67,25 @@ public:
 
 private:
     struct Line {
-        std::string text;  // raw bytes in the file's encoding, without the line end
+        Line(std::string t, std::string e) : text(std::move(t)), end(std::move(e)) { classify(); }
+        void setText(std::string t) {
+            text = std::move(t);
+            classify();
+        }
+        // A section line, a key line or any other line, and the section or
+        // key name, parsed once: lookups compare only the names.
+        bool isSection() const { return kind == Kind::Section; }
+        bool isKey() const { return kind == Kind::Key; }
+        std::string_view name() const { return std::string_view(text).substr(nameAt, nameSize); }
+
+        std::string text;  // raw bytes in the file's encoding, without the line end; changed through setText
         std::string end;   // "\r\n", "\n", "\r" or "" for the last line
+
+    private:
+        void classify();
+        enum class Kind : unsigned char { Other, Section, Key } kind = Kind::Other;
+        size_t nameAt = 0;
+        size_t nameSize = 0;
     };
     // Index of the first section line with this name, or npos.
     size_t findSection(std::string_view section) const;

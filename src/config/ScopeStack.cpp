@@ -321,7 +321,7 @@ void ScopeStack::LoadLanguage(const std::string& name) {
 bool ScopeStack::WriteVoidTemplate(const std::string& newFile) const { return vellumo::WriteVoidTemplate(current(), newFile); }
 
 bool ScopeStack::CopyProgramSettings(const std::string& fileName, const std::string& newFile) const {
-    auto content = ReadWholeFile(ResolveDerivedName(JoinPath(program_.folder, fileName)));
+    auto content = ReadFileNoLargerThan(ResolveDerivedName(JoinPath(program_.folder, fileName)), kProfileFileLimit);
     if (!content) return false;
     return WriteFileAtomically(newFile, *content);
 }

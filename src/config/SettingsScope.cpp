@@ -144,7 +144,8 @@ void ReadKeys(SettingsScope& scope, ProfileFile& file, bool writeBack, bool writ
             if (raw) {
                 r.CommentFontFile = ExpandProgramPath(asRead, program);
                 present = true;
-                if (!r.CommentFontFile.empty() && env.registerFontFile) {
+                // Only a regular file can hold a font (a FIFO would hang the reader).
+                if (!r.CommentFontFile.empty() && env.registerFontFile && IsRegularFile(r.CommentFontFile)) {
                     env.registerFontFile(r.CommentFontFile);
                     scope.registeredFontFile = r.CommentFontFile;
                 }

@@ -28,26 +28,33 @@ int MissingCode(const std::string& path) {
     return 3;
 }
 
+int OpenFailureCode(int error, const std::string& path) {
+    switch (error) {
+        case ENOENT: return MissingCode(path);
+        case ENOTDIR: return 3;
+        case EACCES:
+        case EPERM:
+        case EBUSY:
+        case ETXTBSY:
+        case ENXIO:  // a socket or a device without a driver: there, but no file
+            return 5;
+        default: return 4;  // a link loop among them
+    }
+}
+
 }  // namespace
 
 int CFileSource::OpenFile(const std::string& path) {
-    Fd file;
-    // Non-blocking, so a FIFO named like a photo cannot hang the open.
-    file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (file.fd < 0) {
-        switch (errno) {
-            case ENOENT: return MissingCode(path);
-            case ENOTDIR: return 3;
-            case EACCES:
-            case EPERM:
-            case EBUSY:
-            case ETXTBSY:
-            case ENXIO:  // a socket or a device without a driver: there, but no file
-                return 5;
-            default: return 4;
-        }
-    }
+    // What is no regular file is refused before it is opened: opening a
+    // device can act on it, opening a FIFO wakes its writer.
     struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return OpenFailureCode(errno, path);
+    if (!S_ISREG(st.st_mode) || st.st_size <= 0) return 5;
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxPhotoFileBytes) return ErrOutOfMemory;
+    Fd file;
+    // Non-blocking and checked again, should it have been replaced meanwhile.
+    file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (file.fd < 0) return OpenFailureCode(errno, path);
     if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return 5;
     // No photo is this large: refused before a byte is read (a 5 GB sparse
     // file named .jpg would otherwise be read whole).

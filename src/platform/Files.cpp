@@ -31,9 +31,13 @@ bool IsDirectory(const std::string& path) {
 }
 
 int OpenRegularFileForReading(const std::string& path) {
+    // Looked at before it is opened: opening a device can act on it, and
+    // opening a FIFO tells its writer that a reader came.
+    struct stat st{};
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    // Non-blocking and checked again: it may have been replaced meanwhile.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return -1;
-    struct stat st{};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return -1;
@@ -68,6 +72,17 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
     }
     close(fd);
     return data;
+}
+
+std::optional<std::string> ReadFileNoLargerThan(const std::string& path, std::uint64_t limit) {
+    auto data = ReadWholeFile(path, limit == UINT64_MAX ? limit : limit + 1);
+    if (data && data->size() > limit) return std::nullopt;
+    return data;
+}
+
+bool IsLinkLoop(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && stat(path.c_str(), &st) != 0 && errno == ELOOP;
 }
 
 std::string FinalLinkTarget(const std::string& path) {

@@ -12,13 +12,22 @@ bool FileExists(const std::string& path);       // any kind of entry (follows li
 bool IsRegularFile(const std::string& path);
 bool IsDirectory(const std::string& path);
 
-// Opens a regular file for reading without blocking on a FIFO or device of
-// that name; the descriptor (blocking again, close-on-exec) or -1.
+// Opens a regular file for reading; anything else (a FIFO, socket or device
+// of that name) is refused without being opened. The descriptor (blocking,
+// close-on-exec) or -1.
 int OpenRegularFileForReading(const std::string& path);
 
 // Reads a whole regular file; nothing when it cannot be opened or is not a
 // regular file. Reads at most maxBytes bytes.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes = UINT64_MAX);
+// Reads a whole regular file of at most `limit` bytes; nothing when it is
+// larger (a text file of gigabytes is no settings file) or cannot be read.
+std::optional<std::string> ReadFileNoLargerThan(const std::string& path, std::uint64_t limit);
+// The largest settings, hotkeys or language file that is read.
+constexpr std::uint64_t kProfileFileLimit = 16u << 20;
+
+// A symbolic link that leads back to itself (no target can be reached).
+bool IsLinkLoop(const std::string& path);
 
 // Replaces the file's content in one step: writes a temporary file in the same
 // folder and renames it over the old one, so a crash or a full disk leaves the

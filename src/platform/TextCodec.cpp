@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/TextCompare.h"
 #include "platform/Utf8.h"
@@ -15,11 +17,47 @@ namespace {
 std::mutex gCodePageMutex;
 std::string gCodePage = "CP1252";
 
+// Opening a converter costs far more than converting a line of a settings
+// file, and a legacy file converts every key it looks up: each thread keeps
+// the converters it opened, one per direction and code page.
+class ConverterCache {
+public:
+    ~ConverterCache() {
+        for (auto& c : converters_) iconv_close(c.cd);
+    }
+    // A converter in its initial state, or -1 when iconv does not know the names.
+    iconv_t get(const char* from, const char* to) {
+        for (auto& c : converters_) {
+            if (c.from == from && c.to == to) {
+                iconv(c.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+                return c.cd;
+            }
+        }
+        iconv_t cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1)) return cd;
+        if (converters_.size() >= kMaxConverters) {
+            iconv_close(converters_.front().cd);
+            converters_.erase(converters_.begin());
+        }
+        converters_.push_back({from, to, cd});
+        return cd;
+    }
+
+private:
+    static constexpr size_t kMaxConverters = 8;
+    struct Converter {
+        std::string from, to;
+        iconv_t cd;
+    };
+    std::vector<Converter> converters_;
+};
+
 // Converts with iconv; an input sequence the source cannot decode, or a
 // character the target cannot hold, becomes the replacement text.
 std::string Convert(std::string_view in, const char* from, const char* to, std::string_view replacement,
                     size_t replacedInputBytes) {
-    iconv_t cd = iconv_open(to, from);
+    thread_local ConverterCache cache;
+    iconv_t cd = cache.get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
     std::string out;
     out.resize(in.size() * 4 + 16);
@@ -59,7 +97,6 @@ std::string Convert(std::string_view in, const char* from, const char* to, std::
     }
     iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     out.resize(static_cast<size_t>(outPtr - out.data()));
-    iconv_close(cd);
     return out;
 }
 

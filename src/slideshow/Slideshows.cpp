@@ -195,8 +195,16 @@ void Slideshows::playScript(const std::string& script) {
     auto bytes = ReadWholeFile(script, kScriptReadLimit);
     if (bytes) {
         const std::string text = DecodeText(*bytes);
-        for (std::string_view line : ScriptPathLines(text)) {
-            auto path = ScriptLinePath(line, env_.programFolder, env_.programDrive);
+        const std::vector<std::string_view> lines = ScriptPathLines(text);
+        // A script made here names photos by the bytes of their names, which
+        // need not be UTF-8, so such a script reads as a legacy file: a line
+        // whose decoded path names no photo is tried as it stands.
+        std::vector<std::string_view> rawLines;
+        if (text != *bytes) rawLines = ScriptPathLines(*bytes);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            auto path = ScriptLinePath(lines[i], env_.programFolder, env_.programDrive);
+            if ((!path || !IsRegularFile(*path)) && rawLines.size() == lines.size())
+                path = ScriptLinePath(rawLines[i], env_.programFolder, env_.programDrive);
             if (!path || !IsRegularFile(*path)) continue;
             if (list_.append({*path}) == 0 && !firstPosted_) {
                 firstPosted_ = true;

@@ -322,6 +322,8 @@ TEST(ScopeStack, FontFilesLiveWithTheirScopeAndShutdownSavesInnermostFirst) {
     f.t.write("a/vellumo.ini", "[Comment Settings]\nCommentFontFile=fonts\\nice.ttf\nComment=1\n");
     f.t.write("a/b/vellumo.ini", "[Navigator Settings]\nNavigator=1\n");
     f.t.write("a/b/c/vellumo.ini", "[Comment Settings]\nCommentFontFile=fonts\\inner.ttf\n");
+    f.t.write("fonts/nice.ttf", "font");  // only files that exist are registered
+    f.t.write("fonts/inner.ttf", "font");
     {
         ScopeStack stack(f.t.program(), f.hooks);
         stack.StartArchive();

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "fakes/ReadOnlyMount.h"
+#include "fakes/SpecialFiles.h"
 #include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -97,11 +98,24 @@ TEST(Files, ReadsOnlyRegularFiles) {
     TempFolder t;
     EXPECT_FALSE(ReadWholeFile(t.path).has_value());
     EXPECT_FALSE(ReadWholeFile(JoinPath(t.path, "missing")).has_value());
-    std::string fifo = JoinPath(t.path, "x.jpg");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(ReadWholeFile(fifo).has_value());  // never blocks on a FIFO
+    {
+        // A FIFO is never opened at all: its waiting writer would wake.
+        vellumo::testing::WatchedFifo fifo(JoinPath(t.path, "x.jpg"));
+        ASSERT_TRUE(fifo.made());
+        EXPECT_FALSE(ReadWholeFile(fifo.path()).has_value());
+        EXPECT_EQ(OpenRegularFileForReading(fifo.path()), -1);
+        EXPECT_FALSE(fifo.openedForReading());
+    }
     Write(JoinPath(t.path, "big"), std::string(1000, 'x'));
     EXPECT_EQ(ReadWholeFile(JoinPath(t.path, "big"), 10)->size(), 10u);
+    // A file above the limit is not read at all, one at the limit whole.
+    EXPECT_FALSE(ReadFileNoLargerThan(JoinPath(t.path, "big"), 999).has_value());
+    EXPECT_EQ(ReadFileNoLargerThan(JoinPath(t.path, "big"), 1000)->size(), 1000u);
+    // A link loop is told apart from a missing file.
+    ASSERT_TRUE(vellumo::testing::MakeLinkLoop(JoinPath(t.path, "loop")));
+    EXPECT_TRUE(IsLinkLoop(JoinPath(t.path, "loop")));
+    EXPECT_FALSE(IsLinkLoop(JoinPath(t.path, "missing")));
+    EXPECT_FALSE(IsLinkLoop(JoinPath(t.path, "big")));
 }
 
 TEST(Files, DerivedNamesFallBackToAnotherCase) {

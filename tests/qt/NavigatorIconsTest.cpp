@@ -45,6 +45,25 @@ TEST(NavigatorIcons, StripsOfTheWrongShapeAreIgnored) {
     EXPECT_EQ(NavigatorIcons(16, QPixmap::fromImage(tall)).size(), 13);
 }
 
+#include "fakes/SpecialFiles.h"
+#include "fakes/TempTree.h"
+
+TEST(NavigatorIcons, TheStripFileIsReadOnlyWhenItIsARegularFile) {
+    TestApplication();
+    vellumo::testing::TempTree tree;
+    QImage strip(16 * 4, 16, QImage::Format_RGB32);
+    strip.fill(Qt::blue);
+    const QString bmp = QString::fromStdString(tree.path("vellumo.ni"));
+    ASSERT_TRUE(strip.save(bmp, "BMP"));
+    EXPECT_EQ(LoadIconStrip(bmp).size(), QSize(64, 16));
+    // A FIFO in its place would block the start: it is never opened.
+    vellumo::testing::WatchedFifo fifo(tree.path("fifo.ni"));
+    ASSERT_TRUE(fifo.made());
+    EXPECT_TRUE(LoadIconStrip(QString::fromStdString(fifo.path())).isNull());
+    EXPECT_FALSE(fifo.openedForReading());
+    EXPECT_TRUE(LoadIconStrip(QString::fromStdString(tree.path("missing.ni"))).isNull());
+}
+
 #include "platform/qt/QtCursors.h"
 
 TEST(ViewerCursors, OwnCursorsComeFromTheCompiledPicturesWithTheirHotspots) {

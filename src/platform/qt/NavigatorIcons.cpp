@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "platform/Files.h"
+
 namespace vellumo {
 
 namespace {
@@ -145,6 +147,15 @@ QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip, bool themed) {
         for (int i = 9; i < kNavigatorIconCount; ++i) icons << DrawnNavigatorIcon(i, size);
     }
     return icons;
+}
+
+QPixmap LoadIconStrip(const QString& path) {
+    QPixmap strip;
+    if (path.isEmpty()) return strip;
+    // 13 images of 16 by 16 pixels fit in far less, whatever the format.
+    auto bytes = ReadFileNoLargerThan(path.toStdString(), 1u << 20);
+    if (bytes) strip.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<uint>(bytes->size()));
+    return strip;
 }
 
 }  // namespace vellumo

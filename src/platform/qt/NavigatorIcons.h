@@ -20,6 +20,10 @@ inline constexpr int kNavigatorIconCount = 13;
 // (looking icons up in the theme takes a while; the start does without).
 QList<QPixmap> NavigatorIcons(int size, const QPixmap& iconStrip = QPixmap(), bool themed = true);
 
+// The icon strip file as a picture: a null pixmap when it is missing, no
+// regular file (a FIFO there is never opened) or larger than a strip can be.
+QPixmap LoadIconStrip(const QString& path);
+
 // One drawn icon, without the theme (used where no theme exists and in tests).
 QPixmap DrawnNavigatorIcon(int index, int size);
 

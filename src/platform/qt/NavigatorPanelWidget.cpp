@@ -1,6 +1,5 @@
 #include "platform/qt/NavigatorPanelWidget.h"
 
-#include <QFile>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -26,7 +25,7 @@ private:
 };
 
 NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconStripPath) : viewer_(viewer) {
-    if (!iconStripPath.isEmpty() && QFile::exists(iconStripPath)) iconStrip_.load(iconStripPath);
+    iconStrip_ = LoadIconStrip(iconStripPath);
     panel_ = new FloatingPanel(viewer);
     panel_->setObjectName(QStringLiteral("NavigatorPanel"));
     list_ = new NavigatorListView(NavigatorIcons(16, iconStrip_, false), panel_);

@@ -1,0 +1,97 @@
+#pragma once
+// The whole viewer on the fakes, with the photo trees, settings and pumping
+// the media tests share: workers run on their own threads, so real time
+// passes for them while the virtual clock drives the rest.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/ViewerRig.h"
+#include "archive/NavigatorWindow.h"
+
+namespace vellumo::testing {
+
+constexpr int kNextPhotoKey = 0x6B;  // keypad +
+constexpr int kSmallShowKey = 0x7B;  // F12
+constexpr int kTotalShowKey = 0x78;  // F9
+constexpr int kRefresh = 143;
+
+// Settings of every test here: no first-start dialog, no transition effects,
+// shows that stop at their end, thumbnail caches kept in the photo folders.
+inline std::string MediaSettings(const std::string& extra = {}) {
+    return "[General Settings]\r\nApplicationLanguage=English\r\n"
+           "[Effects Settings]\r\nEffects=n\r\n"
+           "[Slideshow Settings]\r\nSlideShowSmallEndAction=s\r\nSlideShowTotalEndAction=s\r\n"
+           "[Thumbnails Settings]\r\nThumbnailsCacheInFolders=1\r\n" +
+           extra;
+}
+
+inline void MakePhotos(const TempFolder& t, const std::string& folder, int n) {
+    for (int i = 1; i <= n; ++i) t.write(folder + "/p" + std::to_string(i) + ".bmp", Bmp(16, 12, 30 * i, 0, 0));
+}
+
+struct MediaViewer {
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    FakeWindowHost host;
+    FakeNavigatorPanel panel;
+    std::unique_ptr<ViewerApp> app;
+
+    // beforeStart sets up the application before it starts (its hooks).
+    explicit MediaViewer(const TempFolder& t, std::vector<std::string> args = {},
+                         const std::function<void(ViewerApp&)>& beforeStart = {}) {
+        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
+                                          ProgramLocation::FromExecutable(JoinPath(t.path, "vellumo"), ListDrives()));
+        if (beforeStart) beforeStart(*app);
+        EXPECT_TRUE(app->start(args, t.path));
+        // A cache that cannot go into its folder goes here, not into the user's.
+        app->navigator()->thumbnails().setUserCacheHome(t.TempTree::path("cachehome"));
+        queue.runPending();
+    }
+    ViewerWindow& viewer() { return *app->viewer(); }
+    NavigatorWindow& nav() { return *app->navigator(); }
+    Slideshows& shows() { return nav().slideshows(); }
+    void press(int vk) {
+        KeyInput k;
+        k.virtualKey = vk;
+        app->preTranslateKeyDown(k, FocusPlace::Viewer);
+        queue.advance(100);  // past the burst merging
+    }
+    // Real time for the worker threads, virtual time and posted commands for
+    // the rest, until done() holds; false when it never did.
+    bool pumpUntil(const std::function<bool()>& done, int limitMs = 20000) {
+        for (int waited = 0; waited < limitMs; waited += 2) {
+            queue.runPending();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return done();
+    }
+    // Lets a slideshow run until it stops by itself; false when it does not.
+    bool runShowToItsEnd(int maxSteps = 400) {
+        for (int i = 0; i < maxSteps && shows().anyRunning(); ++i) {
+            queue.advance(3000);
+            pumpUntil([&] { return !shows().totalCollecting(); }, 2000);
+        }
+        return !shows().anyRunning();
+    }
+    int rowOf(const std::string& text) {
+        for (int i = 0; i < nav().list().count(); ++i)
+            if (nav().list().at(i).text == text) return i;
+        return -1;
+    }
+    int imageOf(const std::string& text) {
+        int row = rowOf(text);
+        return row < 0 ? -1 : nav().list().at(row).image;
+    }
+    bool thumbnailsDone() {
+        ThumbnailView& t = nav().thumbnails();
+        return t.worker() == nullptr || !t.worker()->running();
+    }
+};
+
+}  // namespace vellumo::testing
