@@ -35,7 +35,6 @@ public:
     void prepareMemory(size_t pixels);
     // Where display copies made ahead for photos not shown yet wait (none: every copy is made here).
     void setPrepared(PreparedDisplayCopies* prepared) { prepared_ = prepared; }
-    ~DisplayCopyCache();
 
     // Shown sizes up to this many pixels keep a whole scaled copy; larger ones
     // (zoomed in) draw their visible part straight from a level.
