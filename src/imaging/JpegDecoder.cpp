@@ -177,6 +177,9 @@ bool CJPEGDecoder::ReadHeader() {
 
     if (fast_) cinfo.do_fancy_upsampling = FALSE;
     cinfo.dct_method = JDCT_FLOAT;
+    // The library's defaults, whatever the last file's first picture set.
+    cinfo.buffered_image = FALSE;
+    cinfo.do_block_smoothing = TRUE;
     bool gray = false;
     switch (cinfo.jpeg_color_space) {
         case JCS_GRAYSCALE:
@@ -366,7 +369,7 @@ void CJPEGDecoder::DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size
             jpeg_finish_output(&cinfo);
             previewSink_->ShowPreview(bmp);
         } else {
-            ReadRowsShrunk(factor, gray ? 1 : 4, destBpp);
+            ReadRowsShrunk(factor, gray ? 1 : 4, gray ? 8 : 32);
             jpeg_finish_output(&cinfo);
             previewSink_->ShowPreview(impl_->preview);
         }
