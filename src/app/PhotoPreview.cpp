@@ -1,6 +1,7 @@
 #include "app/PhotoPreview.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace vellumo {
 
@@ -21,7 +22,11 @@ Size PhotoPreview::PreviewSizeFor(int width, int height, bool progressive) {
 void PhotoPreview::ShowPreview(const CBmp& coarse) {
     if (!view_ || coarse.GetWidth() <= 0 || coarse.GetHeight() <= 0) return;
     coarse_ = &coarse;
-    host_.paintPreviewNow();
+    try {
+        host_.paintPreviewNow();
+    } catch (const std::exception&) {
+        // A first picture that cannot be painted is only not seen; the decode goes on.
+    }
     coarse_ = nullptr;
 }
 

@@ -1,9 +1,11 @@
 // Heap blocks for pixels and file data. Small blocks come from malloc. Large
-// ones are mapped on their own, aligned to 2 MB and advised for transparent
-// huge pages, so a 60 MB photo costs some thirty page faults instead of
-// fifteen thousand; freed, they wait in a pool for the next picture, whose
-// pages are then already there.
+// ones are mapped on their own; from 8 MB on they are aligned to 2 MB and
+// advised for transparent huge pages, so a 60 MB photo costs some thirty
+// page faults instead of fifteen thousand (smaller ones would gain little and
+// could take a whole huge page for a partial one). Freed, large blocks give
+// their pages back and wait, mapped, in a pool for the next picture.
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -19,11 +21,19 @@ namespace vellumo {
 namespace {
 
 constexpr std::size_t kLargeBlock = std::size_t{1} << 20;  // mapped from here on
+constexpr std::size_t kHugeBlock = std::size_t{8} << 20;   // on huge pages from here on
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-// A fresh mapping of capacity bytes (a multiple of kHugePage) starting on a
-// huge-page boundary; its pages read as zero. Null when the memory is not there.
-std::uint8_t* MapLarge(std::size_t capacity) {
+// A fresh mapping of capacity bytes (a multiple of the page size) whose
+// pages read as zero. Null when the memory is not there.
+std::uint8_t* MapPlain(std::size_t capacity) {
+    void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(p);
+}
+
+// The same for a multiple of kHugePage, starting on a huge-page boundary and
+// advised for huge pages.
+std::uint8_t* MapHuge(std::size_t capacity) {
     const std::size_t span = capacity + kHugePage;
     void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
@@ -72,6 +82,11 @@ public:
             UnmapLarge(p, capacity);
             return;
         }
+        // The pages go back to the system; the mapping (aligned, advised)
+        // stays for the next picture, whose first touch then costs a page
+        // fault per huge page. Kept pages would be a third copy of a photo
+        // beside its bitmap and its display copy.
+        ::madvise(p, capacity, MADV_DONTNEED);
         std::lock_guard<std::mutex> lock(mutex_);
         blocks_.emplace_back(p, capacity);
         total_ += capacity;
@@ -112,13 +127,18 @@ ByteBlock AllocateBlock(std::size_t bytes, bool zero) {
         return ByteBlock(static_cast<std::uint8_t*>(p), BlockDeleter{bytes});
     }
     std::size_t capacity = 0;
-    if (std::uint8_t* p = Pool().Take(bytes, capacity)) {
-        if (zero) std::memset(p, 0, bytes);
-        return ByteBlock(p, BlockDeleter{capacity});
-    }
+    if (std::uint8_t* p = Pool().Take(bytes, capacity))
+        return ByteBlock(p, BlockDeleter{capacity});  // given-back pages read as zero
     if (bytes > SIZE_MAX - 2 * kHugePage) throw std::bad_alloc();
-    capacity = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    std::uint8_t* p = MapLarge(capacity);
+    std::uint8_t* p = nullptr;
+    if (bytes >= kHugeBlock) {
+        capacity = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        p = MapHuge(capacity);
+    } else {
+        const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        capacity = (bytes + page - 1) / page * page;
+        p = MapPlain(capacity);
+    }
     if (!p) throw std::bad_alloc();
     return ByteBlock(p, BlockDeleter{capacity});  // fresh pages are zero already
 }

@@ -16,9 +16,9 @@
 namespace vellumo {
 
 // A heap block for pixels or file data. Large blocks lie on transparent huge
-// pages where the kernel offers them and are recycled: the viewer decodes
-// photo after photo of similar sizes, and touching fresh pages costs more
-// than decoding into pages the last photo used (BlockPool.cpp).
+// pages where the kernel offers them, so touching fresh memory costs a page
+// fault per 2 MB rather than per 4 KB, and their mappings are recycled from
+// picture to picture with the pages given back in between (BlockPool.cpp).
 struct BlockDeleter {
     std::size_t capacity = 0;
     void operator()(std::uint8_t* p) const;

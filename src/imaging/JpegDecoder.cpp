@@ -76,7 +76,7 @@ struct CJPEGDecoder::Impl {
     bool arraysAdvised = false;
     const JOCTET* stream = nullptr;
     std::size_t streamSize = 0;
-    // The scaled first picture of a baseline file, kept from photo to photo.
+    // The first picture when it is not the bitmap being decoded into.
     CDrawDibBmp preview;
     std::vector<JSAMPLE> shrinkRows;
     std::vector<std::uint32_t> shrinkSums;
@@ -179,6 +179,9 @@ bool CJPEGDecoder::ReadHeader() {
 
     if (fast_) cinfo.do_fancy_upsampling = FALSE;
     cinfo.dct_method = JDCT_FLOAT;
+    // The library's defaults, whatever the last file's first picture set.
+    cinfo.buffered_image = FALSE;
+    cinfo.do_block_smoothing = TRUE;
     bool gray = false;
     switch (cinfo.jpeg_color_space) {
         case JCS_GRAYSCALE:
@@ -343,7 +346,12 @@ void CJPEGDecoder::DecodeScaledPreview(unsigned n, bool gray) {
     CreateOutput(impl_->preview, gray, bpp);
     ReadRows(impl_->preview, gray, bpp, false);
     previewSink_->ShowPreview(impl_->preview);
+    DropPreview();
 }
+
+// The first picture has been shown: its memory goes back before the full
+// decode needs memory of its own.
+void CJPEGDecoder::DropPreview() { impl_->preview.Create(1, 1, 8, false); }
 
 namespace {
 
@@ -398,9 +406,10 @@ void CJPEGDecoder::DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size
             jpeg_finish_output(&cinfo);
             previewSink_->ShowPreview(bmp);
         } else {
-            ReadRowsShrunk(factor, gray ? 1 : 4, destBpp);
+            ReadRowsShrunk(factor, gray ? 1 : 4, gray ? 8 : 32);
             jpeg_finish_output(&cinfo);
             previewSink_->ShowPreview(impl_->preview);
+            DropPreview();
         }
         ConsumeInputUntil(false);
     }

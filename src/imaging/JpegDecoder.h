@@ -30,6 +30,7 @@ private:
     void CreateOutput(CBmp& bmp, bool gray, int& destBpp);
     void ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass);
     void DecodeScaledPreview(unsigned n, bool gray);
+    void DropPreview();
     void ConsumeInputUntil(bool firstScansOnly);
     void DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size wanted);
     void ReadRowsShrunk(int factor, int channels, int bpp);

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include <jpeglib.h>
@@ -312,6 +313,28 @@ TEST(Jpeg, FirstPictureComesBeforeAnUnchangedFullDecode) {
     ExpectMatchesReference(progressive, 0, 8, &none);
     EXPECT_EQ(none.asked.size(), 1u);
     EXPECT_TRUE(none.shown.empty());
+
+    // One decoder, file after file, with and without first pictures: each
+    // decode gives what a fresh decoder gives.
+    CAnyPicDecoder decoder;
+    PreviewRecorder again;
+    again.wanted = {700, 500};
+    for (PreviewSink* sink : {static_cast<PreviewSink*>(&again), static_cast<PreviewSink*>(nullptr)}) {
+        for (const Bytes* file : {&progressive, &baseline, &progressive}) {
+            decoder.SetPreviewSink(sink);
+            CMemorySource source;
+            source.OpenBytes("again", file->data(), file->size());
+            CDrawDibBmp reused, fresh;
+            ASSERT_NO_THROW(decoder.DecodeSource(source, reused, 0));
+            ASSERT_TRUE(DecodeBytes(*file, fresh).ok);
+            ASSERT_EQ(reused.GetSize(), fresh.GetSize());
+            for (int y = 0; y < fresh.GetHeight(); ++y)
+                ASSERT_EQ(std::memcmp(std::as_const(reused).GetLineArray()[y], std::as_const(fresh).GetLineArray()[y],
+                                      static_cast<std::size_t>(fresh.GetWidth()) * 4),
+                          0);
+        }
+    }
+    EXPECT_EQ(again.shown.size(), 3u);  // one for each file decoded with the sink
 }
 
 TEST(Jpeg, GrayBecomesEightBitWithGrayRamp) {
