@@ -74,6 +74,8 @@ public:
     void stop();
 
     const PrefetchCache& cache() const { return cache_; }
+    // How many photos take() gave out.
+    std::size_t served() const { return served_; }
     bool working() const { return worker_.busy(); }
     // Tests: decodes run on the calling thread.
     void setRunInline(bool on) { worker_.setRunInline(on); }
@@ -105,6 +107,7 @@ private:
     };
     std::vector<LeftOut> leftOut_;
     bool stopped_ = false;
+    std::size_t served_ = 0;
 };
 
 }  // namespace vellumo
