@@ -2,8 +2,10 @@
 // PhotoPrefetcher: while a photo is shown, decodes the photos likely to be
 // shown next (a running slideshow's next entry, the next and the previous
 // photo of the Navigator) on a worker, one at a time, into a cache bounded by
-// bytes, so stepping shows them from memory. Lives on the user-interface
-// thread beside the viewer window.
+// bytes, so stepping shows them from memory; with a display preparer the
+// worker also makes each one's display copy. The photo the viewer leaves is
+// kept too when it is wanted next. Lives on the user-interface thread beside
+// the viewer window.
 //
 // It stands back for the rest of the program: it starts nothing while the
 // thumbnail worker makes the thumbnails of the rows on screen, and the user's
