@@ -543,6 +543,8 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
         return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
     }
+    // Taken before the photo on screen goes back: that drops what is no longer wanted.
+    std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
     keepShownPhoto();
     turnedAhead_.reset();
     shownDecode_.reset();
@@ -559,7 +561,7 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
-    if (std::optional<PrefetchedPhoto> ahead = prefetch_.take(path)) {
+    if (ahead) {
         bitmap_ = std::move(ahead->bitmap);
         photoText_ = std::move(ahead->text);
         if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};

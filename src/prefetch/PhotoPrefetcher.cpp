@@ -41,6 +41,7 @@ std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
     if (!photo) return std::nullopt;
     // The file may have been replaced or written to since it was read.
     if (StampOfFile(path) != photo->stamp) return std::nullopt;
+    ++served_;
     return photo;
 }
 

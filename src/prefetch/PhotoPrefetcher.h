@@ -2,8 +2,10 @@
 // PhotoPrefetcher: while a photo is shown, decodes the photos likely to be
 // shown next (a running slideshow's next entry, the next and the previous
 // photo of the Navigator) on a worker, one at a time, into a cache bounded by
-// bytes, so stepping shows them from memory. Lives on the user-interface
-// thread beside the viewer window.
+// bytes, so stepping shows them from memory; with a display preparer the
+// worker also makes each one's display copy. The photo the viewer leaves is
+// kept too when it is wanted next. Lives on the user-interface thread beside
+// the viewer window.
 //
 // It stands back for the rest of the program: it starts nothing while the
 // thumbnail worker makes the thumbnails of the rows on screen, and the user's
@@ -74,6 +76,8 @@ public:
     void stop();
 
     const PrefetchCache& cache() const { return cache_; }
+    // How many photos take() gave out.
+    std::size_t served() const { return served_; }
     bool working() const { return worker_.busy(); }
     // Tests: decodes run on the calling thread.
     void setRunInline(bool on) { worker_.setRunInline(on); }
@@ -105,6 +109,7 @@ private:
     };
     std::vector<LeftOut> leftOut_;
     bool stopped_ = false;
+    std::size_t served_ = 0;
 };
 
 }  // namespace vellumo

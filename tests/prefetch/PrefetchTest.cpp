@@ -74,7 +74,7 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     EXPECT_TRUE(v.viewer().prefetcher().cache().holds(b));
     Step(v, kNextPhoto);
     EXPECT_EQ(Shown(v), "ggg/ggg");
-    EXPECT_FALSE(v.viewer().prefetcher().cache().holds(b));
+    EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
     // The photo just left is kept as it was shown, for a step back.
     EXPECT_TRUE(v.viewer().prefetcher().cache().holds(a));
     Rest(v);
@@ -90,6 +90,7 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     ASSERT_EQ(std::rename(fresh.c_str(), c.c_str()), 0);
     Step(v, kNextPhoto);
     EXPECT_EQ(Shown(v), "www/www");
+    EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
 
     // Written over in place with the same size: the new content shows too.
     Rest(v);
@@ -99,6 +100,7 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     ASSERT_EQ(utimensat(AT_FDCWD, b.c_str(), past, 0), 0);
     Step(v, kPreviousPhoto);
     EXPECT_EQ(Shown(v), "bbb/bbb");
+    EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
     EXPECT_TRUE(v.desktop.messages.empty());
 }
 
@@ -143,6 +145,7 @@ TEST(PrefetchViewer, APhotoTurnedAheadShowsAsTheCommentTurnsIt) {
         ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
         Step(v, kNextPhoto);
         EXPECT_EQ(Shown(v), turned);
+        EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
         EXPECT_EQ(v.viewer().display().view().photoRect().width() * 2, v.viewer().display().view().photoRect().height());
     }
     // The attached file is no comment source here: the photo shows as decoded.
@@ -155,6 +158,7 @@ TEST(PrefetchViewer, APhotoTurnedAheadShowsAsTheCommentTurnsIt) {
         ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
         Step(v, kNextPhoto);
         EXPECT_EQ(Shown(v), "rrgg/rrgg");
+        EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
     }
     // Two more left turns from the descript.ion line: the comment turns it
     // three quarters, one of them done ahead.
@@ -167,6 +171,7 @@ TEST(PrefetchViewer, APhotoTurnedAheadShowsAsTheCommentTurnsIt) {
         ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
         Step(v, kNextPhoto);
         EXPECT_EQ(Shown(v), "rr/rr/gg/gg");
+        EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
     }
 }
 

@@ -58,6 +58,22 @@ TEST(PreparedDisplayCopies, AnAdoptedCopyHasThePixelsOfOneMadeAtThePaint) {
     // A picture shown larger than it is needs no copy: none is made.
     prepared.prepare(view, {2002, 1406});
     EXPECT_EQ(prepared.count(), 0u);
+
+    // The copy of a photo left for another waits there for a step back.
+    std::vector<std::uint32_t> other(64 * 64, 0xFF00FF00u);
+    const ImageView next{reinterpret_cast<const std::uint8_t*>(other.data()), 64, 64, 256, 32, nullptr, 0, 42};
+    QImage target(333, 234, QImage::Format_RGB32);
+    {
+        DisplayCopyCache cache;
+        cache.setPrepared(&prepared);
+        QPainter painter(&target);
+        QtCanvas canvas(painter, &cache);
+        canvas.drawImagePart(view, placement, {0, 0, w, h}, placement, ScaleQuality::Smooth);
+        canvas.drawImagePart(next, {0, 0, 16, 16}, {0, 0, 64, 64}, {0, 0, 16, 16}, ScaleQuality::Smooth);
+    }
+    EXPECT_EQ(prepared.count(), 1u);
+    EXPECT_EQ(Paint(view, placement, &prepared), made);
+    EXPECT_EQ(prepared.count(), 0u);
 }
 
 TEST(PreparedDisplayCopies, TheCopyFoundByTheKeyIsTheOneShownAndOnlyTheLastFewAreKept) {

@@ -19,10 +19,14 @@ void PreparedDisplayCopies::prepare(const ImageView& image, Size shown) {
         DisplayCopyCache cache;
         copy = cache.scaled(source, image.cacheKey, shown.cx, shown.cy, flipped).copy();
     }
-    if (copy.isNull()) return;
+    keep(image.cacheKey, std::move(copy));
+}
+
+void PreparedDisplayCopies::keep(std::uint64_t key, QImage copy) {
+    if (key == 0 || copy.isNull()) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    std::erase_if(copies_, [&](const Copy& c) { return c.key == image.cacheKey; });
-    copies_.push_back({image.cacheKey, std::move(copy)});
+    std::erase_if(copies_, [&](const Copy& c) { return c.key == key; });
+    copies_.push_back({key, std::move(copy)});
     while (copies_.size() > kKept) copies_.pop_front();
 }
 

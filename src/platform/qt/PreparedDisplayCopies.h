@@ -19,6 +19,8 @@ public:
     static constexpr std::size_t kKept = 3;
 
     void prepare(const ImageView& image, Size shown) override;
+    // Keeps a copy made elsewhere (the display copy of the photo just left).
+    void keep(std::uint64_t key, QImage copy);
     // The copy made for the picture with this key at this size, removed from the store.
     std::optional<QImage> take(std::uint64_t key, int width, int height);
     std::size_t count() const;

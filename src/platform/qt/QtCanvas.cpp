@@ -187,6 +187,22 @@ void DisplayCopyCache::clear() {
 }
 
 void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
+    // The copy of the photo left waits among the prepared ones: a step back
+    // to it (kept in memory by the prefetcher) finds it. Its memory goes with
+    // it rather than being copied.
+    if (prepared_ && key_ != 0 && key != key_ && !copy_.isNull()) {
+        waitForMemory();
+        QImage left = copy_;
+        if (!copyMemory_.empty() && copy_.constBits() == reinterpret_cast<const uchar*>(copyMemory_.data())) {
+            auto* memory = new std::vector<std::uint32_t>(std::move(copyMemory_));
+            copyMemory_.clear();
+            left = QImage(reinterpret_cast<uchar*>(memory->data()), copy_.width(), copy_.height(),
+                          copy_.bytesPerLine(), copy_.format(),
+                          [](void* m) { delete static_cast<std::vector<std::uint32_t>*>(m); }, memory);
+        }
+        copy_ = QImage();
+        prepared_->keep(key_, std::move(left));
+    }
     clear();
     key_ = key;
     source_ = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
