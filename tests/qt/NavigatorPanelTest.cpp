@@ -246,3 +246,41 @@ TEST(NavigatorPanel, AHundredThousandRowsStayAModel) {
     EXPECT_TRUE(s.view().viewport()->rect().intersects(s.view().visualRect(s.view().currentIndex())));
     EXPECT_TRUE(s.panel->panel()->findChildren<QWidget*>().size() < 20);
 }
+
+TEST(NavigatorPanel, TheThemesIconsTakeTheDrawnOnesPlaceOnceTheViewerHasPainted) {
+    TestApplication();
+    // A theme with a plain blue folder icon and nothing else.
+    TempFolder themes;
+    std::filesystem::path theme = std::filesystem::path(themes.file("icons/plain/index.theme")).parent_path();
+    std::ofstream(theme / "index.theme") << "[Icon Theme]\nName=plain\nDirectories=16x16/places\n\n"
+                                            "[16x16/places]\nSize=16\nType=Fixed\n";
+    std::filesystem::create_directories(theme / "16x16/places");
+    QImage blue(16, 16, QImage::Format_ARGB32);
+    blue.fill(QColor(0, 0, 255));
+    ASSERT_TRUE(blue.save(QString::fromStdString((theme / "16x16/places/folder.png").string())));
+    const QStringList oldPaths = QIcon::themeSearchPaths();
+    const QString oldName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(theme.parent_path().string())});
+    QIcon::setThemeName(QStringLiteral("plain"));
+
+    {
+        QWidget viewer;
+        viewer.resize(200, 150);
+        NavigatorPanelWidget panel(&viewer);
+        const QList<QPixmap>& icons = panel.listView()->smallIcons();
+        // Until the viewer's first paint the start does without the theme.
+        EXPECT_EQ(icons[7].toImage(), DrawnNavigatorIcon(7, 16).toImage());
+        QApplication::processEvents();
+        EXPECT_EQ(icons[7].toImage(), DrawnNavigatorIcon(7, 16).toImage());
+        viewer.show();
+        // The paint, then the lookup the paint scheduled.
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        const QList<QPixmap>& after = panel.listView()->smallIcons();
+        ASSERT_EQ(after.size(), 13);
+        EXPECT_EQ(after[7].toImage().pixelColor(8, 8), QColor(0, 0, 255));
+        // What the theme lacks stays drawn.
+        EXPECT_EQ(after[0].toImage(), DrawnNavigatorIcon(0, 16).toImage());
+    }
+    QIcon::setThemeName(oldName);
+    QIcon::setThemeSearchPaths(oldPaths);
+}

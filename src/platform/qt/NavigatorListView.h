@@ -66,6 +66,7 @@ public:
     void setThumbnailView(const ThumbnailViewSpec& spec);
     // The 13 small icons of the list mode (the themed ones arrive after the start).
     void setSmallIcons(QList<QPixmap> icons);
+    const QList<QPixmap>& smallIcons() const { return smallIcons_; }
     const ThumbnailViewSpec& thumbnailView() const { return spec_; }
     // The first and last rows whose icons lie in the visible area (-1, -1: none).
     std::pair<int, int> visibleRows() const;
