@@ -191,14 +191,12 @@ void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipp
     // to it (kept in memory by the prefetcher) finds it. Its memory goes with
     // it rather than being copied.
     if (prepared_ && key_ != 0 && key != key_ && !copy_.isNull()) {
-        waitForMemory();
         QImage left = copy_;
-        if (!copyMemory_.empty() && copy_.constBits() == reinterpret_cast<const uchar*>(copyMemory_.data())) {
-            auto* memory = new std::vector<std::uint32_t>(std::move(copyMemory_));
-            copyMemory_.clear();
-            left = QImage(reinterpret_cast<uchar*>(memory->data()), copy_.width(), copy_.height(),
-                          copy_.bytesPerLine(), copy_.format(),
-                          [](void* m) { delete static_cast<std::vector<std::uint32_t>*>(m); }, memory);
+        if (copyMemory_ && copy_.constBits() == reinterpret_cast<const uchar*>(copyMemory_.get())) {
+            auto* memory = new ByteBlock(std::move(copyMemory_));
+            copyPixels_ = 0;
+            left = QImage((*memory).get(), copy_.width(), copy_.height(), copy_.bytesPerLine(), copy_.format(),
+                          [](void* m) { delete static_cast<ByteBlock*>(m); }, memory);
         }
         copy_ = QImage();
         prepared_->keep(key_, std::move(left));
