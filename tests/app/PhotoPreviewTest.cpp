@@ -2,46 +2,22 @@
 // full picture, which then paints as every photo does.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
-#include <jpeglib.h>
-
 #include "ViewerRig.h"
 #include "fakes/FakeCanvas.h"
+#include "thumbs/ThumbTestFiles.h"
 
 namespace vellumo::testing {
 namespace {
 
 // A sharp pattern, so a picture of the first scans differs from the photo.
 std::string Jpeg(int width, int height, bool progressive) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    if (progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = static_cast<int>(cinfo.next_scanline);
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 3; ++c) row[static_cast<std::size_t>(x * 3 + c)] = static_cast<JSAMPLE>((x * 7 + y * 13 + c * 50) & 0xFF);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::string bytes(reinterpret_cast<const char*>(out), size);
-    std::free(out);
-    return bytes;
+    return JpegBytes(
+        width, height,
+        [](int x, int y) {
+            return Rgb8{static_cast<std::uint8_t>((x * 7 + y * 13) & 0xFF), static_cast<std::uint8_t>((x * 7 + y * 13 + 50) & 0xFF),
+                        static_cast<std::uint8_t>((x * 7 + y * 13 + 100) & 0xFF)};
+        },
+        progressive);
 }
 
 // What one paint of the whole window drew, with a sum of the pixels each

@@ -54,8 +54,8 @@ inline std::string SolidBmp(int w, int h, Rgb8 c) {
     return BmpBytes(w, h, [c](int, int) { return c; });
 }
 
-// A baseline JPEG (quality 90, 4:2:0) of colour(x, y).
-inline std::string JpegBytes(int w, int h, const std::function<Rgb8(int, int)>& colour) {
+// A JPEG (quality 90, 4:2:0, baseline or progressive) of colour(x, y).
+inline std::string JpegBytes(int w, int h, const std::function<Rgb8(int, int)>& colour, bool progressive = false) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -69,6 +69,7 @@ inline std::string JpegBytes(int w, int h, const std::function<Rgb8(int, int)>& 
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 90, TRUE);
+    if (progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     std::string row(static_cast<std::size_t>(w) * 3, '\0');
     for (int y = 0; y < h; ++y) {
