@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "platform/Paths.h"
 #include "platform/TextCompare.h"
@@ -135,9 +137,17 @@ bool NameUnnamedFile(int fd, const std::string& tmpl, std::string& name) {
 }
 
 // A killed writer can leave its temporary file (".NAME.PID-N") if it died in
-// the instant between naming it and the rename: the next write removes those
-// whose process is gone.
+// the instant between naming it and the rename: the first write of the file
+// in this process removes those whose process is gone. Later writes skip the
+// folder scan: this process leaves none, and the settings file is written
+// often.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    static std::mutex sweptLock;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> lock(sweptLock);
+        if (!swept.insert(JoinPath(folder, name)).second) return;
+    }
     const std::string prefix = "." + name + ".";
     DIR* dir = opendir(folder.c_str());
     if (!dir) return;
