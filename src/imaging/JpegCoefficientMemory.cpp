@@ -64,6 +64,29 @@ void AdviseCoefficientArrays(j_decompress_ptr cinfo) {
     }
 }
 
+JBLOCKARRAY CoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION* height) {
+    const ArrayShape shape = ShapeOf(cinfo, ci);
+    if (height) *height = shape.height;
+    return shape.rows;
+}
+
+int CoefficientComponent(j_decompress_ptr cinfo, jvirt_barray_ptr array) {
+    if (!cinfo->coef || !cinfo->coef->coef_arrays) return -1;
+    for (int ci = 0; ci < cinfo->num_components; ++ci)
+        if (cinfo->coef->coef_arrays[ci] == array) return ci;
+    return -1;
+}
+
+void ReleaseCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JDIMENSION last) {
+    const ArrayShape shape = ShapeOf(cinfo, ci);
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end) {
+        const std::uintptr_t from = (begin + page - 1) & ~(page - 1);
+        const std::uintptr_t to = end & ~(page - 1);
+        if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    });
+}
+
 void CoefficientRelease::Begin(j_decompress_ptr cinfo) {
     released_.clear();
     // In buffered-image mode only the pass after the last scan is the last one.

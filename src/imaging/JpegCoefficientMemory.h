@@ -21,6 +21,17 @@ namespace vellumo {
 
 void AdviseCoefficientArrays(j_decompress_ptr cinfo);
 
+// The rows of blocks of component ci's array, as the library allocated them;
+// nullptr when the decompressor has no whole-image arrays.
+JBLOCKARRAY CoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION* height);
+
+// Which component's array `array` is; -1 for none.
+int CoefficientComponent(j_decompress_ptr cinfo, jvirt_barray_ptr array);
+
+// Gives back the whole pages inside rows of blocks [first, last) of
+// component ci's array. The rows must not be read again.
+void ReleaseCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JDIMENSION last);
+
 class CoefficientRelease {
 public:
     // Before the last output pass: after jpeg_start_decompress, or in

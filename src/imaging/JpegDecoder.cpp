@@ -11,6 +11,7 @@
 
 #include "imaging/JpegCoefficientMemory.h"
 #include "imaging/JpegScanFilter.h"
+#include "imaging/JpegTwoThreadDecode.h"
 #include "imaging/WinBmp.h"
 
 #include "imaging/JpegText.h"
@@ -297,11 +298,41 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             }
         }
     }
+    if (sizeHint_ == 0 && !gray && DecodeOnTwoThreads(bmp, destBpp)) return;
     jpeg_start_decompress(&cinfo);
     CreateOutput(bmp, gray, destBpp);
     ReadRows(bmp, gray, destBpp, true);
     jpeg_finish_decompress(&cinfo);
     impl_->stripped = {};
+}
+
+// A large progressive file at full size, decoded on two threads (see
+// JpegTwoThreadDecode.h) to the pixels of the decode below. False when the
+// file is not for it or it did not finish; the decoder's own decompressor
+// is then still where ReadHeader left it.
+bool CJPEGDecoder::DecodeOnTwoThreads(CBmp& bmp, int& destBpp) {
+    jpeg_decompress_struct& cinfo = impl_->cinfo;
+    if (!SuitsTwoThreadDecode(cinfo)) return false;
+    jpeg_calc_output_dimensions(&cinfo);
+    CreateOutput(bmp, false, destBpp);
+    TwoThreadJpegJob job;
+    job.data = impl_->stream;
+    job.size = impl_->streamSize;
+    job.settings = &cinfo;
+    job.rows = bmp.GetLineArray();
+    job.stop = stop_;
+    if (ProgressSink* sink = impl_->sink) {
+        job.progress = [sink](double fraction) {
+            std::lock_guard<std::mutex> lock(g_progressLock);
+            sink->OnProgress(fraction);
+        };
+    }
+    if (vellumo::DecodeOnTwoThreads(job) != TwoThreadResult::Decoded) {
+        CheckStop();
+        return false;
+    }
+    jpeg_abort_decompress(&cinfo);
+    return true;
 }
 
 // The smallest scale n/8 whose longer side is still at least the size hint.

@@ -32,62 +32,140 @@ std::size_t EndOfEntropyData(const std::uint8_t* data, std::size_t size, std::si
     return size;
 }
 
-// A file cut short keeps what it has, so libjpeg ends it as it would end the
-// original.
-std::vector<std::uint8_t> KeepRest(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::size_t pos,
-                                   std::size_t size, bool dropped) {
-    if (!dropped) return {};
-    out.insert(out.end(), data + pos, data + size);
-    return std::move(out);
+struct ScanHeader {
+    const std::uint8_t* components = nullptr;  // the ids, every second byte
+    std::size_t count = 0;
+    std::uint8_t spectralStart = 0;
+
+    bool Names(const std::vector<int>& ids) const {
+        for (std::size_t i = 0; i < count; ++i)
+            if (std::find(ids.begin(), ids.end(), components[2 * i]) != ids.end()) return true;
+        return false;
+    }
+};
+
+enum class ScanAction { Keep, KeepHeader, Drop };
+
+struct Rewritten {
+    std::vector<std::uint8_t> data;
+    bool understood = true;
+    bool complete = false;  // ended with the end-of-image marker
+    bool changed = false;
+    int scans = 0;          // scans kept, with or without their data
+};
+
+// Copies the file segment by segment, asking `decide` what to do with each
+// scan. A file cut short ends with what it has, as libjpeg would read it.
+template <typename Decide>
+Rewritten RewriteScans(const std::uint8_t* data, std::size_t size, Decide decide) {
+    Rewritten r;
+    if (size < 4 || data[0] != 0xFF || data[1] != kSoi) {
+        r.understood = false;
+        return r;
+    }
+    std::vector<std::uint8_t>& out = r.data;
+    out.reserve(size);
+    out.insert(out.end(), data, data + 2);
+    std::size_t pos = 2;
+    auto keepRest = [&]() -> Rewritten& {
+        out.insert(out.end(), data + pos, data + size);
+        return r;
+    };
+    while (pos < size) {
+        // Markers may be preceded by fill bytes; anything else between
+        // segments is not understood here.
+        if (data[pos] != 0xFF) {
+            r.understood = false;
+            return r;
+        }
+        std::size_t m = pos;
+        while (m + 1 < size && data[m + 1] == 0xFF) ++m;
+        if (m + 1 >= size) return keepRest();
+        const std::uint8_t marker = data[m + 1];
+        if (marker == kEoi) {
+            out.insert(out.end(), data + m, data + m + 2);
+            r.complete = true;
+            return r;
+        }
+        if (marker == 0 || IsRestart(marker) || marker == kSoi || marker == 0x01) {
+            r.understood = false;
+            return r;
+        }
+        if (m + 4 > size) return keepRest();
+        const std::size_t length = (std::size_t{data[m + 2]} << 8) | data[m + 3];
+        if (length < 2 || m + 2 + length > size) return keepRest();
+        const std::size_t segmentEnd = m + 2 + length;
+        std::size_t end = segmentEnd;
+        ScanAction action = ScanAction::Keep;
+        if (marker == kSos) {
+            ScanHeader scan;
+            scan.count = data[m + 4];
+            scan.components = data + m + 5;
+            if (length < 6 + 2 * scan.count) {
+                r.understood = false;
+                return r;
+            }
+            scan.spectralStart = data[m + 5 + 2 * scan.count];
+            action = decide(scan);
+            end = EndOfEntropyData(data, size, segmentEnd);
+        }
+        switch (action) {
+            case ScanAction::Keep:
+                out.insert(out.end(), data + m, data + end);
+                break;
+            case ScanAction::KeepHeader:
+                out.insert(out.end(), data + m, data + segmentEnd);
+                r.changed = r.changed || end > segmentEnd;
+                break;
+            case ScanAction::Drop:
+                r.changed = true;
+                break;
+        }
+        if (marker == kSos && action != ScanAction::Drop) ++r.scans;
+        pos = end;
+    }
+    return r;
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> StripUnusedAcScans(const std::uint8_t* data, std::size_t size,
                                              const std::vector<int>& dcOnlyComponents) {
-    if (dcOnlyComponents.empty() || size < 4 || data[0] != 0xFF || data[1] != kSoi) return {};
-    std::vector<std::uint8_t> out;
-    out.reserve(size);
-    out.insert(out.end(), data, data + 2);
-    bool dropped = false;
-    std::size_t pos = 2;
-    while (pos < size) {
-        // Markers may be preceded by fill bytes; anything else between
-        // segments is not understood here.
-        if (data[pos] != 0xFF) return {};
-        std::size_t m = pos;
-        while (m + 1 < size && data[m + 1] == 0xFF) ++m;
-        if (m + 1 >= size) return KeepRest(out, data, pos, size, dropped);
-        const std::uint8_t marker = data[m + 1];
-        if (marker == kEoi) {
-            out.insert(out.end(), data + m, data + m + 2);
-            pos = m + 2;
-            break;
+    if (dcOnlyComponents.empty()) return {};
+    Rewritten r = RewriteScans(data, size, [&](const ScanHeader& scan) {
+        // AC scans of a progressive file hold one component each.
+        return scan.spectralStart > 0 && scan.count == 1 && scan.Names(dcOnlyComponents) ? ScanAction::Drop
+                                                                                           : ScanAction::Keep;
+    });
+    if (!r.understood || !r.changed) return {};
+    return std::move(r.data);
+}
+
+std::vector<std::uint8_t> ScansOfComponents(const std::uint8_t* data, std::size_t size,
+                                            const std::vector<int>& componentIds, int* scans) {
+    Rewritten r = RewriteScans(data, size, [&](const ScanHeader& scan) {
+        return scan.Names(componentIds) ? ScanAction::Keep : ScanAction::Drop;
+    });
+    if (scans) *scans = r.scans;
+    if (!r.understood || !r.complete) return {};
+    return std::move(r.data);
+}
+
+std::vector<std::uint8_t> FirstScanHeadersOnly(const std::uint8_t* data, std::size_t size) {
+    std::vector<int> seen;
+    Rewritten r = RewriteScans(data, size, [&](const ScanHeader& scan) {
+        bool first = false;
+        for (std::size_t i = 0; i < scan.count; ++i) {
+            const int id = scan.components[2 * i];
+            if (std::find(seen.begin(), seen.end(), id) == seen.end()) {
+                seen.push_back(id);
+                first = true;
+            }
         }
-        if (marker == 0 || IsRestart(marker) || marker == kSoi || marker == 0x01) return {};
-        if (m + 4 > size) return KeepRest(out, data, pos, size, dropped);
-        const std::size_t length = (std::size_t{data[m + 2]} << 8) | data[m + 3];
-        if (length < 2 || m + 2 + length > size) return KeepRest(out, data, pos, size, dropped);
-        std::size_t end = m + 2 + length;
-        bool keep = true;
-        if (marker == kSos) {
-            const std::uint8_t* header = data + m + 4;
-            const std::size_t count = header[0];
-            if (length < 6 + 2 * count) return {};
-            const std::uint8_t spectralStart = header[1 + 2 * count];
-            // AC scans of a progressive file hold one component each.
-            if (spectralStart > 0 && count == 1)
-                keep = std::find(dcOnlyComponents.begin(), dcOnlyComponents.end(), header[1]) ==
-                       dcOnlyComponents.end();
-            end = EndOfEntropyData(data, size, end);
-        }
-        if (keep)
-            out.insert(out.end(), data + m, data + end);
-        else
-            dropped = true;
-        pos = end;
-    }
-    return KeepRest(out, data, pos, size, dropped);
+        return first ? ScanAction::KeepHeader : ScanAction::Drop;
+    });
+    if (!r.understood || !r.complete) return {};
+    return std::move(r.data);
 }
 
 }  // namespace vellumo

@@ -9,6 +9,7 @@
 #include "TestUtil.h"
 #include "imaging/AnyBmp.h"
 #include "imaging/JpegScanFilter.h"
+#include "imaging/JpegTwoThreadDecode.h"
 #include "imaging/JpegText.h"
 
 namespace vellumo::test {
@@ -28,6 +29,8 @@ struct JpegSpec {
     int hSamp = 2, vSamp = 2;
     std::vector<Marker> markers;
     bool smooth = false;  // soft waves instead of the sharp default pattern
+    int restartRows = 0;  // a restart marker every this many MCU rows
+    const std::vector<jpeg_scan_info>* script = nullptr;  // scans of a progressive file other than the library's
 };
 
 std::uint8_t Sample(int x, int y, int c) { return static_cast<std::uint8_t>((x * 7 + y * 13 + c * 50 + (x * y) % 17) & 0xFF); }
@@ -55,6 +58,11 @@ Bytes EncodeJpeg(const JpegSpec& s) {
     }
     jpeg_set_quality(&cinfo, 85, TRUE);
     if (s.progressive) jpeg_simple_progression(&cinfo);
+    if (s.script) {
+        cinfo.scan_info = s.script->data();
+        cinfo.num_scans = static_cast<int>(s.script->size());
+    }
+    cinfo.restart_in_rows = s.restartRows;
     jpeg_start_compress(&cinfo, TRUE);
     for (const Marker& m : s.markers)
         jpeg_write_marker(&cinfo, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
@@ -233,6 +241,103 @@ TEST(Jpeg, LargeProgressiveFilesMatchTheLibraryWholeAndCutShort) {
     ExpectMatchesReference(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 3 / 5)));
     s.hSamp = s.vSamp = 2;
     ExpectMatchesReference(EncodeJpeg(s));
+}
+
+// The two-thread decode on its own, with the decoder's settings; the
+// pixels come back as RGB like the reference's.
+TwoThreadResult DecodeOnTwoThreads(const Bytes& file, Reference& out, const std::atomic<bool>* stop = nullptr) {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_fancy_upsampling = FALSE;
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_calc_output_dimensions(&cinfo);
+    out.width = static_cast<int>(cinfo.output_width);
+    out.height = static_cast<int>(cinfo.output_height);
+    out.components = 3;
+    std::vector<JSAMPLE> bgrx(static_cast<std::size_t>(out.width) * out.height * 4);
+    std::vector<std::uint8_t*> rows;
+    for (int y = 0; y < out.height; ++y) rows.push_back(bgrx.data() + static_cast<std::size_t>(y) * out.width * 4);
+    TwoThreadJpegJob job;
+    job.data = file.data();
+    job.size = file.size();
+    job.settings = &cinfo;
+    job.rows = rows.data();
+    job.stop = stop;
+    const TwoThreadResult result = vellumo::DecodeOnTwoThreads(job);
+    jpeg_destroy_decompress(&cinfo);
+    out.pixels.clear();
+    for (std::size_t i = 0; i < bgrx.size(); i += 4) out.pixels.insert(out.pixels.end(), {bgrx[i + 2], bgrx[i + 1], bgrx[i]});
+    return result;
+}
+
+// Large progressive files are entropy-decoded on two threads, the first
+// component apart from the others, and turned into pixels by two more
+// decompressors from the rows each part has finished. The pixels are the
+// library's own: for each subsampling, a size that is no whole number of
+// MCUs, restart markers, and a scan script whose DC scans hold one component
+// each and whose last scan is not the first component's. Damaged data (the
+// library warns) and a stop leave the picture to the one-thread decode.
+TEST(Jpeg, TwoThreadDecodeGivesTheLibrarysPixels) {
+    JpegSpec s;
+    s.width = 1203;
+    s.height = 917;
+    s.progressive = true;
+    const std::vector<jpeg_scan_info> separateDc = {
+        {1, {0}, 0, 0, 0, 1},  {1, {1}, 0, 0, 0, 1},  {1, {2}, 0, 0, 0, 1},  {1, {0}, 1, 5, 0, 2},
+        {1, {2}, 1, 63, 0, 1}, {1, {1}, 1, 63, 0, 1}, {1, {0}, 6, 63, 0, 2}, {1, {0}, 1, 63, 2, 1},
+        {1, {0}, 0, 0, 1, 0},  {1, {1}, 0, 0, 1, 0},  {1, {2}, 0, 0, 1, 0},  {1, {0}, 1, 63, 1, 0},
+        {1, {2}, 1, 63, 1, 0}, {1, {1}, 1, 63, 1, 0}};
+    struct Case {
+        int h, v, restartRows;
+        const std::vector<jpeg_scan_info>* script;
+    };
+    for (const Case& c : {Case{2, 2, 0, nullptr}, Case{2, 1, 0, nullptr}, Case{1, 1, 0, nullptr},
+                          Case{2, 2, 3, nullptr}, Case{2, 1, 0, &separateDc}}) {
+        SCOPED_TRACE(testing::Message() << c.h << "x" << c.v << " restart " << c.restartRows
+                                        << (c.script ? " separate DC scans" : ""));
+        s.hSamp = c.h;
+        s.vSamp = c.v;
+        s.restartRows = c.restartRows;
+        s.script = c.script;
+        const Bytes file = EncodeJpeg(s);
+        const Reference ref = DecodeReference(file);
+        Reference two;
+        ASSERT_EQ(DecodeOnTwoThreads(file, two), TwoThreadResult::Decoded);
+        ASSERT_EQ(two.width, ref.width);
+        ASSERT_EQ(two.height, ref.height);
+        EXPECT_TRUE(two.pixels == ref.pixels);
+        ExpectMatchesReference(file);
+    }
+
+    s.hSamp = s.vSamp = 2;
+    s.restartRows = 0;
+    s.script = nullptr;
+    Bytes damaged = EncodeJpeg(s);
+    // Bytes in the middle of the last scan's data become all one bits (stuffed),
+    // which no Huffman code is.
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < damaged.size(); ++i)
+        if (damaged[i] == 0xFF && damaged[i + 1] == 0xDA) lastScan = i;
+    const std::size_t at = lastScan + (damaged.size() - lastScan) / 2;
+    for (std::size_t i = at; i < at + 32; i += 2) {
+        damaged[i] = 0xFF;
+        damaged[i + 1] = 0x00;
+    }
+    Reference two;
+    EXPECT_EQ(DecodeOnTwoThreads(damaged, two), TwoThreadResult::NotDone);
+    ExpectMatchesReference(damaged);
+
+    const std::atomic<bool> stop{true};
+    EXPECT_EQ(DecodeOnTwoThreads(EncodeJpeg(s), two, &stop), TwoThreadResult::NotDone);
+    // Small files stay on one thread.
+    s.width = 1000;
+    s.height = 1000;
+    EXPECT_EQ(DecodeOnTwoThreads(EncodeJpeg(s), two), TwoThreadResult::NotDone);
 }
 
 // Keeps what a decoder asks and the first pictures it shows.
