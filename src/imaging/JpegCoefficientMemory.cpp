@@ -11,7 +11,6 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 constexpr std::uintptr_t kReleaseStep = std::uintptr_t{256} << 10;
 
 struct ArrayShape {
@@ -51,18 +50,6 @@ void ForEachRun(const ArrayShape& shape, JDIMENSION first, JDIMENSION last, F f)
 }
 
 }  // namespace
-
-void AdviseCoefficientArrays(j_decompress_ptr cinfo) {
-    for (int ci = 0; ci < cinfo->num_components; ++ci) {
-        const ArrayShape shape = ShapeOf(cinfo, ci);
-        ForEachRun(shape, 0, shape.height, [](std::uintptr_t begin, std::uintptr_t end) {
-            // Only the huge pages lying wholly inside the run.
-            const std::uintptr_t from = (begin + kHugePage - 1) & ~(kHugePage - 1);
-            const std::uintptr_t to = end & ~(kHugePage - 1);
-            if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-        });
-    }
-}
 
 JBLOCKARRAY CoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION* height) {
     const ArrayShape shape = ShapeOf(cinfo, ci);

@@ -1,13 +1,10 @@
 #pragma once
 // The whole-image coefficient arrays libjpeg keeps for progressive files
 // (every coefficient of the picture: 90 MB for a 15-megapixel photo), and
-// what the decoder does about their memory:
-//   - AdviseCoefficientArrays: before the first scan fills them, they are
-//     advised for transparent huge pages, so they fault in 2 MB at a time;
-//   - CoefficientRelease: during the single output pass of a full decode the
-//     rows of blocks the pass has left behind are given back to the system,
-//     so the arrays shrink while the bitmap fills and the two never take
-//     their whole size at once.
+// what the decoder does about their memory: during the single output pass of
+// a full decode the rows of blocks the pass has left behind are given back to
+// the system, so the arrays shrink while the bitmap fills and the two never
+// take their whole size at once.
 // The arrays' row pointers are the first member of the library's virtual
 // array record, in every release of the library since 6b.
 #include <cstddef>
@@ -18,8 +15,6 @@
 #include <jpeglib.h>
 
 namespace vellumo {
-
-void AdviseCoefficientArrays(j_decompress_ptr cinfo);
 
 // The rows of blocks of component ci's array, as the library allocated them;
 // nullptr when the decompressor has no whole-image arrays.

@@ -12,6 +12,7 @@
 #include "imaging/JpegCoefficientMemory.h"
 #include "imaging/JpegScanFilter.h"
 #include "imaging/JpegTwoThreadDecode.h"
+#include "imaging/RowPrefault.h"
 #include "imaging/WinBmp.h"
 
 #include "imaging/JpegText.h"
@@ -74,7 +75,6 @@ struct CJPEGDecoder::Impl {
     jpeg_progress_mgr progress{};
     ProgressSink* sink = nullptr;
     std::vector<JSAMPLE> grayRow;
-    bool arraysAdvised = false;
     const JOCTET* stream = nullptr;
     std::size_t streamSize = 0;
     // The first picture when it is not the bitmap being decoded into.
@@ -83,6 +83,9 @@ struct CJPEGDecoder::Impl {
     std::vector<std::uint32_t> shrinkSums;
     CoefficientRelease release;
     std::vector<std::uint8_t> stripped;  // the file without the scans a reduced decode skips
+    // Faults in the bitmap's pages ahead of the rows; a member, since the
+    // library leaves errors by longjmp.
+    std::unique_ptr<RowPrefault> prefault;
 };
 
 namespace {
@@ -90,11 +93,6 @@ namespace {
 void OnProgress(j_common_ptr common) {
     auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
     auto* impl = reinterpret_cast<CJPEGDecoder::Impl*>(cinfo->client_data);
-    // The first call comes after the arrays exist and before any scan fills them.
-    if (impl && !impl->arraysAdvised) {
-        impl->arraysAdvised = true;
-        AdviseCoefficientArrays(cinfo);
-    }
     if (cinfo->input_scan_number > kMaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
         std::snprintf(err->message, sizeof err->message, "Too many scans in the JPEG file (more than %d)", kMaxScans);
@@ -134,9 +132,11 @@ void CJPEGDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     try {
         ok = DecodeGuarded(bmp, destBpp, source);
     } catch (...) {
+        impl_->prefault.reset();
         jpeg_abort_decompress(&impl_->cinfo);
         throw;
     }
+    impl_->prefault.reset();
     if (!ok) {
         jpeg_abort_decompress(&impl_->cinfo);
         RaiseError(ErrFormatNotSupported, std::string(impl_->err.message) + "\n");
@@ -268,7 +268,6 @@ void CJPEGDecoder::ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass) {
 void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
     jpeg_decompress_struct& cinfo = impl_->cinfo;
     impl_->sink = source.GetProgressSink();
-    impl_->arraysAdvised = false;
     // The rest of the data is the JPEG stream.
     impl_->stream = source.ReadRemainder();
     impl_->streamSize = static_cast<std::size_t>(source.GetRemaining());
@@ -301,7 +300,9 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
     if (sizeHint_ == 0 && !gray && DecodeOnTwoThreads(bmp, destBpp)) return;
     jpeg_start_decompress(&cinfo);
     CreateOutput(bmp, gray, destBpp);
+    impl_->prefault = std::make_unique<RowPrefault>(bmp.GetLineArray(), bmp.GetHeight(), bmp.GetBytesPerLine());
     ReadRows(bmp, gray, destBpp, true);
+    impl_->prefault.reset();
     jpeg_finish_decompress(&cinfo);
     impl_->stripped = {};
 }
@@ -418,8 +419,6 @@ void CJPEGDecoder::DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size
     jpeg_decompress_struct& cinfo = impl_->cinfo;
     cinfo.buffered_image = TRUE;
     jpeg_start_decompress(&cinfo);
-    impl_->arraysAdvised = true;
-    AdviseCoefficientArrays(&cinfo);
     CreateOutput(bmp, gray, destBpp);
     ConsumeInputUntil(true);
     if (!jpeg_input_complete(&cinfo)) {
@@ -448,7 +447,6 @@ void CJPEGDecoder::DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size
             jpeg_abort_decompress(&cinfo);
             ReadHeader();
             if (DecodeOnTwoThreads(bmp, destBpp)) return;
-            impl_->arraysAdvised = false;
             jpeg_start_decompress(&cinfo);
             ReadRows(bmp, gray, destBpp, true);
             jpeg_finish_decompress(&cinfo);

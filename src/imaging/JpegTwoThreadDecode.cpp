@@ -38,7 +38,6 @@ struct Part {
     Shared* shared = nullptr;
     int group = -1;  // entropy decompressors: the group of components whose scans it decodes
     int scans = 0;   // entropy decompressors: the scans of their copy of the file
-    bool advised = false;
     std::vector<std::uint8_t> stream;
     JBLOCKARRAY (*libraryAccess)(j_common_ptr, jvirt_barray_ptr, JDIMENSION, JDIMENSION, boolean) = nullptr;
     // Rows for the blocks this decompressor decodes but does not keep, per component.
@@ -153,16 +152,12 @@ JBLOCKARRAY PixelAccess(j_common_ptr c, jvirt_barray_ptr array, JDIMENSION start
     return rows + start;
 }
 
-// Entropy decompressors, before each iMCU row: advise the arrays once they
-// exist, publish the rows the last scan has passed, report progress.
+// Entropy decompressors, before each iMCU row: publish the rows the last
+// scan has passed, report progress.
 void EntropyProgress(j_common_ptr c) {
     auto* part = static_cast<Part*>(c->client_data);
     Shared& s = *part->shared;
     j_decompress_ptr cinfo = &part->cinfo;
-    if (!part->advised) {
-        part->advised = true;
-        AdviseCoefficientArrays(cinfo);
-    }
     // No lock may be held here: Fail leaves through longjmp.
     if (s.failed || s.Stopped()) part->Fail();
     if (cinfo->input_scan_number >= part->scans) s.Publish(part->group, cinfo->input_iMCU_row);

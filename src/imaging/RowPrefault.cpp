@@ -1,0 +1,52 @@
+#include "imaging/RowPrefault.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <system_error>
+
+namespace vellumo {
+
+namespace {
+
+// Smaller bitmaps fault in faster than a thread starts.
+constexpr std::size_t kMinBytes = std::size_t{8} << 20;
+// Pages are faulted in steps of about this size.
+constexpr std::size_t kStep = std::size_t{1} << 20;
+
+}  // namespace
+
+RowPrefault::RowPrefault(std::uint8_t* const* rows, int height, std::size_t rowBytes) {
+    if (!rows || height <= 0 || rowBytes == 0 || static_cast<std::size_t>(height) * rowBytes < kMinBytes ||
+        std::thread::hardware_concurrency() < 2)
+        return;
+    try {
+        thread_ = std::thread([this, rows, height, rowBytes] { Run(rows, height, rowBytes); });
+    } catch (const std::system_error&) {
+        // Without the thread the decoder faults the pages in itself.
+    }
+}
+
+RowPrefault::~RowPrefault() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void RowPrefault::Run(std::uint8_t* const* rows, int height, std::size_t rowBytes) {
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const int rowsPerStep = static_cast<int>(std::max<std::size_t>(1, kStep / rowBytes));
+    for (int y = 0; y < height && !stop_.load(std::memory_order_relaxed); y += rowsPerStep) {
+        const int last = std::min(height, y + rowsPerStep) - 1;
+        // Rows may run upwards in memory (bottom-up bitmaps).
+        const auto a = reinterpret_cast<std::uintptr_t>(rows[y]);
+        const auto b = reinterpret_cast<std::uintptr_t>(rows[last]);
+        const std::uintptr_t begin = std::min(a, b) & ~(page - 1);
+        const std::uintptr_t end = std::max(a, b) + rowBytes;
+        // Whole pages the rows touch; a page shared with the next step is
+        // simply asked for twice. Any failure (an old kernel) ends the work.
+        if (::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) != 0) return;
+    }
+}
+
+}  // namespace vellumo
