@@ -272,6 +272,7 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
     impl_->stream = source.ReadRemainder();
     impl_->streamSize = static_cast<std::size_t>(source.GetRemaining());
     bool gray = ReadHeader();
+    bool tried = false;  // the two-thread decode, with a first picture
 
     if (sizeHint_ > 0) {
         cinfo.scale_num = ScaleForHint();
@@ -285,11 +286,17 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
                                                          static_cast<int>(cinfo.image_height), cinfo.progressive_mode);
         if (wanted.cx > 0 && wanted.cy > 0) {
             if (cinfo.progressive_mode) {
-                DecodeWithFirstScans(bmp, gray, destBpp, wanted);
-                return;
-            }
-            const unsigned n = ScaleFor(wanted.cx, wanted.cy);
-            if (n < 8) {
+                bool shown = false;
+                if (!gray && DecodeOnTwoThreads(bmp, destBpp, &shown)) return;
+                if (!shown) {
+                    DecodeWithFirstScans(bmp, gray, destBpp, wanted);
+                    return;
+                }
+                // A first picture is on screen and the two threads did not
+                // finish (a damaged file): the decode below, without a
+                // second first picture.
+                tried = true;
+            } else if (const unsigned n = ScaleFor(wanted.cx, wanted.cy); n < 8) {
                 DecodeScaledPreview(n, gray);
                 // The full decode reads the stream again from its start.
                 jpeg_abort_decompress(&cinfo);
@@ -297,7 +304,7 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
             }
         }
     }
-    if (sizeHint_ == 0 && !gray && DecodeOnTwoThreads(bmp, destBpp)) return;
+    if (sizeHint_ == 0 && !tried && !gray && DecodeOnTwoThreads(bmp, destBpp, nullptr)) return;
     jpeg_start_decompress(&cinfo);
     CreateOutput(bmp, gray, destBpp);
     impl_->prefault = std::make_unique<RowPrefault>(bmp.GetLineArray(), bmp.GetHeight(), bmp.GetBytesPerLine());
@@ -308,10 +315,12 @@ void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
 }
 
 // A large progressive file at full size, decoded on two threads (see
-// JpegTwoThreadDecode.h) to the pixels of the decode below. False when the
-// file is not for it or it did not finish; the decoder's own decompressor
-// is then still where ReadHeader left it.
-bool CJPEGDecoder::DecodeOnTwoThreads(CBmp& bmp, int& destBpp) {
+// JpegTwoThreadDecode.h) to the pixels of the decode below. With
+// firstPictureShown, the picture of the DC coefficients goes to the preview
+// sink on the way, and *firstPictureShown tells whether it went. False when
+// the file is not for it or it did not finish; the decoder's own
+// decompressor is then still where ReadHeader left it.
+bool CJPEGDecoder::DecodeOnTwoThreads(CBmp& bmp, int& destBpp, bool* firstPictureShown) {
     jpeg_decompress_struct& cinfo = impl_->cinfo;
     if (!SuitsTwoThreadDecode(cinfo)) return false;
     jpeg_calc_output_dimensions(&cinfo);
@@ -326,6 +335,21 @@ bool CJPEGDecoder::DecodeOnTwoThreads(CBmp& bmp, int& destBpp) {
         job.progress = [sink](double fraction) {
             std::lock_guard<std::mutex> lock(g_progressLock);
             sink->OnProgress(fraction);
+        };
+    }
+    if (firstPictureShown && previewSink_) {
+        job.firstPicture = [this, firstPictureShown](const std::uint8_t* bgrx, int width, int height) {
+            try {
+                CreateBitmap(impl_->preview, width, height, 32, false, false);
+                std::uint8_t* const* lines = impl_->preview.GetLineArray();
+                for (int y = 0; y < height; ++y)
+                    std::memcpy(lines[y], bgrx + static_cast<std::size_t>(y) * width * 4, static_cast<std::size_t>(width) * 4);
+                previewSink_->ShowPreview(impl_->preview);
+                *firstPictureShown = true;
+            } catch (...) {
+                // The first picture is only a courtesy; the decode goes on.
+            }
+            DropPreview();
         };
     }
     if (vellumo::DecodeOnTwoThreads(job) != TwoThreadResult::Decoded) {
@@ -440,17 +464,6 @@ void CJPEGDecoder::DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size
             jpeg_finish_output(&cinfo);
             previewSink_->ShowPreview(impl_->preview);
             DropPreview();
-        }
-        // The rest on two threads where the file allows: they decode its
-        // first scans again, and still finish well before one thread would.
-        if (SuitsTwoThreadDecode(cinfo)) {
-            jpeg_abort_decompress(&cinfo);
-            ReadHeader();
-            if (DecodeOnTwoThreads(bmp, destBpp)) return;
-            jpeg_start_decompress(&cinfo);
-            ReadRows(bmp, gray, destBpp, true);
-            jpeg_finish_decompress(&cinfo);
-            return;
         }
         ConsumeInputUntil(false);
     }

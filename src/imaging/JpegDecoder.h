@@ -29,7 +29,7 @@ private:
     unsigned ScaleFor(std::int64_t width, std::int64_t height) const;
     void CreateOutput(CBmp& bmp, bool gray, int& destBpp);
     void ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass);
-    bool DecodeOnTwoThreads(CBmp& bmp, int& destBpp);
+    bool DecodeOnTwoThreads(CBmp& bmp, int& destBpp, bool* firstPictureShown);
     void DecodeScaledPreview(unsigned n, bool gray);
     void DropPreview();
     void ConsumeInputUntil(bool firstScansOnly);

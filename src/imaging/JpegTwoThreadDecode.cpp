@@ -38,6 +38,7 @@ struct Part {
     Shared* shared = nullptr;
     int group = -1;  // entropy decompressors: the group of components whose scans it decodes
     int scans = 0;   // entropy decompressors: the scans of their copy of the file
+    bool dcCopied = false;  // entropy decompressors: their DC coefficients are in Shared::dc
     std::vector<std::uint8_t> stream;
     JBLOCKARRAY (*libraryAccess)(j_common_ptr, jvirt_barray_ptr, JDIMENSION, JDIMENSION, boolean) = nullptr;
     // Rows for the blocks this decompressor decodes but does not keep, per component.
@@ -95,6 +96,12 @@ struct Shared {
     bool pixelsReady = false;
     JDIMENSION nextTop = 0;  // the next iMCU row the top decompressor takes
     JDIMENSION limit = 0;    // rows from here on belong to the lower decompressor
+    int dcGroups = 0;        // groups whose DC coefficients are copied
+
+    // The first picture's coefficients, per component: the dequantized DC of
+    // each block, written by the component's thread before it counts dcGroups.
+    std::vector<std::vector<int>> dc;
+    bool firstPictureMade = false;  // calling thread only
 
     bool Stopped() const { return job->stop && job->stop->load(std::memory_order_relaxed); }
 
@@ -152,8 +159,88 @@ JBLOCKARRAY PixelAccess(j_common_ptr c, jvirt_barray_ptr array, JDIMENSION start
     return rows + start;
 }
 
+// After a whole scan, once each of the group's components has DC
+// coefficients: they go into Shared::dc, dequantized.
+void CopyDcWhenIn(Shared& s, Part& part) {
+    j_decompress_ptr cinfo = &part.cinfo;
+    if (part.dcCopied || !s.job->firstPicture || cinfo->input_iMCU_row < cinfo->total_iMCU_rows || !cinfo->coef_bits)
+        return;
+    for (int ci = 0; ci < cinfo->num_components; ++ci)
+        if (s.groupOf[static_cast<std::size_t>(ci)] == part.group &&
+            (cinfo->coef_bits[ci][0] < 0 || !cinfo->comp_info[ci].quant_table))
+            return;
+    for (int ci = 0; ci < cinfo->num_components; ++ci) {
+        if (s.groupOf[static_cast<std::size_t>(ci)] != part.group) continue;
+        const jpeg_component_info& comp = cinfo->comp_info[ci];
+        JDIMENSION height = 0;
+        JBLOCKARRAY rows = CoefficientRows(cinfo, ci, &height);
+        if (!rows || height < comp.height_in_blocks) return;
+        const int quant = comp.quant_table->quantval[0];
+        std::vector<int>& plane = s.dc[static_cast<std::size_t>(ci)];
+        plane.resize(static_cast<std::size_t>(comp.width_in_blocks) * comp.height_in_blocks);
+        std::size_t i = 0;
+        for (JDIMENSION y = 0; y < comp.height_in_blocks; ++y)
+            for (JDIMENSION x = 0; x < comp.width_in_blocks; ++x) plane[i++] = rows[y][x][0] * quant;
+    }
+    part.dcCopied = true;
+    std::lock_guard<std::mutex> hold(s.lock);
+    ++s.dcGroups;
+}
+
+// The first picture from Shared::dc, as the library's 1/8 scale would give
+// it without its rounding subtleties: each block's mean, the chroma blocks
+// stretched over the pixels they cover, then turned into RGB.
+void MakeFirstPicture(Shared& s) {
+    const jpeg_decompress_struct& settings = *s.job->settings;
+    const jpeg_component_info* comps = s.entropy[0].cinfo.comp_info;
+    const int width = static_cast<int>((settings.image_width + 7) / 8);
+    const int height = static_cast<int>((settings.image_height + 7) / 8);
+    const int maxH = settings.max_h_samp_factor, maxV = settings.max_v_samp_factor;
+    if (width <= 0 || height <= 0 || maxH <= 0 || maxV <= 0) return;
+    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * height * 4);
+    const bool ycc = settings.jpeg_color_space == JCS_YCbCr;
+    auto sample = [&](int ci, int x, int y) {
+        const jpeg_component_info& comp = comps[ci];
+        const int bx = std::min<int>(x * comp.h_samp_factor / maxH, static_cast<int>(comp.width_in_blocks) - 1);
+        const int by = std::min<int>(y * comp.v_samp_factor / maxV, static_cast<int>(comp.height_in_blocks) - 1);
+        const int v = s.dc[static_cast<std::size_t>(ci)][static_cast<std::size_t>(by) * comp.width_in_blocks + bx];
+        return static_cast<double>(std::clamp((v + 4) / 8 + 128, 0, 255));
+    };
+    auto byte = [](double v) { return static_cast<std::uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); };
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* out = bgrx.data() + static_cast<std::size_t>(y) * width * 4;
+        for (int x = 0; x < width; ++x, out += 4) {
+            const double a = sample(0, x, y), b = sample(1, x, y), c = sample(2, x, y);
+            if (ycc) {
+                out[0] = byte(a + 1.772 * (b - 128));
+                out[1] = byte(a - 0.344136 * (b - 128) - 0.714136 * (c - 128));
+                out[2] = byte(a + 1.402 * (c - 128));
+            } else {
+                out[0] = byte(c);
+                out[1] = byte(b);
+                out[2] = byte(a);
+            }
+            out[3] = 0xFF;
+        }
+    }
+    s.job->firstPicture(bgrx.data(), width, height);
+}
+
+// The calling thread: the first picture once both groups have copied their
+// DC coefficients.
+void FirstPictureWhenIn(Shared& s) {
+    if (s.firstPictureMade || !s.job->firstPicture) return;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        if (s.dcGroups < 2) return;
+    }
+    s.firstPictureMade = true;
+    MakeFirstPicture(s);
+}
+
 // Entropy decompressors, before each iMCU row: publish the rows the last
-// scan has passed, report progress.
+// scan has passed, copy the DC coefficients for the first picture, report
+// progress.
 void EntropyProgress(j_common_ptr c) {
     auto* part = static_cast<Part*>(c->client_data);
     Shared& s = *part->shared;
@@ -161,6 +248,8 @@ void EntropyProgress(j_common_ptr c) {
     // No lock may be held here: Fail leaves through longjmp.
     if (s.failed || s.Stopped()) part->Fail();
     if (cinfo->input_scan_number >= part->scans) s.Publish(part->group, cinfo->input_iMCU_row);
+    CopyDcWhenIn(s, *part);
+    if (part->group == 0) FirstPictureWhenIn(s);
     if (part->group == 0 && s.job->progress) {
         const jpeg_progress_mgr* p = cinfo->progress;
         if (p->pass_limit > 0 && p->total_passes > 0)
@@ -324,6 +413,7 @@ TwoThreadResult DecodeOnTwoThreads(const TwoThreadJpegJob& job) {
     s->rowsPerImcu = static_cast<JDIMENSION>(settings.max_v_samp_factor * settings.min_DCT_scaled_size);
     if (s->rowsPerImcu == 0) return TwoThreadResult::NotDone;
     s->imcuRows = (settings.output_height + s->rowsPerImcu - 1) / s->rowsPerImcu;
+    s->dc.resize(static_cast<std::size_t>(settings.num_components));
     s->limit = s->imcuRows;
     for (int g = 0; g < 2; ++g) {
         s->entropy[g].shared = s.get();
@@ -337,7 +427,13 @@ TwoThreadResult DecodeOnTwoThreads(const TwoThreadJpegJob& job) {
     } catch (const std::system_error&) {
         return TwoThreadResult::NotDone;
     }
-    const bool ok = RunEntropy(*s, 0) && RunLowerPart(*s);
+    bool ok = RunEntropy(*s, 0);
+    // The other thread copies its DC coefficients before it sets up its
+    // pixels, which the lower part waits for anyway.
+    if (ok && job.firstPicture && !s->firstPictureMade &&
+        s->WaitFor([&] { return s->dcGroups >= 2 || s->pixelsReady; }))
+        FirstPictureWhenIn(*s);
+    ok = ok && RunLowerPart(*s);
     if (!ok) s->SetFailed();
     second.join();
     return !s->failed && !s->Stopped() ? TwoThreadResult::Decoded : TwoThreadResult::NotDone;

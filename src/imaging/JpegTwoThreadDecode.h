@@ -10,6 +10,9 @@
 //     without the other's scans; each decompressor keeps the coefficients of
 //     its own components and drops what the shared DC scans carry for the
 //     others;
+//   - once the first scans have given every component its DC coefficients,
+//     each thread copies those of its own components, and the calling
+//     thread makes the first picture from them (one pixel per block);
 //   - two more decompressors, which read only the frame, the tables and the
 //     first scan headers, turn those coefficients into pixels: the second
 //     thread from the top, as soon as the file's last scan has passed a row,
@@ -35,6 +38,11 @@ struct TwoThreadJpegJob {
     std::uint8_t* const* rows = nullptr;  // output_height rows of the output's width
     const std::atomic<bool>* stop = nullptr;
     std::function<void(double)> progress;  // fraction done, from the calling thread
+    // When set: the picture of the DC coefficients (one pixel per 8 x 8
+    // block of the largest component, BGRX rows of width * 4 bytes), called
+    // on the calling thread once every component's DC coefficients are in,
+    // and no more than once. Exceptions must not leave it.
+    std::function<void(const std::uint8_t* bgrx, int width, int height)> firstPicture;
 };
 
 // True for files this decode is for: progressive, three components, at full

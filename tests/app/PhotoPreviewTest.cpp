@@ -86,13 +86,14 @@ TEST(PhotoPreview, FirstPicturesPaintBeforeTheFullPhotoWhichPaintsAsAlways) {
     std::vector<Frame> frames = Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "progressive.jpg")); });
     EXPECT_EQ(frames.size(), 1u);
 
-    // Progressive: the first scans in the photo's own bitmap, then the photo
-    // (another file: the photo on screen shown again is not decoded again).
+    // Progressive: the picture of the first scans' DC coefficients (one pixel
+    // per 8 x 8 block) over the whole screen, then the photo (another file:
+    // the photo on screen shown again is not decoded again).
     frames = Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "progressive2.jpg")); });
     ASSERT_EQ(frames.size(), 2u);
     const CBmp* photo = v.viewer().bitmap();
     ASSERT_NE(photo, nullptr);
-    EXPECT_EQ(frames[0].images[0].view.width, 1280);
+    EXPECT_EQ(frames[0].images[0].view.width, 160);
     EXPECT_EQ(frames[0].images[0].destination, screen);
     EXPECT_NE(frames[0].images[0].view.cacheKey, photo->GetCacheKey());
     EXPECT_NE(frames[0].sums[0], frames[1].sums[0]);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include <jpeglib.h>
 
@@ -245,7 +246,14 @@ TEST(Jpeg, LargeProgressiveFilesMatchTheLibraryWholeAndCutShort) {
 
 // The two-thread decode on its own, with the decoder's settings; the
 // pixels come back as RGB like the reference's.
-TwoThreadResult DecodeOnTwoThreads(const Bytes& file, Reference& out, const std::atomic<bool>* stop = nullptr) {
+struct FirstPictureSeen {
+    int calls = 0;
+    bool onCallingThread = true;
+    Size size;
+};
+
+TwoThreadResult DecodeOnTwoThreads(const Bytes& file, Reference& out, const std::atomic<bool>* stop = nullptr,
+                                   FirstPictureSeen* seen = nullptr) {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -268,6 +276,13 @@ TwoThreadResult DecodeOnTwoThreads(const Bytes& file, Reference& out, const std:
     job.settings = &cinfo;
     job.rows = rows.data();
     job.stop = stop;
+    if (seen) {
+        job.firstPicture = [seen, caller = std::this_thread::get_id()](const std::uint8_t*, int width, int height) {
+            ++seen->calls;
+            seen->onCallingThread = seen->onCallingThread && std::this_thread::get_id() == caller;
+            seen->size = {width, height};
+        };
+    }
     const TwoThreadResult result = vellumo::DecodeOnTwoThreads(job);
     jpeg_destroy_decompress(&cinfo);
     out.pixels.clear();
@@ -307,7 +322,12 @@ TEST(Jpeg, TwoThreadDecodeGivesTheLibrarysPixels) {
         const Bytes file = EncodeJpeg(s);
         const Reference ref = DecodeReference(file);
         Reference two;
-        ASSERT_EQ(DecodeOnTwoThreads(file, two), TwoThreadResult::Decoded);
+        FirstPictureSeen seen;
+        ASSERT_EQ(DecodeOnTwoThreads(file, two, nullptr, &seen), TwoThreadResult::Decoded);
+        // One pixel per block of the largest component: 1203 x 917 / 8, rounded up.
+        EXPECT_EQ(seen.calls, 1);
+        EXPECT_TRUE(seen.onCallingThread);
+        EXPECT_EQ(seen.size, (Size{151, 115}));
         ASSERT_EQ(two.width, ref.width);
         ASSERT_EQ(two.height, ref.height);
         EXPECT_TRUE(two.pixels == ref.pixels);
@@ -387,19 +407,33 @@ TEST(Jpeg, FirstPictureComesBeforeAnUnchangedFullDecode) {
     s.progressive = false;
     const Bytes baseline = EncodeJpeg(s);
 
-    // Progressive: the first scans' picture, shrunk by two (800 is the
-    // least power-of-two share still at least 700 wide), close to the photo.
+    // Progressive, decoded on two threads: the picture of the first scans'
+    // DC coefficients, one pixel per 8 x 8 block whatever size is wanted,
+    // close to the photo.
     PreviewRecorder p;
     p.wanted = {700, 500};
     ExpectMatchesReference(progressive, 0, 8, &p);
     EXPECT_EQ(p.asked, std::vector<bool>{true});
-    EXPECT_EQ(p.shown, (std::vector<Size>{{800, 600}}));
+    EXPECT_EQ(p.shown, (std::vector<Size>{{200, 150}}));
     EXPECT_LT(MeanPreviewError(p.last, DecodeReference(progressive)), 4.0);
-    // Wanted at the full size: the first scans' picture in the bitmap itself.
+    // Below a megapixel, on one thread in the library's buffered-image mode:
+    // the first scans' picture shrunk by two (400 is the least power-of-two
+    // share still at least 350 wide), or, wanted at the full size, in the
+    // bitmap itself.
+    JpegSpec small = s;
+    small.width = 800;
+    small.height = 600;
+    small.progressive = true;
+    const Bytes smallProgressive = EncodeJpeg(small);
+    PreviewRecorder half;
+    half.wanted = {350, 250};
+    ExpectMatchesReference(smallProgressive, 0, 8, &half);
+    EXPECT_EQ(half.shown, (std::vector<Size>{{400, 300}}));
+    EXPECT_LT(MeanPreviewError(half.last, DecodeReference(smallProgressive)), 4.0);
     PreviewRecorder whole;
-    whole.wanted = {1600, 1};
-    ExpectMatchesReference(progressive, 0, 8, &whole);
-    EXPECT_EQ(whole.shown, (std::vector<Size>{{1600, 1200}}));
+    whole.wanted = {800, 1};
+    ExpectMatchesReference(smallProgressive, 0, 8, &whole);
+    EXPECT_EQ(whole.shown, (std::vector<Size>{{800, 600}}));
 
     // Baseline: decoded at 4/8, the least scale at least 700 x 500.
     PreviewRecorder b;
