@@ -95,6 +95,7 @@ struct Panel : NavigatorPanel {
         void update() override {}
         void setVisible(bool) override {}
         bool isVisible() const override { return false; }
+        bool isExposed() const override { return false; }
         void move(const Rect&) override {}
         Rect geometry() const override { return {}; }
         void setTitle(const std::string&) override {}

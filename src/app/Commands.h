@@ -108,6 +108,8 @@ enum : int {
 
 // Timer of the viewer window that merges command bursts.
 constexpr int kCommandQueueTimer = 5000;
+// The start waits this long at most for the window to be exposed.
+constexpr int kStartupExposureTimer = 5001;
 
 // The window whose handler acts on a command. Every user command arrives at
 // the viewer; it forwards the Navigator's commands to it. Refresh and the

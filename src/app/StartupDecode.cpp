@@ -43,12 +43,37 @@ std::optional<StartupDecode::Stamp> StartupDecode::StampOf(const std::string& pa
     return s;
 }
 
+// A first picture only from progressive files: a baseline one would cost a
+// decode at a reduced scale before the full one.
+Size StartupDecode::FirstPictureSink::PreviewSizeFor(int width, int height, bool progressive) {
+    photo_ = {width, height};
+    return progressive ? Size{1, 1} : Size{};
+}
+
+void StartupDecode::FirstPictureSink::ShowPreview(const CBmp& coarse) {
+    auto copy = std::make_unique<CDrawDibBmp>();
+    copy->CopyFrom(coarse);
+    TraceStartup("early first picture");
+    std::lock_guard<std::mutex> hold(owner_.lock_);
+    owner_.firstPicture_ = std::move(copy);
+    owner_.firstPictureOf_ = photo_;
+    owner_.changed_.notify_all();
+}
+
+void StartupDecode::finish() {
+    std::lock_guard<std::mutex> hold(lock_);
+    finished_ = true;
+    changed_.notify_all();
+}
+
 void StartupDecode::run() {
     TraceStartup("early decode begins");
     std::optional<Stamp> before = StampOf(path_);
-    if (!before) return;
+    if (!before) return finish();
     CAnyPicDecoder decoder;
     decoder.SetStopFlag(&stop_);
+    FirstPictureSink sink(*this);
+    decoder.SetPreviewSink(&sink);
     auto bitmap = std::make_unique<CDrawDibBmp>();
     try {
         decoder.DecodeFile(path_, *bitmap);
@@ -56,18 +81,19 @@ void StartupDecode::run() {
         // Failures (and a stop) are left to the window's own decode, which
         // reports them as always.
         TraceStartup("early decode failed");
-        return;
+        return finish();
     }
     // A file written to while it was read is no photo to keep.
-    if (StampOf(path_) != before) return;
+    if (StampOf(path_) != before) return finish();
     stamp_ = before;
     photo_.bitmap = std::move(bitmap);
     photo_.text = decoder.GetText();
     ok_ = true;
     TraceStartup("early decode ends");
+    finish();
 }
 
-std::optional<EarlyPhoto> StartupDecode::take(const std::string& path) {
+std::optional<EarlyPhoto> StartupDecode::take(const std::string& path, const FirstPictureHandler& onFirstPicture) {
     std::optional<Stamp> wanted = StampOf(path);
     std::optional<Stamp> started = StampOf(path_);
     // Another file than the one being decoded: the decode is of no use.
@@ -75,6 +101,20 @@ std::optional<EarlyPhoto> StartupDecode::take(const std::string& path) {
         stop_ = true;
         if (worker_.joinable()) worker_.join();
         return std::nullopt;
+    }
+    for (;;) {
+        std::unique_ptr<CDrawDibBmp> first;
+        Size photo;
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            if (!worker_.joinable()) break;
+            changed_.wait(hold, [&] { return finished_ || firstPicture_; });
+            // Once the photo is there its first picture is of no use.
+            if (finished_) break;
+            first = std::move(firstPicture_);
+            photo = firstPictureOf_;
+        }
+        if (onFirstPicture) onFirstPicture(*first, photo);
     }
     if (worker_.joinable()) worker_.join();
     if (!ok_) return std::nullopt;

@@ -10,13 +10,21 @@
 // before and after the decode); in every other case, a failed decode
 // included, the window decodes as it always does, so a photo that cannot
 // be shown reports exactly as before.
+//
+// A progressive photo gives a first picture on the way (its DC
+// coefficients, one pixel per 8 x 8 block); the window may paint it while it
+// waits for the photo.
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "imaging/PreviewSink.h"
 #include "imaging/WinBmp.h"
 
 namespace vellumo {
@@ -49,8 +57,11 @@ public:
 
     // The photo when path names the decoded file, unchanged, and the decode
     // succeeded; waits for the worker to finish. Hands the bitmap over once:
-    // later calls return nothing.
-    std::optional<EarlyPhoto> take(const std::string& path);
+    // later calls return nothing. While it waits, the first picture of that
+    // file, when one comes, goes to onFirstPicture on the calling thread with
+    // the photo's full size.
+    using FirstPictureHandler = std::function<void(const CBmp& coarse, Size photo)>;
+    std::optional<EarlyPhoto> take(const std::string& path, const FirstPictureHandler& onFirstPicture = {});
 
     // Identity of a file's content as far as stat tells it.
     struct Stamp {
@@ -61,7 +72,20 @@ public:
     static std::optional<Stamp> StampOf(const std::string& path);
 
 private:
+    // Keeps the decoder's first picture for the window's thread.
+    class FirstPictureSink : public PreviewSink {
+    public:
+        explicit FirstPictureSink(StartupDecode& owner) : owner_(owner) {}
+        Size PreviewSizeFor(int width, int height, bool progressive) override;
+        void ShowPreview(const CBmp& coarse) override;
+
+    private:
+        StartupDecode& owner_;
+        Size photo_;
+    };
+
     void run();
+    void finish();
 
     std::string path_;
     std::atomic<bool> stop_{false};
@@ -69,6 +93,11 @@ private:
     std::optional<Stamp> stamp_;
     EarlyPhoto photo_;
     bool ok_ = false;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool finished_ = false;                     // the worker is done
+    std::unique_ptr<CDrawDibBmp> firstPicture_;  // not yet handed to the window
+    Size firstPictureOf_;
     std::thread worker_;
 };
 

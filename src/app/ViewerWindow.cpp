@@ -120,6 +120,15 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
 }
 
 void ViewerWindow::startupBegin() {
+    // The command-line photo is being decoded: the start waits (briefly) for
+    // the window to be exposed, since a first picture painted before that is
+    // never seen.
+    if (startupDecode_ && !startupWaitedForExposure_ && !host_.isExposed()) {
+        startupWaitedForExposure_ = true;
+        awaitingExposure_ = true;
+        queue_.setTimer(this, kStartupExposureTimer, 100);
+        return;
+    }
     TraceStartup("startup begins");
     host_.setFocus();
     if (!script_.empty()) {
@@ -188,7 +197,22 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
     }
 }
 
-void ViewerWindow::onTimer(int timerId) { commandQueue_.onTimer(timerId); }
+void ViewerWindow::onTimer(int timerId) {
+    if (timerId == kStartupExposureTimer) {
+        exposureWaitEnds();
+        return;
+    }
+    commandQueue_.onTimer(timerId);
+}
+
+// The wait for the window's exposure at the start ends (a paint, or the
+// timer): the start goes on.
+void ViewerWindow::exposureWaitEnds() {
+    if (!awaitingExposure_) return;
+    awaitingExposure_ = false;
+    queue_.killTimer(this, kStartupExposureTimer);
+    queue_.post(this, cmd::StartupBegin);
+}
 
 void ViewerWindow::forwardToNavigator(int command, int repeat) {
     if (!navigator_) {
@@ -466,6 +490,7 @@ void ViewerWindow::destroyed() {
     startupDecode_.reset();
     commandQueue_.clear();
     queue_.killTimer(this, kCommandQueueTimer);
+    queue_.killTimer(this, kStartupExposureTimer);
     queue_.forget(this);
 }
 
@@ -553,7 +578,12 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
     // The first photo may have been decoded while the program started.
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
         TraceStartup("waiting for the early decode");
-        if (std::optional<EarlyPhoto> photo = early->take(path)) {
+        auto showFirstPicture = [this](const CBmp& coarse, Size photo) {
+            earlyFirstPicture_ = true;
+            if (preview_.PreviewSizeFor(photo.cx, photo.cy, true).cx > 0) preview_.ShowPreview(coarse);
+            earlyFirstPicture_ = false;
+        };
+        if (std::optional<EarlyPhoto> photo = early->take(path, showFirstPicture)) {
             TraceStartup("early decode taken");
             bitmap_ = std::move(photo->bitmap);
             photoText_ = std::move(photo->text);
@@ -591,9 +621,9 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
 }
 
 bool ViewerWindow::previewAllowed() {
-    // Only on a window already on screen: at start-up the photo decodes
-    // before the window is first exposed, and a paint before that is lost.
-    if (!paintedOnce_) return false;
+    // Only on a window already on screen: a paint before the window is first
+    // exposed is lost. At start-up it may be exposed without a paint yet.
+    if (!paintedOnce_ && !(earlyFirstPicture_ && host_.isExposed())) return false;
     // Never for the start picture, nor for a photo that will be turned (by the
     // commands or by the rotation macros of its comment file).
     if (display_.noPhoto() || display_.rotatePending() || RotationMacroAngleOfFile(display_.photoPath()) != 0.0)
@@ -734,6 +764,8 @@ void ViewerWindow::presentPhoto() {
 
 void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
     paintedOnce_ = true;
+    // Exposed at last: the start goes on after this paint.
+    exposureWaitEnds();
     TraceStartup(bitmap_ ? "paint with photo" : "paint");
     if (preview_.painting()) {
         preview_.paint(canvas, dirty, settings().BackgroundColor);

@@ -136,6 +136,7 @@ public:
     bool previewAllowed() override;
     PhotoView previewView(int width, int height) override { return display_.viewForNewPhoto(width, height); }
     void paintPreviewNow() override;
+    void exposureWaitEnds();
 
     // FileActionsHost
     std::string currentPhoto() const override;
@@ -214,6 +215,11 @@ private:
     std::unique_ptr<CDrawDibBmp> bitmap_;
     PhotoPreview preview_{*this};
     bool paintedOnce_ = false;  // the window has been on screen
+    // The start waits for the window to be exposed, so that the command-line
+    // photo's first picture can be seen (see startupBegin).
+    bool awaitingExposure_ = false;
+    bool startupWaitedForExposure_ = false;
+    bool earlyFirstPicture_ = false;  // painting the start-up decode's first picture
     // The embedded text of the photo in bitmap_.
     std::string photoText_;
     std::unique_ptr<StartupDecode> startupDecode_;

@@ -24,6 +24,9 @@ public:
     virtual void update() = 0;
     virtual void setVisible(bool visible) = 0;
     virtual bool isVisible() const = 0;
+    // On screen: what update() paints is seen. A window just shown is not,
+    // until the window system has exposed it.
+    virtual bool isExposed() const = 0;
     // Window rectangle in screen (viewer) coordinates.
     virtual void move(const Rect& r) = 0;
     virtual Rect geometry() const = 0;

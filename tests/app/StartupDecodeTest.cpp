@@ -4,9 +4,13 @@
 
 #include <cstdio>
 
+#include <thread>
+
 #include "app/StartupDecode.h"
 #include "app/ViewerRig.h"
+#include "fakes/FakeCanvas.h"
 #include "imaging/Pixel.h"
+#include "thumbs/ThumbTestFiles.h"
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
@@ -124,4 +128,87 @@ TEST(ViewerStartup, TheEarlyDecodeShowsItsPhotoAChangedFileAnewAndABrokenOneRepo
     ASSERT_EQ(v.desktop.messages.size(), 1u);
     EXPECT_EQ(v.desktop.messages[0].text, usual);
     EXPECT_TRUE(v.app->viewer()->noPhoto());
+}
+
+namespace {
+
+std::string ProgressiveJpeg(int width, int height) {
+    return vellumo::testing::JpegBytes(
+        width, height,
+        [](int x, int y) {
+            return vellumo::testing::Rgb8{static_cast<std::uint8_t>((x * 7 + y * 13) & 0xFF),
+                                          static_cast<std::uint8_t>(x & 0xFF), static_cast<std::uint8_t>(y & 0xFF)};
+        },
+        true);
+}
+
+}  // namespace
+
+// A progressive photo's first picture (one pixel per 8 x 8 block) reaches
+// the thread that waits for the photo, before the photo.
+TEST(StartupDecode, AProgressivePhotosFirstPictureReachesTheWaitingThread) {
+    TempFolder folder;
+    const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(1280, 960));
+    StartupDecode early(photo);
+    early.start();
+    std::vector<Size> seen;
+    bool onThisThread = true;
+    const auto caller = std::this_thread::get_id();
+    std::optional<EarlyPhoto> taken = early.take(photo, [&](const CBmp& coarse, Size full) {
+        seen.push_back(coarse.GetSize());
+        seen.push_back(full);
+        onThisThread = onThisThread && std::this_thread::get_id() == caller;
+    });
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->bitmap->GetWidth(), 1280);
+    EXPECT_EQ(seen, (std::vector<Size>{{160, 120}, {1280, 960}}));
+    EXPECT_TRUE(onThisThread);
+}
+
+// The start waits for the window to be exposed (at most 100 ms), then paints
+// the first picture over the screen while the photo decodes, then the photo.
+TEST(ViewerStartup, TheFirstPictureIsPaintedOnceTheWindowIsExposed) {
+    TempFolder folder;
+    const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(1280, 960));
+    for (const bool exposed : {true, false}) {
+        SCOPED_TRACE(exposed ? "exposed" : "never exposed");
+        FakeEventQueue queue;
+        FakeDesktop desktop;
+        FakeWindowHost host;
+        FakeNavigatorPanel panel;
+        host.exposed = false;
+        ViewerApp app(queue, desktop, host, panel,
+                      ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
+        auto early = std::make_unique<StartupDecode>(photo);
+        StartupDecode* decode = early.get();
+        app.startupDecode = std::move(early);
+        std::vector<int> widths;  // of the pictures each update painted
+        host.onUpdate = [&] {
+            FakeCanvas canvas;
+            app.viewer()->paint(canvas, desktop.screen);
+            for (const auto& image : canvas.images) widths.push_back(image.view.width);
+        };
+        ASSERT_TRUE(app.start({photo}, folder.path));
+        queue.runPending();
+        EXPECT_EQ(app.viewer()->bitmap(), nullptr);  // waiting
+        decode->start();
+        if (exposed) {
+            host.exposed = true;
+            FakeCanvas canvas;
+            app.viewer()->paint(canvas, desktop.screen);
+            queue.runPending();
+        } else {
+            queue.advance(99);
+            EXPECT_EQ(app.viewer()->bitmap(), nullptr);
+            queue.advance(1);
+        }
+        ASSERT_NE(app.viewer()->bitmap(), nullptr);
+        EXPECT_EQ(app.viewer()->bitmap()->GetWidth(), 1280);
+        ASSERT_FALSE(widths.empty());
+        EXPECT_EQ(widths.back(), 1280);
+        if (exposed)
+            EXPECT_EQ(widths.front(), 160);
+        else
+            EXPECT_EQ(std::count(widths.begin(), widths.end(), 160), 0);
+    }
 }

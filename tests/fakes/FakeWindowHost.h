@@ -18,6 +18,7 @@ public:
     }
     void setVisible(bool v) override { visible = v; }
     bool isVisible() const override { return visible; }
+    bool isExposed() const override { return visible && exposed; }
     void move(const Rect& r) override { rect = r; }
     Rect geometry() const override { return rect; }
     void setTitle(const std::string& t) override { title = t; }
@@ -32,6 +33,7 @@ public:
     int invalidateAllCount = 0;
     int updateCount = 0;
     bool visible = false;
+    bool exposed = true;  // once visible
     Rect rect;
     std::string title;
     bool focused = false;

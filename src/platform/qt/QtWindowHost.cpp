@@ -2,6 +2,8 @@
 
 #include "platform/qt/QtCursors.h"
 
+#include <QWindow>
+
 namespace vellumo {
 
 namespace {
@@ -33,6 +35,10 @@ void QtWindowHost::setVisible(bool visible) {
     else widget_.setVisible(visible);
 }
 bool QtWindowHost::isVisible() const { return widget_.isVisible(); }
+bool QtWindowHost::isExposed() const {
+    const QWindow* window = widget_.windowHandle();
+    return window && window->isExposed();
+}
 void QtWindowHost::move(const Rect& r) { widget_.setGeometry(ToQRect(r)); }
 Rect QtWindowHost::geometry() const {
     QRect g = widget_.geometry();

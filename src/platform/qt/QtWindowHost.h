@@ -17,6 +17,7 @@ public:
     void update() override;
     void setVisible(bool visible) override;
     bool isVisible() const override;
+    bool isExposed() const override;
     void move(const Rect& r) override;
     Rect geometry() const override;
     void setTitle(const std::string& utf8) override;
