@@ -47,6 +47,7 @@ std::optional<StartupDecode::Stamp> StartupDecode::StampOf(const std::string& pa
 // decode at a reduced scale before the full one.
 Size StartupDecode::FirstPictureSink::PreviewSizeFor(int width, int height, bool progressive) {
     photo_ = {width, height};
+    if (!progressive) owner_.noFirstPicture_ = true;
     return progressive ? Size{1, 1} : Size{};
 }
 
@@ -61,6 +62,7 @@ void StartupDecode::FirstPictureSink::ShowPreview(const CBmp& coarse) {
 }
 
 void StartupDecode::finish() {
+    noFirstPicture_ = true;
     std::lock_guard<std::mutex> hold(lock_);
     finished_ = true;
     changed_.notify_all();

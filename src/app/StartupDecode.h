@@ -61,6 +61,9 @@ public:
     // file, when one comes, goes to onFirstPicture on the calling thread with
     // the photo's full size.
     using FirstPictureHandler = std::function<void(const CBmp& coarse, Size photo)>;
+    // False once it is known that no first picture will come (the file is
+    // no progressive JPEG, or the decode is over).
+    bool mayGiveFirstPicture() const { return !noFirstPicture_; }
     std::optional<EarlyPhoto> take(const std::string& path, const FirstPictureHandler& onFirstPicture = {});
 
     // Identity of a file's content as far as stat tells it.
@@ -89,6 +92,7 @@ private:
 
     std::string path_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> noFirstPicture_{false};
     // Written by the worker, read after the join.
     std::optional<Stamp> stamp_;
     EarlyPhoto photo_;

@@ -120,10 +120,10 @@ void ViewerWindow::create(const std::string& pathToOpen, const std::string& scri
 }
 
 void ViewerWindow::startupBegin() {
-    // The command-line photo is being decoded: the start waits (briefly) for
-    // the window to be exposed, since a first picture painted before that is
-    // never seen.
-    if (startupDecode_ && !startupWaitedForExposure_ && !host_.isExposed()) {
+    // The command-line photo is being decoded and may give a first picture:
+    // the start waits (briefly) for the window to be exposed, since a first
+    // picture painted before that is never seen.
+    if (startupDecode_ && startupDecode_->mayGiveFirstPicture() && !startupWaitedForExposure_ && !host_.isExposed()) {
         startupWaitedForExposure_ = true;
         awaitingExposure_ = true;
         queue_.setTimer(this, kStartupExposureTimer, 100);
