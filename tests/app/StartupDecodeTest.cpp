@@ -145,10 +145,11 @@ std::string ProgressiveJpeg(int width, int height) {
 }  // namespace
 
 // A progressive photo's first picture (one pixel per 8 x 8 block) reaches
-// the thread that waits for the photo, before the photo.
+// the thread that waits for the photo, before the photo. The photos are
+// large enough that the waiting starts long before the decode ends.
 TEST(StartupDecode, AProgressivePhotosFirstPictureReachesTheWaitingThread) {
     TempFolder folder;
-    const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(1280, 960));
+    const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(2048, 1536));
     StartupDecode early(photo);
     early.start();
     std::vector<Size> seen;
@@ -160,8 +161,8 @@ TEST(StartupDecode, AProgressivePhotosFirstPictureReachesTheWaitingThread) {
         onThisThread = onThisThread && std::this_thread::get_id() == caller;
     });
     ASSERT_TRUE(taken);
-    EXPECT_EQ(taken->bitmap->GetWidth(), 1280);
-    EXPECT_EQ(seen, (std::vector<Size>{{160, 120}, {1280, 960}}));
+    EXPECT_EQ(taken->bitmap->GetWidth(), 2048);
+    EXPECT_EQ(seen, (std::vector<Size>{{256, 192}, {2048, 1536}}));
     EXPECT_TRUE(onThisThread);
 }
 
@@ -169,7 +170,7 @@ TEST(StartupDecode, AProgressivePhotosFirstPictureReachesTheWaitingThread) {
 // the first picture over the screen while the photo decodes, then the photo.
 TEST(ViewerStartup, TheFirstPictureIsPaintedOnceTheWindowIsExposed) {
     TempFolder folder;
-    const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(1280, 960));
+    const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(2048, 1536));
     for (const bool exposed : {true, false}) {
         SCOPED_TRACE(exposed ? "exposed" : "never exposed");
         FakeEventQueue queue;
@@ -203,12 +204,12 @@ TEST(ViewerStartup, TheFirstPictureIsPaintedOnceTheWindowIsExposed) {
             queue.advance(1);
         }
         ASSERT_NE(app.viewer()->bitmap(), nullptr);
-        EXPECT_EQ(app.viewer()->bitmap()->GetWidth(), 1280);
+        EXPECT_EQ(app.viewer()->bitmap()->GetWidth(), 2048);
         ASSERT_FALSE(widths.empty());
-        EXPECT_EQ(widths.back(), 1280);
+        EXPECT_EQ(widths.back(), 2048);
         if (exposed)
-            EXPECT_EQ(widths.front(), 160);
+            EXPECT_EQ(widths.front(), 256);
         else
-            EXPECT_EQ(std::count(widths.begin(), widths.end(), 160), 0);
+            EXPECT_EQ(std::count(widths.begin(), widths.end(), 256), 0);
     }
 }
