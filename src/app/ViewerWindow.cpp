@@ -123,9 +123,9 @@ void ViewerWindow::startupBegin() {
     // The command-line photo is being decoded and may give a first picture:
     // the start waits (briefly) for the window to be exposed, since a first
     // picture painted before that is never seen.
-    if (startupDecode_ && startupDecode_->mayGiveFirstPicture() && !startupWaitedForExposure_ && !host_.isExposed()) {
-        startupWaitedForExposure_ = true;
-        awaitingExposure_ = true;
+    if (exposureWait_ == ExposureWait::NotYet && startupDecode_ && startupDecode_->mayGiveFirstPicture() &&
+        !host_.isExposed()) {
+        exposureWait_ = ExposureWait::Waiting;
         queue_.setTimer(this, kStartupExposureTimer, 100);
         return;
     }
@@ -208,8 +208,8 @@ void ViewerWindow::onTimer(int timerId) {
 // The wait for the window's exposure at the start ends (a paint, or the
 // timer): the start goes on.
 void ViewerWindow::exposureWaitEnds() {
-    if (!awaitingExposure_) return;
-    awaitingExposure_ = false;
+    if (exposureWait_ != ExposureWait::Waiting) return;
+    exposureWait_ = ExposureWait::Over;
     queue_.killTimer(this, kStartupExposureTimer);
     queue_.post(this, cmd::StartupBegin);
 }

@@ -136,7 +136,6 @@ public:
     bool previewAllowed() override;
     PhotoView previewView(int width, int height) override { return display_.viewForNewPhoto(width, height); }
     void paintPreviewNow() override;
-    void exposureWaitEnds();
 
     // FileActionsHost
     std::string currentPhoto() const override;
@@ -215,10 +214,11 @@ private:
     std::unique_ptr<CDrawDibBmp> bitmap_;
     PhotoPreview preview_{*this};
     bool paintedOnce_ = false;  // the window has been on screen
-    // The start waits for the window to be exposed, so that the command-line
-    // photo's first picture can be seen (see startupBegin).
-    bool awaitingExposure_ = false;
-    bool startupWaitedForExposure_ = false;
+    // The start waits once for the window to be exposed, so that the
+    // command-line photo's first picture can be seen (see startupBegin).
+    enum class ExposureWait { NotYet, Waiting, Over };
+    ExposureWait exposureWait_ = ExposureWait::NotYet;
+    void exposureWaitEnds();
     bool earlyFirstPicture_ = false;  // painting the start-up decode's first picture
     // The embedded text of the photo in bitmap_.
     std::string photoText_;
