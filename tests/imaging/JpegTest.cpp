@@ -89,15 +89,21 @@ struct Reference {
     std::vector<JSAMPLE> pixels;
 };
 
-Reference DecodeReference(const Bytes& data, unsigned scaleNum = 8) {
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr jerr;
+// A decompressor for data with the header read, set to the decoder's float
+// DCT and plain upsampling.
+void ReadHeaderAsTheDecoder(jpeg_decompress_struct& cinfo, jpeg_error_mgr& jerr, const Bytes& data) {
     cinfo.err = jpeg_std_error(&jerr);
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.dct_method = JDCT_FLOAT;
     cinfo.do_fancy_upsampling = FALSE;
+}
+
+Reference DecodeReference(const Bytes& data, unsigned scaleNum = 8) {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr jerr;
+    ReadHeaderAsTheDecoder(cinfo, jerr, data);
     cinfo.scale_num = scaleNum;
     cinfo.scale_denom = 8;
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
@@ -256,12 +262,7 @@ TwoThreadResult DecodeOnTwoThreads(const Bytes& file, Reference& out, const std:
                                    FirstPictureSeen* seen = nullptr) {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.dct_method = JDCT_FLOAT;
-    cinfo.do_fancy_upsampling = FALSE;
+    ReadHeaderAsTheDecoder(cinfo, jerr, file);
     cinfo.out_color_space = JCS_EXT_BGRX;
     jpeg_calc_output_dimensions(&cinfo);
     out.width = static_cast<int>(cinfo.output_width);
