@@ -33,6 +33,8 @@ public:
     virtual void resetSlideshowTicks() = 0;
     // The folder listed ("" at the drive list).
     virtual std::string currentFolder() const = 0;
+    // The start-up is over: the first photo is on screen at full quality.
+    virtual void startupOver() {}
     // Window is going away.
     virtual void destroy() = 0;
     // The current folder as the %CURRENT_FOLDER% macro shows it.

@@ -170,6 +170,8 @@ void ViewerWindow::startupFinish() {
     if (settings().SlideShowAutoExec == 1) queue_.post(this, cmd::AutoExecSlideshow);
     else if (settings().SlideShowAutoExec == 2) queue_.post(this, cmd::SmallSlideshow);
     runCommandList(settings().CommandsAfterProgramStart);
+    // After the start-up commands: they may close the program at once.
+    if (navigator_) navigator_->startupOver();
 }
 
 void ViewerWindow::runCommandList(const CommandList& list) {

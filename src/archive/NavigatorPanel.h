@@ -67,6 +67,10 @@ public:
     // Switches between list view and icon view, with the icon spacing and the
     // large image list; called again when any of them changes.
     virtual void setThumbnailView(const ThumbnailViewSpec& /*spec*/) {}
+    // The start-up is over (the first photo on screen at full quality): work
+    // that can wait until then, such as looking up the desktop's icon theme,
+    // may run now.
+    virtual void startupOver() {}
 };
 
 }  // namespace vellumo

@@ -84,6 +84,7 @@ public:
     void focusList() override { panel_.focusList(); }
     // The slideshow tick counter goes to 0 (after the start picture).
     void resetSlideshowTicks() override { slideshows_->resetTicks(); }
+    void startupOver() override { panel_.startupOver(); }
     std::string currentFolder() const override { return archive_.currentFolder(); }
     // The viewer is going away: timers and posts stop, the panel is disconnected.
     void destroy() override;

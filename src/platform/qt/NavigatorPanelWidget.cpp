@@ -24,7 +24,7 @@ private:
     FloatingPanel& panel_;
 };
 
-NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconStripPath) : viewer_(viewer) {
+NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconStripPath) {
     iconStrip_ = LoadIconStrip(iconStripPath);
     panel_ = new FloatingPanel(viewer);
     panel_->setObjectName(QStringLiteral("NavigatorPanel"));
@@ -33,14 +33,12 @@ NavigatorPanelWidget::NavigatorPanelWidget(QWidget* viewer, const QString& iconS
     panel_->setContent(list_);
     panel_->setFocusProxy(list_);
     panel_->installEventFilter(this);
-    if (viewer_) viewer_->installEventFilter(this);
     // Created hidden: the viewer shows it per the Navigator setting.
     panel_->hide();
     host_ = std::make_unique<PanelHost>(*panel_);
 }
 
 NavigatorPanelWidget::~NavigatorPanelWidget() {
-    if (viewer_) viewer_->removeEventFilter(this);
     if (panel_) {
         panel_->removeEventFilter(this);
         panel_->setEvents(nullptr);
@@ -92,13 +90,17 @@ void NavigatorPanelWidget::applyThemedIcons() {
     }
 }
 
+void NavigatorPanelWidget::startupOver() {
+    // Once the photo is on screen the theme's icons take the drawn ones'
+    // place, a little later, so that the start-up commands posted just before
+    // (a slideshow, a dialog, closing the program) and the user's first keys
+    // go first.
+    if (themedIconsAsked_) return;
+    themedIconsAsked_ = true;
+    QTimer::singleShot(100, this, [this] { applyThemedIcons(); });
+}
+
 bool NavigatorPanelWidget::eventFilter(QObject* watched, QEvent* event) {
-    // After the viewer's first paint (the photo or the start picture on
-    // screen) the theme's icons take the drawn ones' place.
-    if (watched == viewer_ && event->type() == QEvent::Paint) {
-        viewer_->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { applyThemedIcons(); });
-    }
     // Mouse moves over the caption bar and the border count as moves over
     // the Navigator too (the list reports its own).
     if (watched == panel_ && event->type() == QEvent::MouseMove && listEvents_) {

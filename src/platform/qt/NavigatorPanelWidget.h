@@ -35,17 +35,19 @@ public:
     void setListColors(std::optional<ColorRef> background, std::optional<ColorRef> text) override;
     void repaintList() override;
     void setThumbnailView(const ThumbnailViewSpec& spec) override;
+    void startupOver() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class PanelHost;
-    // The icon theme is looked up once the viewer has painted for the first
-    // time; until then the list shows the drawn icons.
+    // The icon theme is looked up once the start-up is over (it takes some
+    // milliseconds the first photo should not wait for); until then the list
+    // shows the drawn icons.
     void applyThemedIcons();
+    bool themedIconsAsked_ = false;
 
-    QPointer<QWidget> viewer_;
     QPixmap iconStrip_;
     QPointer<FloatingPanel> panel_;
     NavigatorListView* list_ = nullptr;
