@@ -74,6 +74,15 @@ void ReleaseCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JD
     });
 }
 
+void PopulateCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JDIMENSION last) {
+    const ArrayShape shape = ShapeOf(cinfo, ci);
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end) {
+        const std::uintptr_t from = begin & ~(page - 1);
+        ::madvise(reinterpret_cast<void*>(from), end - from, MADV_POPULATE_WRITE);
+    });
+}
+
 void CoefficientRelease::Begin(j_decompress_ptr cinfo) {
     released_.clear();
     // In buffered-image mode only the pass after the last scan is the last one.

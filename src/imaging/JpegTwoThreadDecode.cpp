@@ -1,6 +1,7 @@
 #include "imaging/JpegTwoThreadDecode.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <csetjmp>
@@ -26,6 +27,8 @@ constexpr std::int64_t kMinPixels = std::int64_t{1} << 20;
 constexpr int kMaxScans = 1000;
 // Coefficient rows go back to the system in steps of this many iMCU rows.
 constexpr JDIMENSION kReleaseStep = 8;
+// Coefficient pages are faulted in ahead of the decode in steps of about this size.
+constexpr std::size_t kPopulateStep = std::size_t{1} << 20;
 
 struct Shared;
 
@@ -59,6 +62,20 @@ struct Part {
     Part& operator=(const Part&) = delete;
 
     [[noreturn]] void Fail() { std::longjmp(jump, 1); }
+
+    // The pages of component ci's rows up to `end` and some way beyond are
+    // faulted in together before the library first writes (zeroes) them.
+    void PopulateAhead(int ci, JDIMENSION end) {
+        JDIMENSION& done = populated[static_cast<std::size_t>(ci)];
+        if (end <= done) return;
+        const jpeg_component_info& comp = cinfo.comp_info[ci];
+        const std::size_t rowBytes = std::max<std::size_t>(1, comp.width_in_blocks * sizeof(JBLOCK));
+        const auto step = static_cast<JDIMENSION>(std::max<std::size_t>(1, kPopulateStep / rowBytes));
+        const JDIMENSION to = std::max(end, done + step);
+        PopulateCoefficientRows(&cinfo, ci, done, to);
+        done = to;
+    }
+    std::array<JDIMENSION, MAX_COMPONENTS> populated{};
 
     // num rows of blocks of component ci that nothing reads back.
     JBLOCKARRAY Scratch(int ci, JDIMENSION num) {
@@ -138,6 +155,7 @@ JBLOCKARRAY EntropyAccess(j_common_ptr c, jvirt_barray_ptr array, JDIMENSION sta
     auto* part = static_cast<Part*>(c->client_data);
     const int ci = CoefficientComponent(&part->cinfo, array);
     if (ci >= 0 && part->shared->groupOf[static_cast<std::size_t>(ci)] != part->group) return part->Scratch(ci, num);
+    if (ci >= 0) part->PopulateAhead(ci, start + num);
     return part->libraryAccess(c, array, start, num, writable);
 }
 
