@@ -30,7 +30,35 @@ void PhotoPreview::ShowPreview(const CBmp& coarse) {
     coarse_ = nullptr;
 }
 
+bool PhotoPreview::ShowScreenCopy(std::uint64_t key, Size photo) {
+    view_.reset();
+    if (key == 0 || !host_.previewAllowed()) return false;
+    PhotoView view = host_.previewView(photo.cx, photo.cy);
+    // Without the copy nothing is painted: the photo on screen stays until the decode ends.
+    if (!view.hasImage() || !host_.screenCopyHeld(key, {view.photoRect().width(), view.photoRect().height()}))
+        return false;
+    view_ = view;
+    screenCopyKey_ = key;
+    screenCopyDrawn_ = false;
+    try {
+        host_.paintPreviewNow();
+    } catch (const std::exception&) {
+        screenCopyDrawn_ = false;
+    }
+    screenCopyKey_ = 0;
+    view_.reset();
+    return screenCopyDrawn_;
+}
+
 void PhotoPreview::paint(Canvas& canvas, const Rect& clip, ColorRef background) const {
+    if (screenCopyKey_ != 0 && view_) {
+        // The background and borders as the photo's view paints them, the
+        // copy in the photo's place.
+        view_->paint(canvas, clip, background, nullptr);
+        const Rect visible = view_->photoRect().intersected(clip);
+        if (!visible.isEmpty()) screenCopyDrawn_ = canvas.drawPreparedCopy(screenCopyKey_, view_->photoRect(), visible);
+        return;
+    }
     if (!coarse_ || !view_) return;
     const ImageView image = coarse_->GetImageView();
     const Size full{view_->imageRect().width(), view_->imageRect().height()};

@@ -67,7 +67,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                                   view.applyScaleMode();
                                   return Size{view.photoRect().width(), view.photoRect().height()};
                               };
-                          }});
+                          },
+                          [this] { return !effectMayRun(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);
@@ -593,6 +594,20 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
+    if (ahead && ahead->screenCopyOnly()) {
+        // Kept as what the screen needs: its display copy goes on screen at
+        // once, then the file decodes (without a coarser first picture) for
+        // everything else, zoom, rotation and the comment included.
+        const bool shown = preview_.ShowScreenCopy(ahead->screenCopyKey, ahead->decodedSize);
+        const std::uint64_t copyKey = ahead->screenCopyKey;
+        const FileStamp aheadStamp = ahead->stamp;
+        ahead.reset();
+        DecodedPhoto decoded = decodeFile(path, stamp, !shown);
+        // Unchanged since the copy was made: the same pixels, so the copy is the new bitmap's too.
+        if (decoded.ok && bitmap_ && StampOfFile(path) == aheadStamp)
+            prefetch_.screenCopyDecoded(copyKey, bitmap_->GetCacheKey());
+        return decoded;
+    }
     if (ahead) {
         bitmap_ = std::move(ahead->bitmap);
         photoText_ = std::move(ahead->text);
@@ -600,10 +615,15 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn};
         return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
     }
+    return decodeFile(path, stamp, true);
+}
+
+DecodedPhoto ViewerWindow::decodeFile(const std::string& path, const std::optional<FileStamp>& stamp,
+                                      bool firstPicture) {
     TraceStartup("decode begins");
     bitmap_ = std::make_unique<CDrawDibBmp>();
     // A first picture may be painted while the file decodes (PhotoPreview).
-    decoder_.SetPreviewSink(&preview_);
+    decoder_.SetPreviewSink(firstPicture ? &preview_ : nullptr);
     try {
         decoder_.DecodeFile(path, *bitmap_);
         TraceStartup("decode ends");
@@ -631,11 +651,15 @@ bool ViewerWindow::previewAllowed() {
     if (display_.noPhoto() || display_.rotatePending() || RotationMacroAngleOfFile(display_.photoPath()) != 0.0)
         return false;
     // A transition effect shows the full picture, never the first one.
-    if (effectRunner_.running()) return false;
+    return !effectMayRun();
+}
+
+bool ViewerWindow::effectMayRun() const {
+    if (effectRunner_.running()) return true;
     ShowState shows;
     shows.smallRuns = slideshows_ && slideshows_->smallRunning();
     shows.totalRuns = slideshows_ && slideshows_->totalRunning();
-    return !(context_.effects && context_.effects->mayChoose(settings().Effects, shows));
+    return context_.effects && context_.effects->mayChoose(settings().Effects, shows);
 }
 
 void ViewerWindow::paintPreviewNow() {

@@ -136,6 +136,7 @@ public:
     bool previewAllowed() override;
     PhotoView previewView(int width, int height) override { return display_.viewForNewPhoto(width, height); }
     void paintPreviewNow() override;
+    bool screenCopyHeld(std::uint64_t key, Size shown) override { return prefetch_.screenCopyHeld(key, shown); }
 
     // FileActionsHost
     std::string currentPhoto() const override;
@@ -248,6 +249,11 @@ private:
     // Hands the bitmap to the prefetcher when it is the photo's decode,
     // turned by whole quarter turns at most.
     void keepShownPhoto();
+    // Decodes the photo's file into bitmap_; firstPicture: a coarse first
+    // picture may be painted meanwhile.
+    DecodedPhoto decodeFile(const std::string& path, const std::optional<FileStamp>& stamp, bool firstPicture);
+    // A transition effect runs or may be chosen for the next photo shown.
+    bool effectMayRun() const;
     PhotoPrefetcher prefetch_;
     std::optional<TurnedAhead> turnedAhead_;
     // The photo in bitmap_ as a photo decoded ahead would describe it (the

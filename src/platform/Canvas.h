@@ -70,6 +70,16 @@ public:
         (void)placement;
         drawImage(image, source, visible, quality);
     }
+    // Draws the part that lands in `visible` of the display copy made ahead
+    // (DisplayPreparer) for the picture with this cache key at the
+    // placement's size: the pixels drawImagePart would draw for that picture.
+    // False, with nothing drawn, when there is no such copy.
+    virtual bool drawPreparedCopy(std::uint64_t key, const Rect& placement, const Rect& visible) {
+        (void)key;
+        (void)placement;
+        (void)visible;
+        return false;
+    }
     virtual void drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour,
                           unsigned flags) = 0;
     // The size the text takes when drawn into a box of the given width with the flags.

@@ -27,6 +27,9 @@ void PhotoPrefetcher::stop() {
 
 void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
     if (stopped_ || !photo.bitmap) return;
+    // The window's copy of it joins the prepared ones.
+    if (preparer_) preparer_->keepShownCopy(photo.bitmap->GetCacheKey());
+    reduceToScreenCopy(photo);
     // The Navigator has moved on already: what is no longer wanted goes
     // first, so the photo does not stand beside them.
     if (sources_.upcoming) wanted_ = sources_.upcoming();
@@ -56,6 +59,18 @@ void PhotoPrefetcher::onTimer(int timerId) {
     refill();
 }
 
+void PhotoPrefetcher::reduceToScreenCopy(PrefetchedPhoto& photo) const {
+    // A photo turned ahead is shown turned only once its comment agrees: it
+    // keeps its bitmap, as does one shown over a transition effect.
+    if (!photo.bitmap || photo.turn != 0.0 || !preparer_ || !sources_.placement || !sources_.screenCopyShows ||
+        !sources_.screenCopyShows())
+        return;
+    const std::uint64_t key = photo.bitmap->GetCacheKey();
+    if (!preparer_->holds(key, sources_.placement()(photo.bitmap->GetSize()))) return;
+    photo.bitmap.reset();
+    photo.screenCopyKey = key;
+}
+
 int PhotoPrefetcher::rankOf(const std::string& path) const {
     auto at = std::find(wanted_.begin(), wanted_.end(), path);
     return at == wanted_.end() ? -1 : static_cast<int>(at - wanted_.begin());
@@ -79,6 +94,7 @@ void PhotoPrefetcher::jobEnded() {
     // A file that does not decode, or whose photo does not fit, is not tried
     // again until it changes.
     const bool decoded = photo.has_value();
+    if (decoded) reduceToScreenCopy(*photo);
     if (!decoded || (rank >= 0 && !cache_.store(std::move(*photo), rank))) {
         std::erase_if(leftOut_, [&](const LeftOut& left) { return left.path == path; });
         leftOut_.push_back({path, StampOfFile(path), decoded ? rank : kNotDecoded});

@@ -4,7 +4,12 @@
 // photo of the Navigator) on a worker, one at a time, into a cache bounded by
 // bytes, so stepping shows them from memory; with a display preparer the
 // worker also makes each one's display copy. The photo the viewer leaves is
-// kept too when it is wanted next. Lives on the user-interface thread beside
+// kept too when it is wanted next.
+//
+// Where the window shows a stepped-to photo at once (no transition effect
+// may be chosen), a photo whose display copy is made keeps only that copy:
+// the viewer puts it on screen and decodes the file again, so memory holds
+// one decode, of the photo shown, however many photos wait. Lives on the user-interface thread beside
 // the viewer window.
 //
 // It stands back for the rest of the program: it starts nothing while the
@@ -52,6 +57,9 @@ struct PrefetchSources {
     // Where a photo would be shown, as the view stands now (a snapshot the
     // worker may call); empty: the display copies are made at the first paint.
     std::function<PrefetchWorker::Placement()> placement;
+    // A photo stepped to now would be put on screen at once (no transition
+    // effect may run): a display copy is then enough to keep.
+    std::function<bool()> screenCopyShows;
 };
 
 class PhotoPrefetcher : public CommandTarget {
@@ -72,6 +80,13 @@ public:
     // The viewer moves on from a photo it showed to another: kept when it is
     // wanted next (the one just left usually is, for a step back) and fits.
     void keep(PrefetchedPhoto photo);
+    // The display copy of a photo kept as its copy only is there to be drawn.
+    bool screenCopyHeld(std::uint64_t key, Size shown) const { return preparer_ && preparer_->holds(key, shown); }
+    // A photo kept as its display copy was decoded again, unchanged, into
+    // the bitmap with key `decoded`: the copy serves it (no new one is made).
+    void screenCopyDecoded(std::uint64_t copyKey, std::uint64_t decoded) {
+        if (preparer_) preparer_->rekey(copyKey, decoded);
+    }
     // Everything is dropped and nothing more is started (the window goes away).
     void stop();
 
@@ -90,6 +105,8 @@ private:
     void refill();
     void jobEnded();
     int rankOf(const std::string& path) const;
+    // Drops the bitmap of a photo whose display copy is all the screen needs.
+    void reduceToScreenCopy(PrefetchedPhoto& photo) const;
     bool leftOutBefore(const std::string& path) const;
 
     EventQueue& queue_;

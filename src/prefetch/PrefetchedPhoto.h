@@ -2,9 +2,12 @@
 // A photo decoded before the user asked for it, as the viewer will show it:
 // the bitmap, already turned when the photo's attached comment file turns it,
 // the embedded text the comment is composed from, and the stamp of the file
-// at the start of the decode.
+// at the start of the decode. Or, kept as what the screen needs: no bitmap,
+// only the key of the display copy made from it (which waits with the
+// window's prepared copies), to be shown while the file decodes again.
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,7 +29,11 @@ struct PrefetchedPhoto {
     // The turn already applied (radians, positive is left): whole quarter
     // turns only, so turning back by its negative restores the decode exactly.
     double turn = 0.0;
+    // Kept as its display copy only: the cache key the bitmap had.
+    std::uint64_t screenCopyKey = 0;
 
+    bool screenCopyOnly() const { return !bitmap && screenCopyKey != 0; }
+    // What it takes in the cache (a display copy is counted where it waits).
     std::size_t bytes() const { return bitmap ? bitmap->GetMemUsed() : 0; }
 };
 

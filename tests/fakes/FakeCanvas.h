@@ -1,5 +1,6 @@
 #pragma once
 // A canvas that records every drawing call, for tests of painting logic.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,18 @@ public:
         return {longest * charWidth, lines * f.height};
     }
     void setClip(const Rect& r) override { clip = r; }
+    // Display copies made ahead: drawn when their key is among preparedKeys.
+    bool drawPreparedCopy(std::uint64_t key, const Rect& placement, const Rect& visible) override {
+        if (!preparedKeys.count(key)) return false;
+        preparedCopies.push_back({key, placement, visible});
+        return true;
+    }
+    struct PreparedCopy {
+        std::uint64_t key;
+        Rect placement, visible;
+    };
+    std::set<std::uint64_t> preparedKeys;
+    std::vector<PreparedCopy> preparedCopies;
 
     std::vector<Fill> fills;
     std::vector<Image> images;

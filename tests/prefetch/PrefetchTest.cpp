@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 
 #include "app/ViewerRig.h"
+#include "fakes/FakeCanvas.h"
+#include "fakes/FakeDisplayPreparer.h"
 #include "fakes/FakeEventQueue.h"
 #include "prefetch/PhotoPrefetcher.h"
 
@@ -101,6 +103,78 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     Step(v, kPreviousPhoto);
     EXPECT_EQ(Shown(v), "bbb/bbb");
     EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
+    EXPECT_TRUE(v.desktop.messages.empty());
+}
+
+TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecodesAnew) {
+    TempFolder folder;
+    const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
+    folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
+    Viewer v(folder, {"a.bmp"});
+    FakeDisplayPreparer copies;
+    v.viewer().prefetcher().setDisplayPreparer(&copies);
+    v.queue.runPending();
+    // What each paint drew: display copies made ahead, and bitmaps.
+    struct Frame {
+        std::vector<FakeCanvas::PreparedCopy> copies;
+        std::vector<FakeCanvas::Image> bitmaps;
+    };
+    std::vector<Frame> frames;
+    v.host.onUpdate = [&] {
+        FakeCanvas canvas;
+        for (const auto& made : copies.made) canvas.preparedKeys.insert(made.first);
+        v.viewer().paint(canvas, v.desktop.screen);
+        frames.push_back({canvas.preparedCopies, canvas.images});
+    };
+    v.host.onUpdate();  // the window is on screen
+    const std::uint64_t leftKey = v.viewer().bitmap()->GetCacheKey();
+    Rest(v);
+    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
+    EXPECT_EQ(v.viewer().prefetcher().cache().bytes(), 0u);  // no bitmap kept
+
+    // The copy goes on screen first, in the photo's place; then the file's
+    // own decode (a bitmap of its own) paints as every photo does.
+    frames.clear();
+    Step(v, kNextPhoto);
+    EXPECT_EQ(Shown(v), "ggg/ggg");
+    ASSERT_GE(frames.size(), 2u);
+    ASSERT_EQ(frames[0].copies.size(), 1u);
+    EXPECT_TRUE(frames[0].bitmaps.empty());
+    const std::uint64_t copyKey = frames[0].copies[0].key;
+    EXPECT_NE(copyKey, leftKey);
+    ASSERT_EQ(frames.back().bitmaps.size(), 1u);
+    EXPECT_TRUE(frames.back().copies.empty());
+    EXPECT_EQ(frames.back().bitmaps[0].view.cacheKey, v.viewer().bitmap()->GetCacheKey());
+    EXPECT_NE(frames.back().bitmaps[0].view.cacheKey, copyKey);
+    EXPECT_EQ(frames[0].copies[0].placement, frames.back().bitmaps[0].destination);
+    // The file unchanged, the copy serves the new bitmap (the window adopts it).
+    EXPECT_FALSE(copies.made.count(copyKey));
+    EXPECT_TRUE(copies.made.count(v.viewer().bitmap()->GetCacheKey()));
+
+    // The photo left is kept as the window's copy of it, for a step back.
+    Rest(v);
+    frames.clear();
+    Step(v, kPreviousPhoto);
+    EXPECT_EQ(Shown(v), "rrr/rrr");
+    ASSERT_GE(frames.size(), 2u);
+    ASSERT_EQ(frames[0].copies.size(), 1u);
+    EXPECT_EQ(frames[0].copies[0].key, leftKey);
+
+    // A copy no longer there: the step decodes, with nothing painted before.
+    Rest(v);
+    copies.made.clear();
+    frames.clear();
+    Step(v, kNextPhoto);
+    EXPECT_EQ(Shown(v), "ggg/ggg");
+    for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
+
+    // With transition effects the effect needs each photo whole at once:
+    // neighbours keep their bitmaps.
+    v.app->scopes().current().Effects = 'a';
+    Rest(v);
+    EXPECT_GT(v.viewer().prefetcher().cache().bytes(), 0u);
+    v.host.onUpdate = nullptr;
     EXPECT_TRUE(v.desktop.messages.empty());
 }
 
@@ -217,7 +291,7 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     std::vector<std::string> upcoming{a};
     bool busy = false;
     PhotoPrefetcher prefetch(queue, 1700000);
-    prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}});
+    prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}, {}});
 
     // On a thread of its own: a load right after the decode started gets the
     // photo, waiting for the decode while it is still in hand.

@@ -28,20 +28,30 @@ QImage Paint(const ImageView& view, const Rect& placement, PreparedDisplayCopies
     return target;
 }
 
+// 1001 x 703, stored bottom-up as the decoders store it, with detail at every scale.
+struct DetailedPicture {
+    static constexpr int w = 1001, h = 703;
+    std::vector<std::uint32_t> memory = std::vector<std::uint32_t>(static_cast<size_t>(w) * h);
+    DetailedPicture() {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                memory[static_cast<size_t>(h - 1 - y) * w + x] =
+                    0xFF000000u | static_cast<std::uint32_t>((x * 7 ^ y * 13) & 0xFF) << 16 |
+                    static_cast<std::uint32_t>((x + y) & 0xFF) << 8 | static_cast<std::uint32_t>(x * y & 0xFF);
+    }
+    ImageView view(std::uint64_t key) const {
+        const auto* top = reinterpret_cast<const std::uint8_t*>(memory.data() + static_cast<size_t>(h - 1) * w);
+        return ImageView{top, w, h, -static_cast<std::ptrdiff_t>(w) * 4, 32, nullptr, 0, key};
+    }
+};
+
 }  // namespace
 
 TEST(PreparedDisplayCopies, AnAdoptedCopyHasThePixelsOfOneMadeAtThePaint) {
     TestApplication();
-    // 1001 x 703, stored bottom-up as the decoders store it, with detail at every scale.
-    const int w = 1001, h = 703;
-    std::vector<std::uint32_t> memory(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            memory[static_cast<size_t>(h - 1 - y) * w + x] =
-                0xFF000000u | static_cast<std::uint32_t>((x * 7 ^ y * 13) & 0xFF) << 16 |
-                static_cast<std::uint32_t>((x + y) & 0xFF) << 8 | static_cast<std::uint32_t>(x * y & 0xFF);
-    const auto* top = reinterpret_cast<const std::uint8_t*>(memory.data() + static_cast<size_t>(h - 1) * w);
-    const ImageView view{top, w, h, -static_cast<std::ptrdiff_t>(w) * 4, 32, nullptr, 0, 41};
+    const DetailedPicture picture;
+    const int w = DetailedPicture::w, h = DetailedPicture::h;
+    const ImageView view = picture.view(41);
     const Rect placement{0, 0, 333, 234};
     const QImage made = Paint(view, placement, nullptr);
 
@@ -90,4 +100,64 @@ TEST(PreparedDisplayCopies, TheCopyFoundByTheKeyIsTheOneShownAndOnlyTheLastFewAr
     EXPECT_EQ(copies.count(), PreparedDisplayCopies::kKept);
     EXPECT_EQ(Paint(viewOf(blue, 104), {0, 0, 16, 16}, &copies).pixelColor(8, 8), QColor(0, 255, 0));
     EXPECT_EQ(Paint(viewOf(blue, 100), {0, 0, 16, 16}, &copies).pixelColor(8, 8), QColor(0, 0, 255));
+}
+
+TEST(PreparedDisplayCopies, APhotoKeptAsItsCopyIsDrawnFromItWithThePhotosPixels) {
+    TestApplication();
+    const DetailedPicture picture;
+    const ImageView view = picture.view(41);
+    // Placed off the corner, and only its left part visible (the Navigator
+    // may cover the rest).
+    const Rect placement{10, 20, 343, 254}, visible{10, 20, 200, 254};
+    auto draw = [&](PreparedDisplayCopies* prepared, bool fromCopy) {
+        QImage target(400, 300, QImage::Format_RGB32);
+        target.fill(Qt::red);
+        DisplayCopyCache cache;
+        cache.setPrepared(prepared);
+        QPainter painter(&target);
+        QtCanvas canvas(painter, &cache);
+        if (fromCopy) EXPECT_TRUE(canvas.drawPreparedCopy(41, placement, visible));
+        else canvas.drawImagePart(view, placement, {0, 0, view.width, view.height}, visible, ScaleQuality::Smooth);
+        return target;
+    };
+    const QImage made = draw(nullptr, false);
+
+    PreparedDisplayCopies prepared;
+    std::thread([&] { prepared.prepare(view, {333, 234}); }).join();
+    EXPECT_TRUE(prepared.holds(41, {333, 234}));
+    EXPECT_FALSE(prepared.holds(41, {334, 234}));
+    EXPECT_FALSE(prepared.holds(40, {333, 234}));
+    EXPECT_EQ(draw(&prepared, true), made);
+    EXPECT_EQ(draw(&prepared, true), made);  // drawn from, not taken
+    // None for another size: nothing drawn.
+    {
+        QImage target(400, 300, QImage::Format_RGB32);
+        DisplayCopyCache cache;
+        cache.setPrepared(&prepared);
+        QPainter painter(&target);
+        QtCanvas canvas(painter, &cache);
+        EXPECT_FALSE(canvas.drawPreparedCopy(41, {10, 20, 344, 254}, visible));
+    }
+
+    // The window's own copy of the photo it leaves joins the prepared ones.
+    PreparedDisplayCopies left;
+    {
+        DisplayCopyCache window;
+        window.setPrepared(&left);
+        left.setShownCopies(&window);
+        QImage screen(400, 300, QImage::Format_RGB32);
+        QPainter painter(&screen);
+        QtCanvas canvas(painter, &window);
+        canvas.drawImagePart(view, placement, {0, 0, view.width, view.height}, placement, ScaleQuality::Smooth);
+        left.keepShownCopy(42);  // not the photo on screen: nothing moves
+        EXPECT_EQ(left.count(), 0u);
+        left.keepShownCopy(41);
+        EXPECT_TRUE(left.holds(41, {333, 234}));
+        left.setShownCopies(nullptr);
+    }
+    EXPECT_EQ(draw(&left, true), made);
+    // Decoded again into a bitmap of another key: the copy goes with it.
+    left.rekey(41, 43);
+    EXPECT_FALSE(left.holds(41, {333, 234}));
+    EXPECT_TRUE(left.holds(43, {333, 234}));
 }

@@ -42,6 +42,32 @@ std::optional<QImage> PreparedDisplayCopies::take(std::uint64_t key, int width, 
     return std::nullopt;
 }
 
+std::optional<QImage> PreparedDisplayCopies::peek(std::uint64_t key, int width, int height) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const Copy& c : copies_)
+        if (c.key == key) {
+            if (c.image.width() != width || c.image.height() != height) return std::nullopt;
+            return c.image;  // shared, not copied
+        }
+    return std::nullopt;
+}
+
+bool PreparedDisplayCopies::holds(std::uint64_t key, Size shown) const {
+    return key != 0 && peek(key, shown.cx, shown.cy).has_value();
+}
+
+void PreparedDisplayCopies::rekey(std::uint64_t from, std::uint64_t to) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (from == 0 || to == 0) return;
+    std::erase_if(copies_, [&](const Copy& c) { return c.key == to; });
+    for (Copy& c : copies_)
+        if (c.key == from) c.key = to;
+}
+
+void PreparedDisplayCopies::keepShownCopy(std::uint64_t key) {
+    if (shown_) shown_->leave(key);
+}
+
 std::size_t PreparedDisplayCopies::count() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return copies_.size();

@@ -186,21 +186,36 @@ void DisplayCopyCache::clear() {
     copyWidth_ = copyHeight_ = 0;
 }
 
-void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
+void DisplayCopyCache::handOverCopy() {
     // The copy of the photo left waits among the prepared ones: a step back
-    // to it (kept in memory by the prefetcher) finds it. Its memory goes with
-    // it rather than being copied.
-    if (prepared_ && key_ != 0 && key != key_ && !copy_.isNull()) {
-        QImage left = copy_;
-        if (copyMemory_ && copy_.constBits() == reinterpret_cast<const uchar*>(copyMemory_.get())) {
-            auto* memory = new ByteBlock(std::move(copyMemory_));
-            copyPixels_ = 0;
-            left = QImage((*memory).get(), copy_.width(), copy_.height(), copy_.bytesPerLine(), copy_.format(),
-                          [](void* m) { delete static_cast<ByteBlock*>(m); }, memory);
-        }
-        copy_ = QImage();
-        prepared_->keep(key_, std::move(left));
+    // to it (kept by the prefetcher) finds it. Its memory goes with it rather
+    // than being copied.
+    if (!prepared_ || key_ == 0 || copy_.isNull()) return;
+    QImage left = copy_;
+    if (copyMemory_ && copy_.constBits() == reinterpret_cast<const uchar*>(copyMemory_.get())) {
+        auto* memory = new ByteBlock(std::move(copyMemory_));
+        copyPixels_ = 0;
+        left = QImage((*memory).get(), copy_.width(), copy_.height(), copy_.bytesPerLine(), copy_.format(),
+                      [](void* m) { delete static_cast<ByteBlock*>(m); }, memory);
     }
+    copy_ = QImage();
+    prepared_->keep(key_, std::move(left));
+}
+
+void DisplayCopyCache::leave(std::uint64_t key) {
+    if (key == 0 || key != key_) return;
+    handOverCopy();
+    clear();
+}
+
+std::optional<QImage> DisplayCopyCache::copyOf(std::uint64_t key, int width, int height) const {
+    if (key == 0) return std::nullopt;
+    if (key == key_ && !copy_.isNull() && copyWidth_ == width && copyHeight_ == height) return copy_;
+    return prepared_ ? prepared_->peek(key, width, height) : std::nullopt;
+}
+
+void DisplayCopyCache::reset(const QImage& source, std::uint64_t key, bool flipped) {
+    if (key != key_) handOverCopy();
     clear();
     key_ = key;
     source_ = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
@@ -320,6 +335,16 @@ void QtCanvas::drawImage(const ImageView& image, const Rect& source, const Rect&
     painter_.scale(1, -1);
     painter_.drawImage(ToQRect(destination), img, mirroredSource);
     painter_.restore();
+}
+
+bool QtCanvas::drawPreparedCopy(std::uint64_t key, const Rect& placement, const Rect& visible) {
+    if (!cache_ || visible.isEmpty() || placement.isEmpty()) return false;
+    const std::optional<QImage> copy = cache_->copyOf(key, placement.width(), placement.height());
+    if (!copy) return false;
+    // As drawImagePart copies the visible part of a whole display copy.
+    QRect part(visible.left - placement.left, visible.top - placement.top, visible.width(), visible.height());
+    painter_.drawImage(QPoint(visible.left, visible.top), *copy, part);
+    return true;
 }
 
 void QtCanvas::drawImagePart(const ImageView& image, const Rect& placement, const Rect& source, const Rect& visible,

@@ -4,6 +4,7 @@
 // whatever the photo's size.
 #include <QImage>
 #include <QPainter>
+#include <optional>
 #include <vector>
 
 #include "imaging/Bmp.h"
@@ -27,6 +28,12 @@ public:
                            bool* upsideDown = nullptr);
     // The picture scaled to width x height, made on first use.
     const QImage& scaled(const QImage& source, std::uint64_t key, int width, int height, bool flipped = false);
+    // The copy of the picture with this key at width x height, made here or
+    // ahead (prepared); nothing when there is none.
+    std::optional<QImage> copyOf(std::uint64_t key, int width, int height) const;
+    // The picture with this key is left: its copy joins the prepared ones and
+    // nothing of it stays here (its pixels may go away).
+    void leave(std::uint64_t key);
     void clear();
     // Reserves the memory of the levels for a first level of this many
     // pixels and of the scaled copy. The memory lies on huge pages where the
@@ -42,6 +49,8 @@ public:
 
 private:
     void reset(const QImage& source, std::uint64_t key, bool flipped);
+    // Gives the copy of the picture on hand to the prepared ones.
+    void handOverCopy();
     // Level k made on first use; level 0 is the picture itself, upright.
     const QImage& level(size_t k);
 
@@ -77,6 +86,7 @@ public:
 
     void fillRect(const Rect& r, ColorRef colour) override;
     void drawImage(const ImageView& image, const Rect& source, const Rect& destination, ScaleQuality quality) override;
+    bool drawPreparedCopy(std::uint64_t key, const Rect& placement, const Rect& visible) override;
     void drawImagePart(const ImageView& image, const Rect& placement, const Rect& source, const Rect& visible,
                        ScaleQuality quality) override;
     void drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) override;

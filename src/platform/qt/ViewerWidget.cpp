@@ -39,6 +39,7 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
     // Room (reserved, not yet touched) for the first level of photos up to 32 megapixels.
     displayCopy_.prepareMemory(8u * 1024 * 1024);
     displayCopy_.setPrepared(&prepared_);
+    prepared_.setShownCopies(&displayCopy_);
 }
 
 
