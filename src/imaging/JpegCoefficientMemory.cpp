@@ -35,8 +35,8 @@ ArrayShape ShapeOf(j_decompress_ptr cinfo, int ci) {
     return shape;
 }
 
-// Calls f(begin, end) for each run of rows [first, last) lying one after the
-// other in memory.
+// Calls f(begin, end, firstRow) for each run of rows [first, last) lying one
+// after the other in memory (firstRow: the run's first row).
 template <typename F>
 void ForEachRun(const ArrayShape& shape, JDIMENSION first, JDIMENSION last, F f) {
     if (!shape.rows || first >= last) return;
@@ -44,7 +44,7 @@ void ForEachRun(const ArrayShape& shape, JDIMENSION first, JDIMENSION last, F f)
     for (JDIMENSION r = first + 1; r <= last; ++r) {
         if (r < last && shape.rows[r] == shape.rows[r - 1] + shape.width) continue;
         f(reinterpret_cast<std::uintptr_t>(shape.rows[start]),
-          reinterpret_cast<std::uintptr_t>(shape.rows[r - 1] + shape.width));
+          reinterpret_cast<std::uintptr_t>(shape.rows[r - 1] + shape.width), start);
         start = r;
     }
 }
@@ -67,7 +67,7 @@ int CoefficientComponent(j_decompress_ptr cinfo, jvirt_barray_ptr array) {
 void ReleaseCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JDIMENSION last) {
     const ArrayShape shape = ShapeOf(cinfo, ci);
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end) {
+    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end, JDIMENSION) {
         const std::uintptr_t from = (begin + page - 1) & ~(page - 1);
         const std::uintptr_t to = end & ~(page - 1);
         if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
@@ -77,7 +77,7 @@ void ReleaseCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JD
 void PopulateCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JDIMENSION last) {
     const ArrayShape shape = ShapeOf(cinfo, ci);
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end) {
+    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end, JDIMENSION) {
         const std::uintptr_t from = begin & ~(page - 1);
         ::madvise(reinterpret_cast<void*>(from), end - from, MADV_POPULATE_WRITE);
     });
@@ -87,7 +87,7 @@ void CoefficientRelease::Begin(j_decompress_ptr cinfo) {
     released_.clear();
     // In buffered-image mode only the pass after the last scan is the last one.
     if ((cinfo->buffered_image && !jpeg_input_complete(cinfo)) || !cinfo->coef || !cinfo->coef->coef_arrays) return;
-    released_.assign(static_cast<std::size_t>(cinfo->num_components), 0);
+    released_.assign(static_cast<std::size_t>(cinfo->num_components), Released{});
 }
 
 void CoefficientRelease::RowsDone(j_decompress_ptr cinfo) {
@@ -100,15 +100,22 @@ void CoefficientRelease::RowsDone(j_decompress_ptr cinfo) {
         const ArrayShape shape = ShapeOf(cinfo, ci);
         const JDIMENSION doneRows =
             std::min<JDIMENSION>(doneImcuRows * static_cast<JDIMENSION>(cinfo->comp_info[ci].v_samp_factor), shape.height);
-        std::uintptr_t& mark = released_[static_cast<std::size_t>(ci)];
-        ForEachRun(shape, 0, doneRows, [&](std::uintptr_t begin, std::uintptr_t end) {
+        Released& done = released_[static_cast<std::size_t>(ci)];
+        // From the row the last release ended in: the rows before it are
+        // given back already. Looking at them again on every call, or at
+        // fewer rows than a step, would make a tall picture cost rows x rows.
+        const std::uintptr_t rowBytes = std::uintptr_t{shape.width} * sizeof(JBLOCK);
+        if (doneRows <= done.row || (doneRows - done.row) * rowBytes < kReleaseStep) continue;
+        ForEachRun(shape, done.row, doneRows, [&](std::uintptr_t begin, std::uintptr_t end, JDIMENSION firstRow) {
             // Whole pages inside the run, not given back before, in steps of
             // at least 256 KB to keep the calls few.
-            const std::uintptr_t from = std::max((begin + page - 1) & ~(page - 1), mark > begin ? mark : 0);
+            const std::uintptr_t from = std::max((begin + page - 1) & ~(page - 1), done.below > begin ? done.below : 0);
             const std::uintptr_t to = end & ~(page - 1);
             if (to <= from || to - from < kReleaseStep) return;
             ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-            mark = to;
+            done.below = to;
+            // The row `to` lies in (rows of a run follow one another).
+            done.row = firstRow + static_cast<JDIMENSION>((to - begin) / rowBytes);
         });
     }
 }

@@ -44,7 +44,13 @@ public:
     void End() { released_.clear(); }
 
 private:
-    std::vector<std::uintptr_t> released_;  // per component: released below this address
+    // Per component: pages below this address are given back, and the row
+    // that address lies in.
+    struct Released {
+        std::uintptr_t below = 0;
+        JDIMENSION row = 0;
+    };
+    std::vector<Released> released_;
 };
 
 }  // namespace vellumo

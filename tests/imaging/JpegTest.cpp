@@ -1,3 +1,7 @@
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +13,7 @@
 
 #include "TestUtil.h"
 #include "imaging/AnyBmp.h"
+#include "imaging/JpegCoefficientMemory.h"
 #include "imaging/JpegScanFilter.h"
 #include "imaging/JpegTwoThreadDecode.h"
 #include "imaging/JpegText.h"
@@ -248,6 +253,48 @@ TEST(Jpeg, LargeProgressiveFilesMatchTheLibraryWholeAndCutShort) {
     ExpectMatchesReference(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 3 / 5)));
     s.hSamp = s.vSamp = 2;
     ExpectMatchesReference(EncodeJpeg(s));
+}
+
+// A progressive file's output pass gives back the coefficient rows it has
+// left behind, tall pictures included, and still gives the library's pixels.
+TEST(Jpeg, TheOutputPassGivesBackTheCoefficientRowsBehindIt) {
+    for (const auto& [width, height] : {std::pair{2048, 1024}, std::pair{16, 40000}}) {
+        JpegSpec s;
+        s.width = width;
+        s.height = height;
+        s.progressive = true;
+        const Bytes file = EncodeJpeg(s);
+        const Reference ref = DecodeReference(file);
+        jpeg_decompress_struct cinfo;
+        jpeg_error_mgr jerr;
+        ReadHeaderAsTheDecoder(cinfo, jerr, file);
+        cinfo.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&cinfo);
+        CoefficientRelease release;
+        release.Begin(&cinfo);
+        std::vector<JSAMPLE> pixels(ref.pixels.size());
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW row = pixels.data() + std::size_t{cinfo.output_scanline} * width * 3;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+            release.RowsDone(&cinfo);
+        }
+        EXPECT_EQ(pixels, ref.pixels) << width << " x " << height;
+        // The luminance rows of the first half: their pages are no longer resident.
+        JDIMENSION rowsOfBlocks = 0;
+        const JBLOCKARRAY rows = CoefficientRows(&cinfo, 0, &rowsOfBlocks);
+        ASSERT_NE(rows, nullptr);
+        const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+        const auto from = (reinterpret_cast<std::uintptr_t>(rows[0]) + page - 1) & ~(page - 1);
+        const auto to = reinterpret_cast<std::uintptr_t>(rows[rowsOfBlocks / 2]) & ~(page - 1);
+        ASSERT_GT(to, from);
+        std::vector<unsigned char> resident((to - from) / page);
+        ASSERT_EQ(mincore(reinterpret_cast<void*>(from), to - from, resident.data()), 0);
+        EXPECT_EQ(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }), 0)
+            << width << " x " << height;
+        release.End();
+        jpeg_finish_decompress(&cinfo);
+        jpeg_destroy_decompress(&cinfo);
+    }
 }
 
 // The two-thread decode on its own, with the decoder's settings; the
