@@ -598,7 +598,9 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         // Kept as what the screen needs: its display copy goes on screen at
         // once, then the file decodes (without a coarser first picture) for
         // everything else, zoom, rotation and the comment included.
+        previewText_ = ahead->text;
         const bool shown = preview_.ShowScreenCopy(ahead->screenCopyKey, ahead->decodedSize);
+        previewText_.clear();
         const std::uint64_t copyKey = ahead->screenCopyKey;
         const FileStamp aheadStamp = ahead->stamp;
         ahead.reset();
@@ -648,7 +650,8 @@ bool ViewerWindow::previewAllowed() {
     if (!paintedOnce_ && !(earlyFirstPicture_ && host_.isExposed())) return false;
     // Never for the start picture, nor for a photo that will be turned (by the
     // commands or by the rotation macros of its comment file).
-    if (display_.noPhoto() || display_.rotatePending() || RotationMacroAngleOfFile(display_.photoPath()) != 0.0)
+    if (display_.noPhoto() || display_.rotatePending() ||
+        comments_.rotationAngleFor(display_.photoPath(), previewText_) != 0.0)
         return false;
     // A transition effect shows the full picture, never the first one.
     return !effectMayRun();

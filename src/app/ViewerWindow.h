@@ -254,6 +254,9 @@ private:
     DecodedPhoto decodeFile(const std::string& path, const std::optional<FileStamp>& stamp, bool firstPicture);
     // A transition effect runs or may be chosen for the next photo shown.
     bool effectMayRun() const;
+    // The embedded text of the photo being loaded, when known before its
+    // decode (a photo decoded ahead): its comment may turn it.
+    std::string previewText_;
     PhotoPrefetcher prefetch_;
     std::optional<TurnedAhead> turnedAhead_;
     // The photo in bitmap_ as a photo decoded ahead would describe it (the

@@ -63,6 +63,15 @@ MacroExpansion CommentView::showPhoto(const ShownPhoto& photo, const std::string
     return recompose(photo);
 }
 
+double CommentView::rotationAngleFor(const std::string& photoPath, const std::string& embeddedText) {
+    if (photoPath.empty()) return 0.0;
+    const Settings& s = settings();
+    const std::string photo =
+        GatherPhotoComment({s.IncludedMask, s.CommentsOrder, embeddedText, photoPath, &descriptIon_});
+    const std::string text = CombineComments(photo, scopes_.scopeComments(), s.CommentsOrder);
+    return ExpandMacros(text, {photoPath, 0, 0, queries_}).rotationAngle;
+}
+
 void CommentView::photoFailed() {
     photoComment_.clear();
     if (!shownComment_.empty()) redraw(drawRect_);

@@ -51,6 +51,10 @@ public:
     // it with the scope comments. Returns the composition's macro result (its
     // rotation is the photo's macro rotation).
     MacroExpansion showPhoto(const ShownPhoto& photo, const std::string& embeddedText);
+    // The turn (radians) the rotation macros of the comment this photo would
+    // get give it, from all its sources, without showing anything: before the
+    // decode, with the embedded text known so far.
+    double rotationAngleFor(const std::string& photoPath, const std::string& embeddedText);
     // Decoding failed: no photo-level comment and nothing shown.
     void photoFailed();
     // Composes again (the states that macros and tags show changed, or the

@@ -122,7 +122,9 @@ TEST(PhotoPreview, NoFirstPictureBeforeARotationOrATransitionEffect) {
     folder.write("a.jpg", Jpeg(1280, 960, true));
     folder.write("b.jpg", Jpeg(1280, 960, true));
     folder.write("b.txt", "%ROTATE_LEFT%");
-    Viewer v(folder);
+    folder.write("c.jpg", Jpeg(1280, 960, true));
+    folder.write("descript.ion", "c.jpg %ROTATE_RIGHT%\r\n");
+    Viewer v(folder, {"a.jpg"});  // the Navigator in the folder: its descript.ion read
     v.queue.runPending();
     Paint(v);  // the window is on screen
     v.viewer().showPhoto(JoinPath(folder.path, "a.jpg"));
@@ -134,6 +136,9 @@ TEST(PhotoPreview, NoFirstPictureBeforeARotationOrATransitionEffect) {
     onlyTheFinalPhoto(Record(v, [&] { v.viewer().display().runCommand(ViewCommands::RotateLeft); }));
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 960);
     onlyTheFinalPhoto(Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "b.jpg")); }));
+    EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 960);
+    // And by the macro of its line in descript.ion.
+    onlyTheFinalPhoto(Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "c.jpg")); }));
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 960);
     // Effects at every photo change: the effect shows the full photo.
     v.app->scopes().current().Effects = 'a';

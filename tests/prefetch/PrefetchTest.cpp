@@ -111,6 +111,7 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
     folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
     folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
+    folder.write("descript.ion", "c.bmp turned by its description %ROTATE_LEFT%\r\n");
     Viewer v(folder, {"a.bmp"});
     FakeDisplayPreparer copies;
     v.viewer().prefetcher().setDisplayPreparer(&copies);
@@ -169,10 +170,22 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     EXPECT_EQ(Shown(v), "ggg/ggg");
     for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
 
-    // With transition effects the effect needs each photo whole at once:
-    // neighbours keep their bitmaps.
-    v.app->scopes().current().Effects = 'a';
+    // A photo its description turns: the copy, unturned, is not shown.
     Rest(v);
+    frames.clear();
+    Step(v, kNextPhoto);
+    EXPECT_EQ(Shown(v), "bb/bb/bb");
+    EXPECT_EQ(v.viewer().prefetcher().served(), 4u);
+    for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
+
+    // With transition effects the effect needs each photo whole at once: no
+    // copy is shown, and the photo left keeps its bitmap.
+    v.app->scopes().current().Effects = 'a';
+    frames.clear();
+    Step(v, kPreviousPhoto);
+    v.queue.advance(5000);
+    EXPECT_EQ(Shown(v), "ggg/ggg");
+    for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
     EXPECT_GT(v.viewer().prefetcher().cache().bytes(), 0u);
     v.host.onUpdate = nullptr;
     EXPECT_TRUE(v.desktop.messages.empty());
