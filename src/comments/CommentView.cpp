@@ -46,30 +46,34 @@ TagState CommentView::tagState() const {
     return state;
 }
 
-MacroExpansion CommentView::compose(const ShownPhoto& photo) {
+std::string CommentView::gatherPhotoComment(const std::string& photoPath, const std::string& embeddedText) {
+    if (photoPath.empty()) return {};
     const Settings& s = settings();
-    std::string text = CombineComments(photoComment_, scopes_.scopeComments(), s.CommentsOrder);
-    MacroExpansion expanded = ExpandMacros(text, {photo.path, photo.width, photo.height, queries_});
+    return GatherPhotoComment({s.IncludedMask, s.CommentsOrder, embeddedText, photoPath, &descriptIon_});
+}
+
+MacroExpansion CommentView::expand(const std::string& photoComment, const ShownPhoto& photo) const {
+    const std::string text = CombineComments(photoComment, scopes_.scopeComments(), settings().CommentsOrder);
+    return ExpandMacros(text, {photo.path, photo.width, photo.height, queries_});
+}
+
+MacroExpansion CommentView::compose(const ShownPhoto& photo) {
+    MacroExpansion expanded = expand(photoComment_, photo);
     macroFlags_ = expanded.flags;
     shownComment_ = ApplyTags(CutText(expanded.text), tagState());
     return expanded;
 }
 
 MacroExpansion CommentView::showPhoto(const ShownPhoto& photo, const std::string& embeddedText) {
-    const Settings& s = settings();
-    photoComment_ = photo.path.empty()
-                        ? std::string()
-                        : GatherPhotoComment({s.IncludedMask, s.CommentsOrder, embeddedText, photo.path, &descriptIon_});
+    photoComment_ = gatherPhotoComment(photo.path, embeddedText);
     return recompose(photo);
 }
 
 double CommentView::rotationAngleFor(const std::string& photoPath, const std::string& embeddedText) {
     if (photoPath.empty()) return 0.0;
-    const Settings& s = settings();
-    const std::string photo =
-        GatherPhotoComment({s.IncludedMask, s.CommentsOrder, embeddedText, photoPath, &descriptIon_});
-    const std::string text = CombineComments(photo, scopes_.scopeComments(), s.CommentsOrder);
-    return ExpandMacros(text, {photoPath, 0, 0, queries_}).rotationAngle;
+    ShownPhoto photo;
+    photo.path = photoPath;
+    return expand(gatherPhotoComment(photoPath, embeddedText), photo).rotationAngle;
 }
 
 void CommentView::photoFailed() {

@@ -99,6 +99,10 @@ private:
     Settings& settings() { return scopes_.current(); }
     const Settings& settings() const { return scopes_.current(); }
     MacroExpansion compose(const ShownPhoto& photo);
+    // The photo-level comment of a photo, from the sources the settings include.
+    std::string gatherPhotoComment(const std::string& photoPath, const std::string& embeddedText);
+    // The photo-level and scope comments combined, with their macros expanded.
+    MacroExpansion expand(const std::string& photoComment, const ShownPhoto& photo) const;
     TagState tagState() const;
     // Sizes the drawing rectangle again and repaints where the old one was and the new one is.
     void resizeAndRedraw(const Rect& alsoRedraw = {});
