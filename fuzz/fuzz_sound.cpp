@@ -1,7 +1,6 @@
 // Opens arbitrary bytes as background music (through the engine: open, play
 // to the end) and as a sound comment (libsndfile through the comment player),
 // both writing to libout123's wav writer.
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -11,10 +10,10 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "audio/AudioEngine.h"
 #include "audio/PlayerProtocol.h"
+#include "fuzz_support.h"
 #include "sound/SoundCommentPlayer.h"
 
 using namespace vellumo;
@@ -27,6 +26,7 @@ public:
     void post(CommandTarget* target, int command, std::intptr_t param) override {
         std::lock_guard lock(mutex_);
         posted_.push_back({target, command, param});
+        arrived_.notify_all();
     }
     void setTimer(CommandTarget*, int, int) override {}
     void killTimer(CommandTarget*, int) override {}
@@ -35,6 +35,11 @@ public:
         std::erase_if(posted_, [target](const Posted& p) { return p.target == target; });
     }
     std::uint64_t tickCount() const override { return 0; }
+    // Waits (at most a while, in case nothing is ever posted) for a command.
+    void waitForPost() {
+        std::unique_lock lock(mutex_);
+        arrived_.wait_for(lock, std::chrono::milliseconds(10), [this] { return !posted_.empty(); });
+    }
     void runPending() {
         for (;;) {
             Posted p;
@@ -55,6 +60,7 @@ private:
         std::intptr_t param;
     };
     std::mutex mutex_;
+    std::condition_variable arrived_;
     std::deque<Posted> posted_;
 };
 
@@ -64,9 +70,8 @@ struct Answers {
     bool over = false;
 };
 
-std::string TempPath(const char* what) {
-    return "/tmp/vellumo-fuzz-" + std::to_string(getpid()) + "-" + what;
-}
+// In the memory-backed scratch folder: every input is written and played.
+std::string TempPath(const char* what) { return fuzz::ScratchFolder() + "/" + what; }
 
 }  // namespace
 
@@ -106,8 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     comments.play(input, true);
     while (comments.playing()) {
+        queue.waitForPost();
         queue.runPending();
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     return 0;
 }
