@@ -119,13 +119,45 @@ std::string ProfileFile::decode(std::string_view raw) const {
     return DecodeFromCodePage(raw, encoding_.name);
 }
 
+std::string ProfileFile::indexKey(std::string_view lowerSection, std::string_view rawKey) {
+    std::string k(lowerSection);
+    k += '\n';  // never part of a line
+    k += ToLowerAscii(rawKey);
+    return k;
+}
+
+const ProfileFile::Index& ProfileFile::index() const {
+    if (index_) return *index_;
+    Index& index = index_.emplace();
+    std::string section;        // lower-cased name of the section the lines are in
+    bool firstOfName = false;   // keys count only in the first section of a name
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.isSection()) {
+            section = ToLowerAscii(line.name());
+            firstOfName = index.sections.try_emplace(section, i).second;
+        } else if (line.isKey() && firstOfName) {
+            index.keys.try_emplace(indexKey(section, line.name()), i);
+        }
+    }
+    return index;
+}
+
+void ProfileFile::indexInsertedLine(size_t sectionLine, size_t at) {
+    if (!index_) return;
+    for (auto& entry : index_->sections)
+        if (entry.second >= at) ++entry.second;
+    for (auto& entry : index_->keys)
+        if (entry.second >= at) ++entry.second;
+    const Line& line = lines_[at];
+    if (line.isKey()) index_->keys.try_emplace(indexKey(ToLowerAscii(lines_[sectionLine].name()), line.name()), at);
+}
+
 size_t ProfileFile::findSection(std::string_view utf8Section) const {
     // Lines hold the file's own encoding: compare in it.
-    const std::string section = encode(utf8Section);
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].isSection() && EqualsAsciiNoCase(lines_[i].name(), section)) return i;
-    }
-    return npos;
+    const auto& sections = index().sections;
+    auto found = sections.find(ToLowerAscii(encode(utf8Section)));
+    return found == sections.end() ? npos : found->second;
 }
 
 size_t ProfileFile::sectionEnd(size_t sectionLine) const {
@@ -135,11 +167,10 @@ size_t ProfileFile::sectionEnd(size_t sectionLine) const {
 }
 
 size_t ProfileFile::findKey(size_t sectionLine, std::string_view utf8Key) const {
-    const std::string key = encode(utf8Key);
-    for (size_t i = sectionLine + 1; i < lines_.size() && !lines_[i].isSection(); ++i) {
-        if (lines_[i].isKey() && EqualsAsciiNoCase(lines_[i].name(), key)) return i;
-    }
-    return npos;
+    // sectionLine is always the first section of its name (from findSection).
+    const auto& keys = index().keys;
+    auto found = keys.find(indexKey(ToLowerAscii(lines_[sectionLine].name()), encode(utf8Key)));
+    return found == keys.end() ? npos : found->second;
 }
 
 std::optional<std::string> ProfileFile::get(std::string_view section, std::string_view key) const {
@@ -186,13 +217,19 @@ bool ProfileFile::set(std::string_view section, std::string_view key, std::strin
         section.find(']') != npos)
         return false;
     std::string text = encode(key) + "=" + encode(utf8Value);
-    if (!FitsOneLine(text)) return false;
+    if (!FitsOneLine(text) || !Line(text, {}).isKey()) return false;
     size_t s = findSection(section);
     if (s == npos) {
         ensureLastLineEnded();
         if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.emplace_back("", "\r\n");
         lines_.emplace_back("[" + encode(section) + "]", "\r\n");
         lines_.emplace_back(text, "\r\n");
+        if (index_) {
+            const size_t sectionAt = lines_.size() - 2;
+            const std::string lowerSection = ToLowerAscii(lines_[sectionAt].name());
+            index_->sections.try_emplace(lowerSection, sectionAt);
+            index_->keys.try_emplace(indexKey(lowerSection, lines_.back().name()), sectionAt + 1);
+        }
         modified_ = true;
         return true;
     }
@@ -212,6 +249,7 @@ bool ProfileFile::set(std::string_view section, std::string_view key, std::strin
     }
     if (lines_[insertAt - 1].end.empty()) lines_[insertAt - 1].end = "\r\n";
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line(text, "\r\n"));
+    indexInsertedLine(s, insertAt);
     modified_ = true;
     return true;
 }
@@ -222,6 +260,7 @@ void ProfileFile::remove(std::string_view section, std::string_view key) {
     size_t k = findKey(s, key);
     if (k == npos) return;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+    index_.reset();
     modified_ = true;
 }
 
@@ -230,10 +269,12 @@ void ProfileFile::removeSection(std::string_view section) {
     if (s == npos) return;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s),
                  lines_.begin() + static_cast<std::ptrdiff_t>(sectionEnd(s)));
+    index_.reset();
     modified_ = true;
 }
 
 void ProfileFile::appendRawText(std::string_view utf8) {
+    index_.reset();
     std::string raw = encode(utf8);
     std::string_view all = raw;
     // Continue the last line when it has no line end yet.

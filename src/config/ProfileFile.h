@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/TextCodec.h"
@@ -47,8 +48,9 @@ public:
     std::vector<std::string> sectionLines(std::string_view section) const;
 
     // Sets a key; false (and nothing changes) when the section, key or value
-    // holds a line break or a NUL, the key an "=" or the section a "]": those
-    // would add lines or keys of their own to the file.
+    // holds a line break or a NUL, the key an "=" or the section a "]", or the
+    // key is blank or starts with "[": those would add lines, keys or sections
+    // of their own to the file.
     bool set(std::string_view section, std::string_view key, std::string_view utf8Value);
     void remove(std::string_view section, std::string_view key);
     void removeSection(std::string_view section);
@@ -97,12 +99,27 @@ private:
     std::string decode(std::string_view raw) const;
     void ensureLastLineEnded();
 
+    // Where the first section of each name starts, and the first key line of
+    // each name in it, by names lower-cased in the file's own bytes: settings,
+    // hotkeys and language files look up hundreds of keys. Built at the first
+    // look-up, kept up to date by set and dropped by the other edits.
+    struct Index {
+        std::unordered_map<std::string, size_t> sections;
+        std::unordered_map<std::string, size_t> keys;  // section name, "\n", key name
+    };
+    const Index& index() const;
+    static std::string indexKey(std::string_view lowerSection, std::string_view rawKey);
+    // Keeps the index right after a line was inserted at `at` in the section
+    // that starts at sectionLine.
+    void indexInsertedLine(size_t sectionLine, size_t at);
+
     std::string path_;
     bool existed_ = false;
     bool unreadable_ = false;
     bool modified_ = false;
     TextEncoding encoding_;
     std::vector<Line> lines_;
+    mutable std::optional<Index> index_;
 };
 
 // The text holds no CR, LF or NUL, so it can stand as (part of) one line of a

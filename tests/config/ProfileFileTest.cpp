@@ -50,6 +50,33 @@ TEST(ProfileFile, WritesInPlaceAfterTheLastKeyOrInANewSection) {
     EXPECT_FALSE(again.modified());  // same value: nothing to write
 }
 
+TEST(ProfileFile, LookUpsAfterEditsSeeTheLinesAsTheyNowStand) {
+    TempFolder t;
+    std::string p = t.file("a.ini", "[A]\r\nx=1\r\n[b]\r\ny=2\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5");
+    ProfileFile f(p);
+    EXPECT_EQ(f.get("B", "y"), "2");
+    EXPECT_FALSE(f.get("b", "z").has_value());  // only in the second [B]
+    // Inserting moves every later line; the keys below must still be found.
+    f.set("a", "New", "n");
+    f.set("A", "new", "N");  // the same key, other case: replaced, not added
+    EXPECT_EQ(f.get("b", "Y"), "2");
+    EXPECT_EQ(f.get("C", "w"), "5");
+    f.set("B", "z", "6");  // added to the first [B], not found in the second
+    EXPECT_EQ(f.get("B", "z"), "6");
+    f.set("D", "v", "7");
+    EXPECT_EQ(f.get("d", "V"), "7");
+    f.remove("A", "x");
+    EXPECT_EQ(f.get("A", "new"), "N");
+    EXPECT_EQ(f.get("C", "w"), "5");
+    f.removeSection("b");  // the second [B] now comes first
+    EXPECT_EQ(f.get("B", "y"), "3");
+    EXPECT_EQ(f.get("B", "z"), "4");
+    f.appendRawText("[E]\r\nu=8\r\n");
+    EXPECT_EQ(f.get("E", "u"), "8");
+    ASSERT_TRUE(f.save());
+    EXPECT_EQ(*ReadWholeFile(p), "[A]\r\nnew=N\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n[E]\r\nu=8\r\n");
+}
+
 TEST(ProfileFile, CreatesTheFileAndDeletesKeysAndSections) {
     TempFolder t;
     std::string p = JoinPath(t.path, "new.ini");

@@ -39,6 +39,8 @@ TEST(SettingsFileSafety, NoValueKeyOrSectionWithALineBreakOrNulReachesTheFile) {
     EXPECT_FALSE(file.set("S", "Key=Evil", "1"));    // would read back as the key "Key"
     EXPECT_FALSE(file.set("S]\r\n[T", "Key", "1"));
     EXPECT_FALSE(file.set("S] [T", "Key", "1"));
+    EXPECT_FALSE(file.set("S", " [T", "1"));  // would read back as the section "T=1"
+    EXPECT_FALSE(file.set("S", " ", "1"));    // a line with no key
     EXPECT_FALSE(file.modified());
     EXPECT_EQ(file.get("S", "Path"), "/old");
     // Any other byte is a value like the rest.
