@@ -21,7 +21,10 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
-bool FitsOneLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == npos; }
+bool FitsOneLine(std::string_view text) {
+    // Three scans for one byte each (memchr) are quicker than one for any of three.
+    return text.find('\r') == npos && text.find('\n') == npos && text.find('\0') == npos;
+}
 
 std::optional<std::string_view> SectionNameOfLine(std::string_view line) {
     std::string_view t = line;
