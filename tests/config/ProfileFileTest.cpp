@@ -74,7 +74,8 @@ TEST(ProfileFile, LookUpsAfterEditsSeeTheLinesAsTheyNowStand) {
     f.appendRawText("[E]\r\nu=8\r\n");
     EXPECT_EQ(f.get("E", "u"), "8");
     ASSERT_TRUE(f.save());
-    EXPECT_EQ(*ReadWholeFile(p), "[A]\r\nnew=N\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n[E]\r\nu=8\r\n");
+    EXPECT_EQ(*ReadWholeFile(p),
+              "[A]\r\nnew=N\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n[E]\r\nu=8\r\n");
 }
 
 TEST(ProfileFile, CreatesTheFileAndDeletesKeysAndSections) {
