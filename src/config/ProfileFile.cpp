@@ -230,8 +230,10 @@ bool ProfileFile::set(std::string_view section, std::string_view key, std::strin
         if (index_) {
             const size_t sectionAt = lines_.size() - 2;
             const std::string lowerSection = ToLowerAscii(lines_[sectionAt].name());
-            index_->sections.try_emplace(lowerSection, sectionAt);
-            index_->keys.try_emplace(indexKey(lowerSection, lines_.back().name()), sectionAt + 1);
+            // (A name with blanks around it may match an older section once
+            // trimmed: the older one keeps the name and the keys.)
+            if (index_->sections.try_emplace(lowerSection, sectionAt).second)
+                index_->keys.try_emplace(indexKey(lowerSection, lines_.back().name()), sectionAt + 1);
         }
         modified_ = true;
         return true;

@@ -65,6 +65,8 @@ TEST(ProfileFile, LookUpsAfterEditsSeeTheLinesAsTheyNowStand) {
     EXPECT_EQ(f.get("B", "z"), "6");
     f.set("D", "v", "7");
     EXPECT_EQ(f.get("d", "V"), "7");
+    f.set(" C ", "n", "9");  // a section of its own, named like [C] once trimmed
+    EXPECT_FALSE(f.get("C", "n").has_value());
     f.remove("A", "x");
     EXPECT_EQ(f.get("A", "new"), "N");
     EXPECT_EQ(f.get("C", "w"), "5");
@@ -75,7 +77,8 @@ TEST(ProfileFile, LookUpsAfterEditsSeeTheLinesAsTheyNowStand) {
     EXPECT_EQ(f.get("E", "u"), "8");
     ASSERT_TRUE(f.save());
     EXPECT_EQ(*ReadWholeFile(p),
-              "[A]\r\nnew=N\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n[E]\r\nu=8\r\n");
+              "[A]\r\nnew=N\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n\r\n[ C ]\r\nn=9\r\n"
+              "[E]\r\nu=8\r\n");
 }
 
 TEST(ProfileFile, CreatesTheFileAndDeletesKeysAndSections) {
