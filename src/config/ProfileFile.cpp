@@ -220,7 +220,8 @@ bool ProfileFile::set(std::string_view section, std::string_view key, std::strin
         section.find(']') != npos)
         return false;
     std::string text = encode(key) + "=" + encode(utf8Value);
-    if (!FitsOneLine(text) || !Line(text, {}).isKey()) return false;
+    // A blank key, or one starting with "[", would not read back as a key line.
+    if (std::string_view name, value; !FitsOneLine(text) || !SplitKeyLine(text, name, value)) return false;
     size_t s = findSection(section);
     if (s == npos) {
         ensureLastLineEnded();
