@@ -94,12 +94,7 @@ TEST(PulledDisc, WhileThumbnailsAreMadeEachIsMadeOrFailsQuietly) {
     MediaViewer v(t, {discRoot + "/Big"});
     ASSERT_TRUE(v.pumpUntil([&] { return v.thumbnailsDone(); }));
     v.queue.runPending();
-    int made = 0, failed = 0;
-    for (int i = 1; i <= 30; ++i) {
-        const int image = v.imageOf("b" + std::to_string(100 + i));
-        made += image >= 11;
-        failed += image == 10;
-    }
+    const auto [made, failed] = v.thumbnailOutcomes("b", 30);
     // Three photos were read whole (three pieces each) before the pull.
     EXPECT_EQ(made, 3);
     EXPECT_EQ(failed, 27);

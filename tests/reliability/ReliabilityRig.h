@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "app/ViewerRig.h"
 #include "archive/NavigatorWindow.h"
@@ -87,6 +88,17 @@ struct MediaViewer {
     int imageOf(const std::string& text) {
         int row = rowOf(text);
         return row < 0 ? -1 : nav().list().at(row).image;
+    }
+    // Rows prefix101 to prefix(100 + n): how many have a thumbnail, and how
+    // many the failure frame.
+    std::pair<int, int> thumbnailOutcomes(const std::string& prefix, int n) {
+        std::pair<int, int> outcomes{0, 0};
+        for (int i = 1; i <= n; ++i) {
+            const int image = imageOf(prefix + std::to_string(100 + i));
+            outcomes.first += image >= 11;
+            outcomes.second += image == 10;
+        }
+        return outcomes;
     }
     bool thumbnailsDone() {
         ThumbnailView& t = nav().thumbnails();
