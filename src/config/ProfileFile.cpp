@@ -71,15 +71,14 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
     }
     existed_ = true;
     std::string_view all = *content;
-    // The encoding is decided once for the whole file.
+    // The encoding is decided once for the whole file. A byte order mark
+    // stands apart from the first line even when the rest is not UTF-8 (a
+    // UTF-8 file added to by a legacy editor): the first line then reads as
+    // the same section or key whatever edits make of the rest, and the mark
+    // is written back in front of it.
     bool bom = all.size() >= 3 && all.substr(0, 3) == "\xEF\xBB\xBF";
     if (bom) all.remove_prefix(3);
-    if (IsValidUtf8(all)) {
-        encoding_ = TextEncoding{"UTF-8", bom};
-    } else {
-        if (bom) all = *content;  // not UTF-8 after all: keep every byte
-        encoding_ = TextEncoding{LegacyCodePage(), false};
-    }
+    encoding_ = IsValidUtf8(all) ? TextEncoding{"UTF-8", bom} : TextEncoding{LegacyCodePage(), bom};
     size_t pos = 0;
     while (pos < all.size()) {
         size_t end = pos;

@@ -11,7 +11,7 @@ namespace vellumo {
 // The iconv name of an encoding: "UTF-8" or a code page such as "CP1252".
 struct TextEncoding {
     std::string name = "UTF-8";
-    bool byteOrderMark = false;  // a UTF-8 file that began with EF BB BF
+    bool byteOrderMark = false;  // EF BB BF stood before the text
     friend bool operator==(const TextEncoding&, const TextEncoding&) = default;
 };
 

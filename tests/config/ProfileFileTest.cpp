@@ -157,3 +157,24 @@ TEST(ProfileFile, EveryLineOfALegacyFileIsReadInItsCodePage) {
     EXPECT_TRUE(file.set("S", "\xc3\xaf\xc2\xbb\xc2\xbf", "2"));
     EXPECT_EQ(file.bytes(), "[S]\r\nA=\xc3\xa9\r\nB=\xe9\r\n\xef\xbb\xbf=2\r\n");
 }
+
+TEST(ProfileFile, AByteOrderMarkBeforeLegacyTextIsNotPartOfTheFirstLine) {
+    TempFolder t;
+    // A UTF-8 file with its mark, added to in CP1252 (\xe9) in the section the
+    // edit below removes.
+    const std::string original = "\xEF\xBB\xBF[Keys]\r\nA=1\r\n[Notes]\r\nB=caf\xe9\r\n";
+    std::string p = t.file("a.ini", original);
+    ProfileFile file(p);
+    EXPECT_EQ(file.encoding().name, "CP1252");
+    EXPECT_EQ(file.get("Keys", "A"), "1");  // the first line is the section, mark or no mark
+    EXPECT_EQ(file.get("Notes", "B"), "caf\xc3\xa9");
+    EXPECT_EQ(file.bytes(), original);  // the mark is written back, every byte kept
+
+    // Without its legacy section the file is UTF-8: it reads the same.
+    file.removeSection("Notes");
+    ASSERT_TRUE(file.save());
+    EXPECT_EQ(*ReadWholeFile(p), "\xEF\xBB\xBF[Keys]\r\nA=1\r\n");
+    ProfileFile again(p);
+    EXPECT_EQ(again.encoding().name, "UTF-8");
+    EXPECT_EQ(again.get("Keys", "A"), "1");
+}
