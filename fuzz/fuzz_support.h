@@ -6,11 +6,14 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace vellumo::fuzz {
 
+// Made at the first use and removed when the run ends (libFuzzer ends with
+// exit()): /dev/shm is memory, and every run would leave a folder there.
 inline const std::string& ScratchFolder() {
     static const std::string folder = [] {
         std::string tmpl = access("/dev/shm", W_OK) == 0 ? "/dev/shm/vellumo-fuzz-XXXXXX" : "/tmp/vellumo-fuzz-XXXXXX";
@@ -18,6 +21,11 @@ inline const std::string& ScratchFolder() {
         if (!made) std::abort();
         return std::string(made);
     }();
+    static const bool removeAtExit = std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }) == 0;
+    (void)removeAtExit;
     return folder;
 }
 
