@@ -243,7 +243,7 @@ HotkeySet LoadHotkeys(const std::string& programFolder, std::string_view setName
     }
 
     if (set.badCommands.empty() && set.badMouseKeys.empty()) {
-        while (file.hasSection(kDiagnosticsSection)) file.removeSection(kDiagnosticsSection);
+        file.removeSection(kDiagnosticsSection);
     } else {
         if (!set.badCommands.empty()) {
             std::string text = "Bad Command(s):";

@@ -270,12 +270,19 @@ void ProfileFile::remove(std::string_view section, std::string_view key) {
 }
 
 void ProfileFile::removeSection(std::string_view section) {
-    size_t s = findSection(section);
-    if (s == npos) return;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(sectionEnd(s)));
-    index_.reset();
-    modified_ = true;
+    const std::string name = encode(section);  // lines hold the file's own encoding
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    bool dropping = false;
+    for (Line& line : lines_) {
+        if (line.isSection()) dropping = EqualsAsciiNoCase(line.name(), name);
+        if (!dropping) kept.push_back(std::move(line));
+    }
+    if (kept.size() != lines_.size()) {
+        index_.reset();
+        modified_ = true;
+    }
+    lines_ = std::move(kept);
 }
 
 void ProfileFile::appendRawText(std::string_view utf8) {

@@ -53,6 +53,8 @@ public:
     // of their own to the file.
     bool set(std::string_view section, std::string_view key, std::string_view utf8Value);
     void remove(std::string_view section, std::string_view key);
+    // Removes every section of this name with its lines, in one pass (a file
+    // may hold thousands of them).
     void removeSection(std::string_view section);
     // Appends UTF-8 text as it stands (used for file headers); "\r\n" inside it
     // separate lines.

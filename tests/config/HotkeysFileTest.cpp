@@ -146,7 +146,16 @@ TEST(HotkeysFile, DiagnosticsReportExactlyWhatIsUnusable) {
     set = LoadHotkeys(t.path, "Default");
     EXPECT_TRUE(set.badMouseKeys.empty());
     EXPECT_EQ(set.mouse, (MouseCommands{125, 168, 172}));
-    EXPECT_EQ(t.read().find("Diagnostics"), std::string::npos);
+    const std::string clean = t.read();
+    EXPECT_EQ(clean.find("Diagnostics"), std::string::npos);
+
+    // Stale reports in many sections, in any case, all go with their lines, and nothing else does.
+    std::string stale = "[diagnostics]\r\nKeyboard=old\r\n" + clean;
+    stale.insert(stale.find("[Mouse]"), "[DIAGNOSTICS]\r\nx=1\r\n");
+    for (int i = 0; i < 1000; ++i) stale += "[Diagnostics]\r\n";
+    t.write("Default", stale);
+    LoadHotkeys(t.path, "Default");
+    EXPECT_EQ(t.read(), clean);
 }
 
 TEST(HotkeysFile, GarbageBinaryAndHugeValuesStillGiveAWorkingSet) {

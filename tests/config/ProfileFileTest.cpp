@@ -70,14 +70,14 @@ TEST(ProfileFile, LookUpsAfterEditsSeeTheLinesAsTheyNowStand) {
     f.remove("A", "x");
     EXPECT_EQ(f.get("A", "new"), "N");
     EXPECT_EQ(f.get("C", "w"), "5");
-    f.removeSection("b");  // the second [B] now comes first
-    EXPECT_EQ(f.get("B", "y"), "3");
-    EXPECT_EQ(f.get("B", "z"), "4");
+    f.removeSection("b");  // both sections of the name go
+    EXPECT_FALSE(f.get("B", "y").has_value());
+    EXPECT_EQ(f.get("C", "w"), "5");
     f.appendRawText("[E]\r\nu=8\r\n");
     EXPECT_EQ(f.get("E", "u"), "8");
     ASSERT_TRUE(f.save());
     EXPECT_EQ(*ReadWholeFile(p),
-              "[A]\r\nnew=N\r\n[B]\r\nq=0\r\ny=3\r\nz=4\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n\r\n[ C ]\r\nn=9\r\n"
+              "[A]\r\nnew=N\r\n[C]\r\nw=5\r\n\r\n[D]\r\nv=7\r\n\r\n[ C ]\r\nn=9\r\n"
               "[E]\r\nu=8\r\n");
 }
 
