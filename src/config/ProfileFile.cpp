@@ -270,6 +270,7 @@ void ProfileFile::remove(std::string_view section, std::string_view key) {
 }
 
 void ProfileFile::removeSection(std::string_view section) {
+    if (findSection(section) == npos) return;  // the usual case: nothing to move
     const std::string name = encode(section);  // lines hold the file's own encoding
     std::vector<Line> kept;
     kept.reserve(lines_.size());
@@ -278,11 +279,9 @@ void ProfileFile::removeSection(std::string_view section) {
         if (line.isSection()) dropping = EqualsAsciiNoCase(line.name(), name);
         if (!dropping) kept.push_back(std::move(line));
     }
-    if (kept.size() != lines_.size()) {
-        index_.reset();
-        modified_ = true;
-    }
     lines_ = std::move(kept);
+    index_.reset();
+    modified_ = true;
 }
 
 void ProfileFile::appendRawText(std::string_view utf8) {
