@@ -17,7 +17,7 @@
 #include "comments/DescriptIon.h"
 #include "comments/Macros.h"
 #include "comments/Tags.h"
-#include "platform/qt/QtCanvas.h"
+#include "qt/QtCanvas.h"
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;

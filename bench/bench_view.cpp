@@ -13,7 +13,7 @@
 #include "app/PhotoView.h"
 #include "imaging/AnyPicDecoder.h"
 #include "imaging/WinBmp.h"
-#include "platform/qt/QtCanvas.h"
+#include "qt/QtCanvas.h"
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;

@@ -23,10 +23,10 @@
 
 #include "app/ViewerApp.h"
 #include "platform/Drives.h"
-#include "platform/qt/NavigatorPanelWidget.h"
-#include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtEventQueue.h"
-#include "platform/qt/ViewerWidget.h"
+#include "qt/NavigatorPanelWidget.h"
+#include "qt/QtDesktop.h"
+#include "qt/QtEventQueue.h"
+#include "qt/ViewerWidget.h"
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;

@@ -16,14 +16,14 @@
 #include <thread>
 
 #include "app/PhotoView.h"
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "effects/EffectList.h"
 #include "effects/EffectSteps.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/QuietViewer.h"
 #include "imaging/WinBmp.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtEventQueue.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtEventQueue.h"
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;

@@ -14,11 +14,11 @@
 #include <unistd.h>
 
 #include "CachedPhotoFolder.h"
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "platform/Files.h"
-#include "platform/qt/NavigatorPanelWidget.h"
-#include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtEventQueue.h"
+#include "qt/NavigatorPanelWidget.h"
+#include "qt/QtDesktop.h"
+#include "qt/QtEventQueue.h"
 #include "fakes/QuietViewer.h"
 
 namespace {

@@ -18,11 +18,11 @@
 #include "app/ViewerApp.h"
 #include "platform/Files.h"
 #include "platform/StartupTrace.h"
-#include "platform/qt/KeyFilter.h"
-#include "platform/qt/NavigatorPanelWidget.h"
-#include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtEventQueue.h"
-#include "platform/qt/ViewerWidget.h"
+#include "qt/KeyFilter.h"
+#include "qt/NavigatorPanelWidget.h"
+#include "qt/QtDesktop.h"
+#include "qt/QtEventQueue.h"
+#include "qt/ViewerWidget.h"
 
 namespace {
 

@@ -96,4 +96,12 @@ int RunCommandList(const CommandList& list, EventQueue& events, CommandTarget* v
     return posted;
 }
 
+char ToggledIntelliMouseMode(char mode) {
+    if (mode == 'n') return 'z';
+    if (mode == 'z') return 'n';
+    if (mode == 'N') return 'Z';
+    if (mode == 'Z') return 'N';
+    return mode;
+}
+
 }  // namespace vellumo

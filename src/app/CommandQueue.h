@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "config/Hotkeys.h"
 #include "platform/EventQueue.h"
 #include "platform/Geometry.h"
@@ -20,6 +20,9 @@ struct QueuedCommand {
     bool fromMouse = false;  // queued by a mouse button (the menu opens at the mouse)
     friend bool operator==(const QueuedCommand&, const QueuedCommand&) = default;
 };
+
+// Timer of the viewer window that merges command bursts.
+constexpr int kCommandQueueTimer = 5000;
 
 class CommandQueue {
 public:
@@ -74,6 +77,9 @@ int CommandForMouse(MouseAction action, const MouseCommands& commands);
 // next one towards the user; z zooms in or out; other letters and a zero
 // delta give 0.
 int CommandForWheel(int delta, char intelliMouseMode);
+
+// Command 168: n becomes z and z becomes n; other letters stay.
+char ToggledIntelliMouseMode(char mode);
 
 // A CommandsAfter list: at most 96 command numbers; a 0 ends it early.
 using CommandList = std::vector<std::uint8_t>;

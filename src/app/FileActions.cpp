@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "config/SettingsScope.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"

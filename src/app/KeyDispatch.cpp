@@ -1,6 +1,6 @@
 #include "app/KeyDispatch.h"
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 
 namespace vellumo {
 

@@ -11,7 +11,7 @@
 #include "app/StartupDecode.h"
 #include "app/ViewerWindow.h"
 #include "archive/NavigatorPanel.h"
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "config/Hotkeys.h"
 #include "config/ProgramLocation.h"
 #include "config/ScopeStack.h"

@@ -10,14 +10,15 @@
 #include <vector>
 
 #include "app/CommandQueue.h"
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "app/FileActions.h"
 #include "app/KeyDispatch.h"
-#include "app/NavigatorControl.h"
+#include "navigator/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
 #include "app/PhotoPreview.h"
 #include "app/SelectionDialogs.h"
 #include "app/StartupDecode.h"
+#include "app/ViewerMenu.h"
 #include "archive/ViewerLink.h"
 #include "comments/CommentView.h"
 #include "comments/ViewerMacroQueries.h"
@@ -39,6 +40,9 @@
 namespace vellumo {
 
 class MusicPlayer;
+
+// The start waits this long at most for the window to be exposed.
+constexpr int kStartupExposureTimer = 5001;
 
 // What the window needs of the rest of the program.
 struct ViewerContext {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "comments/CommentTracker.h"
 #include "comments/DescriptIon.h"
 #include "comments/Macros.h"

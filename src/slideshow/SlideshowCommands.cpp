@@ -1,6 +1,6 @@
 #include "slideshow/SlideshowCommands.h"
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "slideshow/ScriptFiles.h"

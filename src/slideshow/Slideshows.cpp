@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"

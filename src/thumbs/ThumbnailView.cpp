@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Commands.h"
+#include "commands/Commands.h"
 #include "comments/RotationMacro.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"

@@ -8,7 +8,7 @@
 
 #include "comments/CommentLayout.h"
 #include "comments/CommentTracker.h"
-#include "platform/qt/QtCanvas.h"
+#include "qt/QtCanvas.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "platform/qt/KeyFilter.h"
+#include "qt/KeyFilter.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;

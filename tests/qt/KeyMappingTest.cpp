@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-#include "platform/qt/KeyMapping.h"
+#include "qt/KeyMapping.h"
 
 using namespace vellumo;
 

@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "platform/qt/ListChoiceDialog.h"
+#include "qt/ListChoiceDialog.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;

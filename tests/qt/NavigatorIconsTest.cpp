@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "platform/qt/NavigatorIcons.h"
+#include "qt/NavigatorIcons.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;
@@ -64,7 +64,7 @@ TEST(NavigatorIcons, TheStripFileIsReadOnlyWhenItIsARegularFile) {
     EXPECT_TRUE(LoadIconStrip(QString::fromStdString(tree.path("missing.ni"))).isNull());
 }
 
-#include "platform/qt/QtCursors.h"
+#include "qt/QtCursors.h"
 
 TEST(ViewerCursors, OwnCursorsComeFromTheCompiledPicturesWithTheirHotspots) {
     TestApplication();

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
-#include "platform/qt/NavigatorIcons.h"
-#include "platform/qt/NavigatorPanelWidget.h"
+#include "qt/NavigatorIcons.h"
+#include "qt/NavigatorPanelWidget.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/PreparedDisplayCopies.h"
-#include "platform/qt/QtCanvas.h"
+#include "qt/PreparedDisplayCopies.h"
+#include "qt/QtCanvas.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;

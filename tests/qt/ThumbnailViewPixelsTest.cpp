@@ -4,8 +4,8 @@
 #include <QImage>
 
 #include "archive/NavigatorList.h"
-#include "platform/qt/NavigatorIcons.h"
-#include "platform/qt/NavigatorListView.h"
+#include "qt/NavigatorIcons.h"
+#include "qt/NavigatorListView.h"
 #include "qt/QtTestMain.h"
 #include "thumbs/ThumbnailImageList.h"
 

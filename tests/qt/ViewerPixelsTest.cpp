@@ -8,11 +8,11 @@
 
 #include "app/ViewerApp.h"
 #include "platform/Drives.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtDesktop.h"
-#include "platform/qt/QtEventQueue.h"
-#include "platform/qt/NavigatorPanelWidget.h"
-#include "platform/qt/ViewerWidget.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtDesktop.h"
+#include "qt/QtEventQueue.h"
+#include "qt/NavigatorPanelWidget.h"
+#include "qt/ViewerWidget.h"
 #include "qt/QtTestMain.h"
 
 using namespace vellumo;

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/qt/QtWindowHost.h"
+#include "qt/QtWindowHost.h"
 #include "qt/QtTestMain.h"
 
 namespace vellumo {

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "app/ViewerRig.h"
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 
 namespace vellumo::testing {
 

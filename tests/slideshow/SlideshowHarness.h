@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
 #include "fakes/FakeNavigatorPanel.h"

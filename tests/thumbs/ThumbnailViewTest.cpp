@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
 #include "fakes/FakeNavigatorPanel.h"

@@ -1,6 +1,6 @@
-#include "platform/qt/PreparedDisplayCopies.h"
+#include "qt/PreparedDisplayCopies.h"
 
-#include "platform/qt/QtCanvas.h"
+#include "qt/QtCanvas.h"
 
 namespace vellumo {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "archive/NavigatorDocking.h"
+#include "navigator/NavigatorDocking.h"
 
 using namespace vellumo;
 

@@ -1,4 +1,4 @@
-#include "platform/qt/QtEventQueue.h"
+#include "qt/QtEventQueue.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "archive/NavigatorPanel.h"
-#include "platform/qt/FloatingPanel.h"
-#include "platform/qt/NavigatorListView.h"
-#include "platform/qt/QtWindowHost.h"
+#include "qt/FloatingPanel.h"
+#include "qt/NavigatorListView.h"
+#include "qt/QtWindowHost.h"
 
 namespace vellumo {
 

@@ -4,8 +4,8 @@
 #include <QFontDialog>
 #include <QPushButton>
 
-#include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtDesktop.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtDesktop.h"
 
 namespace vellumo {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/FloatingPanel.h"
+#include "qt/FloatingPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,10 +1,10 @@
-#include "platform/qt/KeyFilter.h"
+#include "qt/KeyFilter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWindow>
 
-#include "platform/qt/KeyMapping.h"
+#include "qt/KeyMapping.h"
 
 namespace vellumo {
 

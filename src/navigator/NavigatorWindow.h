@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/NavigatorControl.h"
+#include "navigator/NavigatorControl.h"
 #include "archive/ArchiveNavigator.h"
-#include "archive/NavigatorDocking.h"
+#include "navigator/NavigatorDocking.h"
 #include "archive/NavigatorList.h"
 #include "archive/NavigatorPanel.h"
 #include "archive/ViewerLink.h"

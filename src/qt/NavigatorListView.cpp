@@ -1,4 +1,4 @@
-#include "platform/qt/NavigatorListView.h"
+#include "qt/NavigatorListView.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/qt/KeyMapping.h"
-#include "platform/qt/NavigatorIcons.h"
+#include "qt/KeyMapping.h"
+#include "qt/NavigatorIcons.h"
 #include "thumbs/ThumbnailImageList.h"
 
 namespace vellumo {

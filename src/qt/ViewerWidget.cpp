@@ -1,4 +1,4 @@
-#include "platform/qt/ViewerWidget.h"
+#include "qt/ViewerWidget.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QWheelEvent>
 
-#include "platform/qt/KeyMapping.h"
+#include "qt/KeyMapping.h"
 
 namespace vellumo {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/NavigatorIcons.h"
+#include "qt/NavigatorIcons.h"
 
 #include <QBitmap>
 #include <QPainter>

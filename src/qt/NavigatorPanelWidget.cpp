@@ -1,9 +1,9 @@
-#include "platform/qt/NavigatorPanelWidget.h"
+#include "qt/NavigatorPanelWidget.h"
 
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "platform/qt/NavigatorIcons.h"
+#include "qt/NavigatorIcons.h"
 
 namespace vellumo {
 

@@ -1,4 +1,4 @@
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "platform/qt/QtDesktop.h"
+#include "qt/QtDesktop.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,8 +12,8 @@
 #include <QProcess>
 #include <QScreen>
 
-#include "platform/qt/ListChoiceDialog.h"
-#include "platform/qt/NavigatorIcons.h"
+#include "qt/ListChoiceDialog.h"
+#include "qt/NavigatorIcons.h"
 
 namespace vellumo {
 

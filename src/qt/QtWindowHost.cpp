@@ -1,6 +1,6 @@
-#include "platform/qt/QtWindowHost.h"
+#include "qt/QtWindowHost.h"
 
-#include "platform/qt/QtCursors.h"
+#include "qt/QtCursors.h"
 
 #include <QWindow>
 

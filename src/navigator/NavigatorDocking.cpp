@@ -1,4 +1,4 @@
-#include "archive/NavigatorDocking.h"
+#include "navigator/NavigatorDocking.h"
 
 namespace vellumo {
 

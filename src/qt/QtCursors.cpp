@@ -1,4 +1,4 @@
-#include "platform/qt/QtCursors.h"
+#include "qt/QtCursors.h"
 
 #include <QFile>
 #include <QPainter>

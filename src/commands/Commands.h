@@ -1,14 +1,11 @@
 #pragma once
-// The user commands (100..173), the internal command numbers the program's
-// parts send each other, which window handles each command, and the viewer's
-// popup menu as data.
-#include <cstdint>
-#include <functional>
-#include <string>
+// The user commands (100..173) and the internal command numbers the
+// program's parts send each other, with one declarative table of the user
+// commands: the window and the handler that act on each, how it uses the
+// repeat count of a burst, its menu texts. Hotkeys, the command queue, the
+// menus and the viewer's dispatch all read this table.
 #include <string_view>
 #include <vector>
-
-#include "platform/Geometry.h"
 
 namespace vellumo {
 
@@ -106,11 +103,6 @@ enum : int {
 };
 }  // namespace cmd
 
-// Timer of the viewer window that merges command bursts.
-constexpr int kCommandQueueTimer = 5000;
-// The start waits this long at most for the window to be exposed.
-constexpr int kStartupExposureTimer = 5001;
-
 // The window whose handler acts on a command. Every user command arrives at
 // the viewer; it forwards the Navigator's commands to it. Refresh and the
 // context menu go to whichever of the two has the keyboard focus.
@@ -143,60 +135,5 @@ enum class WindowId { Viewer, Navigator };
 // Refresh (143) and the context menu (173) follow the keyboard focus; every
 // other command goes to the viewer.
 WindowId RouteCommand(int command, bool viewerHasFocus);
-
-// Command 168: n becomes z and z becomes n; other letters stay.
-char ToggledIntelliMouseMode(char mode);
-
-// ---- The viewer's popup menu ----------------------------------------------
-
-// What the menu's texts, grey items and check marks depend on.
-struct ViewerMenuState {
-    bool noPhoto = true;
-    bool canZoomIn = false;
-    bool canZoomOut = false;
-    bool photoLeftOfScreen = false;    // the photo's left edge is left of the screen
-    bool photoRightOfScreen = false;   // its right edge is right of the screen
-    bool photoAboveScreen = false;     // its top edge is above the screen
-    bool photoBelowScreen = false;     // its bottom edge is below the screen
-    bool hasPreviousPhoto = false;
-    bool hasNextPhoto = false;
-    bool smallSlideshowCanStart = false;
-    bool totalSlideshowRuns = false;
-    bool totalSlideshowPaused = false;
-    bool navigatorVisible = false;
-    bool commentOn = false;            // the Comment setting is 1
-    bool thumbnailsOn = false;
-    bool soundCommentsOn = false;
-    bool musicListEmpty = true;
-    char musicPresent = 'a';           // MusicPresent setting letter
-    bool musicPlays = false;
-    bool zoomTargetZero = true;
-    char scaleMode = 'f';              // ScaleMode setting letter
-};
-
-struct ViewerMenuEntry {
-    int command = 0;        // 0 for a separator or a submenu
-    bool separator = false;
-    std::string text;       // tab, then the hotkey text when the language text has a tab
-    bool enabled = true;
-    bool checked = false;
-    std::vector<ViewerMenuEntry> submenu;
-};
-
-// Builds the viewer menu: items, texts (languageText looks up a language key;
-// the part after a tab becomes hotkeyText of the item's command), grey items
-// and check marks.
-std::vector<ViewerMenuEntry> ComposeViewerMenu(const ViewerMenuState& state,
-                                        const std::function<std::string(std::string_view key)>& languageText,
-                                        const std::function<std::string(int command)>& hotkeyText);
-
-// Where the viewer menu opens: at the last mouse position with its right edge
-// there, vertically centred, when the command came from a mouse button;
-// otherwise centred on the screen.
-struct MenuPlacement {
-    enum Alignment { RightEdgeAtPoint, Centred } alignment = Centred;
-    Point point;
-};
-MenuPlacement ViewerMenuPlacement(bool fromMouse, Point lastMouse, const Rect& screen);
 
 }  // namespace vellumo

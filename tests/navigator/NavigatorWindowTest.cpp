@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fakes/TempTree.h"
-#include "archive/NavigatorWindow.h"
+#include "navigator/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
 #include "fakes/FakeNavigatorPanel.h"

@@ -1,6 +1,6 @@
-#include "platform/qt/QtCanvas.h"
+#include "qt/QtCanvas.h"
 
-#include "platform/qt/PreparedDisplayCopies.h"
+#include "qt/PreparedDisplayCopies.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "platform/qt/ListChoiceDialog.h"
+#include "qt/ListChoiceDialog.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

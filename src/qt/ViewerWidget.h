@@ -5,9 +5,9 @@
 
 #include "platform/WindowEvents.h"
 #include "platform/WindowHost.h"
-#include "platform/qt/PreparedDisplayCopies.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtWindowHost.h"
+#include "qt/PreparedDisplayCopies.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtWindowHost.h"
 
 namespace vellumo {
 
