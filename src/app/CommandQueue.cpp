@@ -29,7 +29,8 @@ void CommandQueue::flush() {
     events_.killTimer(timerOwner_, kTimerId);
     if (pending_ == 0) return;
     // The queue is idle before the handler runs, so a handler may queue again.
-    QueuedCommand c{pending_, repeatCount_, mouseFlag_};
+    // Only the commands that repeat their step or skip photos see the count.
+    QueuedCommand c{pending_, HandedRepeatCount(pending_, repeatCount_), mouseFlag_};
     pending_ = 0;
     repeatCount_ = 1;
     mouseFlag_ = false;

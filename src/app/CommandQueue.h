@@ -1,6 +1,7 @@
 #pragma once
 // The viewer's command queue: a burst of the same command within 80 ms of
-// the previous one is merged into one call with a repeat count of up to 5.
+// the previous one is merged into one call with a repeat count of up to 5
+// (handed on as the command table says the command uses it).
 // Also the mouse and wheel bindings and the running of command lists.
 #include <cstdint>
 #include <functional>
@@ -16,7 +17,7 @@ namespace vellumo {
 // A command as the queue delivers it.
 struct QueuedCommand {
     int command = 0;
-    int repeatCount = 1;     // 1..5
+    int repeatCount = 1;     // 1..5; always 1 for commands that act once
     bool fromMouse = false;  // queued by a mouse button (the menu opens at the mouse)
     friend bool operator==(const QueuedCommand&, const QueuedCommand&) = default;
 };

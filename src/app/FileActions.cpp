@@ -84,12 +84,6 @@ FileActions::FileActions(Desktop& desktop, EventQueue& queue, CommandTarget* vie
 
 FileActions::~FileActions() { stop(); }
 
-bool FileActions::Handles(int command) {
-    return command == cmd::Help || command == cmd::HotkeysHelp ||
-           (command >= cmd::EditPhotoComment && command <= cmd::SecondInstance) ||
-           (command >= cmd::VoidSettingsFile && command <= cmd::SettingsTemplateLast);
-}
-
 void FileActions::run(int command) {
     switch (command) {
         case cmd::Help: openHelp(LanguageKey::HelpTotal); return;
@@ -105,8 +99,11 @@ void FileActions::run(int command) {
         case cmd::OpenExternal: openPhotoExternally(); return;
         case cmd::ExploreFolder: exploreFolder(); return;
         case cmd::SecondInstance: secondInstance(); return;
-        default: break;
+        default: return;
     }
+}
+
+void FileActions::runMenuItem(int command) {
     if (command >= cmd::VoidSettingsFile && command <= cmd::SettingsTemplateLast) templateChosen(command);
 }
 

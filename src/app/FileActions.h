@@ -66,9 +66,10 @@ public:
                 const ProgramLocation& program, FileActionsHost& host);
     ~FileActions();
 
-    // Commands 140, 141, 156 to 166 and 3257 to 3513.
-    static bool Handles(int command);
+    // The user commands the command table gives to the file actions.
     void run(int command);
+    // The template menu's items (3257 to 3513); other numbers do nothing.
+    void runMenuItem(int command);
     // EditorClosed: the photo is shown again when the edited file was the
     // photo's, otherwise the Navigator lists its folder again.
     void editorClosed();

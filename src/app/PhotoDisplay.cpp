@@ -73,7 +73,7 @@ PhotoView PhotoDisplay::viewForNewPhoto(int width, int height) const {
 }
 
 bool PhotoDisplay::runCommand(int command, int repeat) {
-    namespace C = ViewCommands;
+    namespace C = cmd;
     switch (command) {
         case C::ZoomIn: zoom(true, repeat); return true;
         case C::ZoomOut: zoom(false, repeat); return true;
@@ -90,7 +90,7 @@ bool PhotoDisplay::runCommand(int command, int repeat) {
         case C::RotateRightFine: rotateBy(-FineRotationStep); return true;
         case C::RotateRightMacro: rotateByMacro(false); return true;
         case C::Refresh: refresh(); return true;
-        case C::ScaleSavingMode: toggleScaleSavingMode(); return true;
+        case C::SwitchScaleSaving: toggleScaleSavingMode(); return true;
         default: return false;
     }
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/PhotoView.h"
+#include "commands/Commands.h"
 #include "platform/Canvas.h"
 #include "platform/Desktop.h"
 #include "platform/Geometry.h"
@@ -36,26 +37,6 @@ struct DecodedPhoto {
     int height = 0;
     std::string errorText;  // the decoder's error text when decoding failed
 };
-
-// Command numbers handled here.
-namespace ViewCommands {
-constexpr int ZoomIn = 100;
-constexpr int ZoomOut = 101;
-constexpr int RealScale = 102;
-constexpr int FitToScreen = 103;
-constexpr int MoveLeft = 104;
-constexpr int MoveRight = 105;
-constexpr int MoveUp = 106;
-constexpr int MoveDown = 107;
-constexpr int RotateLeft = 108;
-constexpr int RotateLeftFine = 109;
-constexpr int RotateLeftMacro = 110;
-constexpr int RotateRight = 111;
-constexpr int RotateRightFine = 112;
-constexpr int RotateRightMacro = 113;
-constexpr int Refresh = 143;
-constexpr int ScaleSavingMode = 169;
-}  // namespace ViewCommands
 
 // One quarter turn, and the fine rotation step of five degrees, in radians.
 constexpr double QuarterTurn = 1.5707963267948966;

@@ -1,5 +1,7 @@
 #include "app/ViewerMenu.h"
 
+#include "commands/Commands.h"
+
 namespace vellumo {
 
 namespace {
@@ -22,44 +24,27 @@ ViewerMenuEntry Separator() {
 std::vector<ViewerMenuEntry> ComposeViewerMenu(const ViewerMenuState& s,
                                         const std::function<std::string(std::string_view key)>& languageText,
                                         const std::function<std::string(int command)>& hotkeyText) {
-    auto item = [&](int command, std::string_view key) {
+    // An item's text comes from the language key the command table gives it,
+    // or its other key in the other state (Stop, HideNavigator, ...).
+    auto item = [&](int command, bool otherState = false) {
+        const CommandInfo* info = FindCommand(command);
         ViewerMenuEntry m;
         m.command = command;
-        m.text = WithHotkey(languageText(key), hotkeyText(command));
+        m.text = WithHotkey(languageText(otherState ? info->menuTextKeyAlt : info->menuTextKey), hotkeyText(command));
         return m;
     };
     std::vector<ViewerMenuEntry> menu;
-    menu.push_back(item(100, "ZoomIn"));
-    menu.push_back(item(101, "ZoomOut"));
-    menu.push_back(item(102, "RealScale"));
-    menu.push_back(item(103, "FitToScreen"));
-    menu.push_back(Separator());
-    menu.push_back(item(104, "MoveLeft"));
-    menu.push_back(item(105, "MoveRight"));
-    menu.push_back(item(106, "MoveUp"));
-    menu.push_back(item(107, "MoveDown"));
-    menu.push_back(Separator());
-    menu.push_back(item(108, "RotateLeft"));
-    menu.push_back(item(111, "RotateRight"));
-    menu.push_back(Separator());
-    menu.push_back(item(114, "ShowPreviousPhoto"));
-    menu.push_back(item(115, "ShowNextPhoto"));
-    menu.push_back(Separator());
-    menu.push_back(item(116, "SlideShowSmall"));
+    for (int c : {100, 101, 102, 103, 0, 104, 105, 106, 107, 0, 108, 111, 0, 114, 115, 0, 116})
+        menu.push_back(c ? item(c) : Separator());
     ViewerMenuEntry total;
     total.text = WithHotkey(languageText("SlideShowTotal"), "");
-    total.submenu.push_back(item(117, s.totalSlideshowRuns ? "Stop" : "Start"));
-    total.submenu.push_back(item(120, s.totalSlideshowPaused ? "Continue" : "Pause"));
+    total.submenu.push_back(item(cmd::TotalSlideshowStartStop, s.totalSlideshowRuns));
+    total.submenu.push_back(item(cmd::SlideshowPauseContinue, s.totalSlideshowPaused));
     menu.push_back(std::move(total));
     menu.push_back(Separator());
-    menu.push_back(item(125, s.navigatorVisible ? "HideNavigator" : "ShowNavigator"));
-    menu.push_back(item(128, s.commentOn ? "HideComment" : "ShowComment"));
-    menu.push_back(item(131, "Thumbnails"));
-    menu.push_back(item(134, "SoundComment"));
-    menu.push_back(item(137, "BackgroundMusic"));
-    menu.push_back(Separator());
-    menu.push_back(item(140, "Help"));
-    menu.push_back(item(142, "Exit"));
+    menu.push_back(item(cmd::ToggleNavigator, s.navigatorVisible));
+    menu.push_back(item(cmd::ToggleComment, s.commentOn));
+    for (int c : {131, 134, 137, 0, 140, 142}) menu.push_back(c ? item(c) : Separator());
 
     auto apply = [&](ViewerMenuEntry& m) {
         int c = m.command;

@@ -3,6 +3,14 @@
 // commands from keys, mouse, menus and command lists, the reaction to
 // settings changes, and shutdown. The real window (Qt) only forwards events
 // here and carries out the drawing and window requests.
+//
+// It routes each user command by the command table to one handler: the photo
+// display, the slideshow commands, the file actions, the comment view, the
+// sound commands, the Navigator, or itself. The photo's pixels are the
+// PhotoLoader's. Its code is split by concern: ViewerWindow.cpp (start-up,
+// routing, settings, shutdown), ViewerWindowCommands.cpp (its own commands,
+// menus and sound), ViewerWindowInput.cpp (keys and mouse) and
+// ViewerWindowPhoto.cpp (its side of showing a photo).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +23,7 @@
 #include "app/KeyDispatch.h"
 #include "navigator/NavigatorControl.h"
 #include "app/PhotoDisplay.h"
+#include "app/PhotoLoader.h"
 #include "app/PhotoPreview.h"
 #include "app/SelectionDialogs.h"
 #include "app/StartupDecode.h"
@@ -84,7 +93,7 @@ public:
     // The command-line photo's decode, running since the process started: the
     // first photo decoded takes its bitmap when it is the same file; it is
     // dropped when start-up ends unused.
-    void setStartupDecode(std::unique_ptr<StartupDecode> early) { startupDecode_ = std::move(early); }
+    void setStartupDecode(std::unique_ptr<StartupDecode> early) { loader_.setStartupDecode(std::move(early)); }
     // A language or hotkeys selection dialog is open: no key becomes a command, no command list runs.
     bool selectionDialogOpen() const { return selection_ && selection_->isOpen(); }
     FileActions& fileActions() { return fileActions_; }
@@ -178,7 +187,7 @@ public:
 
     bool noPhoto() const { return display_.noPhoto(); }
     PhotoDisplay& display() { return display_; }
-    const CBmp* bitmap() const { return bitmap_.get(); }
+    const CBmp* bitmap() const { return loader_.bitmap(); }
     // The photos decoded ahead of the user's steps.
     PhotoPrefetcher& prefetcher() { return prefetch_; }
     // Runs a command list (CommandsAfter...) through the routing of posted commands.
@@ -191,8 +200,12 @@ private:
     const Settings& settings() const { return context_.scopes.current(); }
     void startupBegin();
     void startupFinish();
-    // Runs a command with the repeat count of the queue (or 1 for posted ones).
+    // Runs a command with the repeat count of the queue (or 1 for posted ones):
+    // one look-up in the command table names the handler.
     void execute(int command, int repeat, bool fromMouse);
+    // The commands the viewer window carries out itself: exit, the menus,
+    // the selection dialogs, the IntelliMouse switch.
+    void viewerCommand(int command, bool fromMouse);
     void forwardToNavigator(int command, int repeat);
     void showViewerMenu(bool fromMouse);
     // Ends a running transition effect and redraws the whole window.
@@ -203,7 +216,7 @@ private:
     void runSelection(SelectionUse use);
     // Ends a drag whose button release this window will not see.
     void endDragSilently();
-    // Commands 134 to 139.
+    // Sound comments and background music on and off.
     void soundCommand(int command);
     // The sound comment of the photo just presented (or of the start picture).
     void playSoundComment(const std::string& photoPath);
@@ -215,8 +228,6 @@ private:
     Rect screenRect_;
     PhotoDisplay display_;
     CommandQueue commandQueue_;
-    CAnyPicDecoder decoder_;
-    std::unique_ptr<CDrawDibBmp> bitmap_;
     PhotoPreview preview_{*this};
     bool paintedOnce_ = false;  // the window has been on screen
     // The start waits once for the window to be exposed, so that the
@@ -224,10 +235,6 @@ private:
     enum class ExposureWait { NotYet, Waiting, Over };
     ExposureWait exposureWait_ = ExposureWait::NotYet;
     void exposureWaitEnds();
-    bool earlyFirstPicture_ = false;  // painting the start-up decode's first picture
-    // The embedded text of the photo in bitmap_.
-    std::string photoText_;
-    std::unique_ptr<StartupDecode> startupDecode_;
     NavigatorControl* navigator_ = nullptr;
     Slideshows* slideshows_ = nullptr;
     EffectRunner effectRunner_;
@@ -241,38 +248,10 @@ private:
     CommentView comments_;
     FileActions fileActions_;
     ShownPhoto shownPhoto() const;
-    // A photo decoded ahead: it came turned as its attached comment file
-    // turns it; until the comment confirms that turn the bitmap stands for
-    // the photo as decoded (of decodedSize).
-    struct TurnedAhead {
-        double turn = 0.0;
-        Size decodedSize;
-    };
-    // Turns a bitmap decoded ahead back to the photo as decoded.
-    void undoTurnAhead();
-    // Hands the bitmap to the prefetcher when it is the photo's decode,
-    // turned by whole quarter turns at most.
-    void keepShownPhoto();
-    // Decodes the photo's file into bitmap_; firstPicture: a coarse first
-    // picture may be painted meanwhile.
-    DecodedPhoto decodeFile(const std::string& path, const std::optional<FileStamp>& stamp, bool firstPicture);
     // A transition effect runs or may be chosen for the next photo shown.
     bool effectMayRun() const;
-    // The embedded text of the photo being loaded, when known before its
-    // decode (a photo decoded ahead): its comment may turn it.
-    std::string previewText_;
     PhotoPrefetcher prefetch_;
-    std::optional<TurnedAhead> turnedAhead_;
-    // The photo in bitmap_ as a photo decoded ahead would describe it (the
-    // stamp its file had when the decode began, its turn); none for the start
-    // picture and for a bitmap turned by another angle.
-    struct ShownDecode {
-        std::string path;
-        FileStamp stamp;
-        Size decodedSize;
-        double turn = 0.0;
-    };
-    std::optional<ShownDecode> shownDecode_;
+    PhotoLoader loader_;
 };
 
 }  // namespace vellumo

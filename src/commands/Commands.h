@@ -103,6 +103,23 @@ enum : int {
 };
 }  // namespace cmd
 
+constexpr int kFirstCommand = 100;
+constexpr int kLastCommand = 173;
+constexpr int kCommandCount = kLastCommand - kFirstCommand + 1;  // 74
+
+inline bool IsUserCommand(int command) { return command >= kFirstCommand && command <= kLastCommand; }
+
+// The part of the viewer that carries out a user command.
+enum class CommandHandler {
+    PhotoDisplay,  // the photo view: zoom, pan, rotation, scale, reload, scale saving
+    Slideshows,    // starting, stopping, pausing and pacing the slideshows
+    FileActions,   // help pages, comment and settings files, other programs
+    Comments,      // the comment's visibility, font, colours, rectangle, clipboard
+    Sound,         // sound comments and background music
+    Navigator,     // the Navigator window: steps, visibility, thumbnails mode
+    Viewer,        // the viewer window itself: exit, menus, dialogs, modes
+};
+
 // The window whose handler acts on a command. Every user command arrives at
 // the viewer; it forwards the Navigator's commands to it. Refresh and the
 // context menu go to whichever of the two has the keyboard focus.
@@ -118,17 +135,26 @@ enum class RepeatUse {
 
 struct CommandInfo {
     int id = 0;
-    std::string_view name;          // identifier, as in namespace cmd
-    std::string_view menuTextKey;   // language key labelling the menu item; empty when not in the menu
-    std::string_view menuTextKeyAlt;// the other state's key (HideNavigator, Stop, ...); empty when one
+    std::string_view name;  // identifier, as in namespace cmd
+    CommandHandler handler = CommandHandler::Viewer;
     CommandOwner owner = CommandOwner::Viewer;
     RepeatUse repeat = RepeatUse::Once;
-    std::string_view action;        // what it does, in a few words
+    std::string_view menuTextKey;     // language key labelling the menu item; empty when not in the menu
+    std::string_view menuTextKeyAlt;  // the other state's key (HideNavigator, Stop, ...); empty when one
+    // The command's line in a new hotkeys file: the default key notation up
+    // to the first blank, then its comment.
+    std::string_view defaultKeyLine;
+    std::string_view action;  // what it does, in a few words
 };
 
 // The 74 user commands in number order; nullptr outside 100..173.
 const std::vector<CommandInfo>& CommandTable();
 const CommandInfo* FindCommand(int id);
+
+// The repeat count a burst of count merged presses hands the command's
+// handler: the count for commands that repeat their step or skip photos, 1
+// for the others (and for numbers that are no user command).
+int HandedRepeatCount(int command, int count);
 
 enum class WindowId { Viewer, Navigator };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "commands/Commands.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramLocation.h"
 #include "platform/Files.h"
@@ -11,85 +12,6 @@
 namespace vellumo {
 
 namespace {
-
-// The line each command gets in a new file; the text up to the first blank is
-// the default notation.
-constexpr std::array<std::string_view, kCommandCount> kDefaultLines = {
-    "PageUp   ;zoom in (PageUp)",
-    "PageDown   ;zoom out  (PageDown)",
-    "Home   ;set real scale (Home)",
-    "End   ;fit to screen (End)",
-    "Left   ;move left the zoomed image fragment (Left)",
-    "Right   ;move right the zoomed image fragment (Right)",
-    "Up   ;move up the zoomed image fragment (Up)",
-    "Down   ;move down the zoomed image fragment (Down)",
-    "F7   ;to rotate photo to the left by 90 degries (F7)",
-    "Ctrl+F7   ;to rotate photo to the left by 5 degries (Ctrl+F7)",
-    "Alt+F7   ;to rotate photo to the left by 90 degries and save macro (Alt+F7)",
-    "F8   ;to rotate photo to the right by 90 degries (F8)",
-    "Ctrl+F8   ;to rotate photo to the right by 5 degries (Ctrl+F8)",
-    "Alt+F8   ;to rotate photo to the right by 90 degries and save macro (Alt+F8)",
-    "-   ;go to previous photo (-)",
-    "+   ;go to next photo (+)",
-    "F12   ;begin small slideshow (F12)",
-    "F9   ;start or stop total slideshow (F9)",
-    "none   ;start total slideshow",
-    "none   ;stop total slideshow",
-    "Pause   ;pause or continue total slideshow (Pause)",
-    "none   ;pause total slideshow",
-    "none   ;continue total slideshow",
-    "/   ;slow down a slideshow (/)",
-    "*   ;accelerate a slideshow (*)",
-    "Esc   ;show or hide navigator window (Esc)",
-    "none   ;show navigator window",
-    "none   ;hide navigator window",
-    "Spacebar   ;show or hide comment (Spacebar)",
-    "none   ;show comment",
-    "none   ;hide comment",
-    "Ins   ;turn on or turn off thumbnails mode (Ins)",
-    "none   ;turn on thumbnails mode",
-    "none   ;turn off thumbnails mode",
-    "F4   ;turn on or turn off sound comments (F4)",
-    "none   ;turn on sound comments",
-    "none   ;turn off sound comments",
-    "F3   ;turn on or turn off background music (F3)",
-    "none   ;turn on background music",
-    "none   ;turn off background music",
-    "F1   ;shows program help (F1)",
-    "F2   ;shows hot keys help (F2)",
-    "Alt+X   ;exit (Alt+X)",
-    "F5   ;refresh image or files list (F5)",
-    "Ctrl+F   ;show choose font dialog (Ctrl+F)",
-    "Ctrl+,   ;decrease font size by 2 units (Ctrl+comma)",
-    "Ctrl+.   ;increase font size by 2 units (Ctrl+dot)",
-    "Ctrl+B   ;apply or cancel bold style (Ctrl+B)",
-    "Ctrl+I   ;apply or cancel italic style (Ctrl+I)",
-    "Ctrl+U   ;apply or cancel underline style (Ctrl+U)",
-    "Ctrl+R   ;begin or finish to setup comment rectangle (Ctrl+R)",
-    "Ctrl+C   ;setup comment color (Ctrl+C)",
-    "Alt+C   ;setup background color (Alt+C)",
-    "Shift+C   ;setup comment shadow color (Shift+C)",
-    "Ctrl+Ins   ;copy comment text to the clipboard (Ctrl+Ins)",
-    "Ctrl+F1   ;copy all macros and tags to the clipboard (Ctrl+F1)",
-    "Ctrl+T   ;run Notepad to edit text file with comment to photo (Ctrl+T)",
-    "Shift+T   ;run Notepad to edit text file with comment to folder (Shift+T)",
-    "Ctrl+Del   ;delete text file with comment to photo (Ctrl+Del)",
-    "Shift+Del   ;delete text file with comment to folder (Shift+Del)",
-    "Ctrl+D   ;run Notepad to edit settings file attached to the current photo (Ctrl+D)",
-    "Shift+D   ;run Notepad to edit settings file in the current folder (Shift+D)",
-    "Ctrl+Backspace   ;delete settings file attached to the current photo (Ctrl+Backspace)",
-    "Shift+Backspace   ;delete settings file in the current folder (Shift+Backspace)",
-    "Ctrl+O   ;run the external program with the current file (Ctrl+O)",
-    "Ctrl+E   ;run Explorer with the current folder (Ctrl+E)",
-    "2   ;run second instance of programm (2)",
-    "Ctrl+S   ;to create a script for the currently running total slideshow (Ctrl+S)",
-    "Alt+Z   ;switch IntelliMouse wheel button use between zooming and navigation (Alt+Z)",
-    "Alt+S   ;switch the mode of saving/not saving the scale of an image to be applied to the next photo (Alt+S)",
-    "Ctrl+L   ;change interface language (Ctrl+L)",
-    "Ctrl+H   ;change hotkeys (Ctrl+H)",
-    "F10   ;call main menu (F10)",
-    "Context   ;call context menu (Context)",
-};
 
 struct MouseKey {
     const char* name;
@@ -181,8 +103,8 @@ HotkeyEntry ParseHotkeyNotation(std::string_view text, int command) {
 }
 
 std::string_view DefaultHotkeyLine(int command) {
-    if (!IsUserCommand(command)) return {};
-    return kDefaultLines[static_cast<size_t>(command - kFirstCommand)];
+    const CommandInfo* info = FindCommand(command);
+    return info ? info->defaultKeyLine : std::string_view();
 }
 
 std::string_view DefaultHotkeyNotation(int command) { return CutAtBlank(DefaultHotkeyLine(command)); }

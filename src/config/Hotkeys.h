@@ -9,15 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/Commands.h"
 #include "config/KeyNames.h"
 
 namespace vellumo {
-
-constexpr int kFirstCommand = 100;
-constexpr int kLastCommand = 173;
-constexpr int kCommandCount = kLastCommand - kFirstCommand + 1;  // 74
-
-inline bool IsUserCommand(int command) { return command >= kFirstCommand && command <= kLastCommand; }
 
 // Modifier bits of a HotkeyEntry and of the key state passed to CommandForKey.
 enum HotkeyModifier : std::uint8_t {

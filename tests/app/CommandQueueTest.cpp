@@ -85,6 +85,19 @@ TEST(CommandQueue, EachPressRestartsTheWindowAndADifferentCommandFlushes) {
     EXPECT_EQ(v.executed[3].repeatCount, 1);
 }
 
+TEST(CommandQueue, OnlyStepsAndPhotoSkipsSeeTheCountOfABurst) {
+    FakeEventQueue events;
+    Viewer v(events);
+    // Three quick presses each of pan right, next photo, rotate left, font
+    // larger and the menu: one call each.
+    for (int c : {105, 115, 108, 146, 172}) {
+        for (int i = 0; i < 3; ++i) v.queue.queue(c);
+        events.advance(80);
+    }
+    EXPECT_EQ(v.executed, (std::vector<QueuedCommand>{{105, 3, false}, {115, 3, false}, {108, 1, false},
+                                                      {146, 1, false}, {172, 1, false}}));
+}
+
 TEST(CommandQueue, MouseFlagBelongsToTheCommandTheMouseQueued) {
     FakeEventQueue events;
     Viewer v(events);

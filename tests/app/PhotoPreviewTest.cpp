@@ -133,7 +133,7 @@ TEST(PhotoPreview, NoFirstPictureBeforeARotationOrATransitionEffect) {
             for (const auto& image : f.images) EXPECT_EQ(image.view.cacheKey, v.viewer().bitmap()->GetCacheKey());
     };
     // Rotated by a command, and by the rotation macro of its comment file.
-    onlyTheFinalPhoto(Record(v, [&] { v.viewer().display().runCommand(ViewCommands::RotateLeft); }));
+    onlyTheFinalPhoto(Record(v, [&] { v.viewer().display().runCommand(cmd::RotateLeft); }));
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 960);
     onlyTheFinalPhoto(Record(v, [&] { v.viewer().showPhoto(JoinPath(folder.path, "b.jpg")); }));
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 960);

@@ -124,10 +124,10 @@ TEST(ViewDisplay, StartPictureIsRealScaleWithoutSettingsScope) {
     EXPECT_EQ(f.display.view().scaleMode(), ScaleMode::Fit);
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"decode /p/a.jpg", "comment"}));
     // Photo commands beep while the start picture is shown.
-    f.display.runCommand(ViewCommands::ZoomIn, 1);
-    f.display.runCommand(ViewCommands::MoveLeft, 1);
-    f.display.runCommand(ViewCommands::RotateLeft, 1);
-    f.display.runCommand(ViewCommands::RealScale, 1);
+    f.display.runCommand(cmd::ZoomIn, 1);
+    f.display.runCommand(cmd::MoveLeft, 1);
+    f.display.runCommand(cmd::RotateLeft, 1);
+    f.display.runCommand(cmd::RealScale, 1);
     EXPECT_EQ(f.host.beeps, (std::vector<int>{0, 0, 0, 0}));
     EXPECT_EQ(f.host.redraws, 0);
 }
@@ -192,11 +192,11 @@ TEST(ViewDisplay, ZoomCommandRedrawsOnceAndRunsTheAfterList) {
     f.display.showPhotoFresh("/p/big.jpg");
     f.host.calls.clear();
     const int redraws = f.host.redraws;
-    f.display.runCommand(ViewCommands::ZoomIn, 5);
+    f.display.runCommand(cmd::ZoomIn, 5);
     EXPECT_EQ(f.display.view().zoomSteps(), (ZoomSteps{5, 5}));
     EXPECT_EQ(f.host.redraws, redraws + 1);
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"afterZoomIn"}));
-    f.display.runCommand(ViewCommands::ZoomOut, 2);
+    f.display.runCommand(cmd::ZoomOut, 2);
     EXPECT_EQ(f.display.view().zoomSteps(), (ZoomSteps{3, 3}));
     EXPECT_EQ(f.host.calls.back(), "afterZoomOut");
     // A zoom that cannot take a single step neither redraws nor runs the list.
@@ -215,19 +215,19 @@ TEST(ViewDisplay, ScaleAndPanCommandsHideCommentAndNavigator) {
     Fixture f;
     f.display.showPhotoFresh("/p/big.jpg");
     f.host.calls.clear();
-    f.display.runCommand(ViewCommands::RealScale);
+    f.display.runCommand(cmd::RealScale);
     EXPECT_EQ(f.display.view().photoRect(), (Rect{-988, -616, 2012, 1384}));
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"hideComment", "hideNavigator"}));
     f.host.calls.clear();
-    f.display.runCommand(ViewCommands::MoveRight, 3);
+    f.display.runCommand(cmd::MoveRight, 3);
     EXPECT_EQ(f.display.view().photoRect().left, -988 - 153);
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"hideComment", "hideNavigator"}));
-    f.display.runCommand(ViewCommands::FitToScreen);
+    f.display.runCommand(cmd::FitToScreen);
     EXPECT_EQ(f.display.view().photoRect(), (Rect{0, 43, 1024, 725}));
     // Nothing to pan: no redraw, no hiding.
     f.host.calls.clear();
     const int redraws = f.host.redraws;
-    f.display.runCommand(ViewCommands::MoveLeft, 5);
+    f.display.runCommand(cmd::MoveLeft, 5);
     EXPECT_EQ(f.host.redraws, redraws);
     EXPECT_TRUE(f.host.calls.empty());
 }
@@ -235,8 +235,8 @@ TEST(ViewDisplay, ScaleAndPanCommandsHideCommentAndNavigator) {
 TEST(ViewDisplay, RotationAccumulatesAndANewPhotoStartsUnrotated) {
     Fixture f;
     f.display.showPhotoFresh("/p/a.jpg");
-    f.display.runCommand(ViewCommands::RotateLeftFine);
-    f.display.runCommand(ViewCommands::RotateLeftFine);
+    f.display.runCommand(cmd::RotateLeftFine);
+    f.display.runCommand(cmd::RotateLeftFine);
     EXPECT_TRUE(f.display.rotatePending());
     EXPECT_DOUBLE_EQ(f.display.rotationAngle(), 2 * FineRotationStep);
     ASSERT_EQ(f.host.rotations.size(), 2u);
@@ -244,13 +244,13 @@ TEST(ViewDisplay, RotationAccumulatesAndANewPhotoStartsUnrotated) {
     // Each rotation decodes the file again.
     EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "decode /p/a.jpg"), 3);
 
-    f.display.runCommand(ViewCommands::RotateRightFine);
-    f.display.runCommand(ViewCommands::RotateRightFine);
-    f.display.runCommand(ViewCommands::RotateLeft);
+    f.display.runCommand(cmd::RotateRightFine);
+    f.display.runCommand(cmd::RotateRightFine);
+    f.display.runCommand(cmd::RotateLeft);
     EXPECT_NEAR(f.display.rotationAngle(), QuarterTurn, 1e-12);
     EXPECT_EQ(f.display.view().imageRect(), (Rect{0, 0, 480, 640}));
-    f.display.runCommand(ViewCommands::RotateRight);
-    f.display.runCommand(ViewCommands::RotateRight);
+    f.display.runCommand(cmd::RotateRight);
+    f.display.runCommand(cmd::RotateRight);
     EXPECT_NEAR(f.display.rotationAngle(), -QuarterTurn, 1e-12);
     EXPECT_EQ(f.display.view().imageRect(), (Rect{0, 0, 480, 640}));
 
@@ -268,15 +268,15 @@ TEST(ViewDisplay, RotationAccumulatesAndANewPhotoStartsUnrotated) {
 TEST(ViewDisplay, MacroRotationAddsToTheUsersAngle) {
     Fixture f;
     f.display.showPhotoFresh("/p/a.jpg");
-    f.display.runCommand(ViewCommands::RotateLeftFine);
+    f.display.runCommand(cmd::RotateLeftFine);
     // The comment file now holds a left turn; composing reports it.
     f.host.macroAngle = QuarterTurn;
-    f.display.runCommand(ViewCommands::RotateLeftMacro);
+    f.display.runCommand(cmd::RotateLeftMacro);
     EXPECT_EQ(f.host.macrosWritten, (std::vector<bool>{true}));
     EXPECT_DOUBLE_EQ(f.host.rotations.back(), FineRotationStep + QuarterTurn);
     EXPECT_DOUBLE_EQ(f.display.macroRotationAngle(), QuarterTurn);
     EXPECT_DOUBLE_EQ(f.display.rotationAngle(), FineRotationStep);
-    f.display.runCommand(ViewCommands::RotateRightMacro);
+    f.display.runCommand(cmd::RotateRightMacro);
     EXPECT_EQ(f.host.macrosWritten, (std::vector<bool>{true, false}));
     // A fresh show of a photo whose comment holds a macro is rotated by the macro alone.
     f.display.showPhotoFresh("/p/big.jpg");
@@ -288,7 +288,7 @@ TEST(ViewDisplay, ScaleSavingModeKeepsTheZoomForTheNextPhoto) {
     Fixture f;
     f.display.showPhotoFresh("/p/big.jpg");
     const Rect fitted = f.display.view().photoRect();
-    f.display.runCommand(ViewCommands::ScaleSavingMode);
+    f.display.runCommand(cmd::SwitchScaleSaving);
     EXPECT_TRUE(f.host.saving);
     EXPECT_EQ(f.host.beeps, (std::vector<int>{1}));
     f.display.zoom(true, 3);
@@ -299,7 +299,7 @@ TEST(ViewDisplay, ScaleSavingModeKeepsTheZoomForTheNextPhoto) {
     EXPECT_EQ(f.display.view().zoomSteps(), (ZoomSteps{3, 3}));
     EXPECT_EQ(f.display.view().photoRect(), zoomed);
     // Off again: the next photo starts from ScaleStart.
-    f.display.runCommand(ViewCommands::ScaleSavingMode);
+    f.display.runCommand(cmd::SwitchScaleSaving);
     EXPECT_FALSE(f.host.saving);
     f.display.showPhotoFresh("/p/big.jpg");
     EXPECT_EQ(f.display.view().scaleMode(), ScaleMode::Auto);
@@ -310,7 +310,7 @@ TEST(ViewDisplay, ScaleSavingModeKeepsTheZoomForTheNextPhoto) {
 TEST(ViewDisplay, DraggingPansAndShowsTheDirectionCursors) {
     Fixture f;
     f.display.showPhotoFresh("/p/big.jpg");
-    f.display.runCommand(ViewCommands::RealScale);
+    f.display.runCommand(cmd::RealScale);
     f.host.mouse = {500, 400};
     f.display.updateCursor();
     EXPECT_EQ(f.display.currentCursor(), (CursorId{ViewCursors::AllDirections}));
@@ -341,7 +341,7 @@ TEST(ViewDisplay, DraggingPansAndShowsTheDirectionCursors) {
 TEST(ViewDisplay, ScrollMessagesPanWithoutSnapping) {
     Fixture f;
     f.display.showPhotoFresh("/p/wide.jpg");
-    f.display.runCommand(ViewCommands::RealScale);
+    f.display.runCommand(cmd::RealScale);
     const int redraws = f.host.redraws;
     f.display.scroll(Axis::Horizontal, ScrollCode::PageForward);
     EXPECT_EQ(f.display.view().photoRect().left, -14488 - 510);
@@ -414,11 +414,11 @@ TEST(ViewDisplay, ExtremePhotosRotateZoomAndPanThroughCommands) {
         Fixture f;
         f.display.showPhotoFresh(path);
         for (int round = 0; round < 4; ++round) {
-            for (int i = 0; i < 25; ++i) f.display.runCommand(ViewCommands::ZoomIn, 5);
-            for (int cmd = ViewCommands::MoveLeft; cmd <= ViewCommands::MoveDown; ++cmd)
+            for (int i = 0; i < 25; ++i) f.display.runCommand(cmd::ZoomIn, 5);
+            for (int cmd = cmd::MoveLeft; cmd <= cmd::MoveDown; ++cmd)
                 f.display.runCommand(cmd, 5);
-            f.display.runCommand(ViewCommands::RotateLeft);
-            for (int i = 0; i < 25; ++i) f.display.runCommand(ViewCommands::ZoomOut, 5);
+            f.display.runCommand(cmd::RotateLeft);
+            for (int i = 0; i < 25; ++i) f.display.runCommand(cmd::ZoomOut, 5);
             const Rect& p = f.display.view().photoRect();
             EXPECT_GE(p.width(), 1);
             EXPECT_GE(p.height(), 1);

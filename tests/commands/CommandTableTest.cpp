@@ -5,28 +5,13 @@
 
 using namespace vellumo;
 
-TEST(CommandTable, AllUserCommandsInOrderWithOwnersAndMenuKeys) {
-    const auto& table = CommandTable();
-    ASSERT_EQ(table.size(), 74u);
-    for (size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(table[i].id, 100 + static_cast<int>(i));
-        EXPECT_FALSE(table[i].name.empty());
-        EXPECT_EQ(FindCommand(table[i].id), &table[i]);
+TEST(CommandTable, FindsEachUserCommandByItsNumberAndNothingElse) {
+    for (int c = 100; c <= 173; ++c) {
+        const CommandInfo* info = FindCommand(c);
+        ASSERT_NE(info, nullptr) << c;
+        EXPECT_EQ(info->id, c);
     }
-    EXPECT_EQ(FindCommand(99), nullptr);
-    EXPECT_EQ(FindCommand(174), nullptr);
-    EXPECT_EQ(FindCommand(cmd::ContextMenu)->owner, CommandOwner::Focus);
-    EXPECT_EQ(FindCommand(cmd::Refresh)->owner, CommandOwner::Focus);
-    EXPECT_EQ(FindCommand(cmd::NextPhoto)->owner, CommandOwner::Navigator);
-    EXPECT_EQ(FindCommand(cmd::NextPhoto)->repeat, RepeatUse::SkipPhotos);
-    EXPECT_EQ(FindCommand(cmd::MoveDown)->repeat, RepeatUse::PerRepeat);
-    EXPECT_EQ(FindCommand(cmd::FontLarger)->repeat, RepeatUse::ResetsCount);
-    EXPECT_EQ(FindCommand(cmd::RotateLeft)->repeat, RepeatUse::Once);
-    EXPECT_EQ(FindCommand(125)->menuTextKeyAlt, "HideNavigator");
-    EXPECT_EQ(FindCommand(117)->menuTextKey, "Start");
-    int withMenuText = 0;
-    for (const auto& c : table) withMenuText += !c.menuTextKey.empty();
-    EXPECT_EQ(withMenuText, 22);
+    for (int c : {0, 99, 174, 3000, 31835, -1}) EXPECT_EQ(FindCommand(c), nullptr) << c;
 }
 
 TEST(CommandRouting, RefreshAndContextMenuFollowTheFocus) {

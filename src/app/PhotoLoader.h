@@ -1,0 +1,104 @@
+#pragma once
+// The pixels behind the viewer's photo: the bitmap of the photo shown, with
+// its embedded text, and where it came from. A photo asked for is taken from
+// the start-up decode of the command-line photo, from the photos decoded
+// ahead (whole, or as a display copy painted at once while the file decodes
+// again), or decoded here; the bitmap of the photo left goes back to the
+// prefetcher so that a step back finds it. It also turns the bitmap for the
+// view (a photo decoded ahead may come turned as its comment file turns it).
+//
+// It is not the view (PhotoDisplay places and paints the bitmap), nor the
+// comment (the viewer composes it from text()).
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/PhotoDisplay.h"
+#include "app/PhotoPreview.h"
+#include "app/StartupDecode.h"
+#include "imaging/AnyPicDecoder.h"
+#include "imaging/WinBmp.h"
+#include "prefetch/FileStamp.h"
+#include "prefetch/PhotoPrefetcher.h"
+
+namespace vellumo {
+
+class PhotoLoader {
+public:
+    // startPicture: the program's start picture, never kept for a step back.
+    PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture);
+
+    // The command-line photo's decode, running since the process started:
+    // the first photo decoded takes its bitmap when it is the same file.
+    void setStartupDecode(std::unique_ptr<StartupDecode> early) { startupDecode_ = std::move(early); }
+    bool startupDecodeMayGiveFirstPicture() const {
+        return startupDecode_ && startupDecode_->mayGiveFirstPicture();
+    }
+    // Start-up is over: an early decode nobody took is dropped.
+    void dropStartupDecode() { startupDecode_.reset(); }
+
+    // Makes the photo at path the bitmap: its size, or the decoder's error.
+    DecodedPhoto load(const std::string& path);
+    // Turns the bitmap by radians (positive is left), filling the corners;
+    // the new size, or nothing when it could not be turned.
+    std::optional<Size> rotate(double radians, ColorRef fill);
+    // The photo is on screen: a turn made ahead that its comment did not ask
+    // for is undone.
+    void presented();
+    // The bitmap's size as the comment's size macros show it: as decoded,
+    // while a turn made ahead waits for the comment to confirm it.
+    Size macroSize() const;
+
+    const CDrawDibBmp* bitmap() const { return bitmap_.get(); }
+    // The embedded text of the photo in the bitmap.
+    const std::string& text() const { return text_; }
+    // The embedded text of the photo being loaded when it is known before
+    // its decode (a photo decoded ahead): its comment may turn it.
+    const std::string& previewText() const { return previewText_; }
+    // The start-up decode's first picture is being painted.
+    bool paintingEarlyFirstPicture() const { return earlyFirstPicture_; }
+
+    // The window goes away: the bitmap and the early decode are freed.
+    void release();
+
+private:
+    // Decodes the file into the bitmap; firstPicture: a coarse first picture
+    // may be painted meanwhile.
+    DecodedPhoto decodeFile(const std::string& path, const std::optional<FileStamp>& stamp, bool firstPicture);
+    // Hands the bitmap to the prefetcher when it is the photo's decode,
+    // turned by whole quarter turns at most.
+    void keepShownPhoto();
+    // Turns a bitmap decoded ahead back to the photo as decoded.
+    void undoTurnAhead();
+
+    PhotoPrefetcher& prefetch_;
+    PhotoPreview& preview_;
+    std::string startPicture_;
+    CAnyPicDecoder decoder_;
+    std::unique_ptr<CDrawDibBmp> bitmap_;
+    std::string text_;
+    std::string previewText_;
+    std::unique_ptr<StartupDecode> startupDecode_;
+    bool earlyFirstPicture_ = false;
+    // A photo decoded ahead: it came turned as its attached comment file
+    // turns it; until the comment confirms that turn the bitmap stands for
+    // the photo as decoded (of decodedSize).
+    struct TurnedAhead {
+        double turn = 0.0;
+        Size decodedSize;
+    };
+    std::optional<TurnedAhead> turnedAhead_;
+    // The photo in the bitmap as a photo decoded ahead would describe it (the
+    // stamp its file had when the decode began, its turn); none for the start
+    // picture and for a bitmap turned by another angle.
+    struct ShownDecode {
+        std::string path;
+        FileStamp stamp;
+        Size decodedSize;
+        double turn = 0.0;
+    };
+    std::optional<ShownDecode> shownDecode_;
+};
+
+}  // namespace vellumo
