@@ -4,6 +4,7 @@
 
 #include "comments/RotationMacro.h"
 #include "config/SettingsScope.h"
+#include "imaging/AlphaMatte.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 #include "platform/Files.h"
@@ -68,7 +69,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                                   return Size{view.photoRect().width(), view.photoRect().height()};
                               };
                           },
-                          [this] { return !effectMayRun(); }});
+                          [this] { return !effectMayRun(); },
+                          [this] { return backgroundColor(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);
@@ -566,13 +568,16 @@ void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.En
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
     // The photo shown again (turned, refreshed) while its file is unchanged:
     // its bitmap stands for the decode.
-    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp) {
+    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp &&
+        (!shownDecode_->matte || *shownDecode_->matte == backgroundColor())) {
         turnedAhead_.reset();
         if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
         return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
     }
     // Taken before the photo on screen goes back: that drops what is no longer wanted.
     std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
+    // Laid over another background than this photo's: decoded anew.
+    if (ahead && ahead->matte && *ahead->matte != backgroundColor()) ahead.reset();
     keepShownPhoto();
     turnedAhead_.reset();
     shownDecode_.reset();
@@ -590,7 +595,11 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
             TraceStartup("early decode taken");
             bitmap_ = std::move(photo->bitmap);
             photoText_ = std::move(photo->text);
-            if (stamp && path != context_.startPicture) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
+            // Decoded before the settings were read: laid over the background now.
+            std::optional<ColorRef> matte;
+            if (ShowOverBackground(*bitmap_, backgroundColor())) matte = backgroundColor();
+            if (stamp && path != context_.startPicture)
+                shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
@@ -614,7 +623,7 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
         bitmap_ = std::move(ahead->bitmap);
         photoText_ = std::move(ahead->text);
         if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
-        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn};
+        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn, ahead->matte};
         return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
     }
     return decodeFile(path, stamp, true);
@@ -640,7 +649,12 @@ DecodedPhoto ViewerWindow::decodeFile(const std::string& path, const std::option
     }
     decoder_.SetPreviewSink(nullptr);
     photoText_ = decoder_.GetText();
-    if (stamp && path != context_.startPicture) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
+    // A picture whose alpha is shown: over the background, for the view, the
+    // comment and the transition effects alike.
+    std::optional<ColorRef> matte;
+    if (ShowOverBackground(*bitmap_, backgroundColor())) matte = backgroundColor();
+    if (stamp && path != context_.startPicture)
+        shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -679,6 +693,7 @@ void ViewerWindow::keepShownPhoto() {
     photo.text = photoText_;
     photo.decodedSize = shownDecode_->decodedSize;
     photo.turn = shownDecode_->turn;
+    photo.matte = shownDecode_->matte;
     prefetch_.keep(std::move(photo));
 }
 

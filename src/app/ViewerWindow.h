@@ -271,6 +271,8 @@ private:
         FileStamp stamp;
         Size decodedSize;
         double turn = 0.0;
+        // The background a picture whose alpha is shown was laid over.
+        std::optional<ColorRef> matte;
     };
     std::optional<ShownDecode> shownDecode_;
 };
