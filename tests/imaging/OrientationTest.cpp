@@ -2,6 +2,8 @@
 // JPEG EXIF orientations 1 to 8 (baseline, progressive and with a first
 // picture on the way), the TIFF tag on both paths, and what the header
 // probe reads without decoding.
+#include <algorithm>
+
 #include "TestUtil.h"
 #include "../../tools/photo-writers/TodayWriters.h"
 #include "imaging/AnyBmp.h"
@@ -63,8 +65,10 @@ struct RecordingSink : PreviewSink {
 
 TEST(Orientation, ExifBlocksAreReadInBothByteOrdersAndBadOnesMeanUpright) {
     const writers::Bytes jpeg = writers::WriteJpeg(writers::TestPicture(8, 8, false), 6);
-    // The APP1 data starts after FF D8 FF E1 and the marker length.
-    EXPECT_EQ(ExifOrientation(jpeg.data() + 6, 32), 6);
+    const auto exif = std::search(jpeg.begin(), jpeg.end(), std::begin("Exif"), std::end("Exif") - 1);
+    ASSERT_NE(exif, jpeg.end());
+    EXPECT_EQ(ExifOrientation(&*exif, 32), 6);
+    EXPECT_EQ(ExifOrientation(&*exif, 20), 1);  // cut before the entry's value
     const std::uint8_t motorola[] = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 2, 1, 0, 0, 3, 0, 0, 0, 1, 0, 9, 0, 0,
                                      1, 0x12, 0, 3, 0, 0, 0, 1, 0, 8, 0, 0};
     EXPECT_EQ(TiffOrientation(motorola, sizeof motorola), 8);
@@ -160,6 +164,12 @@ TEST(Orientation, TheHeaderProbeReadsOrientationAndProfilesWithoutDecoding) {
     const PhotoHeaderFacts heic = probe("g.heic", writers::WriteHeif(picture, {}));
     EXPECT_EQ(heic.orientation, 1);
     EXPECT_FALSE(heic.colourProfile);
+    writers::Bytes turned = writers::WriteHeif(picture, {});
+    const auto at = std::search(turned.begin(), turned.end(), std::begin("pixi"), std::end("pixi") - 1);
+    ASSERT_NE(at, turned.end());
+    std::copy_n("irot", 4, at);
+    at[4] = 3;
+    EXPECT_NE(probe("i.heic", turned).orientation, 1);
     EXPECT_EQ(probe("h.jpg", {0xFF, 0xD8, 0xFF}).orientation, 1);  // cut short
     EXPECT_EQ(ProbePhotoHeader(dir.File("missing.jpg")).orientation, 1);
 }

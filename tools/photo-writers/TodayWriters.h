@@ -98,9 +98,15 @@ inline Bytes WritePng(const PngSpec& s) {
         }
     }
     if (s.iccProfile) {
-        // A profile header only: enough for a reader that looks for the chunk.
-        static const png_byte kProfile[132] = {0, 0, 0, 132};
-        png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, kProfile, sizeof kProfile);
+        // A profile header without tags, enough for libpng's checks: its
+        // colour space matches the picture's.
+        png_byte profile[132] = {0, 0, 0, 132, 0, 0, 0, 0, 2, 0x10, 0, 0, 'm', 'n', 't', 'r'};
+        std::memcpy(profile + 16, (s.colourType & PNG_COLOR_MASK_COLOR) ? "RGB " : "GRAY", 4);
+        std::memcpy(profile + 20, "XYZ ", 4);
+        std::memcpy(profile + 36, "acsp", 4);
+        const png_byte d50[12] = {0, 0, 0xF6, 0xD6, 0, 1, 0, 0, 0, 0, 0xD3, 0x2D};
+        std::memcpy(profile + 68, d50, sizeof d50);
+        png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, profile, sizeof profile);
     }
     png_set_benign_errors(png, 1);
     png_write_info(png, info);
@@ -195,6 +201,7 @@ struct HeifSpec {
     int quality = 90;
     int thumbnail = 0;  // the thumbnail's bounding box, 0 for none
     int bitDepth = 8;   // 8, or 10 / 12 (samples scaled up from the picture)
+    int exifOrientation = 0;  // an EXIF block with this orientation, when not 0
 };
 
 inline heif_error HeifWriteBytes(heif_context*, const void* data, size_t size, void* user) {
@@ -245,6 +252,12 @@ inline Bytes WriteHeif(const Rgba& p, const HeifSpec& s) {
             heif_encoder_set_lossy_quality(encoder, s.quality);
         }
         if (heif_context_encode_image(ctx, image, encoder, nullptr, &handle).code == heif_error_Ok) {
+            if (s.exifOrientation != 0) {
+                const std::uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01,
+                                             3, 0, 1, 0, 0, 0, static_cast<std::uint8_t>(s.exifOrientation), 0, 0, 0,
+                                             0, 0, 0, 0};
+                heif_context_add_exif_metadata(ctx, handle, exif, sizeof exif);
+            }
             if (s.thumbnail > 0) {
                 heif_image_handle* thumb = nullptr;
                 heif_context_encode_thumbnail(ctx, image, handle, encoder, nullptr, s.thumbnail, &thumb);
