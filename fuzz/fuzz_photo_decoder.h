@@ -8,6 +8,9 @@
 #include <new>
 
 #include "imaging/AlphaMatte.h"
+#include "imaging/DataSource.h"
+#include "imaging/PreviewSink.h"
+#include "imaging/TextException.h"
 #include "imaging/WinBmp.h"
 
 namespace vellumo::fuzz {
