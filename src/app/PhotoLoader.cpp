@@ -1,24 +1,32 @@
 #include "app/PhotoLoader.h"
 
+#include "imaging/AlphaMatte.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 #include "platform/StartupTrace.h"
 
 namespace vellumo {
 
-PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture)
-    : prefetch_(prefetch), preview_(preview), startPicture_(std::move(startPicture)) {}
+PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
+                         std::function<ColorRef()> background)
+    : prefetch_(prefetch),
+      preview_(preview),
+      startPicture_(std::move(startPicture)),
+      background_(std::move(background)) {}
 
 DecodedPhoto PhotoLoader::load(const std::string& path) {
     // The photo shown again (turned, refreshed) while its file is unchanged:
     // its bitmap stands for the decode.
-    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp) {
+    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp &&
+        (!shownDecode_->matte || *shownDecode_->matte == background_())) {
         turnedAhead_.reset();
         if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
         return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
     }
     // Taken before the photo on screen goes back: that drops what is no longer wanted.
     std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
+    // Laid over another background than this photo's: decoded anew.
+    if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
     keepShownPhoto();
     turnedAhead_.reset();
     shownDecode_.reset();
@@ -36,7 +44,11 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             TraceStartup("early decode taken");
             bitmap_ = std::move(photo->bitmap);
             text_ = std::move(photo->text);
-            if (stamp && path != startPicture_) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
+            // Decoded before the settings were read: laid over the background now.
+            std::optional<ColorRef> matte;
+            if (ShowOverBackground(*bitmap_, background_())) matte = background_();
+            if (stamp && path != startPicture_)
+                shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
@@ -60,7 +72,7 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
         bitmap_ = std::move(ahead->bitmap);
         text_ = std::move(ahead->text);
         if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
-        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn};
+        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn, ahead->matte};
         return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
     }
     return decodeFile(path, stamp, true);
@@ -86,7 +98,12 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     }
     decoder_.SetPreviewSink(nullptr);
     text_ = decoder_.GetText();
-    if (stamp && path != startPicture_) shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0};
+    // A picture whose alpha is shown: over the background, for the view, the
+    // comment and the transition effects alike.
+    std::optional<ColorRef> matte;
+    if (ShowOverBackground(*bitmap_, background_())) matte = background_();
+    if (stamp && path != startPicture_)
+        shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -99,6 +116,7 @@ void PhotoLoader::keepShownPhoto() {
     photo.text = text_;
     photo.decodedSize = shownDecode_->decodedSize;
     photo.turn = shownDecode_->turn;
+    photo.matte = shownDecode_->matte;
     prefetch_.keep(std::move(photo));
 }
 

@@ -10,6 +10,7 @@
 // It is not the view (PhotoDisplay places and paints the bitmap), nor the
 // comment (the viewer composes it from text()).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,8 +27,10 @@ namespace vellumo {
 
 class PhotoLoader {
 public:
-    // startPicture: the program's start picture, never kept for a step back.
-    PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture);
+    // startPicture: the program's start picture, never kept for a step back;
+    // background: the BackgroundColor a picture whose alpha is shown is laid over.
+    PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
+                std::function<ColorRef()> background);
 
     // The command-line photo's decode, running since the process started:
     // the first photo decoded takes its bitmap when it is the same file.
@@ -75,6 +78,7 @@ private:
     PhotoPrefetcher& prefetch_;
     PhotoPreview& preview_;
     std::string startPicture_;
+    std::function<ColorRef()> background_;
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     std::string text_;
@@ -97,6 +101,8 @@ private:
         FileStamp stamp;
         Size decodedSize;
         double turn = 0.0;
+        // The background a picture whose alpha is shown was laid over.
+        std::optional<ColorRef> matte;
     };
     std::optional<ShownDecode> shownDecode_;
 };

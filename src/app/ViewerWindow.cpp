@@ -25,7 +25,7 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       comments_(host_, desktop_, context_.scopes),
       fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this),
       prefetch_(queue_),
-      loader_(prefetch_, preview_, context_.startPicture) {
+      loader_(prefetch_, preview_, context_.startPicture, [this] { return backgroundColor(); }) {
     prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
                           [this] { return navigator_ && navigator_->thumbnailsBusy(); },
                           [this] {
@@ -38,7 +38,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                                   return Size{view.photoRect().width(), view.photoRect().height()};
                               };
                           },
-                          [this] { return !effectMayRun(); }});
+                          [this] { return !effectMayRun(); },
+                          [this] { return backgroundColor(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);

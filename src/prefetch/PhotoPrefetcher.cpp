@@ -117,8 +117,11 @@ void PhotoPrefetcher::refill() {
             queue_.setTimer(this, kPrefetchTimer, kPrefetchYieldMs);
             return;
         }
-        if (preparer_ && sources_.placement) worker_.start(path, preparer_, sources_.placement());
-        else worker_.start(path);
+        const ColorRef background = sources_.background ? sources_.background() : 0;
+        if (preparer_ && sources_.placement)
+            worker_.start(path, preparer_, sources_.placement(), background);
+        else
+            worker_.start(path, nullptr, {}, background);
         return;
     }
 }

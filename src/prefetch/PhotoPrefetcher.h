@@ -60,6 +60,8 @@ struct PrefetchSources {
     // A photo stepped to now would be put on screen at once (no transition
     // effect may run): a display copy is then enough to keep.
     std::function<bool()> screenCopyShows;
+    // The colour a picture whose alpha is shown is laid over (BackgroundColor).
+    std::function<ColorRef()> background;
 };
 
 class PhotoPrefetcher : public CommandTarget {

@@ -16,6 +16,7 @@ struct PrefetchWorker::Job {
     std::optional<PrefetchedPhoto> photo;
     DisplayPreparer* preparer = nullptr;
     PrefetchWorker::Placement placement;
+    ColorRef background = 0;
     EventQueue* queue = nullptr;
     CommandTarget* owner = nullptr;
     int doneCommand = 0;
@@ -25,7 +26,7 @@ namespace {
 
 void RunJob(PrefetchWorker::Job& job) {
     CAnyPicDecoder decoder;
-    std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop);
+    std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop, job.background);
     std::lock_guard<std::mutex> lock(job.mutex);
     // Under the lock: once abandon() returns, the preparer (the window's) is
     // never called again, so the window may go away.
@@ -45,10 +46,12 @@ const std::string& PrefetchWorker::path() const {
     return job_ ? job_->path : none;
 }
 
-void PrefetchWorker::start(const std::string& path, DisplayPreparer* preparer, Placement placement) {
+void PrefetchWorker::start(const std::string& path, DisplayPreparer* preparer, Placement placement,
+                           ColorRef background) {
     abandon();
     auto job = std::make_shared<Job>();
     job->path = path;
+    job->background = background;
     job->preparer = preparer;
     job->placement = std::move(placement);
     job->queue = &queue_;

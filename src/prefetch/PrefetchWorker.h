@@ -32,7 +32,9 @@ public:
     using Placement = std::function<Size(Size bitmap)>;
 
     // Starts decoding the photo; a job in hand is abandoned first.
-    void start(const std::string& path, DisplayPreparer* preparer = nullptr, Placement placement = {});
+    // A picture whose alpha is shown is laid over the background colour.
+    void start(const std::string& path, DisplayPreparer* preparer = nullptr, Placement placement = {},
+               ColorRef background = 0);
     // A job was started and its photo not taken yet.
     bool busy() const { return job_ != nullptr; }
     // The path of the job in hand ("" when idle).

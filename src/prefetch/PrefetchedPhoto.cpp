@@ -4,6 +4,7 @@
 #include <new>
 
 #include "comments/RotationMacro.h"
+#include "imaging/AlphaMatte.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 
@@ -27,7 +28,7 @@ bool IsWholeQuarterTurn(double radians) {
 }
 
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop) {
+                                           const std::atomic<bool>& stop, ColorRef background) {
     PrefetchedPhoto photo;
     photo.path = path;
     const std::optional<FileStamp> before = StampOfFile(path);
@@ -38,6 +39,7 @@ std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::s
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
         photo.text = decoder.GetText();
+        if (ShowOverBackground(*photo.bitmap, background)) photo.matte = background;
         photo.decodedSize = photo.bitmap->GetSize();
         if (photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) return std::nullopt;
         const double angle = RotationMacroAngleOfFile(path);

@@ -31,6 +31,9 @@ struct PrefetchedPhoto {
     double turn = 0.0;
     // Kept as its display copy only: the cache key the bitmap had.
     std::uint64_t screenCopyKey = 0;
+    // A picture whose alpha is shown was laid over this background colour
+    // (BackgroundColor when it was decoded); none for any other picture.
+    std::optional<ColorRef> matte;
 
     bool screenCopyOnly() const { return !bitmap && screenCopyKey != 0; }
     // What it takes in the cache (a display copy is counted where it waits).
@@ -44,8 +47,8 @@ bool IsWholeQuarterTurn(double radians);
 // fails to decode, is stopped, runs out of memory, or changes while it is
 // read. The turn comes from the rotation macros of the attached comment file,
 // as the viewer's comment usually gives it; the viewer checks it when it shows
-// the photo.
+// the photo. A picture whose alpha is shown is laid over the background colour.
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop);
+                                           const std::atomic<bool>& stop, ColorRef background = 0);
 
 }  // namespace vellumo

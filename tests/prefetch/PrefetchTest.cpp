@@ -11,6 +11,7 @@
 #include "fakes/FakeDisplayPreparer.h"
 #include "fakes/FakeEventQueue.h"
 #include "prefetch/PhotoPrefetcher.h"
+#include "../../tools/photo-writers/TodayWriters.h"
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
@@ -341,4 +342,27 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     prefetch.photoShown();
     queue.advance(kPrefetchSettleMs);
     EXPECT_EQ(prefetch.cache().count(), 1u);
+}
+
+// A picture whose alpha is shown is laid over the background colour of the
+// photo's own settings: one decoded ahead over another colour is decoded anew.
+TEST(PrefetchViewer, PicturesWithAlphaLieOverTheBackgroundTheirPhotoShowsThemOn) {
+    TempFolder folder;
+    writers::Rgba clear = writers::TestPicture(3, 2, true);
+    for (std::size_t i = 3; i < clear.pixels.size(); i += 4) clear.pixels[i] = 0;
+    const writers::Bytes png = writers::WritePng(clear, true);
+    folder.write("a.png", std::string(png.begin(), png.end()));
+    const std::string b = folder.write("b.png", std::string(png.begin(), png.end()));
+    folder.write("vellumo.ini", "[General Settings]\r\nBackgroundColor=0,0,255\r\n");
+    folder.write("b.ini", "[General Settings]\r\nBackgroundColor=0,255,0\r\n");
+    Viewer v(folder, {"a.png"});
+    v.queue.runPending();
+    EXPECT_EQ(Shown(v), "bbb/bbb");
+    Rest(v);
+    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
+    Step(v, kNextPhoto);
+    EXPECT_EQ(Shown(v), "ggg/ggg");  // laid over blue ahead: decoded anew over green
+    Step(v, kPreviousPhoto);
+    EXPECT_EQ(Shown(v), "bbb/bbb");  // kept as shown, over its own colour
+    EXPECT_EQ(v.viewer().prefetcher().served(), 2u);
 }

@@ -15,6 +15,7 @@
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
 #include "ThumbTestFiles.h"
+#include "../../tools/photo-writers/TodayWriters.h"
 
 namespace vellumo {
 namespace {
@@ -146,6 +147,55 @@ TEST(ThumbnailsMode, TheCacheIsAppliedBeforeAnythingIsMadeAndFailuresAreTriedAga
     // Something new was made, so the cache is written again with all three.
     EXPECT_EQ(f.read(f.cache()).names, (std::vector<std::string>{"a", "b", "broken"}));
     EXPECT_NE(ReadWholeFile(f.cache()), before);
+}
+
+// A cache of the older form holds the pictures as stored: it still serves
+// the photos stored upright without a colour profile; a photo a camera
+// stored turned is made anew, upright, and the file is written in the new form.
+TEST(ThumbnailsMode, AnOlderCacheServesOnlyUprightPhotosAndIsWrittenAnew) {
+    Folder f;
+    writers::Rgba wide = writers::TestPicture(40, 20, false);
+    f.tree.file("Trip/turned.jpg", [&] {
+        const auto b = writers::WriteJpeg(wide, 6);
+        return std::string(b.begin(), b.end());
+    }());
+    { Nav(f.tree).open(f.dir); }
+    // The same file in the older form, with the stored (wide) thumbnail of the JPEG.
+    CThumbnailsStorage old = f.read(f.cache());
+    ASSERT_EQ(old.names, (std::vector<std::string>{"a", "b", "turned"}));
+    EXPECT_EQ(old.imageForm, 2);
+    auto wideThumb = std::make_shared<ThumbImage>(*old.images[2]);
+    for (int x = 0; x < 32; ++x) wideThumb->at(x, 16) = 0xFF123456;
+    old.images[2] = wideThumb;
+    std::string bytes = old.Serialize();
+    bytes[bytes.find("VTH2") + 3] = '1';
+    ASSERT_TRUE(WriteFileAtomically(f.cache(), bytes));
+    f.spoilPhotos();  // the upright ones can only come from the cache
+
+    Nav n(f.tree);
+    n.open(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+    EXPECT_EQ(n.centre("b"), kGreen);
+    EXPECT_NE(n.centre("turned"), 0xFF123456u);  // made anew from the photo
+    // Upright: a tall picture, transparent margins left and right.
+    ThumbImagePtr made = n.thumbs().images().at(n.image("turned"));
+    EXPECT_EQ(made->at(3, 16) >> 24, 0u);
+    EXPECT_EQ(made->at(16, 3) >> 24, 0xFFu);
+    CThumbnailsStorage rewritten = f.read(f.cache());
+    EXPECT_EQ(rewritten.imageForm, 2);
+    EXPECT_EQ(rewritten.names, (std::vector<std::string>{"a", "b", "turned"}));
+    EXPECT_EQ(rewritten.images[0]->at(16, 16), kRed);
+
+    // An older cache whose photos are all upright is written anew as well.
+    bytes = rewritten.Serialize();
+    bytes[bytes.find("VTH2") + 3] = '1';
+    ASSERT_TRUE(WriteFileAtomically(f.cache(), bytes));
+    f.tree.file("Trip/turned.jpg", "garbage");
+    Nav again(f.tree);
+    again.open(f.dir);
+    EXPECT_EQ(again.centre("a"), kRed);
+    EXPECT_EQ(again.thumbs().lastSavedFile(), f.cache());
+    EXPECT_EQ(f.read(f.cache()).imageForm, 2);
 }
 
 TEST(ThumbnailsMode, AFolderWithAValidCacheMakesNothingAndWritesNothing) {
