@@ -25,8 +25,8 @@ std::string TinyBmp() { return vellumo::testing::Bmp(4, 2, 0, 0, 0); }
 // comments heard in files of the folder, the music held at the gate.
 struct SoundViewer : Viewer {
     EngineGate& gate;
-    SoundViewer(const TempTree& folder, EngineGate& g, const std::string& ini)
-        : Viewer(folder, {},
+    SoundViewer(const TempTree& folder, EngineGate& g, const std::string& ini, std::vector<std::string> args = {})
+        : Viewer(folder, std::move(args),
                  [&](Viewer& v) {
                      folder.file("vellumo.ini", ini);
                      v.app->soundOutputs.music = {"wav", folder.path("music-heard.wav")};
@@ -83,22 +83,42 @@ TEST(ViewerSound, MusicOffInTheSettingsLeavesItSilentUntilACommand) {
     EXPECT_EQ(music.playerState(), 1);
 }
 
-TEST(ViewerSound, SoundCommentCommandsSwitchTheSettingAndStopTheSound) {
+// 134 toggles, 135 switches on, 136 off, each from either position: the
+// setting, the SOUND tags of the shown comment, and the sound of the photo,
+// which ends when the switch goes off and plays on otherwise.
+TEST(ViewerSound, SoundCommentCommandsSwitchTheSettingTheTagsAndStopTheSound) {
     TempTree folder;
     EngineGate gate;
-    SoundViewer v(folder, gate, "");
-    EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, 1);
-    v.command(135);
-    EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, 1);
-    v.command(134);
-    EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, 0);
-    v.command(136);
-    EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, 0);
-    v.command(135);
-    EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, 1);
-    v.command(136);
-    EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, 0);
-    // None of them beeps.
+    folder.file("photos/one.bmp", TinyBmp());
+    folder.file("photos/vellumo.txt", "<SOUND>on</SOUND><!SOUND>off</!SOUND>");
+    // Ten seconds: it plays through the commands.
+    ASSERT_TRUE(vellumo::testing::WriteWav(folder.path("photos/one.wav"), vellumo::testing::ToneSamples({{441, 441000}})));
+    const std::string photo = folder.path("photos/one.bmp");
+    SoundViewer v(folder, gate, "", {photo});
+    ViewerWindow& viewer = v.viewer();
+    SoundCommentPlayer& sounds = v.app->musicPlayer()->soundComments();
+    viewer.showPhoto(photo);  // its sound anew: the start-up has run the queue
+    ASSERT_TRUE(sounds.playing());
+    struct Step {
+        int command;
+        int on;          // the setting afterwards
+        bool replay;     // the photo shown again (its sound playing) before the command
+    };
+    for (const Step& step : {Step{135, 1, false}, Step{134, 0, false}, Step{136, 0, false}, Step{134, 1, false},
+                             Step{136, 0, true}, Step{135, 1, false}}) {
+        SCOPED_TRACE(step.command);
+        if (step.replay) {
+            viewer.showPhoto(photo);
+            ASSERT_TRUE(sounds.playing());
+        }
+        // Run at once, not through the queue: a sound's end is reported
+        // through the queue, so nothing but the command ends it here.
+        const bool wasPlaying = sounds.playing();
+        viewer.onCommand(step.command, 1);
+        EXPECT_EQ(v.settings().PlaySoundCommentToPhoto, step.on);
+        EXPECT_EQ(viewer.comments().shownComment(), step.on ? "on" : "off");
+        EXPECT_EQ(sounds.playing(), wasPlaying && step.on == 1);
+    }
     EXPECT_TRUE(v.desktop.beeps.empty());
 }
 
