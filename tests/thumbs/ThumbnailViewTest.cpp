@@ -15,6 +15,7 @@
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
 #include "ThumbTestFiles.h"
+#include "ThumbnailSettings.h"
 
 namespace vellumo {
 namespace {
@@ -48,14 +49,8 @@ struct Nav {
     std::unique_ptr<NavigatorWindow> nav;
 
     Nav(const TempTree& tree, DriveType rootType = DriveType::Fixed, bool thumbnails = true) {
+        testing::UseThumbnails(settings, 32);
         settings.Thumbnails = thumbnails ? 1 : 0;
-        settings.ThumbnailsSize = 32;
-        settings.ThumbnailsSpaceX = 13;
-        settings.ThumbnailsSpaceY = 43;
-        settings.ThumbnailsBorderColor = Rgb(0, 0, 255);
-        settings.ThumbnailsBorder = 1;
-        settings.ThumbnailsCacheInFolders = 1;
-        settings.ThumbnailsSelection = 1;
         settings.NavigatorRect = {0, 0, 500, 500};
         drives = {{"/", DriveType::Fixed, "ext4"}, {tree.root(), rootType, "x"}};
         NavigatorSettingsAccess access;
