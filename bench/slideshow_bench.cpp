@@ -20,7 +20,7 @@
 #include "effects/EffectList.h"
 #include "effects/EffectSteps.h"
 #include "fakes/FakeDesktop.h"
-#include "fakes/QuietViewer.h"
+#include "fakes/RecordingViewer.h"
 #include "imaging/WinBmp.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtEventQueue.h"
@@ -79,7 +79,7 @@ void BenchEffects() {
 }
 
 // The Navigator's viewer: records when the first photo is shown.
-struct Viewer : QuietViewer {
+struct Viewer : RecordingViewer {
     Clock::time_point firstShown{};
     int shown = 0;
     void showPhoto(const std::string&) override {

@@ -19,7 +19,7 @@
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtDesktop.h"
 #include "qt/QtEventQueue.h"
-#include "fakes/QuietViewer.h"
+#include "fakes/RecordingViewer.h"
 #include "thumbs/ThumbnailSettings.h"
 
 namespace {
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     NavigatorPanelWidget panel(&viewerWidget);
     QtEventQueue queue;
     QtDesktop desktop;
-    QuietViewer viewer;
+    RecordingViewer viewer;
     NavigatorSettingsAccess access;
     access.current = [&]() -> Settings& { return settings; };
     access.enterFolder = [](const std::string&) {};

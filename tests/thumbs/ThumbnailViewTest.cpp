@@ -10,7 +10,7 @@
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
 #include "fakes/FakeNavigatorPanel.h"
-#include "fakes/QuietViewer.h"
+#include "fakes/RecordingViewer.h"
 #include "fakes/TempTree.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
@@ -43,7 +43,7 @@ struct Nav {
     FakeEventQueue queue;
     FakeDesktop desktop;
     Panel panel;
-    QuietViewer viewer;
+    RecordingViewer viewer;
     Settings settings{};
     std::vector<Drive> drives;
     std::unique_ptr<NavigatorWindow> nav;

@@ -6,7 +6,7 @@
 
 namespace vellumo {
 
-struct QuietViewer : ViewerLink, CommandTarget {
+struct RecordingViewer : ViewerLink, CommandTarget {
     void showPhoto(const std::string&) override {}
     void clearNoPhoto() override {}
     void setBusyCursor(bool) override {}
