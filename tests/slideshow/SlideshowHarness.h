@@ -41,7 +41,7 @@ struct SlideshowHarness : NavigatorRig {
         create(access());
         nav->slideshows().addListener(&listener);
     }
-    ~SlideshowHarness() { nav->destroy(); }
+    ~SlideshowHarness() { nav->destroy(); }  // before the listener and the tree go
     // What the Navigator is told of the script scope and the program folder.
     NavigatorSettingsAccess access() {
         NavigatorSettingsAccess a;

@@ -138,10 +138,7 @@ TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
         }
         EXPECT_TRUE(a.shows().totalRunning());
         EXPECT_EQ(a.shows().totalList().size(), 2u);
-        KeyInput ctrlS;
-        ctrlS.virtualKey = 'S';
-        ctrlS.ctrl = true;
-        a.app->preTranslateKeyDown(ctrlS, FocusPlace::Viewer);
+        a.key('S', true);  // Ctrl+S
         a.queue.advance(100);
         EXPECT_TRUE(IsRegularFile(tree.path("SlideShow1.script.txt")));
         a.press(kF9);

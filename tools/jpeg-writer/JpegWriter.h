@@ -30,7 +30,7 @@ struct JpegSpec {
     std::optional<J_COLOR_SPACE> stored;   // the file's colour space; unset: libjpeg's choice for the input
     int quality = 75;                      // libjpeg's default
     bool progressive = false;              // libjpeg's simple progression
-    std::vector<jpeg_scan_info> scans;     // a scan script of its own instead (progressive)
+    std::vector<jpeg_scan_info> scans;     // a scan script of its own instead of libjpeg's
     int hSamp = 0, vSamp = 0;              // sampling factors of the first component; 0: libjpeg's
     int restartRows = 0;                   // a restart marker every this many MCU rows
     bool jfif = true;                      // false: no JFIF APP0 header (EXIF files start with APP1)
