@@ -7,21 +7,12 @@ namespace jpegwriter {
 
 namespace {
 
-void Put16le(Bytes& b, unsigned v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
+// v as that many bytes, least or most significant first.
+void PutLe(Bytes& b, unsigned long v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
-void Put32le(Bytes& b, unsigned long v) {
-    Put16le(b, v & 0xFFFF);
-    Put16le(b, (v >> 16) & 0xFFFF);
-}
-void Put16be(Bytes& b, unsigned v) {
-    b.push_back((v >> 8) & 0xFF);
-    b.push_back(v & 0xFF);
-}
-void Put32be(Bytes& b, unsigned long v) {
-    Put16be(b, (v >> 16) & 0xFFFF);
-    Put16be(b, v & 0xFFFF);
+void PutBe(Bytes& b, unsigned long v, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 void PutText(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
 
@@ -86,22 +77,22 @@ Marker ExifDateMarker(const std::string& date) {
     Bytes b = {'E', 'x', 'i', 'f', 0, 0};
     // The TIFF structure; its offsets count from its "II".
     b.insert(b.end(), {'I', 'I'});
-    Put16le(b, 42);
-    Put32le(b, 8);
+    PutLe(b, 42, 2);
+    PutLe(b, 8, 4);
     // IFD0 at 8: one entry, the EXIF IFD pointer.
-    Put16le(b, 1);
-    Put16le(b, 0x8769);
-    Put16le(b, 4);  // LONG
-    Put32le(b, 1);
-    Put32le(b, 26);
-    Put32le(b, 0);  // no next IFD
+    PutLe(b, 1, 2);
+    PutLe(b, 0x8769, 2);
+    PutLe(b, 4, 2);  // LONG
+    PutLe(b, 1, 4);
+    PutLe(b, 26, 4);
+    PutLe(b, 0, 4);  // no next IFD
     // The EXIF IFD at 26: DateTimeOriginal, ASCII, 20 bytes at 44.
-    Put16le(b, 1);
-    Put16le(b, 0x9003);
-    Put16le(b, 2);
-    Put32le(b, 20);
-    Put32le(b, 44);
-    Put32le(b, 0);
+    PutLe(b, 1, 2);
+    PutLe(b, 0x9003, 2);
+    PutLe(b, 2, 2);
+    PutLe(b, 20, 4);
+    PutLe(b, 44, 4);
+    PutLe(b, 0, 4);
     PutText(b, d);
     b.push_back(0);
     return {JPEG_APP0 + 1, b};
@@ -111,15 +102,15 @@ Marker IptcCaptionMarker(const std::string& caption) {
     Bytes iptc = {0x1C, 0x02, 0x00, 0x00, 0x02, 0x00, 0x04};  // record version 4
     const std::string c = caption.substr(0, 2000);
     iptc.insert(iptc.end(), {0x1C, 0x02, 0x78});
-    Put16be(iptc, static_cast<unsigned>(c.size()));
+    PutBe(iptc, static_cast<unsigned>(c.size()), 2);
     PutText(iptc, c);
     Bytes b;
     PutText(b, "Photoshop 3.0");
     b.push_back(0);
     PutText(b, "8BIM");
-    Put16be(b, 0x0404);
+    PutBe(b, 0x0404, 2);
     b.insert(b.end(), {0, 0});  // empty name, padded to even length
-    Put32be(b, iptc.size());
+    PutBe(b, iptc.size(), 4);
     b.insert(b.end(), iptc.begin(), iptc.end());
     if (iptc.size() % 2) b.push_back(0);
     return {JPEG_APP0 + 13, b};
