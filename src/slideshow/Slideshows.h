@@ -12,6 +12,7 @@
 //
 // Queries for the slideshow macros and the rest of the program are the const
 // methods below ("is a small show running", "current", "count" ...).
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -154,6 +155,9 @@ private:
     std::optional<double> newDelay(std::optional<double> (*change)(double));
     void smallStep();
     bool stepHeld() const;
+    // The tick's step while a listener holds it: it comes when the hold ends.
+    void waitForRelease();
+    void releasedStep();
     void lockCursor(int id);
     void moveCursorAway();
     void moveCursorBack();
@@ -190,6 +194,11 @@ private:
     std::unique_ptr<ArchiveWalker> walker_;
 
     int ticks_ = -1;
+    // A tick came while the step was held; the step is due at the release.
+    bool stepDue_ = false;
+    std::uint64_t releaseWait_ = 0;  // the wait a release answers
+    // Lets a release that comes after this object went away do nothing.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     ShuffleBag bag_;
     bool screenSaverOff_ = false;
     bool cursorMoved_ = false;
