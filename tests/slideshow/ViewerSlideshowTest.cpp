@@ -149,6 +149,19 @@ TEST(ViewerSlideshow, AutoRunSmallShowWithQuitInAFolderWithoutPhotosExits) {
     EXPECT_EQ(a.host.closeCount, 1);
 }
 
+TEST(ViewerSlideshow, TheViewerMenuStopsASmallShow) {
+    TempTree tree;
+    Photos(tree, "Trip", 3);
+    App a(tree, {tree.path("Trip")});
+    a.key(kF12);
+    ASSERT_TRUE(a.shows().smallRunning());
+    a.key(0x79);  // F10
+    ASSERT_EQ(a.desktop.menus.size(), 1u);
+    EXPECT_FALSE(a.shows().smallRunning());
+    a.queue.advance(6000);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p1.bmp"));
+}
+
 TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
     TempTree tree;
     Photos(tree, "Trip", 2);
