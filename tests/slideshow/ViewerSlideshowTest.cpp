@@ -162,6 +162,22 @@ TEST(ViewerSlideshow, TheViewerMenuStopsASmallShow) {
     EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p1.bmp"));
 }
 
+TEST(ViewerSlideshow, TheScriptMenuOffersTheWholeArchiveFirstAsItsDefault) {
+    TempTree tree;
+    Photos(tree, "Trip", 3);
+    tree.file("Summer.script.txt", tree.path("Trip/p2.bmp") + "\r\n");
+    App a(tree, {tree.path("Trip")});
+    a.key(kF9);
+    ASSERT_EQ(a.desktop.menus.size(), 1u);
+    const std::vector<MenuItem>& items = a.desktop.menus[0].items;
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].id, 3001);
+    EXPECT_EQ(items[0].text, "SlideShow");
+    EXPECT_TRUE(items[0].isDefault);
+    EXPECT_EQ(items[2].text, "Summer");
+    EXPECT_FALSE(items[2].isDefault);
+}
+
 TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
     TempTree tree;
     Photos(tree, "Trip", 2);
