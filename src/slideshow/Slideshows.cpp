@@ -133,7 +133,11 @@ bool Slideshows::startSmall() {
     if (smallRandom_) bag_.Reset(static_cast<std::uint32_t>(last - first + 1));
     const int current = archive_.currentIndex();
     if (current < first) {
+        // Shown as part of the show: a photo that cannot be shown is passed
+        // over quietly, as in the running show.
+        starting_ = true;
         archive_.selectAndShow(first + (smallRandom_ ? static_cast<int>(bag_.Draw()) : 0));
+        starting_ = false;
     } else if (smallRandom_) {
         bag_.Remove(static_cast<std::uint32_t>(current - first));
     }

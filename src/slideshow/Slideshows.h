@@ -129,6 +129,9 @@ public:
     bool smallRandom() const { return smallRunning_ && smallRandom_; }
     bool totalRandom() const { return totalRunning_ && totalRandom_; }
     bool anyRunning() const { return smallRunning_ || totalRunning_; }
+    // A show runs, or one is starting and shows its first photo: a photo
+    // that fails is passed over without a message.
+    bool showing() const { return anyRunning() || starting_; }
     // Command 116 would act: it stops a small show, or one can start here
     // (no total show runs and the folder has photos).
     bool smallCommandActs() const { return smallRunning_ || (!totalRunning_ && archive_.firstPhotoIndex() >= 0); }
@@ -179,6 +182,7 @@ private:
 
     bool smallRunning_ = false;
     bool smallRandom_ = false;
+    bool starting_ = false;
     int startRow_ = -1;
 
     bool totalRunning_ = false;

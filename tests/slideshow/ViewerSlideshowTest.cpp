@@ -149,6 +149,19 @@ TEST(ViewerSlideshow, AutoRunSmallShowWithQuitInAFolderWithoutPhotosExits) {
     EXPECT_EQ(a.host.closeCount, 1);
 }
 
+TEST(ViewerSlideshow, TheSmallShowStartsQuietlyOnABrokenFirstPhoto) {
+    TempTree tree;
+    tree.file("Trip/p1.jpg", "not a jpeg at all");
+    tree.file("Trip/p2.bmp", Bmp(64, 48, 0, 0, 200));
+    App a(tree, {tree.path("Trip")});
+    a.key(kF12);
+    EXPECT_TRUE(a.shows().smallRunning());
+    EXPECT_TRUE(a.desktop.messages.empty());
+    a.queue.advance(3000);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.bmp"));
+    EXPECT_TRUE(a.desktop.messages.empty());
+}
+
 TEST(ViewerSlideshow, TheViewerMenuStopsASmallShow) {
     TempTree tree;
     Photos(tree, "Trip", 3);
