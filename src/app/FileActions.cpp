@@ -45,13 +45,23 @@ std::string FolderSettingsFile(const std::string& folder, const ProgramLocation&
     return ResolveDerivedName(JoinPath(folder, program.baseName + ".ini"));
 }
 
-std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, size_t limit) {
-    std::vector<std::string> names;
-    for (auto& name : ListFolderNames(programFolder))
-        if (EndsWithIni(name) && IsRegularFile(JoinPath(programFolder, name))) names.push_back(std::move(name));
-    std::sort(names.begin(), names.end(), LessNoCase{});
-    if (names.size() > limit) names.resize(limit);
-    return names;
+std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, const std::string& userFolder,
+                                               size_t limit) {
+    std::vector<std::string> paths;
+    auto listed = [&](const std::string& name) {
+        return std::any_of(paths.begin(), paths.end(),
+                           [&](const std::string& p) { return EqualsNoCase(FileNameOf(p), name); });
+    };
+    for (const std::string& folder : {programFolder, userFolder}) {
+        if (folder.empty()) continue;
+        for (auto& name : ListFolderNames(folder))
+            if (EndsWithIni(name) && !listed(name) && IsRegularFile(JoinPath(folder, name)))
+                paths.push_back(JoinPath(folder, name));
+    }
+    std::sort(paths.begin(), paths.end(),
+              [](const std::string& a, const std::string& b) { return LessNoCase{}(FileNameOf(a), FileNameOf(b)); });
+    if (paths.size() > limit) paths.resize(limit);
+    return paths;
 }
 
 std::string TemplateMenuText(const std::string& fileName) {
@@ -233,7 +243,8 @@ void FileActions::editSettings(SettingsOf scope) {
         return;
     }
     if (!ask(LanguageKey::Message3, file, MessageBoxKind::YesNo)) return;
-    templates_ = ListSettingsTemplates(program_.folder, cmd::SettingsTemplateLast - cmd::SettingsTemplateFirst + 1);
+    templates_ = ListSettingsTemplates(program_.folder, program_.userFolder,
+                                       cmd::SettingsTemplateLast - cmd::SettingsTemplateFirst + 1);
     if (templates_.empty()) return;
 
     std::vector<MenuItem> items;
@@ -248,7 +259,7 @@ void FileActions::editSettings(SettingsOf scope) {
     for (size_t i = 0; i < templates_.size(); ++i) {
         MenuItem item;
         item.id = cmd::SettingsTemplateFirst + static_cast<int>(i);
-        item.text = TemplateMenuText(templates_[i]);
+        item.text = TemplateMenuText(FileNameOf(templates_[i]));
         items.push_back(std::move(item));
     }
     Rect screen = desktop_.screenRect();
@@ -266,7 +277,7 @@ void FileActions::templateChosen(int command) {
     } else {
         size_t index = static_cast<size_t>(command - cmd::SettingsTemplateFirst);
         if (index >= templates_.size()) return;  // not a listed template
-        written = scopes_.CopyProgramSettings(templates_[index], file);
+        written = scopes_.CopySettingsFile(templates_[index], file);
     }
     if (!written) {
         beep();

@@ -47,9 +47,13 @@ std::string PhotoSettingsFile(const std::string& photo);
 std::string FolderCommentFile(const std::string& folder, const ProgramLocation& program);
 std::string FolderSettingsFile(const std::string& folder, const ProgramLocation& program);
 
-// The settings templates: files of the program folder ending in ".ini"
-// (ignoring case), sorted ignoring case; at most `limit` of them.
-std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, size_t limit);
+// The settings templates, as full paths: files of the program folder ending
+// in ".ini" (ignoring case), and, for a program folder that cannot be
+// written, those of its user folder (where the archive settings file lives
+// then) whose names the program folder has not; sorted by name ignoring
+// case; at most `limit` of them.
+std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, const std::string& userFolder,
+                                               size_t limit);
 // A template's menu text: its name without ".ini", control characters shown as blanks.
 std::string TemplateMenuText(const std::string& fileName);
 

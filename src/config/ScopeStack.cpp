@@ -333,8 +333,8 @@ bool ScopeStack::StoreUserChoice(UserChoice what, const std::string& name) {
 
 bool ScopeStack::WriteVoidTemplate(const std::string& newFile) const { return vellumo::WriteVoidTemplate(current(), newFile); }
 
-bool ScopeStack::CopyProgramSettings(const std::string& fileName, const std::string& newFile) const {
-    auto content = ReadFileNoLargerThan(ResolveDerivedName(JoinPath(program_.folder, fileName)), kProfileFileLimit);
+bool ScopeStack::CopySettingsFile(const std::string& path, const std::string& newFile) const {
+    auto content = ReadFileNoLargerThan(path, kProfileFileLimit);
     if (!content) return false;
     return WriteFileAtomically(newFile, *content);
 }

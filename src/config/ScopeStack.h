@@ -107,8 +107,8 @@ public:
 
     // Creates a settings file holding every key of the current record commented out.
     bool WriteVoidTemplate(const std::string& newFile) const;
-    // Copies a file of the program folder to a new path, replacing it.
-    bool CopyProgramSettings(const std::string& fileName, const std::string& newFile) const;
+    // Copies a settings file (a template) to a new path, replacing it.
+    bool CopySettingsFile(const std::string& path, const std::string& newFile) const;
 
 private:
     std::unique_ptr<SettingsScope> makeScope(const std::string& path, std::uint32_t kind);

@@ -215,6 +215,36 @@ TEST(SettingsFiles, ShiftDWithoutTemplatesAsksAndThenDoesNothing) {
     EXPECT_TRUE(rig.desktop().beeps.empty());
 }
 
+TEST(SettingsFiles, AProgramFolderThatCannotBeWrittenOffersItsUserFoldersSettingsFilesAsTemplates) {
+    TempFolder t;
+    t.write("prog/keys/Default.keys.txt", "");
+    const std::string userSettings =
+        "[General Settings]\r\nApplicationLanguage=English\r\n[Comment Settings]\r\nComment=0\r\n";
+    t.write("user/vellumo.ini", userSettings);
+    t.write("photos/a.bmp", Bmp(8, 8, 1, 2, 3));
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    FakeWindowHost host;
+    FakeNavigatorPanel panel;
+    ProgramLocation program = ProgramLocation::FromExecutable(JoinPath(t.path, "prog/vellumo"), ListDrives());
+    program.userFolder = JoinPath(t.path, "user");  // as for an installed copy
+    ViewerApp app(queue, desktop, host, panel, program);
+    ASSERT_TRUE(app.start({JoinPath(t.path, "photos/a.bmp")}, t.path));
+    queue.runPending();
+    desktop.answers.push_back(MessageBoxResult::Yes);
+    desktop.menuChoices.push_back(3258);
+    KeyInput shiftD;
+    shiftD.virtualKey = 'D';
+    shiftD.shift = true;
+    app.preTranslateKeyDown(shiftD, FocusPlace::Viewer);
+    queue.advance(100);
+    ASSERT_EQ(desktop.menus.size(), 1u);
+    ASSERT_EQ(desktop.menus[0].items.size(), 3u);
+    EXPECT_EQ(desktop.menus[0].items[2].text, "vellumo");
+    EXPECT_EQ(t.read("photos/vellumo.ini"), t.read("user/vellumo.ini"));
+    app.exit();
+}
+
 TEST(SettingsFiles, TheTemplateMenuCopiesATemplateOrWritesTheVoidFile) {
     Rig rig;
     rig.folder.write("Beta.INI", "[General Settings]\r\nApplicationIcon=3\r\n");
