@@ -13,6 +13,8 @@ namespace vellumo {
 namespace {
 
 constexpr std::string_view kIniSuffix = ".ini";
+// How long a help page's opener is waited for; failures come at once.
+constexpr std::chrono::milliseconds kOpenerTimeLimit{5000};
 
 bool EndsWithIni(const std::string& name) {
     return name.size() > kIniSuffix.size() &&
@@ -90,6 +92,7 @@ FileActions::FileActions(Desktop& desktop, EventQueue& queue, CommandTarget* vie
       program_(program),
       host_(host),
       watcher_(queue, viewer, cmd::EditorClosed),
+      lookup_(queue, viewer, cmd::EditorChosen),
       editorEnv_(EditorEnvironment::OfThisProcess()) {}
 
 FileActions::~FileActions() { stop(); }
@@ -133,17 +136,42 @@ bool FileActions::ask(LanguageKey message, const std::string& path, MessageBoxKi
 void FileActions::openInEditor(const std::string& file, Editor editor, bool belongsToPhoto) {
     const Settings& s = scopes_.current();
     const std::string& configured = editor == Editor::Comment ? s.OpenCommentWith : s.OpenConfigurationWith;
-    std::unique_ptr<ChildProcess> child = desktop_.startChild(EditorArguments(configured, file, editorEnv_));
+    if (ConfiguredEditorFound(configured, editorEnv_) || !findDesktopEditor_) {
+        startEditor(file, editor, belongsToPhoto, editorEnv_);
+        return;
+    }
+    // Which editor the desktop has is asked of another program: off this thread.
+    pendingEdit_ = PendingEdit{lookup_.start(findDesktopEditor_), file, editor, belongsToPhoto};
+}
+
+void FileActions::editorChosen(std::intptr_t lookup) {
+    std::optional<std::string> exec = lookup_.take(lookup);
+    if (!exec || !pendingEdit_ || pendingEdit_->lookup != lookup) return;
+    PendingEdit edit = std::move(*pendingEdit_);
+    pendingEdit_.reset();
+    EditorEnvironment env = editorEnv_;
+    env.desktopExec = *exec;
+    startEditor(edit.file, edit.editor, edit.belongsToPhoto, env);
+}
+
+void FileActions::startEditor(const std::string& file, Editor editor, bool belongsToPhoto,
+                              const EditorEnvironment& env) {
+    const Settings& s = scopes_.current();
+    const std::string& configured = editor == Editor::Comment ? s.OpenCommentWith : s.OpenConfigurationWith;
+    std::unique_ptr<ChildProcess> child = desktop_.startChild(EditorArguments(configured, file, env));
     if (!child) {
         beep();
         return;
     }
-    editedFileIsPhotos_ = belongsToPhoto;
-    watcher_.watch(std::move(child));
+    ChildWatch what;
+    what.command = cmd::EditorClosed;
+    what.param = belongsToPhoto ? 1 : 0;
+    what.file = file;
+    watcher_.watch(std::move(child), std::move(what));
 }
 
-void FileActions::editorClosed() {
-    if (editedFileIsPhotos_) {
+void FileActions::editorClosed(bool photosFile) {
+    if (photosFile) {
         std::string photo = host_.currentPhoto();
         if (!photo.empty()) host_.showPhotoFresh(photo);
     } else {
@@ -326,8 +354,26 @@ void FileActions::secondInstance() {
 
 void FileActions::openHelp(LanguageKey key) {
     std::string target = HelpTarget(scopes_.language().text(key), program_);
-    bool missing = target.empty() || (!IsWebAddress(target) && !FileExists(target));
-    if (missing || !desktop_.shellOpen(target)) beep();
+    if (target.empty() || (!IsWebAddress(target) && !FileExists(target))) {
+        beep();
+        return;
+    }
+    std::unique_ptr<ChildProcess> opener = desktop_.startOpener(target);
+    if (!opener) {
+        beep();
+        return;
+    }
+    // The opener's answer comes later; one that is still running after a
+    // while has handed the page on.
+    ChildWatch what;
+    what.command = cmd::OpenerEnded;
+    what.timeLimit = kOpenerTimeLimit;
+    what.postExitStatus = true;
+    watcher_.watch(std::move(opener), std::move(what));
+}
+
+void FileActions::openerEnded(int status) {
+    if (status != 0) beep();
 }
 
 }  // namespace vellumo

@@ -29,8 +29,8 @@ const std::vector<std::pair<std::string_view, std::string_view>> kMeanings = {
     {"ScaleStart", "How a photo is first shown: real scale, fitted to the screen, or automatic (fitted when larger)."},
     {"ScaleSavingMode", "Keep the zoom of one photo for the next."},
     {"OpenPhotoWith", "The program that opens the photo (Ctrl+O); empty: the desktop's program for the file type."},
-    {"OpenCommentWith", "The editor of comment files (Ctrl+T, Shift+T). When it is not installed: $VISUAL, then a "
-                        "text editor of the desktop."},
+    {"OpenCommentWith", "The editor of comment files (Ctrl+T, Shift+T). When it is not installed: the desktop's "
+                        "text editor, then $VISUAL or $EDITOR in a terminal."},
     {"OpenConfigurationWith", "The editor of settings files (Ctrl+D, Shift+D); found like the comment editor."},
     {"Navigator", "Show the Navigator."},
     {"NavigatorRect", "The Navigator's place and size, in thousandths of the screen."},
