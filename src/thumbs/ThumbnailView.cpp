@@ -151,6 +151,8 @@ void ThumbnailView::startWorker() {
     job.options = options();
     job.rotation = rotation_;
     job.twoThreads = twoThreads_;
+    workerLook_ = job.look;
+    ++run_;
     mailbox_ = std::make_shared<ThumbnailMailbox>(queue_, navigator_);
     madeInRun_ = 0;
     worker_ = std::make_unique<ThumbnailWorker>(std::move(job), mailbox_);
@@ -241,7 +243,7 @@ void ThumbnailView::takeResults() {
         if (delivery.kind == ThumbnailDelivery::Kind::Finished) {
             if (delivery.made > 0) {
                 made_ = true;
-                queue_.post(navigator_, CmdSaveThumbCache);
+                queue_.post(navigator_, CmdSaveThumbCache, run_);
             }
             continue;
         }
@@ -261,7 +263,8 @@ void ThumbnailView::visibleRows(int first, int last) {
     worker_->publishVisible({std::max(first, firstPhoto), last});
 }
 
-void ThumbnailView::saveCache() {
+void ThumbnailView::saveCache(std::intptr_t run) {
+    if (run != run_) return;  // the run it belongs to was stopped or replaced
     const std::string folder = workerFolder_;
     stopWorker();
     lastSaved_.clear();
@@ -277,9 +280,9 @@ void ThumbnailView::writeCache(const std::string& folder) {
     CThumbnailsStorage storage;
     storage.version = 1;
     storage.photoCount = last - first + 1;
-    storage.thumbnailSize = s.ThumbnailsSize;
-    storage.borderColor = s.ThumbnailsBorderColor;
-    storage.border = s.ThumbnailsBorder;
+    storage.thumbnailSize = workerLook_.size;
+    storage.borderColor = workerLook_.borderColor;
+    storage.border = workerLook_.border;
     for (int row = first; row <= last; ++row) {
         const int index = rememberedImage(row);
         ThumbImagePtr image = index >= ThumbIndex::FirstThumbnail ? images_.at(index) : nullptr;

@@ -67,8 +67,9 @@ public:
     void switchMode(bool relist);
     // CmdThumbnailsArrived: takes the worker's results.
     void takeResults();
-    // CmdSaveThumbCache.
-    void saveCache();
+    // CmdSaveThumbCache of the run with that number (a save left over from
+    // an earlier run does nothing).
+    void saveCache(std::intptr_t run);
     // The list drew itself.
     void visibleRows(int first, int last);
     // Thumbnail settings changed; returns true when the thumbnails must be
@@ -93,7 +94,8 @@ private:
     void startWorker();
     void stopWorker();
     void clearMemory();
-    // Writes the cache of the listed folder (the rows must be its rows).
+    // Writes the cache of the listed folder (the rows must be its rows),
+    // with the look its thumbnails were made with.
     void writeCache(const std::string& folder);
     void giveRow(int row, int image);
     std::vector<std::string> cacheFilesToRead();
@@ -122,6 +124,9 @@ private:
     std::shared_ptr<ThumbnailMailbox> mailbox_;
     std::string workerFolder_;
     int workerFirst_ = -1;
+    // The run: its number and the look it makes.
+    std::intptr_t run_ = 0;
+    ThumbnailLook workerLook_;
     bool suspended_ = false;
     bool made_ = false;
     // Thumbnails the current run made (not taken from a cache).

@@ -46,6 +46,8 @@ struct Nav {
     Settings settings{};
     std::vector<Drive> drives;
     std::unique_ptr<NavigatorWindow> nav;
+    // What entering a folder's settings scope does to the settings.
+    std::function<void(const std::string& folder)> folderScope;
 
     Nav(const TempTree& tree, DriveType rootType = DriveType::Fixed, bool thumbnails = true) {
         settings.Thumbnails = thumbnails ? 1 : 0;
@@ -60,7 +62,9 @@ struct Nav {
         drives = {{"/", DriveType::Fixed, "ext4"}, {tree.root(), rootType, "x"}};
         NavigatorSettingsAccess access;
         access.current = [this]() -> Settings& { return settings; };
-        access.enterFolder = [](const std::string&) {};
+        access.enterFolder = [this](const std::string& folder) {
+            if (folderScope) folderScope(folder);
+        };
         nav = std::make_unique<NavigatorWindow>(queue, panel, desktop, viewer, access, [this] { return drives; });
         thumbs().setRunWorkersInline(true);
         thumbs().setUserCacheHome(tree.path("cachehome"));
@@ -475,6 +479,10 @@ TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
     n.open(f.dir);
     gate->waitForCalls(3);
     PumpUntil(n.queue, [&] { return n.image("b") >= 11; });
+    // The folder above has a look of its own, in force before the cache is written.
+    n.folderScope = [&](const std::string& folder) {
+        if (folder != f.dir) n.settings.ThumbnailsBorderColor = Rgb(255, 0, 0);
+    };
     n.nav->onCommand(CmdGoUp, 0);
     n.queue.runPending();
     gate->release();
@@ -482,6 +490,39 @@ TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
     CThumbnailsStorage s = f.read(f.cache());
     EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(s.photoCount, 7);
+    // Saved with the look the thumbnails were made with.
+    EXPECT_EQ(s.borderColor, Rgb(0, 0, 255));
+    EXPECT_EQ(s.images[0]->at(0, 0), 0xFF0000FFu);
+}
+
+TEST(ThumbnailWorkerThread, ASaveLeftOverFromTheFolderBeforeLeavesTheNewWorkerAlone) {
+    Folder f;
+    const std::string other = f.tree.folder("Other");
+    f.tree.file("Other/x.bmp", testing::SolidBmp(8, 8, {0, 255, 0}));
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    auto first = std::make_shared<Gate>();
+    n.thumbs().setRotationSource([first](const std::string&) { return first->wait(); });
+    n.open(f.dir);
+    // Trip's worker finishes while nothing is handled: its results and its
+    // save are taken and asked for only when the Navigator leaves the folder.
+    first->release();
+    for (int i = 0; i < 5000 && n.thumbs().worker()->running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto second = std::make_shared<Gate>();
+    n.thumbs().setRotationSource([second](const std::string&) { return second->wait(); });
+    n.nav->goToPath(other);
+    ThumbnailWorker* worker = n.thumbs().worker();
+    ASSERT_TRUE(worker);
+    EXPECT_EQ(worker->folder(), other);
+    n.queue.runPending();  // Trip's save arrives now
+    EXPECT_EQ(n.thumbs().worker(), worker);
+    second->release();
+    PumpUntil(n.queue, [&] { return n.thumbs().worker() == nullptr; });
+    EXPECT_EQ(n.centre("x"), kGreen);
+    EXPECT_TRUE(IsRegularFile(other + "/vellumo.cache"));
+    EXPECT_EQ(f.read(f.cache()).names, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ThumbnailWorkerThread, AFolderThatVanishesCostsOnlyItsThumbnails) {
