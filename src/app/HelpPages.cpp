@@ -65,7 +65,8 @@ const std::vector<std::pair<std::string_view, std::string_view>> kMeanings = {
     {"ThumbnailsSpaceY", "The room between rows of thumbnails (the name is shown there)."},
     {"ThumbnailsBorderColor", "The colour of a thumbnail's frame."},
     {"ThumbnailsBorder", "Draw a frame around thumbnails."},
-    {"ThumbnailsCacheInFolders", "Keep each folder's thumbnails in a cache file in that folder."},
+    {"ThumbnailsCacheInFolders", "Keep each folder's thumbnails in a cache file in that folder. Off (and where a "
+                                 "folder cannot be written) thumbnails go to the desktop's shared thumbnail cache."},
     {"ThumbnailsFineQuality", "Make thumbnails with the smoother, slower filter."},
     {"ThumbnailsSelection", "How the selected thumbnail is marked."},
     {"Music", "Play background music."},

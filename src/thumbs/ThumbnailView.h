@@ -36,7 +36,7 @@ public:
     // The rotation macros of a photo's comment file (default: the attached
     // comment file's macros).
     void setRotationSource(RotationSource source) { rotation_ = std::move(source); }
-    // The user's cache home ("" turns the per-user cache off).
+    // The user's cache home, where the desktop's shared thumbnails are ("" for none).
     void setUserCacheHome(std::string home) { cacheHome_ = std::move(home); }
     void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
     // Make thumbnails on two threads (default) or one.
@@ -95,7 +95,8 @@ private:
     void stopWorker();
     void clearMemory();
     // Writes the cache of the listed folder (the rows must be its rows),
-    // with the look its thumbnails were made with.
+    // with the look its thumbnails were made with, into the folder when the
+    // run was to write it there.
     void writeCache(const std::string& folder);
     void giveRow(int row, int image);
     std::vector<std::string> cacheFilesToRead();
@@ -124,9 +125,10 @@ private:
     std::shared_ptr<ThumbnailMailbox> mailbox_;
     std::string workerFolder_;
     int workerFirst_ = -1;
-    // The run: its number and the look it makes.
+    // The run: its number, the look it makes, whether its cache goes into the folder.
     std::intptr_t run_ = 0;
     ThumbnailLook workerLook_;
+    bool workerCacheInFolder_ = false;
     bool suspended_ = false;
     bool made_ = false;
     // Thumbnails the current run made (not taken from a cache).
