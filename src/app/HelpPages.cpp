@@ -127,6 +127,16 @@ std::string Row(std::initializer_list<std::string> cells) {
     return row + "</tr>\n";
 }
 
+// What the program does on Linux where the hotkeys file's remark (kept as the
+// Windows program wrote it) names a program of Windows.
+const std::vector<std::pair<int, std::string_view>> kLinuxMeanings = {
+    {156, "edit the text file with the photo's comment in the text editor"},
+    {157, "edit the text file with the folder's comment in the text editor"},
+    {160, "edit the settings file of the current photo in the text editor"},
+    {161, "edit the settings file of the current folder in the text editor"},
+    {165, "open the current folder in the file manager"},
+};
+
 // "zoom in (PageUp)" of the line "PageUp   ;zoom in (PageUp)", without the key in parentheses.
 std::string CommandMeaning(std::string_view line) {
     size_t semicolon = line.find(';');
@@ -135,6 +145,13 @@ std::string CommandMeaning(std::string_view line) {
     if (open != std::string::npos && !text.empty() && text.back() == ')') text.resize(open);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
+}
+
+// A command's meaning for the help pages.
+std::string CommandMeaningOf(int command) {
+    for (const auto& [c, meaning] : kLinuxMeanings)
+        if (c == command) return std::string(meaning);
+    return CommandMeaning(DefaultHotkeyLine(command));
 }
 
 }  // namespace
@@ -167,7 +184,7 @@ std::string CommandsHtml() {
     for (int c = kFirstCommand; c <= kLastCommand; ++c) {
         std::string key = HotkeyText(keys, c, english);
         html += Row({key.empty() ? "&mdash;" : "<kbd>" + HtmlEscaped(key) + "</kbd>", std::to_string(c),
-                     HtmlEscaped(CommandMeaning(DefaultHotkeyLine(c)))});
+                     HtmlEscaped(CommandMeaningOf(c))});
     }
     return html + "</table>\n";
 }
@@ -179,7 +196,7 @@ std::string MouseHtml() {
                                                    {"MiddleDoubleClick", mouse.middleDoubleClick},
                                                    {"RightClick", mouse.rightClick}};
     for (const auto& [name, command] : actions)
-        html += Row({name, std::to_string(command), HtmlEscaped(CommandMeaning(DefaultHotkeyLine(command)))});
+        html += Row({name, std::to_string(command), HtmlEscaped(CommandMeaningOf(command))});
     return html + "</table>\n";
 }
 
