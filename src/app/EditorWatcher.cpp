@@ -81,14 +81,19 @@ void EditorWatcher::run(Run& r) {
 }
 
 void EditorWatcher::followFile(Run& r, std::unique_lock<std::mutex>& lock) {
+    // A change counts once the file has stayed as it is for one check: an
+    // editor that saves in place truncates the file before it writes it,
+    // and the empty file in between is not worth a refresh.
+    std::optional<FileStamp> seen = r.stamp;
     while (!stopping_ && !r.replaced->load()) {
         lock.unlock();
         std::optional<FileStamp> now = StampOfFile(r.what.file);
         lock.lock();
-        if (now != r.stamp && !stopping_ && !r.replaced->load()) {
+        if (now != r.stamp && now == seen && !stopping_ && !r.replaced->load()) {
             r.stamp = now;
             queue_.post(viewer_, r.what.command, r.what.param);
         }
+        seen = now;
         wake_.wait_for(lock, std::chrono::milliseconds(kCheckMilliseconds),
                        [this, &r] { return stopping_ || r.replaced->load(); });
     }
