@@ -12,6 +12,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/FolderNames.h"
 #include "platform/Paths.h"
 #include "platform/TextCompare.h"
 
@@ -266,16 +267,27 @@ std::string ResolveDerivedName(const std::string& path) {
     std::string folder = ParentPath(path);
     std::string name = FileNameOf(path);
     if (folder.empty() || name.empty()) return path;
+    // A large folder the Navigator listed lately need not be read again.
+    if (auto remembered = RememberedNameIgnoringCase(folder, name))
+        return remembered->empty() ? path : JoinPath(folder, *remembered);
     DIR* dir = opendir(folder.c_str());
     if (!dir) return path;
+    const auto stamp = StampOfFolder(dirfd(dir));
+    std::optional<FolderNamesRecord> record;
+    if (stamp) record.emplace(folder, *stamp);
     std::string found;
+    std::size_t entries = 0;
     while (dirent* e = readdir(dir)) {
         // Directory order is arbitrary: of several matches take the smallest
         // name, so the same file is chosen every time.
         if (EqualsAsciiNoCase(e->d_name, name) && (found.empty() || std::strcmp(e->d_name, found.c_str()) < 0))
             found = e->d_name;
+        if (record) record->add(e->d_name);
+        ++entries;
     }
     closedir(dir);
+    // Worth remembering when reading it again would cost.
+    if (record && entries > 256) record->keep();
     return found.empty() ? path : JoinPath(folder, found);
 }
 
