@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
     // settings and the window come up.
     std::unique_ptr<vellumo::StartupDecode> startupDecode =
         vellumo::StartupDecode::ForCommandLine(arguments, workingFolder);
+    // So is the folder to open listed.
+    auto earlyListing = vellumo::ViewerApp::StartEarlyListing(arguments, workingFolder);
 
     QApplication application(argc, argv);
     vellumo::TraceStartup("QApplication made");
@@ -89,6 +91,8 @@ int main(int argc, char** argv) {
     vellumo::TraceStartup("Navigator panel made");
     vellumo::ViewerApp app(queue, desktop, widget.host(), navigatorPanel, program);
     app.startupDecode = std::move(startupDecode);
+    app.listFoldersOnWorker = true;
+    app.earlyListing = std::move(earlyListing);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
         // Read by us, so that only a regular file of a font's size is ever opened.

@@ -56,7 +56,8 @@ void Slideshows::restartTimer() {
 void Slideshows::tick() {
     if (destroyed_ || ticks_ < 0) return;
     if (smallRunning_) smallStep();
-    if (totalRunning_ && !paused_ && !stepHeld()) stepTotal(+1);
+    // A folder still being listed holds the next step until its rows are there.
+    if (totalRunning_ && !paused_ && !stepHeld() && !archive_.listingPending()) stepTotal(+1);
     if (ticks_ >= 0) ticks_ = ticks_ >= 1000 ? 1 : ticks_ + 1;
 }
 
@@ -111,7 +112,7 @@ bool Slideshows::startSmall() {
 }
 
 void Slideshows::smallStep() {
-    if (archive_.selectingRows() || viewer_.effectRunning() || stepHeld()) return;
+    if (archive_.selectingRows() || archive_.listingPending() || viewer_.effectRunning() || stepHeld()) return;
     const int first = archive_.firstPhotoIndex();
     const int last = archive_.lastPhotoIndex();
     if (first < 0) return;  // a folder without photos: nothing to show until it has some
