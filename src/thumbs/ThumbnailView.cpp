@@ -7,6 +7,7 @@
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
+#include "thumbs/ThumbnailCacheWriter.h"
 
 namespace vellumo {
 
@@ -172,6 +173,7 @@ void ThumbnailView::suspendOrStop() {
         stopWorker();
         if (keep) {
             lastSaved_.clear();
+            savedBehind_ = false;
             writeCache(folder);
         }
         return;
@@ -265,6 +267,7 @@ void ThumbnailView::saveCache() {
     const std::string folder = workerFolder_;
     stopWorker();
     lastSaved_.clear();
+    savedBehind_ = false;
     if (!made_ || folder.empty() || folder != archive_.currentFolder()) return;
     writeCache(folder);
 }
@@ -287,8 +290,6 @@ void ThumbnailView::writeCache(const std::string& folder) {
         storage.names.push_back(list_.at(row).text);
         storage.images.push_back(std::move(image));
     }
-    const std::string bytes = storage.Serialize();
-
     // Into the folder only when the settings allow it and never on an
     // optical disc; everything else (the setting off, a folder that cannot
     // be written) goes to the user's cache folder.
@@ -296,18 +297,19 @@ void ThumbnailView::writeCache(const std::string& folder) {
     bool optical = false;
     for (const auto& d : archive_.drives())
         if (d.path == drive && d.type == DriveType::CdRom) optical = true;
-    if (s.ThumbnailsCacheInFolders && !optical) {
-        std::string file = FolderCacheFile(folder, programName_);
-        if (WriteFileAtomically(file, bytes)) {
-            lastSaved_ = file;
-            return;
-        }
+    CacheToWrite cache{std::move(storage), folder, s.ThumbnailsCacheInFolders && !optical, programName_, cacheHome_};
+    if (inline_) {
+        lastSaved_ = WriteThumbnailCache(cache);
+        return;
     }
-    if (cacheHome_.empty()) return;
-    MakeFolder(cacheHome_);
-    MakeFolder(UserThumbnailFolder(cacheHome_));
-    std::string file = UserCacheFile(folder, cacheHome_);
-    if (WriteFileAtomically(file, bytes)) lastSaved_ = file;
+    writer_.write(std::move(cache));
+    savedBehind_ = true;
+}
+
+std::string ThumbnailView::lastSavedFile() {
+    if (!savedBehind_) return lastSaved_;
+    writer_.finish();
+    return writer_.lastWritten();
 }
 
 // ---- Settings ----------------------------------------------------------------------------
