@@ -22,6 +22,7 @@
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtDesktop.h"
 #include "qt/QtEventQueue.h"
+#include "qt/UiTaskTrace.h"
 #include "qt/ViewerWidget.h"
 
 namespace {
@@ -74,12 +75,13 @@ int main(int argc, char** argv) {
     // So is the folder to open listed.
     auto earlyListing = vellumo::ViewerApp::StartEarlyListing(arguments, workingFolder);
 
-    QApplication application(argc, argv);
+    vellumo::TracedApplication application(argc, argv);
     vellumo::TraceStartup("QApplication made");
     application.setApplicationName(QStringLiteral("Vellumo"));
     application.setQuitOnLastWindowClosed(true);
 
     vellumo::QtEventQueue queue;
+    application.setEventQueue(&queue);
     vellumo::QtDesktop desktop;
     vellumo::ViewerWidget widget;
     desktop.setParentWindow(&widget);
@@ -142,8 +144,9 @@ int main(int argc, char** argv) {
     }
     int status = application.exec();
     vellumo::TraceStartup("event loop left");
+    application.printLongest();
     application.removeEventFilter(&keys);
-    app.exit();
+    application.traceWork("writing the settings at the end", [&app] { app.exit(); });
     vellumo::TraceStartup("settings written");
     return status;
 }
