@@ -178,7 +178,7 @@ void ListFolder(const FolderListingRequest& request, const ListingPace& pace, co
         if (stop) return;
         if (!reader.next(name, isFolder)) break;
         ++entries;
-        if (names) names->add(name);
+        if (names) names->add(name, reader.lastKind());
         if (isFolder) {
             if (name.front() == '.') continue;
             found.folders.push_back(name);
@@ -195,7 +195,12 @@ void ListFolder(const FolderListingRequest& request, const ListingPace& pace, co
             nextPartMs = MsSince(start) + pace.partEveryMs;
         }
     }
-    if (names) names->keep();
+    // A folder that gave its entries slowly is a share that costs a request
+    // for every look: what it held is trusted for a moment.
+    if (names) {
+        const int ms = MsSince(start);
+        names->keep(ms >= 100 && entries < ms * 20);
+    }
 
     // Empty subfolders get their own image: tested with the rows while that
     // is quick, after them otherwise.

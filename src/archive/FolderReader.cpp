@@ -55,13 +55,16 @@ bool FolderEntryReader::next(std::string& name, bool& isFolder) {
         if (IsDotOrDotDot(n)) continue;
         isFolder = false;
         const unsigned char type = e->d_type;
+        lastKind_ = type == DT_REG ? EntryKind::Regular : EntryKind::Special;
         if (type == DT_DIR) {
             isFolder = true;
         } else if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat st;
             if (fstatat(fd_, n, &st, 0) != 0) continue;  // dangling link or gone meanwhile
             isFolder = S_ISDIR(st.st_mode);
+            lastKind_ = S_ISREG(st.st_mode) ? EntryKind::Regular : EntryKind::Special;
         }
+        if (isFolder) lastKind_ = EntryKind::Folder;
         name.assign(n);
         return true;
     }

@@ -27,6 +27,8 @@ public:
     // to folders are folders; dangling links and entries that vanish while
     // the folder is read are left out.
     bool next(std::string& name, bool& isFolder);
+    // What the entry last read is (a link: what it leads to).
+    EntryKind lastKind() const { return lastKind_; }
     // A subfolder shows no entry besides "." and "..", or cannot be read.
     bool subfolderLooksEmpty(const std::string& name) const;
 
@@ -34,6 +36,7 @@ private:
     DIR* dir_ = nullptr;
     int fd_ = -1;
     std::optional<FolderStamp> stamp_;
+    EntryKind lastKind_ = EntryKind::Unknown;
 };
 
 struct FolderEntries {

@@ -19,11 +19,14 @@
 namespace vellumo {
 
 bool FileExists(const std::string& path) {
+    if (RecentlyAbsent(path)) return false;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) == 0;
 }
 
 bool IsRegularFile(const std::string& path) {
+    // A slow share read a moment ago answers without a request.
+    if (auto known = RecentlyARegularFile(path)) return *known;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
@@ -34,6 +37,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 int OpenRegularFileForReading(const std::string& path) {
+    if (RecentlyARegularFile(path) == false) return -1;
     // Looked at before it is opened: opening a device can act on it, and
     // opening a FIFO tells its writer that a reader came.
     struct stat st{};
@@ -84,6 +88,7 @@ std::optional<std::string> ReadFileNoLargerThan(const std::string& path, std::ui
 }
 
 bool IsLinkLoop(const std::string& path) {
+    if (RecentlyAbsent(path)) return false;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) != 0 && errno == ELOOP;
 }
@@ -105,6 +110,7 @@ std::string FinalLinkTarget(const std::string& path) {
 
 bool SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
+    if (RecentlyAbsent(a) || RecentlyAbsent(b)) return a == b;
     struct stat sa{}, sb{};
     if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     return a == b;
@@ -180,6 +186,8 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) 
     const std::string path = FinalLinkTarget(linkOrPath);
     std::string folder = ParentPath(path);
     if (folder.empty()) folder = ".";
+    ForgetFolderNames(folder);
+    ForgetFolderNames(ParentPath(linkOrPath));
     struct stat st{};
     mode_t mode = 0644;
     if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
@@ -221,6 +229,7 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) 
 
 bool CreateEmptyFile(const std::string& path) {
     if (path.empty()) return false;
+    ForgetFolderNames(ParentPath(path));
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd >= 0) {
         close(fd);
@@ -231,6 +240,7 @@ bool CreateEmptyFile(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     if (path.empty()) return false;
+    ForgetFolderNames(ParentPath(path));
     struct stat st{};
     if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
     if (S_ISDIR(st.st_mode)) return false;
@@ -238,6 +248,7 @@ bool RemoveFile(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) {
+    ForgetFolderNames(ParentPath(path));
     if (mkdir(path.c_str(), 0755) == 0) return true;
     return IsDirectory(path);
 }
@@ -262,10 +273,15 @@ std::vector<std::string> ListFolderNames(const std::string& folder) {
 }
 
 std::string ResolveDerivedName(const std::string& path) {
-    struct stat st{};
-    if (lstat(path.c_str(), &st) == 0) return path;
     std::string folder = ParentPath(path);
     std::string name = FileNameOf(path);
+    // A slow share read a moment ago answers without a request.
+    if (!folder.empty() && !name.empty()) {
+        if (auto recent = RecentNameIgnoringCase(folder, name))
+            return recent->empty() || *recent == name ? path : JoinPath(folder, *recent);
+    }
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0) return path;
     if (folder.empty() || name.empty()) return path;
     // A large folder the Navigator listed lately need not be read again.
     if (auto remembered = RememberedNameIgnoringCase(folder, name))
@@ -282,7 +298,9 @@ std::string ResolveDerivedName(const std::string& path) {
         // name, so the same file is chosen every time.
         if (EqualsAsciiNoCase(e->d_name, name) && (found.empty() || std::strcmp(e->d_name, found.c_str()) < 0))
             found = e->d_name;
-        if (record) record->add(e->d_name);
+        if (record) record->add(e->d_name, e->d_type == DT_REG   ? EntryKind::Regular
+                                           : e->d_type == DT_DIR ? EntryKind::Folder
+                                                                 : EntryKind::Unknown);
         ++entries;
     }
     closedir(dir);

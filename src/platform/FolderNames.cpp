@@ -29,11 +29,18 @@ bool DerivedExtension(std::string_view name) {
     return false;
 }
 
+// A slow folder is trusted without a look this long after it was read.
+constexpr long long kTrustSlowFolderMs = 5000;
+
 struct Remembered {
     std::string folder;
     FolderStamp stamp;
     // Lower-cased name -> the smallest entry of that name.
     std::unordered_map<std::string, std::string> names;
+    // Every entry by its own name.
+    std::unordered_map<std::string, EntryKind> kinds;
+    // Trusted without a look until then (steady clock, ms); 0: never.
+    long long trustedUntilMs = 0;
 };
 
 std::mutex gMutex;
@@ -45,6 +52,20 @@ std::optional<FolderStamp> StampOfPath(const std::string& folder) {
     auto stamp = StampOfFolder(fd);
     close(fd);
     return stamp;
+}
+
+long long SteadyMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// The trusted record of a folder; the caller holds the lock.
+const Remembered* Trusted(const std::string& folder) {
+    const long long now = SteadyMs();
+    for (const auto& r : gFolders)
+        if (r.folder == folder) return r.trustedUntilMs > now ? &r : nullptr;
+    return nullptr;
 }
 
 // A change within the same tick of the file system's clock leaves the time
@@ -76,14 +97,16 @@ FolderNamesRecord::FolderNamesRecord(std::string folder, const FolderStamp& stam
 
 FolderNamesRecord::~FolderNamesRecord() { delete names_; }
 
-void FolderNamesRecord::add(std::string_view name) {
+void FolderNamesRecord::add(std::string_view name, EntryKind kind) {
     if (!DerivedExtension(name)) return;
     auto [it, added] = names_->names.emplace(ToLowerAscii(name), std::string(name));
     if (!added && name < it->second) it->second = std::string(name);
+    names_->kinds.emplace(std::string(name), kind);
 }
 
-void FolderNamesRecord::keep() {
+void FolderNamesRecord::keep(bool slowFolder) {
     if (names_->folder.empty() || !SettledLongEnough(names_->stamp)) return;
+    if (slowFolder) names_->trustedUntilMs = SteadyMs() + kTrustSlowFolderMs;
     std::lock_guard lock(gMutex);
     for (auto it = gFolders.begin(); it != gFolders.end(); ++it) {
         if (it->folder == names_->folder) {
@@ -116,6 +139,60 @@ std::optional<std::string> RememberedNameIgnoringCase(const std::string& folder,
         return found == it->names.end() ? std::string() : found->second;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> RecentNameIgnoringCase(const std::string& folder, const std::string& name) {
+    if (!DerivedExtension(name)) return std::nullopt;
+    std::lock_guard lock(gMutex);
+    const Remembered* r = Trusted(folder);
+    if (!r) return std::nullopt;
+    if (r->kinds.count(name)) return name;
+    auto found = r->names.find(ToLowerAscii(name));
+    return found == r->names.end() ? std::string() : found->second;
+}
+
+namespace {
+
+// The kind of a path's entry in a trusted record: nothing when not known
+// so, Unknown... as listed; absent entries give Special with *absent set.
+std::optional<EntryKind> RecentKind(const std::string& path, bool* absent) {
+    *absent = false;
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 >= path.size()) return std::nullopt;
+    const std::string name = path.substr(slash + 1);
+    if (!DerivedExtension(name)) return std::nullopt;
+    std::lock_guard lock(gMutex);
+    const Remembered* r = Trusted(slash == 0 ? std::string("/") : path.substr(0, slash));
+    if (!r) return std::nullopt;
+    auto it = r->kinds.find(name);
+    if (it != r->kinds.end()) return it->second;
+    *absent = true;
+    return EntryKind::Special;
+}
+
+}  // namespace
+
+std::optional<bool> RecentlyARegularFile(const std::string& path) {
+    bool absent = false;
+    const auto kind = RecentKind(path, &absent);
+    if (!kind || *kind == EntryKind::Unknown) return std::nullopt;
+    return *kind == EntryKind::Regular;
+}
+
+bool RecentlyAbsent(const std::string& path) {
+    bool absent = false;
+    RecentKind(path, &absent);
+    return absent;
+}
+
+void ForgetFolderNames(const std::string& folder) {
+    std::lock_guard lock(gMutex);
+    for (auto it = gFolders.begin(); it != gFolders.end(); ++it) {
+        if (it->folder == folder) {
+            gFolders.erase(it);
+            return;
+        }
+    }
 }
 
 void ForgetFolderNames() {

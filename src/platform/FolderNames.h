@@ -6,6 +6,12 @@
 // photos again for every name. An entry is used only while the folder's
 // modification time, device and inode are those it was read with; it holds
 // only the names with the extensions such files have.
+//
+// A folder that answered slowly when it was read (a network share) is
+// trusted without any look at it for a few seconds after: whether such a
+// file exists, and is a regular file, is then known without a request to
+// the share. The program's own writes in a folder forget what it held.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +30,9 @@ struct FolderStamp {
 // The stamp of an open folder descriptor, or nothing.
 std::optional<FolderStamp> StampOfFolder(int folderDescriptor);
 
+// What an entry is, as far as its listing told.
+enum class EntryKind : std::uint8_t { Regular, Folder, Special, Unknown };
+
 // What one reading of a folder found, taken after its stamp: add() every
 // entry, then keep() it. Not kept when the folder changed so recently that a
 // change in the same clock tick could go unseen.
@@ -33,8 +42,9 @@ public:
     ~FolderNamesRecord();
     FolderNamesRecord(const FolderNamesRecord&) = delete;
     FolderNamesRecord& operator=(const FolderNamesRecord&) = delete;
-    void add(std::string_view name);
-    void keep();
+    void add(std::string_view name, EntryKind kind = EntryKind::Unknown);
+    // slowFolder: the folder answered slowly; trusted for a while.
+    void keep(bool slowFolder = false);
 
 private:
     struct Names;
@@ -46,7 +56,20 @@ private:
 // ignoring ASCII case, or "" when there is none.
 std::optional<std::string> RememberedNameIgnoringCase(const std::string& folder, const std::string& name);
 
-// Forgets every folder (tests).
+// A slow folder read a moment ago, for a name whose extension a derived
+// file has: the entry of that very name, or, without one, the smallest
+// entry equal to it ignoring ASCII case ("" when there is none either).
+// Nothing when the folder is not known so.
+std::optional<std::string> RecentNameIgnoringCase(const std::string& folder, const std::string& name);
+// The same: whether the entry of that very name is a regular file (nothing
+// when not known so).
+std::optional<bool> RecentlyARegularFile(const std::string& path);
+
+// The same: the listing held no entry of that very name.
+bool RecentlyAbsent(const std::string& path);
+
+// Forgets what a folder held (the program changed it), or every folder.
+void ForgetFolderNames(const std::string& folder);
 void ForgetFolderNames();
 
 }  // namespace vellumo

@@ -169,6 +169,41 @@ TEST(Files, DerivedNamesOfALargeFolderComeFromWhatWasRead) {
     ForgetFolderNames();
 }
 
+// A slow share read a moment ago is trusted without a look for a while: its
+// derived files are known from the listing (a record made up here shows
+// that nothing is asked of the disc), until the program writes there.
+TEST(Files, ASlowFolderReadAMomentAgoAnswersWithoutALook) {
+    TempFolder t;
+    Write(JoinPath(t.path, "real.ini"), "");
+    usleep(120 * 1000);
+    int fd = open(t.path.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    const auto stamp = StampOfFolder(fd);
+    close(fd);
+    ASSERT_TRUE(stamp);
+    {
+        FolderNamesRecord record(t.path, *stamp);
+        record.add("Listed.TXT", EntryKind::Regular);
+        record.add("fifo.wav", EntryKind::Special);
+        record.add("link.ini", EntryKind::Unknown);
+        record.keep(true);
+    }
+    EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "Listed.TXT")), true);
+    EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "fifo.wav")), false);
+    EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "real.ini")), false);  // not in the listing
+    EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "link.ini")));     // a link: looked at
+    EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "photo.jpg")));    // no derived name
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "listed.txt")), JoinPath(t.path, "Listed.TXT"));
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "real.ini")), JoinPath(t.path, "real.ini"));
+    // The program's own write forgets the folder: it is looked at again.
+    ASSERT_TRUE(WriteFileAtomically(JoinPath(t.path, "new.txt"), "x"));
+    EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_FALSE(IsRegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "real.ini")));
+    ForgetFolderNames();
+}
+
 TEST(Files, AWriteRemovesTheTemporaryFileOfAKilledWriter) {
     TempFolder t;
     // A process that is surely gone: a child that has ended and been reaped.
