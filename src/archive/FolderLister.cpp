@@ -1,5 +1,9 @@
 #include "archive/FolderLister.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <limits>
 #include <thread>
@@ -18,8 +22,17 @@ struct FolderLister::Job {
     std::atomic<bool> stop{false};
     Mailbox<ListingDelivery> mailbox;
 
+    // On the listing's own thread.
     void run() {
-        ListFolder(request, pace, stop, [this](ListingDelivery d) { mailbox.deliver(std::move(d)); }, hook);
+        ListFolder(request, pace, stop,
+                   [this](ListingDelivery d) {
+                       // The first screenful is shown: sorting the rest
+                       // yields to the window and the display server.
+                       if (d.kind == ListingDelivery::Kind::Head)
+                           setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+                       mailbox.deliver(std::move(d));
+                   },
+                   hook);
     }
 };
 

@@ -78,21 +78,49 @@ std::vector<ArchiveItem> UnsortedRows(const std::optional<ArchiveItem>& up, cons
 }
 
 // Sorts rows by keys made once; the first rows can be had in their order
-// before the rest is sorted.
+// before the rest is sorted. Each row's place is first compared by eight
+// bytes of its key packed into a number, taken after the prefix all keys
+// share (IMG_000001, IMG_000002 ... differ only there), and by the whole
+// key only when those are equal.
 class RowSorter {
 public:
-    explicit RowSorter(std::vector<ArchiveItem> rows) : rows_(std::move(rows)), keys_(rows_.size()), order_(rows_.size()) {
-        // Each name is folded once; the sort then compares bytes.
+    explicit RowSorter(std::vector<ArchiveItem> rows) : rows_(std::move(rows)), keys_(rows_.size()) {
         for (std::size_t i = 0; i < rows_.size(); ++i) keys_[i] = FoldedSortKey(rows_[i].text);
-        std::iota(order_.begin(), order_.end(), 0u);
+        // The prefix shared by the keys of each kind (rows of two kinds are
+        // never compared by their keys).
+        std::size_t sharedOf[16] = {};
+        const std::string* firstOf[16] = {};
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const std::uint32_t kind = rows_[i].kind();
+            const std::string& k = keys_[i];
+            if (!firstOf[kind]) {
+                firstOf[kind] = &k;
+                sharedOf[kind] = k.size();
+                continue;
+            }
+            std::size_t n = 0;
+            while (n < sharedOf[kind] && n < k.size() && k[n] == (*firstOf[kind])[n]) ++n;
+            sharedOf[kind] = n;
+        }
+        order_.resize(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            std::uint64_t packed = 0;
+            const std::string& k = keys_[i];
+            const std::size_t shared = sharedOf[rows_[i].kind()];
+            // Key bytes are never 0: a shorter key packs below a longer one.
+            for (std::size_t b = 0; b < 8; ++b)
+                packed = (packed << 8) | (shared + b < k.size() ? static_cast<unsigned char>(k[shared + b]) : 0u);
+            order_[i] = {packed, static_cast<std::uint32_t>(i), static_cast<std::uint8_t>(rows_[i].kind())};
+        }
     }
     // Kind, then the folded name; equal names by format, then by bytes.
     auto less() const {
-        return [this](std::uint32_t x, std::uint32_t y) {
-            const ArchiveItem& a = rows_[x];
-            const ArchiveItem& b = rows_[y];
-            if (a.kind() != b.kind()) return a.kind() < b.kind();
-            if (int c = keys_[x].compare(keys_[y]); c != 0) return c < 0;
+        return [this](const Place& x, const Place& y) {
+            if (x.kind != y.kind) return x.kind < y.kind;
+            if (x.packed != y.packed) return x.packed < y.packed;
+            if (int c = keys_[x.row].compare(keys_[y.row]); c != 0) return c < 0;
+            const ArchiveItem& a = rows_[x.row];
+            const ArchiveItem& b = rows_[y.row];
             const int fa = PhotoFormatOrder(a.flags), fb = PhotoFormatOrder(b.flags);
             if (fa != fb) return fa < fb;
             return a.text < b.text;
@@ -106,21 +134,26 @@ public:
         headSorted_ = n;
         std::vector<ArchiveItem> first;
         first.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) first.push_back(rows_[order_[i]]);
+        for (std::size_t i = 0; i < n; ++i) first.push_back(rows_[order_[i].row]);
         return first;
     }
     std::vector<ArchiveItem> all() {
         std::sort(order_.begin() + static_cast<std::ptrdiff_t>(headSorted_), order_.end(), less());
         std::vector<ArchiveItem> sorted;
         sorted.reserve(rows_.size());
-        for (std::uint32_t i : order_) sorted.push_back(std::move(rows_[i]));
+        for (const Place& p : order_) sorted.push_back(std::move(rows_[p.row]));
         return sorted;
     }
 
 private:
+    struct Place {
+        std::uint64_t packed;
+        std::uint32_t row;
+        std::uint8_t kind;
+    };
     std::vector<ArchiveItem> rows_;
     std::vector<std::string> keys_;
-    std::vector<std::uint32_t> order_;
+    std::vector<Place> order_;
     std::size_t headSorted_ = 0;
 };
 

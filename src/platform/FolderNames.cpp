@@ -24,6 +24,10 @@ bool DerivedExtension(std::string_view name) {
     const auto dot = name.rfind('.');
     if (dot == std::string_view::npos) return false;
     const std::string_view ext = name.substr(dot + 1);
+    // Most names (photos) are turned away by their extension's length or first letter.
+    if (ext.size() < 3 || ext.size() > 5) return false;
+    const char first = static_cast<char>(ext[0] | 0x20);
+    if (first != 'i' && first != 't' && first != 'w' && first != 'c') return false;
     for (std::string_view known : {"ini", "txt", "wav", "cache", "ion"})
         if (EqualsAsciiNoCase(ext, known)) return true;
     return false;
