@@ -29,7 +29,7 @@ struct FolderLister::Job {
                        // The first screenful is shown: sorting the rest
                        // yields to the window and the display server.
                        if (d.kind == ListingDelivery::Kind::Head)
-                           setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+                           setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 5);
                        mailbox.deliver(std::move(d));
                    },
                    hook);
