@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <sys/resource.h>
 
 #include "qt/QtEventQueue.h"
 
@@ -19,6 +20,14 @@ double ThreadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Pages this thread waited for the disc to bring in (program code or data
+// read for the first time, or pushed out by other programs).
+long ThreadMajorFaults() {
+    rusage u{};
+    getrusage(RUSAGE_THREAD, &u);
+    return u.ru_majflt;
 }
 
 }  // namespace
@@ -92,6 +101,7 @@ bool TracedApplication::notify(QObject* receiver, QEvent* event) {
         frame.open = true;
         frame.since = Clock::now();
         frame.cpuStart = ThreadCpuMs();
+        frame.faultsStart = ThreadMajorFaults();
     }
     frames_.push_back(frame);
     struct Pop {
@@ -123,7 +133,9 @@ bool TracedApplication::notify(QObject* receiver, QEvent* event) {
             }
             if (f.longestMs > self->thresholdMs_) {
                 ++self->overThreshold_;
-                std::fprintf(stderr, "vellumo: UI task %7.1f ms (CPU %5.1f ms)  %s\n", f.longestMs, cpu, what.c_str());
+                const long faults = ThreadMajorFaults() - f.faultsStart;
+                std::fprintf(stderr, "vellumo: UI task %7.1f ms (CPU %5.1f ms)  %s%s\n", f.longestMs, cpu, what.c_str(),
+                             faults > 0 ? (" (" + std::to_string(faults) + " pages read from disc)").c_str() : "");
             }
         }
     } pop{this, what};

@@ -3,7 +3,8 @@
 // the environment, every event the thread handles (a posted command, a timer,
 // a paint, a key, a result posted by a worker) that keeps it from the event
 // loop for more than N milliseconds is printed to stderr with what it was
-// and the thread's CPU time in it (which a busy machine changes little):
+// and the thread's CPU time in it (which a busy machine changes little),
+// and the pages it waited for from the disc, if any:
 //   vellumo: UI task   41.3 ms (CPU  12.0 ms)  command 31880 to NavigatorWindow
 // and, when the loop ends, the longest task of the run and the one that
 // took most CPU. A modal dialog or
@@ -52,6 +53,7 @@ private:
         double longestMs = 0;      // the longest stretch so far
         double cpuStart = 0;       // this thread's CPU time when it began
         double innerCpuMs = 0;     // CPU of the tasks of an inner loop
+        long faultsStart = 0;      // pages read from disc when it began
     };
     void printWork(const char* what, double ms, double cpuMs) const;
     static double threadCpuMs();
