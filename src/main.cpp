@@ -24,6 +24,7 @@
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtDesktop.h"
 #include "qt/QtEventQueue.h"
+#include "qt/UiTaskTrace.h"
 #include "qt/ViewerWidget.h"
 
 namespace {
@@ -99,15 +100,18 @@ int main(int argc, char** argv) {
     // settings and the window come up.
     std::unique_ptr<vellumo::StartupDecode> startupDecode =
         vellumo::StartupDecode::ForCommandLine(arguments, workingFolder);
+    // So is the folder to open listed.
+    auto earlyListing = vellumo::ViewerApp::StartEarlyListing(arguments, workingFolder);
 
     gDefaultMessages = qInstallMessageHandler(StartupMessages);
-    QApplication application(toolkitArgc, toolkitArgv.data());
+    vellumo::TracedApplication application(toolkitArgc, toolkitArgv.data());
     qInstallMessageHandler(gDefaultMessages);
     vellumo::TraceStartup("QApplication made");
     application.setApplicationName(QStringLiteral("Vellumo"));
     application.setQuitOnLastWindowClosed(true);
 
     vellumo::QtEventQueue queue;
+    application.setEventQueue(&queue);
     vellumo::QtDesktop desktop;
     vellumo::ViewerWidget widget;
     desktop.setParentWindow(&widget);
@@ -119,6 +123,8 @@ int main(int argc, char** argv) {
     vellumo::TraceStartup("Navigator panel made");
     vellumo::ViewerApp app(queue, desktop, widget.host(), navigatorPanel, program);
     app.startupDecode = std::move(startupDecode);
+    app.listFoldersOnWorker = true;
+    app.earlyListing = std::move(earlyListing);
     std::map<std::string, int> fonts;
     app.registerFontFile = [&fonts](const std::string& path) {
         // Read by us, so that only a regular file of a font's size is ever opened.
@@ -168,8 +174,9 @@ int main(int argc, char** argv) {
     }
     int status = application.exec();
     vellumo::TraceStartup("event loop left");
+    application.printLongest();
     application.removeEventFilter(&keys);
-    app.exit();
+    application.traceWork("writing the settings at the end", [&app] { app.exit(); });
     vellumo::TraceStartup("settings written");
     return status;
 }

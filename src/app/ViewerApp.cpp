@@ -5,6 +5,7 @@
 #include "app/PhotoView.h"
 #include "config/KeyNames.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/StartupTrace.h"
 
@@ -83,6 +84,8 @@ bool ViewerApp::start(const std::vector<std::string>& arguments, const std::stri
     navigator_ = std::make_unique<NavigatorWindow>(queue_, navigatorPanel_, desktop_, *viewer_, *scopes_);
     TraceStartup("Navigator made");
     navigator_->thumbnails().setProgramName(program_.baseName);
+    navigator_->setListingOnWorker(listFoldersOnWorker);
+    if (listFoldersOnWorker) navigator_->archive().lister().setEarly(std::move(earlyListing));
     viewer_->setNavigator(navigator_.get());
     viewer_->setSlideshows(&navigator_->slideshows());
     viewer_->setMusicPlayer(music_.get());
@@ -120,6 +123,13 @@ void ViewerApp::exit() {
     }
     if (viewer_) viewer_->setMusicPlayer(nullptr);
     music_.reset();
+}
+
+std::shared_ptr<FolderLister::Job> ViewerApp::StartEarlyListing(const std::vector<std::string>& arguments,
+                                                                 const std::string& workingFolder) {
+    CommandLine line = CommandLine::Parse(arguments, workingFolder);
+    if (!line.script.empty() || line.path.empty()) return nullptr;
+    return FolderLister::StartEarly(NormalizePath(line.path));
 }
 
 }  // namespace vellumo

@@ -56,6 +56,17 @@ public:
     // for none); handed to the viewer window, which takes its bitmap.
     std::unique_ptr<StartupDecode> startupDecode;
 
+    // The Navigator reads folders on a worker thread (the program); without,
+    // a folder is read at once where it is listed.
+    bool listFoldersOnWorker = false;
+    // The listing of the path to open, started before the application
+    // (null for none); the Navigator's first listing of that path takes it.
+    std::shared_ptr<FolderLister::Job> earlyListing;
+    // That listing for the program's arguments, started: when they name a
+    // path to open and no slideshow script; null otherwise.
+    static std::shared_ptr<FolderLister::Job> StartEarlyListing(const std::vector<std::string>& arguments,
+                                                                const std::string& workingFolder);
+
     // Font files named by CommentFontFile are registered through these (the Qt layer sets them).
     std::function<void(const std::string&)> registerFontFile;
     std::function<void(const std::string&)> unregisterFontFile;

@@ -114,7 +114,7 @@ void ViewerWindow::startupBegin() {
         host_.invalidateAll();
         host_.update();
         if (navigator_) navigator_->setShown(settings().Navigator == 1);
-        queue_.post(this, cmd::StartupFinish);
+        finishStartupWhenListed();
         return;
     }
     if (!context_.startPicture.empty() && IsRegularFile(context_.startPicture)) {
@@ -126,7 +126,17 @@ void ViewerWindow::startupBegin() {
     }
     if (navigator_) navigator_->setShown(settings().Navigator == 1);
     if (settings().KeysHelpRunCount != 0) execute(cmd::HotkeysHelp, 1, false);
-    queue_.post(this, cmd::StartupFinish);
+    finishStartupWhenListed();
+}
+
+// The start is over once the Navigator shows its folder: the commands after
+// the start find its rows, as when the folder was read at once.
+void ViewerWindow::finishStartupWhenListed() {
+    if (!navigator_) {
+        queue_.post(this, cmd::StartupFinish);
+        return;
+    }
+    navigator_->whenListed([this] { queue_.post(this, cmd::StartupFinish); });
 }
 
 void ViewerWindow::startupFinish() {

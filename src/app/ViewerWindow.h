@@ -200,6 +200,7 @@ private:
     const Settings& settings() const { return context_.scopes.current(); }
     void startupBegin();
     void startupFinish();
+    void finishStartupWhenListed();
     // Runs a command with the repeat count of the queue (or 1 for posted ones):
     // one look-up in the command table names the handler.
     void execute(int command, int repeat, bool fromMouse);

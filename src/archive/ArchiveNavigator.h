@@ -5,12 +5,20 @@
 // it needs from other subsystems (settings scopes, the viewer, thumbnails,
 // slideshows, beeps, the busy cursor) goes through ArchiveHooks; deferred work
 // is posted to the owning window through the EventQueue.
+//
+// A folder is read by a FolderLister, on a worker thread in the program (the
+// window answers meanwhile; a slow folder shows its rows in parts) or at once
+// where no worker is asked for. The folder's settings scope is entered when
+// its rows are complete, just before they take their place, so the folder's
+// files are looked up in what the listing read.
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "archive/ArchiveItem.h"
+#include "archive/ArchivePlaces.h"
+#include "archive/FolderLister.h"
 #include "archive/NavigatorList.h"
 #include "platform/Drives.h"
 #include "platform/EventQueue.h"
@@ -55,6 +63,11 @@ struct ArchiveHooks {
     std::function<void(int row)> selectionLetThrough;
     // The drive list; empty means the machine's (ListDrives).
     std::function<std::vector<Drive>()> listDrives;
+    // A listing shows its first screenful of rows in their order (its head,
+    // or all of them), or failed.
+    std::function<void()> rowsShown;
+    // A listing took its complete rows (or failed, or listed the drives).
+    std::function<void()> listed;
 };
 
 // One item of the ancestors menu.
@@ -83,9 +96,16 @@ public:
     // unless a listing is in progress); the folder stays current.
     bool setPathHorizon(const std::string& pathHorizon);
 
-    // Handles CmdRelist, CmdGoUp, 143 and the ancestors menu ids; false for
-    // any other command.
+    // Handles CmdRelist, CmdGoUp, CmdFolderListed, 143 and the ancestors
+    // menu ids; false for any other command.
     bool handleCommand(int command);
+    // Folders are read on a worker thread (off: inside the call that lists).
+    void setListingOnWorker(bool on) { lister_.setOnWorker(on); }
+    FolderLister& lister() { return lister_; }
+    // A folder's listing was started and its rows are not complete yet.
+    bool listingPending() const { return listing_; }
+    // The rows shown begin as they will (a head, or all of them).
+    bool firstRowsShown() const { return !listing_ || headShown_; }
 
     void listCurrentFolder(ListMode mode = ListMode::Normal);
     void goUp();
@@ -117,54 +137,82 @@ public:
     const std::string& currentFolder() const { return current_; }
     const std::string& ownName() const { return ownName_; }
     const std::string& nameToSelect() const { return nameToSelect_; }
-    const std::string& pathHorizon() const { return horizon_; }
+    const std::string& pathHorizon() const { return places_.horizon; }
     int currentIndex() const { return currentIndex_; }
     int firstPhotoIndex() const { return first_; }
     int lastPhotoIndex() const { return last_; }
     int itemCount() const { return list_.count(); }
     bool isDriveList() const { return current_.empty(); }
-    bool isDriveRoot(const std::string& folder) const;
+    bool isDriveRoot(const std::string& folder) const { return places_.isDriveRoot(folder); }
     // The current folder is the horizon folder.
-    bool atHorizon() const;
+    bool atHorizon() const { return places_.atHorizon(current_); }
     bool isRelisting() const { return relisting_; }
     // True while the model itself selects rows: the list's item-change
     // notifications are then not the user's.
     bool selectingRows() const { return selectingRows_; }
     // The current folder path, or the computer's name at the drive list.
     std::string locationText() const;
-    const std::vector<Drive>& drives() const { return drives_; }
+    const std::vector<Drive>& drives() const { return places_.drives; }
     NavigatorList& list() { return list_; }
 
 private:
     void refreshDrives();
-    const Drive* driveOf(const std::string& path) const;
-    int driveImage(const std::string& drivePath) const;
-    std::string ownNameOf(const std::string& folder) const;
-    // Where going up from a folder leads ("" the drive list); nothing when
-    // going up is not allowed there (drive list, horizon).
-    std::optional<std::string> upTarget(const std::string& folder) const;
-    bool insideHorizon(const std::string& path) const;
     void setCurrentFolder(const std::string& folder);
     void selectRow(int row, bool notify, bool scroll);
     void beep();
     void busy(bool on);
+    // Listing: the part done at once (rows cleared, thumbnails held, the
+    // drive list made), then the folder read by the lister.
+    void beginListing(ListMode mode);
+    void startReading(const std::string& path, bool goTo);
+    void takeListings();
+    // The folder the listing found (a go to path names it only then).
+    void adoptFolder(const ListingDelivery& delivery);
+    void showPart(std::vector<ArchiveItem> rows);
+    // Rows in their final order: the first ones (a head), all of them, or
+    // the up entry of a folder that could not be read.
+    enum class Stage { Head, Whole, Unreadable };
+    void applyRows(std::vector<ArchiveItem> rows, Stage stage);
+    void markEmptyFolders(const std::vector<std::string>& names);
+    // Rows take their place with their photo range.
+    void setRows(std::vector<ArchiveItem> rows);
+    // The row a listing selects: the current index, or the row of the name
+    // to select.
+    int rowToSelect() const;
+    // The row of a file of the listed folder, by its name as given, else
+    // ignoring case with the same format; -1 when there is none.
+    int rowOfFile(const std::string& file) const;
+    void showFileRow(const std::string& file);
+    // The row the user moved the selection to while the rows came in parts,
+    // found again in the new rows.
+    std::optional<ArchiveItem> rowTheUserChose() const;
+    bool keepUserChoice(const std::optional<ArchiveItem>& chosen, int oldRow);
 
     NavigatorList& list_;
     EventQueue& queue_;
     CommandTarget* target_;
     ArchiveHooks hooks_;
+    FolderLister lister_;
+    ArchivePlaces places_;
 
     std::string current_;
     std::string ownName_;
     std::string nameToSelect_;
-    std::string horizon_;
     int currentIndex_ = -1;
     int first_ = -1;
     int last_ = -1;
     int pending_ = -1;
     bool relisting_ = false;
     bool selectingRows_ = false;
-    std::vector<Drive> drives_;
+    bool busyShown_ = false;
+    int programRow_ = -1;  // the row the model selected last
+    // A folder listing runs; what its completion must do.
+    bool listing_ = false;
+    bool headShown_ = false;  // the rows in place are the head of the final rows
+    bool enterPending_ = false;
+    bool letThrough_ = false;
+    // Go to path: the file to select and show once the rows are complete.
+    std::string goToFile_;
     std::vector<AncestorItem> ancestors_;
 };
 

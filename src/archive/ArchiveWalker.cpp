@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "archive/ArchiveItem.h"
@@ -86,41 +89,83 @@ bool IsOnPseudoFileSystem(int fd) {
     }
 }
 
+// One walk. Everything it hands out (entries, posts) passes the gate, which
+// stop() closes; what it reads of its walker was copied in when it began.
+struct ArchiveWalker::Run {
+    Run(EventQueue& q, CommandTarget* t, TotalList& l, std::function<std::vector<Drive>()> d)
+        : queue(q), target(t), list(l), listDrives(std::move(d)) {}
+    EventQueue& queue;
+    CommandTarget* target;
+    TotalList& list;
+    std::function<std::vector<Drive>()> listDrives;
+    std::mutex gate;
+    bool gateOpen = true;
+    std::atomic<bool> run{true};
+    std::atomic<bool> busy{true};
+
+    bool walkRoots(const std::string& root);
+    bool walkTree(const std::string& root, VisitedFolders& visited);
+    // Appends a folder's photos; false when the run was closed.
+    bool hand(std::vector<std::string> photos) {
+        std::lock_guard lock(gate);
+        if (!gateOpen) return false;
+        if (list.append(std::move(photos)) == 0) queue.post(target, CmdTotalFirst);
+        return true;
+    }
+    void closeGate() {
+        {
+            std::lock_guard lock(gate);
+            gateOpen = false;
+        }
+        run = false;
+        busy = false;
+    }
+};
+
 ArchiveWalker::ArchiveWalker(EventQueue& queue, CommandTarget* target, TotalList& list,
                              std::function<std::vector<Drive>()> listDrives)
     : queue_(queue), target_(target), list_(list), listDrives_(std::move(listDrives)) {}
 
 ArchiveWalker::~ArchiveWalker() { stop(); }
 
-void ArchiveWalker::start(const std::string& root) {
+std::shared_ptr<ArchiveWalker::Run> ArchiveWalker::newRun() {
     stop();
-    run_ = true;
-    busy_ = true;
-    thread_ = std::thread([this, root] {
-        walkRoots(root);
-        busy_ = false;
-    });
+    run_ = std::make_shared<Run>(queue_, target_, list_, listDrives_);
+    return run_;
+}
+
+void ArchiveWalker::start(const std::string& root) {
+    // The thread keeps its run alive; it is never joined.
+    std::thread([run = newRun(), root] {
+        run->walkRoots(root);
+        run->busy = false;
+    }).detach();
 }
 
 void ArchiveWalker::stop() {
-    run_ = false;
-    if (thread_.joinable()) thread_.join();
-    busy_ = false;
+    if (run_) run_->closeGate();
+    run_.reset();
 }
 
+bool ArchiveWalker::running() const { return run_ && run_->busy; }
+
 bool ArchiveWalker::walk(const std::string& root) {
-    stop();
-    run_ = true;
-    bool completed = walkRoots(root);
-    run_ = false;
+    std::shared_ptr<Run> run = newRun();
+    const bool completed = run->walkRoots(root);
+    run->busy = false;
     return completed;
 }
 
-bool ArchiveWalker::walkRoots(const std::string& root) {
+bool ArchiveWalker::Run::walkRoots(const std::string& root) {
     VisitedFolders visited;
     bool completed = true;
     if (root.empty()) {
-        std::vector<Drive> drives = listDrives_ ? listDrives_() : ListDrives();
+        std::vector<Drive> drives;
+        {
+            std::lock_guard lock(gate);
+            if (!gateOpen) return false;
+            drives = listDrives ? listDrives() : ListDrives();
+        }
         for (const auto& d : drives) {
             if (!walkTree(d.path, visited)) {
                 completed = false;
@@ -130,12 +175,14 @@ bool ArchiveWalker::walkRoots(const std::string& root) {
     } else {
         completed = walkTree(root, visited);
     }
-    if (completed && run_) queue_.post(target_, CmdTotalWalkDone);
-    return completed && run_;
+    std::lock_guard lock(gate);
+    if (!completed || !gateOpen) return false;
+    queue.post(target, CmdTotalWalkDone);
+    return true;
 }
 
-bool ArchiveWalker::walkTree(const std::string& root, VisitedFolders& visited) {
-    if (!run_) return false;
+bool ArchiveWalker::Run::walkTree(const std::string& root, VisitedFolders& visited) {
+    if (!run) return false;
     // The root may itself be reached through a link; nothing below it is.
     int rootFd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (rootFd < 0) return true;
@@ -149,7 +196,7 @@ bool ArchiveWalker::walkTree(const std::string& root, VisitedFolders& visited) {
     std::vector<std::string> pending{root};
     bool isRoot = true;
     while (!pending.empty()) {
-        if (!run_) return false;
+        if (!run) return false;
         std::string folder = std::move(pending.back());
         pending.pop_back();
 
@@ -171,7 +218,7 @@ bool ArchiveWalker::walkTree(const std::string& root, VisitedFolders& visited) {
         std::vector<std::string> subfolders;
         bool stopped = false;
         while (true) {
-            if (!run_) {
+            if (!run) {
                 stopped = true;
                 break;
             }
@@ -203,8 +250,7 @@ bool ArchiveWalker::walkTree(const std::string& root, VisitedFolders& visited) {
         if (!photos.empty()) {
             SortNames(photos);
             for (auto& p : photos) p = JoinPath(folder, p);
-            if (!run_) return false;
-            if (list_.append(std::move(photos)) == 0) queue_.post(target_, CmdTotalFirst);
+            if (!run || !hand(std::move(photos))) return false;
         }
         SortNames(subfolders);
         for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) pending.push_back(JoinPath(folder, *it));

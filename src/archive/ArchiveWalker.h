@@ -9,10 +9,13 @@
 // of the folder it started from, skips pseudo file systems and visits each
 // folder once (by device and inode), so it ends on any tree and lists no
 // photo twice. Unreadable folders are skipped silently.
-#include <atomic>
+//
+// Stopping never waits for the thread: a folder on a share that stopped
+// answering holds only the walker, which finds its run closed when it comes
+// back and leaves without a trace.
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "archive/TotalList.h"
@@ -34,28 +37,26 @@ public:
     // Starts walking root ("" walks every drive in the drive list's order).
     // A walk still running is stopped first.
     void start(const std::string& root);
-    // Clears the run flag and waits for the thread, which notices the flag
-    // before its next folder entry. Nothing is posted after a stop.
+    // Ends the walk: once this returns nothing more is appended or posted;
+    // the thread notices before its next folder entry and ends by itself.
     void stop();
     // True from start until the walk has ended (completed or stopped).
-    bool running() const { return busy_.load(); }
+    bool running() const;
 
     // Walks on the calling thread instead (a walk running on the worker
     // thread is stopped first). Returns false when it was stopped.
     bool walk(const std::string& root);
 
+    struct Run;
+
 private:
-    bool walkRoots(const std::string& root);
-    // Walks one tree; returns false when stopped.
-    bool walkTree(const std::string& root, struct VisitedFolders& visited);
+    std::shared_ptr<Run> newRun();
 
     EventQueue& queue_;
     CommandTarget* target_;
     TotalList& list_;
     std::function<std::vector<Drive>()> listDrives_;
-    std::atomic<bool> run_{false};
-    std::atomic<bool> busy_{false};
-    std::thread thread_;
+    std::shared_ptr<Run> run_;
 };
 
 // True when the folder lies on a pseudo file system (proc, sysfs, cgroup,

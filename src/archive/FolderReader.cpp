@@ -36,37 +36,60 @@ bool DescriptorLooksEmpty(int fd) {
 
 }  // namespace
 
-bool ReadFolder(const std::string& folder, FolderEntries& out, bool testEmptyFolders) {
-    out = {};
-    if (folder.empty()) return false;
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return false;
-    int dfd = dirfd(dir);
-    while (dirent* e = readdir(dir)) {
-        const char* name = e->d_name;
-        if (IsDotOrDotDot(name)) continue;
-        bool isDir = false;
-        unsigned char type = e->d_type;
+FolderEntryReader::FolderEntryReader(const std::string& folder) {
+    if (folder.empty()) return;
+    dir_ = opendir(folder.c_str());
+    if (!dir_) return;
+    fd_ = dirfd(dir_);
+    stamp_ = StampOfFolder(fd_);
+}
+
+FolderEntryReader::~FolderEntryReader() {
+    if (dir_) closedir(dir_);
+}
+
+bool FolderEntryReader::next(std::string& name, bool& isFolder) {
+    if (!dir_) return false;
+    while (dirent* e = readdir(dir_)) {
+        const char* n = e->d_name;
+        if (IsDotOrDotDot(n)) continue;
+        isFolder = false;
+        const unsigned char type = e->d_type;
+        lastKind_ = type == DT_REG ? EntryKind::Regular : EntryKind::Special;
         if (type == DT_DIR) {
-            isDir = true;
+            isFolder = true;
         } else if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat st;
-            if (fstatat(dfd, name, &st, 0) != 0) continue;  // dangling link or gone meanwhile
-            isDir = S_ISDIR(st.st_mode);
+            if (fstatat(fd_, n, &st, 0) != 0) continue;  // dangling link or gone meanwhile
+            isFolder = S_ISDIR(st.st_mode);
+            lastKind_ = S_ISREG(st.st_mode) ? EntryKind::Regular : EntryKind::Special;
         }
-        if (isDir) {
-            out.folders.emplace_back(name);
-            if (testEmptyFolders) {
-                int fd = openat(dfd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-                out.folderEmpty.push_back(DescriptorLooksEmpty(fd));
-            } else {
-                out.folderEmpty.push_back(false);
-            }
+        if (isFolder) lastKind_ = EntryKind::Folder;
+        name.assign(n);
+        return true;
+    }
+    return false;
+}
+
+bool FolderEntryReader::subfolderLooksEmpty(const std::string& name) const {
+    if (fd_ < 0) return true;
+    return DescriptorLooksEmpty(openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK));
+}
+
+bool ReadFolder(const std::string& folder, FolderEntries& out, bool testEmptyFolders) {
+    out = {};
+    FolderEntryReader reader(folder);
+    if (!reader.opened()) return false;
+    std::string name;
+    bool isFolder = false;
+    while (reader.next(name, isFolder)) {
+        if (isFolder) {
+            out.folders.push_back(name);
+            out.folderEmpty.push_back(testEmptyFolders && reader.subfolderLooksEmpty(name));
         } else {
-            out.files.emplace_back(name);
+            out.files.push_back(name);
         }
     }
-    closedir(dir);
     return true;
 }
 

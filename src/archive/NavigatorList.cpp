@@ -16,6 +16,13 @@ void NavigatorList::setImage(int row, int image) {
     if (observer_) observer_->rowImageChanged(row);
 }
 
+void NavigatorList::setRow(int row, std::uint32_t flags, int image) {
+    if (!valid(row)) return;
+    rows_[static_cast<size_t>(row)].flags = flags;
+    rows_[static_cast<size_t>(row)].image = image;
+    if (observer_) observer_->rowImageChanged(row);
+}
+
 void NavigatorList::select(int row, bool notify) {
     selection_ = valid(row) ? row : -1;
     if (observer_) observer_->selectionChanged(selection_, notify);

@@ -34,6 +34,8 @@ public:
     void setRows(std::vector<ArchiveItem> rows);
     void clear() { setRows({}); }
     void setImage(int row, int image);
+    // A row learns more of itself after the listing (an empty folder).
+    void setRow(int row, std::uint32_t flags, int image);
 
     // The selection mark: the selected row, -1 for none.
     int selection() const { return selection_; }

@@ -64,6 +64,7 @@ void DescriptIon::load(const std::string& folder) {
     clear();
     if (folder.empty()) return;  // the drive list has no descript.ion
     const std::string path = ResolveDerivedName(JoinPath(folder, "descript.ion"));
+    if (!IsRegularFile(path)) return;  // known from a slow share's listing without a look
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
     if (st.st_size <= 0 || static_cast<std::uint64_t>(st.st_size) > kDescriptIonByteLimit) return;

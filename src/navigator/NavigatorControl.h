@@ -2,6 +2,7 @@
 // What the viewer window asks of the Navigator: opening a path, its
 // visibility and focus, and the target its commands are forwarded to.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ public:
     virtual std::string currentFolder() const = 0;
     // The start-up is over: the first photo is on screen at full quality.
     virtual void startupOver() {}
+    // Calls done once the folder being listed shows its first screenful of
+    // rows in their order (at once when no listing runs).
+    virtual void whenListed(std::function<void()> done) { done(); }
     // Window is going away.
     virtual void destroy() = 0;
     // The current folder as the %CURRENT_FOLDER% macro shows it.

@@ -19,6 +19,7 @@ constexpr int kVkEscape = 0x1B;
 // Commands the viewer forwards and the Navigator's own.
 constexpr int kCmdPreviousPhoto = 114;
 constexpr int kCmdNextPhoto = 115;
+constexpr int kCmdSmallSlideshow = 116;
 constexpr int kCmdToggleNavigator = 125;
 constexpr int kCmdShowNavigator = 126;
 constexpr int kCmdHideNavigator = 127;
@@ -94,6 +95,12 @@ ArchiveHooks NavigatorWindow::makeHooks(std::function<std::vector<Drive>()> list
     h.resumeThumbnails = [this] { thumbs_.startOrResume(); };
     h.refreshThumbnails = [this] { thumbs_.refresh(); };
     h.thumbnailsMode = [this] { return thumbs_.mode(); };
+    h.rowsShown = [this] {
+        auto done = std::move(whenListed_);
+        whenListed_.clear();
+        for (auto& f : done) f();
+    };
+    h.listed = [this] { listingDone(); };
     return h;
 }
 
@@ -127,7 +134,7 @@ bool NavigatorWindow::slideshowCommand(int command, int repeat) {
             if (!shows.totalRunning()) return false;
             shows.stepTotal(command == kCmdNextPhoto ? repeat : -repeat);
             return true;
-        case 116: shows.toggleSmall(); return true;
+        case kCmdSmallSlideshow: shows.toggleSmall(); return true;
         case 119: shows.stopCommand(); return true;
         case 120: shows.pauseOrContinue(); return true;
         case 121: shows.pause(); return true;
@@ -153,6 +160,9 @@ void NavigatorWindow::open() {
 void NavigatorWindow::destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    archive_.lister().abandon();
+    waiting_.clear();
+    whenListed_.clear();
     slideshows_->destroy();
     thumbs_.destroy();
     queue_.killTimer(this, kActivateTimer);
@@ -238,16 +248,41 @@ void NavigatorWindow::onTimer(int timerId) {
         return;
     }
     if (timerId != kActivateTimer) return;
-    // A transition still drawing the last photo is not cut short: the
-    // selected row waits for the next tick.
-    if (archive_.pendingActivation() >= 0 && viewer_.effectRunning()) return;
+    // A transition still drawing the last photo is not cut short, and a
+    // photo of a folder still being listed waits for its folder's settings:
+    // the selected row waits for the next tick.
+    if (archive_.pendingActivation() >= 0 && (viewer_.effectRunning() || archive_.listingPending())) return;
     // Nothing else is pending after this: the timer need not keep ticking.
     queue_.killTimer(this, kActivateTimer);
     archive_.activatePending();
 }
 
+void NavigatorWindow::whenListed(std::function<void()> done) {
+    if (destroyed_ || archive_.firstRowsShown()) {
+        done();
+        return;
+    }
+    whenListed_.push_back(std::move(done));
+}
+
+void NavigatorWindow::listingDone() {
+    // In order, behind anything posted meanwhile; one of them may start
+    // another listing, which the rest then wait for. Those that waited for
+    // a folder left before its rows came are dropped.
+    for (const auto& w : waiting_)
+        if (w.folder == archive_.currentFolder()) queue_.post(this, w.command, w.param);
+    waiting_.clear();
+}
+
 void NavigatorWindow::onCommand(int command, std::intptr_t param) {
     if (destroyed_) return;
+    // Steps and the small slideshow act on the rows: while a folder is being
+    // listed they wait for it; everything else acts at once.
+    if (archive_.listingPending() &&
+        (command == kCmdPreviousPhoto || command == kCmdNextPhoto || command == kCmdSmallSlideshow)) {
+        waiting_.push_back({command, param, archive_.currentFolder()});
+        return;
+    }
     const int repeat = param > 0 ? static_cast<int>(param) : 1;
     if (command == kCmdPreviousPhoto || command == kCmdNextPhoto) steppedBack_ = command == kCmdPreviousPhoto;
     if (slideshowCommand(command, repeat)) return;

@@ -85,6 +85,11 @@ public:
     // The slideshow tick counter goes to 0 (after the start picture).
     void resetSlideshowTicks() override { slideshows_->resetTicks(); }
     void startupOver() override { panel_.startupOver(); }
+    // The folder being listed shows its first screenful in its order.
+    void whenListed(std::function<void()> done) override;
+    // Folders are read on a worker thread: the window answers while a large
+    // folder or a slow share is listed.
+    void setListingOnWorker(bool on) { archive_.setListingOnWorker(on); }
     std::string currentFolder() const override { return archive_.currentFolder(); }
     // The viewer is going away: timers and posts stop, the panel is disconnected.
     void destroy() override;
@@ -138,6 +143,8 @@ private:
     void moveToSettingsRect();
     void startActivateTimer(int row);
     void ancestorsMenu();
+    // A listing took its rows: the commands that waited for them run.
+    void listingDone();
 
     EventQueue& queue_;
     NavigatorPanel& panel_;
@@ -159,6 +166,14 @@ private:
     bool destroyed_ = false;
     // The last step through the photos went back (command 114).
     bool steppedBack_ = false;
+    // Commands that act on the rows, waiting for a folder's listing.
+    struct Waiting {
+        int command;
+        std::intptr_t param;
+        std::string folder;
+    };
+    std::vector<Waiting> waiting_;
+    std::vector<std::function<void()>> whenListed_;
 };
 
 }  // namespace vellumo

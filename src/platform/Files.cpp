@@ -12,17 +12,21 @@
 #include <mutex>
 #include <set>
 
+#include "platform/FolderNames.h"
 #include "platform/Paths.h"
 #include "platform/TextCompare.h"
 
 namespace vellumo {
 
 bool FileExists(const std::string& path) {
+    if (RecentlyAbsent(path)) return false;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) == 0;
 }
 
 bool IsRegularFile(const std::string& path) {
+    // A slow share read a moment ago answers without a request.
+    if (auto known = RecentlyARegularFile(path)) return *known;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
@@ -33,6 +37,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 int OpenRegularFileForReading(const std::string& path) {
+    if (RecentlyARegularFile(path) == false) return -1;
     // Looked at before it is opened: opening a device can act on it, and
     // opening a FIFO tells its writer that a reader came.
     struct stat st{};
@@ -83,6 +88,7 @@ std::optional<std::string> ReadFileNoLargerThan(const std::string& path, std::ui
 }
 
 bool IsLinkLoop(const std::string& path) {
+    if (RecentlyAbsent(path)) return false;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) != 0 && errno == ELOOP;
 }
@@ -104,6 +110,7 @@ std::string FinalLinkTarget(const std::string& path) {
 
 bool SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
+    if (RecentlyAbsent(a) || RecentlyAbsent(b)) return a == b;
     struct stat sa{}, sb{};
     if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     return a == b;
@@ -179,6 +186,8 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) 
     const std::string path = FinalLinkTarget(linkOrPath);
     std::string folder = ParentPath(path);
     if (folder.empty()) folder = ".";
+    ForgetFolderNames(folder);
+    ForgetFolderNames(ParentPath(linkOrPath));
     struct stat st{};
     mode_t mode = 0644;
     if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
@@ -220,6 +229,7 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes) 
 
 bool CreateEmptyFile(const std::string& path) {
     if (path.empty()) return false;
+    ForgetFolderNames(ParentPath(path));
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd >= 0) {
         close(fd);
@@ -230,6 +240,7 @@ bool CreateEmptyFile(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     if (path.empty()) return false;
+    ForgetFolderNames(ParentPath(path));
     struct stat st{};
     if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
     if (S_ISDIR(st.st_mode)) return false;
@@ -237,6 +248,7 @@ bool RemoveFile(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) {
+    ForgetFolderNames(ParentPath(path));
     if (mkdir(path.c_str(), 0755) == 0) return true;
     return IsDirectory(path);
 }
@@ -261,21 +273,39 @@ std::vector<std::string> ListFolderNames(const std::string& folder) {
 }
 
 std::string ResolveDerivedName(const std::string& path) {
-    struct stat st{};
-    if (lstat(path.c_str(), &st) == 0) return path;
     std::string folder = ParentPath(path);
     std::string name = FileNameOf(path);
+    // A slow share read a moment ago answers without a request.
+    if (!folder.empty() && !name.empty()) {
+        if (auto recent = RecentNameIgnoringCase(folder, name))
+            return recent->empty() || *recent == name ? path : JoinPath(folder, *recent);
+    }
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0) return path;
     if (folder.empty() || name.empty()) return path;
+    // A large folder the Navigator listed lately need not be read again.
+    if (auto remembered = RememberedNameIgnoringCase(folder, name))
+        return remembered->empty() ? path : JoinPath(folder, *remembered);
     DIR* dir = opendir(folder.c_str());
     if (!dir) return path;
+    const auto stamp = StampOfFolder(dirfd(dir));
+    std::optional<FolderNamesRecord> record;
+    if (stamp) record.emplace(folder, *stamp);
     std::string found;
+    std::size_t entries = 0;
     while (dirent* e = readdir(dir)) {
         // Directory order is arbitrary: of several matches take the smallest
         // name, so the same file is chosen every time.
         if (EqualsAsciiNoCase(e->d_name, name) && (found.empty() || std::strcmp(e->d_name, found.c_str()) < 0))
             found = e->d_name;
+        if (record) record->add(e->d_name, e->d_type == DT_REG   ? EntryKind::Regular
+                                           : e->d_type == DT_DIR ? EntryKind::Folder
+                                                                 : EntryKind::Unknown);
+        ++entries;
     }
     closedir(dir);
+    // Worth remembering when reading it again would cost.
+    if (record && entries > 256) record->keep();
     return found.empty() ? path : JoinPath(folder, found);
 }
 

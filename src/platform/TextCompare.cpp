@@ -81,6 +81,29 @@ size_t PrefixLengthNoCase(std::string_view text, std::string_view prefix) {
     return i;
 }
 
+std::string FoldedSortKey(std::string_view text) {
+    bool ascii = true;
+    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return ToLowerAscii(text);
+    std::string key;
+    key.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const char32_t c = Fold(NextChar(text, i));
+        // The UTF-8 pattern keeps the order of the numbers it encodes, up to
+        // 21 bits: invalid bytes (above every character) keep theirs too.
+        if (c >= 0x10000) {
+            key += static_cast<char>(0xF0 | (c >> 18));
+            key += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            key += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            key += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            AppendUtf8(key, c);
+        }
+    }
+    return key;
+}
+
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

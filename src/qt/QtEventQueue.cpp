@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimerEvent>
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <typeinfo>
 
 namespace vellumo {
 
@@ -18,7 +22,33 @@ public:
     std::intptr_t param;
 };
 
+// The class of a target, without the namespace.
+std::string ClassName(const CommandTarget* target) {
+    if (!target) return "nothing";
+    const char* mangled = typeid(*target).name();
+    int status = 0;
+    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && plain ? plain : mangled;
+    std::free(plain);
+    const auto colon = name.rfind("::");
+    return colon == std::string::npos ? name : name.substr(colon + 2);
+}
+
 }  // namespace
+
+std::string QtEventQueue::describe(const QObject* receiver, const QEvent* event) const {
+    if (receiver != this) return {};
+    if (event->type() == kCommandEvent) {
+        const auto* ce = static_cast<const CommandEvent*>(event);
+        return "command " + std::to_string(ce->command) + " to " + ClassName(ce->target);
+    }
+    if (event->type() == QEvent::Timer) {
+        auto it = byQtId_.find(static_cast<const QTimerEvent*>(event)->timerId());
+        if (it == byQtId_.end()) return {};
+        return "timer " + std::to_string(it->second.second) + " of " + ClassName(it->second.first);
+    }
+    return {};
+}
 
 QtEventQueue::QtEventQueue() { clock_.start(); }
 

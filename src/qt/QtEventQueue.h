@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <string>
 
 #include "platform/EventQueue.h"
 
@@ -25,6 +26,10 @@ public:
     // Targets must be registered before posts to them are delivered; posts to a
     // target that was forgotten are dropped.
     void registerTarget(CommandTarget* target);
+
+    // What an event of this queue is ("command 115 to ViewerWindow", "timer
+    // 1000 of NavigatorWindow"); "" for any other event.
+    std::string describe(const QObject* receiver, const QEvent* event) const;
 
 protected:
     bool event(QEvent* e) override;

@@ -62,7 +62,8 @@ void Slideshows::tick() {
     } else {
         stepDue_ = false;
         if (smallRunning_) smallStep();
-        if (totalRunning_ && !paused_) stepTotal(+1);
+        // A folder still being listed holds the next step until its rows are there.
+        if (totalRunning_ && !paused_ && !archive_.listingPending()) stepTotal(+1);
     }
     if (ticks_ >= 0) ticks_ = ticks_ >= 1000 ? 1 : ticks_ + 1;
 }
@@ -151,7 +152,7 @@ bool Slideshows::startSmall() {
 }
 
 void Slideshows::smallStep() {
-    if (archive_.selectingRows() || viewer_.effectRunning() || stepHeld()) return;
+    if (archive_.selectingRows() || archive_.listingPending() || viewer_.effectRunning() || stepHeld()) return;
     const int first = archive_.firstPhotoIndex();
     const int last = archive_.lastPhotoIndex();
     if (first < 0) return;  // a folder without photos: nothing to show until it has some

@@ -7,6 +7,7 @@
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
+#include "thumbs/ThumbnailCacheWriter.h"
 
 namespace vellumo {
 
@@ -184,6 +185,7 @@ void ThumbnailView::suspendOrStop() {
         stopWorker();
         if (keep) {
             lastSaved_.clear();
+            savedBehind_ = false;
             writeCache(folder);
         }
         return;
@@ -279,6 +281,7 @@ void ThumbnailView::saveCache(std::intptr_t run) {
     const std::string folder = workerFolder_;
     stopWorker();
     lastSaved_.clear();
+    savedBehind_ = false;
     if (!made_ || folder.empty() || folder != archive_.currentFolder()) return;
     writeCache(folder);
 }
@@ -300,10 +303,19 @@ void ThumbnailView::writeCache(const std::string& folder) {
         storage.names.push_back(list_.at(row).text);
         storage.images.push_back(std::move(image));
     }
-    // A folder that cannot take it after all keeps none: its thumbnails are
-    // made again next time.
-    const std::string file = FolderCacheFile(folder, programName_);
-    if (WriteFileAtomically(file, storage.Serialize())) lastSaved_ = file;
+    CacheToWrite cache{std::move(storage), folder, programName_};
+    if (inline_) {
+        lastSaved_ = WriteThumbnailCache(cache);
+        return;
+    }
+    writer_.write(std::move(cache));
+    savedBehind_ = true;
+}
+
+std::string ThumbnailView::lastSavedFile() {
+    if (!savedBehind_) return lastSaved_;
+    writer_.finish();
+    return writer_.lastWritten();
 }
 
 // ---- Settings ----------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "archive/NavigatorPanel.h"
 #include "config/Settings.h"
 #include "platform/EventQueue.h"
+#include "thumbs/ThumbnailCacheWriter.h"
 #include "thumbs/ThumbnailImageList.h"
 #include "thumbs/ThumbnailWorker.h"
 
@@ -83,8 +84,9 @@ public:
     const ThumbnailWorker* worker() const { return worker_.get(); }
     bool workerSuspended() const { return suspended_; }
     bool thumbnailsMade() const { return made_; }
-    // Where the last save wrote ("" when it wrote nothing).
-    const std::string& lastSavedFile() const { return lastSaved_; }
+    // Where the last save wrote ("" when it wrote nothing), once written:
+    // a worker writes the file (waited for here).
+    std::string lastSavedFile();
 
 private:
     Settings& settings() { return settings_(); }
@@ -135,6 +137,8 @@ private:
     int madeInRun_ = 0;
     bool skipCache_ = false;
     std::string lastSaved_;
+    bool savedBehind_ = false;  // the last save was handed to the writer
+    ThumbnailCacheWriter writer_;
 };
 
 }  // namespace vellumo

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "NavigatorRig.h"
 #include "fakes/TempTree.h"
+#include "fakes/ListingHold.h"
 
 namespace vellumo {
 namespace {
@@ -391,6 +394,68 @@ TEST(NavigatorWindowBadInput, VanishingFoldersAndAwkwardNames) {
     h.nav->onCommand(CmdRelist, 0);
     h.queue.advance(1000);
     EXPECT_EQ(h.viewer.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vellumo
+
+namespace vellumo {
+namespace {
+
+// Read on a worker, a folder that takes its time leaves the window
+// answering: showing, hiding and Tab act at once; a step waits for the rows
+// and then acts on them, as does the delayed display of a selected photo.
+TEST(NavigatorWindowListing, CommandsActWhileAFolderIsListedAndStepsWaitForIt) {
+    Harness h;
+    const std::string dir = h.tree.folder("Trip");
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"}) h.tree.file(std::string("Trip/") + n);
+    testing::ListingHold hold(dir, 2);
+    h.nav->setListingOnWorker(true);
+    h.nav->archive().lister().setPace({0, 0, 1000});
+    h.nav->archive().lister().setEntryHook(hold.hook());
+    bool listed = false;
+    h.settings.PathToStart = dir;
+    h.nav->open();
+    h.nav->whenListed([&] { listed = true; });
+    ASSERT_TRUE(hold.waitReached());
+    // The first part: the up entry and two photos.
+    for (int i = 0; i < 2000 && h.list().count() < 3; ++i) {
+        h.queue.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_EQ(h.list().count(), 3);
+
+    h.nav->onCommand(126, 0);
+    EXPECT_TRUE(h.panel.window.visible);
+    EXPECT_TRUE(h.nav->listKeyDown(kVkTab));
+    EXPECT_EQ(h.viewer.focusRequests, 1);
+    h.nav->onCommand(115, 1);  // waits for the rows
+    // A photo of the part (a or b: the folder gives its entries in any
+    // order) is shown only with its folder's settings.
+    h.panel.userSelects(1);
+    const std::string chosen = h.list().at(1).text;
+    ASSERT_TRUE(chosen == "a" || chosen == "b");
+    h.queue.advance(1500);
+    EXPECT_TRUE(h.viewer.shown.empty());
+    EXPECT_TRUE(h.entered.empty());
+    EXPECT_FALSE(listed);
+    h.nav->onCommand(127, 0);
+    EXPECT_FALSE(h.panel.window.visible);
+
+    hold.release();
+    for (int i = 0; i < 2000 && !listed; ++i) {
+        h.queue.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(h.entered, std::vector<std::string>{dir});
+    // The chosen photo keeps its place in the whole rows; the step then
+    // goes on from it, which shows its photo in place of the one waiting.
+    EXPECT_EQ(h.list().count(), 4);
+    const int chosenRow = chosen == "a" ? 1 : 2;
+    h.queue.advance(1000);
+    EXPECT_EQ(h.viewer.shown, std::vector<std::string>{dir + (chosen == "a" ? "/b.jpg" : "/c.jpg")});
+    EXPECT_EQ(h.nav->currentIndex(), chosenRow + 1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "fakes/SpecialFiles.h"
 #include "fakes/TempTree.h"
 #include "platform/Files.h"
+#include "platform/FolderNames.h"
 #include "platform/Paths.h"
 
 using namespace vellumo;
@@ -128,6 +130,78 @@ TEST(Files, DerivedNamesFallBackToAnotherCase) {
     EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "vellumo.ini")), JoinPath(t.path, "vellumo.ini"));
     EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "new.txt")), JoinPath(t.path, "new.txt"));
     EXPECT_EQ(ResolveDerivedName("/nonexistent-vellumo/a.txt"), "/nonexistent-vellumo/a.txt");
+}
+
+// A large folder is read once for the derived names of all its files; what
+// was read serves only while the folder is unchanged.
+TEST(Files, DerivedNamesOfALargeFolderComeFromWhatWasRead) {
+    TempFolder t;
+    for (int i = 0; i < 300; ++i) Write(JoinPath(t.path, "p" + std::to_string(i) + ".jpg"), "");
+    Write(JoinPath(t.path, "P7.TXT"), "");
+    Write(JoinPath(t.path, "p7.Txt"), "");
+    // A change this recent could hide another in the same clock tick.
+    usleep(120 * 1000);
+    ForgetFolderNames();
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "p7.txt")), JoinPath(t.path, "P7.TXT"));  // the smallest
+    EXPECT_EQ(RememberedNameIgnoringCase(t.path, "p7.txt"), "P7.TXT");
+    EXPECT_EQ(RememberedNameIgnoringCase(t.path, "p8.wav"), "");
+    // Only the names derived files have are kept.
+    EXPECT_FALSE(RememberedNameIgnoringCase(t.path, "p8.JPG"));
+
+    // What is remembered answers while the stamp holds (a record made up
+    // here, to see that the folder is not read again).
+    int fd = open(t.path.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    const auto stamp = StampOfFolder(fd);
+    close(fd);
+    ASSERT_TRUE(stamp);
+    {
+        FolderNamesRecord record(t.path, *stamp);
+        record.add("Made.Up.INI");
+        record.keep();
+    }
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "made.up.ini")), JoinPath(t.path, "Made.Up.INI"));
+    // A new entry changes the folder: it is read again and the record dropped.
+    Write(JoinPath(t.path, "P9.WAV"), "");
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "p9.wav")), JoinPath(t.path, "P9.WAV"));
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "made.up.ini")), JoinPath(t.path, "made.up.ini"));
+
+    ForgetFolderNames();
+}
+
+// A slow share read a moment ago is trusted without a look for a while: its
+// derived files are known from the listing (a record made up here shows
+// that nothing is asked of the disc), until the program writes there.
+TEST(Files, ASlowFolderReadAMomentAgoAnswersWithoutALook) {
+    TempFolder t;
+    Write(JoinPath(t.path, "real.ini"), "");
+    usleep(120 * 1000);
+    int fd = open(t.path.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    const auto stamp = StampOfFolder(fd);
+    close(fd);
+    ASSERT_TRUE(stamp);
+    {
+        FolderNamesRecord record(t.path, *stamp);
+        record.add("Listed.TXT", EntryKind::Regular);
+        record.add("fifo.wav", EntryKind::Special);
+        record.add("link.ini", EntryKind::Unknown);
+        record.keep(true);
+    }
+    EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "Listed.TXT")), true);
+    EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "fifo.wav")), false);
+    EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "real.ini")), false);  // not in the listing
+    EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "link.ini")));     // a link: looked at
+    EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "photo.jpg")));    // no derived name
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "listed.txt")), JoinPath(t.path, "Listed.TXT"));
+    EXPECT_EQ(ResolveDerivedName(JoinPath(t.path, "real.ini")), JoinPath(t.path, "real.ini"));
+    // The program's own write forgets the folder: it is looked at again.
+    ASSERT_TRUE(WriteFileAtomically(JoinPath(t.path, "new.txt"), "x"));
+    EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_FALSE(IsRegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "real.ini")));
+    ForgetFolderNames();
 }
 
 TEST(Files, AWriteRemovesTheTemporaryFileOfAKilledWriter) {

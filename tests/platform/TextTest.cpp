@@ -29,6 +29,28 @@ TEST(TextCompare, InvalidBytesCompareWithoutCrashing) {
     EXPECT_EQ(ToLowerUtf8("AB\xff\xc3\x84"), "ab\xff\xc3\xa4");
 }
 
+// Sorting by keys must give exactly the order of the comparison: across
+// ASCII, letters of other scripts, characters above the first plane and
+// bytes that are no UTF-8, in every pair.
+TEST(TextCompare, SortKeysOrderAsTheComparisonDoes) {
+    const std::vector<std::string> pieces{"a", "B", "z", "_", "0", "\xc3\x84", "\xc3\xa4", "\xc3\x9f",
+                                          "\xce\xa9", "\xf0\x9f\x98\x80", "\xff", "\x80", "\xc3", "~", ""};
+    std::vector<std::string> names;
+    for (const auto& a : pieces)
+        for (const auto& b : pieces)
+            for (const auto& c : {std::string(), std::string("x"), std::string("\xe2\x82\xac")}) names.push_back(a + b + c);
+    int wrong = 0;
+    for (const auto& a : names) {
+        const std::string ka = FoldedSortKey(a);
+        for (const auto& b : names) {
+            const int c = CompareNoCase(a, b);
+            const int k = ka.compare(FoldedSortKey(b));
+            if ((c < 0) != (k < 0) || (c == 0) != (k == 0)) ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(TextCompare, IsSafeFromManyThreads) {
     std::vector<std::thread> threads;
     std::atomic<int> mismatches{0};

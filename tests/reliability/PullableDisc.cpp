@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace vellumo::testing {
 
@@ -87,6 +88,11 @@ void PullableDisc::serve() {
     // Large enough for any request the kernel sends with the max_write below.
     std::vector<char> buffer(FUSE_MIN_READ_BUFFER + (1 << 17));
     while (!stopping_) {
+        if (silent_) {
+            // Requests stay in the kernel's queue: their callers wait.
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
         pollfd p{fd_, POLLIN, 0};
         if (poll(&p, 1, 50) <= 0) continue;
         const ssize_t n = read(fd_, buffer.data(), buffer.size());
@@ -129,6 +135,17 @@ void PullableDisc::handle(const char* request, std::size_t size) {
         reply(in.unique, EIO);
         return;
     }
+    std::int64_t delay = 0;
+    switch (in.opcode) {
+        case FUSE_LOOKUP:
+        case FUSE_GETATTR:
+        case FUSE_OPEN:
+        case FUSE_OPENDIR: delay = statDelay_; break;
+        case FUSE_READDIR: delay = listingDelay_; break;
+        case FUSE_READ: delay = readDelay_; break;
+        default: break;
+    }
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::microseconds(delay));
     const Node* n = node(in.nodeid);
     auto fillAttr = [this](std::uint64_t id, fuse_attr& a) {
         const Node& f = nodes_[id - 1];

@@ -626,6 +626,7 @@ TEST(ThumbnailWorkerThread, ASaveLeftOverFromTheFolderBeforeLeavesTheNewWorkerAl
     second->release();
     PumpUntil(n.queue, [&] { return n.thumbs().worker() == nullptr; });
     EXPECT_EQ(n.centre("x"), kGreen);
+    EXPECT_EQ(n.thumbs().lastSavedFile(), other + "/vellumo.cache");  // once the writes are done
     EXPECT_TRUE(IsRegularFile(other + "/vellumo.cache"));
     EXPECT_EQ(f.read(f.cache()).names, (std::vector<std::string>{"a", "b"}));
 }

@@ -1,0 +1,111 @@
+#include "archive/FolderLister.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <limits>
+#include <thread>
+
+#include "platform/Drives.h"
+#include "platform/Mailbox.h"
+#include "platform/Paths.h"
+
+namespace vellumo {
+
+struct FolderLister::Job {
+    Job(EventQueue* queue, CommandTarget* owner) : mailbox(queue, owner, CmdFolderListed) {}
+    FolderListingRequest request;
+    ListingPace pace;
+    std::function<void(const std::string&, int)> hook;
+    std::atomic<bool> stop{false};
+    Mailbox<ListingDelivery> mailbox;
+
+    // On the listing's own thread.
+    void run() {
+        ListFolder(request, pace, stop,
+                   [this](ListingDelivery d) {
+                       // The first screenful is shown: sorting the rest
+                       // yields to the window and the display server.
+                       if (d.kind == ListingDelivery::Kind::Head)
+                           setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 5);
+                       mailbox.deliver(std::move(d));
+                   },
+                   hook);
+    }
+};
+
+namespace {
+
+// The rows of the two folders a path can name (itself, or the folder of the
+// file it names) begin alike for both places.
+bool SameUpEntries(const std::string& path, const ArchivePlaces& a, const ArchivePlaces& b) {
+    for (const std::string& folder : {path, ParentPath(path)}) {
+        const auto x = a.upEntry(folder), y = b.upEntry(folder);
+        if (x.has_value() != y.has_value()) return false;
+        if (x && (x->text != y->text || x->image != y->image)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+FolderLister::FolderLister(EventQueue& queue, CommandTarget* owner) : queue_(queue), owner_(owner) {}
+
+FolderLister::~FolderLister() {
+    abandon();
+    if (early_) {
+        early_->stop = true;
+        early_->mailbox.close();
+    }
+}
+
+std::shared_ptr<FolderLister::Job> FolderLister::StartEarly(const std::string& path) {
+    auto job = std::make_shared<Job>(nullptr, nullptr);
+    job->request.path = path;
+    job->request.goTo = true;
+    job->request.places.drives = ListDrives();
+    std::thread([job] { job->run(); }).detach();
+    return job;
+}
+
+void FolderLister::start(FolderListingRequest request) {
+    abandon();
+    if (early_ && onWorker_ && early_->request.path == request.path &&
+        SameUpEntries(request.path, early_->request.places, request.places)) {
+        // Whether the path names a folder or a file, the early listing of it
+        // found out as this one would.
+        job_ = std::move(early_);
+        job_->mailbox.attach(queue_, owner_);
+        return;
+    }
+    job_ = std::make_shared<Job>(&queue_, onWorker_ ? owner_ : nullptr);
+    job_->request = std::move(request);
+    job_->pace = pace_;
+    if (!onWorker_) {
+        // Read at once: the rows come whole, empty folders known.
+        job_->pace.firstPartMs = job_->pace.emptinessMs = job_->pace.headRows = std::numeric_limits<int>::max();
+    }
+    job_->hook = hook_;
+    if (!onWorker_) {
+        job_->run();
+        return;
+    }
+    // The thread keeps its job alive and is never joined.
+    std::thread([job = job_] { job->run(); }).detach();
+}
+
+void FolderLister::abandon() {
+    if (!job_) return;
+    job_->stop = true;
+    job_->mailbox.close();
+    job_.reset();
+}
+
+std::deque<ListingDelivery> FolderLister::take() {
+    if (!job_) return {};
+    return job_->mailbox.take();
+}
+
+}  // namespace vellumo
