@@ -27,34 +27,41 @@ bool IsWholeQuarterTurn(double radians) {
 }
 
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop) {
+                                           const std::atomic<bool>& stop, const DecodeOptions& options,
+                                           std::string* error) {
     PrefetchedPhoto photo;
     photo.path = path;
     const std::optional<FileStamp> before = StampOfFile(path);
-    if (!before) return std::nullopt;
-    photo.stamp = *before;
+    // For the viewer the decoder itself says what is wrong with the file.
+    if (!before && !options.shownNow) return std::nullopt;
+    if (before) photo.stamp = *before;
     try {
         decoder.SetStopFlag(&stop);
+        decoder.SetPreviewSink(options.firstPicture);
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
         photo.text = decoder.GetText();
         photo.decodedSize = photo.bitmap->GetSize();
-        if (photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) return std::nullopt;
-        const double angle = RotationMacroAngleOfFile(path);
-        if (Turns(angle) && !stop) {
+        if ((photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) && !options.shownNow) return std::nullopt;
+        const double angle = options.turn ? *options.turn : RotationMacroAngleOfFile(path);
+        if (Turns(angle) && IsWholeQuarterTurn(angle) && !stop) {
             auto turned = std::make_unique<CDrawDibBmp>();
             RotateFilter(angle, 0).Apply(*photo.bitmap, *turned);
             photo.bitmap = std::move(turned);
             photo.turn = angle;
         }
-    } catch (const CTextException&) {
+    } catch (const CTextException& e) {
+        if (error) *error = e.GetErrorText();
         return std::nullopt;
     } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
         return std::nullopt;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (error) *error = e.what();
         return std::nullopt;
     }
     if (stop) return std::nullopt;
+    if (options.shownNow) return photo;
     // A file written while it was read may have given a mix of old and new.
     if (StampOfFile(path) != before) return std::nullopt;
     return photo;

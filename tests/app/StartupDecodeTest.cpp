@@ -36,6 +36,8 @@ struct EarlyViewer {
                                           ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
         app->startupDecode = std::move(early);
         EXPECT_TRUE(app->start({photo}, folder.path));
+        // A photo the early decode does not give is decoded on this thread.
+        app->viewer()->prefetcher().setRunInline(true);
         queue.runPending();
     }
 };
