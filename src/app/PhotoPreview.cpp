@@ -33,12 +33,13 @@ PrefetchWorker::FirstPictureRule PhotoPreview::ruleForWorker() {
 
 void PhotoPreview::hold(PrefetchWorker::FirstPicture picture) {
     // Things may have changed since the decode began (a transition effect).
-    if (!picture.picture || !host_.previewAllowed()) return;
+    if ((!picture.picture && picture.copyKey == 0) || !host_.previewAllowed()) return;
     PhotoView view = host_.previewView(picture.photo.cx, picture.photo.cy);
     if (!view.hasImage()) return;
     view_ = view;
     held_ = std::move(picture.picture);
     coarse_ = held_.get();
+    copyKey_ = picture.copyKey;
     try {
         host_.paintPreviewNow();
     } catch (const std::exception&) {
@@ -47,9 +48,10 @@ void PhotoPreview::hold(PrefetchWorker::FirstPicture picture) {
 }
 
 void PhotoPreview::drop() {
-    if (!held_) return;
+    if (!held_ && copyKey_ == 0) return;
     held_.reset();
     coarse_ = nullptr;
+    copyKey_ = 0;
     view_.reset();
 }
 
@@ -71,6 +73,15 @@ bool PhotoPreview::CopyMayStandFor(std::uint64_t key, Size photo) {
 }
 
 void PhotoPreview::paint(Canvas& canvas, const Rect& clip, ColorRef background) const {
+    if (copyKey_ != 0 && view_) {
+        // The background and borders as the photo's view paints them, the
+        // copy in the photo's place.
+        view_->paint(canvas, clip, background, nullptr);
+        const Rect visible = view_->photoRect().intersected(clip);
+        if (!visible.isEmpty() && !canvas.drawPreparedCopy(copyKey_, view_->photoRect(), visible))
+            canvas.fillRect(visible, background);
+        return;
+    }
     if (!coarse_ || !view_) return;
     const ImageView image = coarse_->GetImageView();
     const Size full{view_->imageRect().width(), view_->imageRect().height()};

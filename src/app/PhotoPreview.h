@@ -66,7 +66,7 @@ public:
 
     // A first picture is being painted: the window's paint handler paints it
     // (and nothing that belongs to the photo before it, such as its comment).
-    bool painting() const { return coarse_ != nullptr; }
+    bool painting() const { return coarse_ != nullptr || copyKey_ != 0; }
     void paint(Canvas& canvas, const Rect& clip, ColorRef background) const;
 
 private:
@@ -74,6 +74,7 @@ private:
     std::optional<PhotoView> view_;
     const CBmp* coarse_ = nullptr;
     std::unique_ptr<CBmp> held_;
+    std::uint64_t copyKey_ = 0;  // a first picture held as a display copy
 };
 
 // The least size of a first picture worth showing for a photo of width x

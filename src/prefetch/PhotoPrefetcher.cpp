@@ -54,7 +54,7 @@ std::optional<ShownDecode> PhotoPrefetcher::decodeShown(const std::string& path,
     if (stopped_) return ShownDecode{path, std::nullopt, {}};
     // A decode ahead of this photo, turned as its comment file says, is
     // what the viewer asks for: what is left of it takes less than a whole decode.
-    if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path) {
+    if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path && worker_.keepBitmap()) {
         shownJob_ = true;
         shownTakenOver_ = true;
         ++served_;
@@ -71,10 +71,13 @@ void PhotoPrefetcher::startShown(const std::string& path, ShownRequest request) 
     options.shownNow = true;
     shownJob_ = true;
     shownTakenOver_ = false;
-    if (request.displayCopy && preparer_ && sources_.placement)
-        worker_.start(path, preparer_, sources_.placement(), options, std::move(request.firstPicture));
-    else
-        worker_.start(path, nullptr, {}, options, std::move(request.firstPicture));
+    PrefetchWorker::Extras extras;
+    if (request.displayCopy && preparer_ && sources_.placement) {
+        extras.preparer = preparer_;
+        extras.placement = sources_.placement();
+    }
+    extras.firstPicture = std::move(request.firstPicture);
+    worker_.start(path, options, std::move(extras));
 }
 
 std::optional<ShownDecode> PhotoPrefetcher::finishShown() {
@@ -123,7 +126,7 @@ void PhotoPrefetcher::reduceToScreenCopy(PrefetchedPhoto& photo) const {
         return;
     const std::uint64_t key = photo.bitmap->GetCacheKey();
     if (!preparer_->holds(key, sources_.placement()(photo.bitmap->GetSize()))) return;
-    photo.bitmap.reset();
+    FreeApart(std::move(photo.bitmap));
     photo.screenCopyKey = key;
 }
 
@@ -182,8 +185,14 @@ void PhotoPrefetcher::refill() {
             queue_.setTimer(this, kPrefetchTimer, kPrefetchYieldMs);
             return;
         }
-        if (preparer_ && sources_.placement) worker_.start(path, preparer_, sources_.placement());
-        else worker_.start(path);
+        PrefetchWorker::Extras extras;
+        if (preparer_ && sources_.placement) {
+            extras.preparer = preparer_;
+            extras.placement = sources_.placement();
+            // Its display copy is all a step needs of it (see reduceToScreenCopy).
+            extras.copyOnly = sources_.screenCopyShows && sources_.screenCopyShows();
+        }
+        worker_.start(path, {}, std::move(extras));
         return;
     }
 }

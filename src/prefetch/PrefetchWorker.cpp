@@ -18,7 +18,9 @@ struct PrefetchWorker::Job {
     std::string error;  // the decoder's text when it failed
     DecodeOptions options;
     DisplayPreparer* preparer = nullptr;
+    DisplayPreparer::Maker maker;  // the preparer's, needing nothing of it
     PrefetchWorker::Placement placement;
+    bool copyOnly = false;
     EventQueue* queue = nullptr;
     CommandTarget* owner = nullptr;
     int doneCommand = 0;
@@ -41,11 +43,23 @@ public:
         // The first scans in the photo's own bitmap would cost a copy of the
         // whole photo: only a smaller picture is passed on.
         if (coarse.GetSize() == photo_ || job_.stop) return;
-        auto copy = std::make_unique<CDrawDibBmp>();
-        copy->CopyFrom(coarse);
+        PrefetchWorker::FirstPicture picture;
+        picture.photo = photo_;
+        DisplayPreparer::MadeCopy made;
+        const Size shown = job_.placement ? job_.placement(photo_) : Size{};
+        if (job_.maker && shown.cx > 0 && (coarse.GetWidth() > shown.cx || coarse.GetHeight() > shown.cy)) {
+            // Shrunk here, so that painting it costs the window a copy.
+            made = job_.maker(coarse.GetImageView(), shown);
+            if (!made) return;
+            picture.copyKey = coarse.GetCacheKey();
+        } else {
+            picture.picture = std::make_unique<CDrawDibBmp>();
+            picture.picture->CopyFrom(coarse);
+        }
         std::lock_guard<std::mutex> lock(job_.mutex);
         if (!job_.open) return;
-        job_.firstPicture = PrefetchWorker::FirstPicture{std::move(copy), photo_};
+        if (made) job_.preparer->keepMade(picture.copyKey, std::move(made));
+        job_.firstPicture = std::move(picture);
         job_.queue->post(job_.owner, job_.firstPictureCommand);
     }
 
@@ -61,17 +75,31 @@ void RunJob(PrefetchWorker::Job& job) {
     DecodeOptions options = job.options;
     if (job.firstPictureRule && job.firstPictureCommand != 0) options.firstPicture = &sink;
     std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop, options, &error);
+    // Made without the lock (which abandon() takes: the owner never waits
+    // for the making), kept under it.
+    DisplayPreparer::MadeCopy copy;
+    if (photo && job.maker && job.placement && !job.stop)
+        copy = job.maker(photo->bitmap->GetImageView(), job.placement(photo->bitmap->GetSize()));
+    std::unique_ptr<CDrawDibBmp> spare;
     std::lock_guard<std::mutex> lock(job.mutex);
     // Under the lock: once abandon() returns, the preparer (the window's) is
     // never called again, so the window may go away.
-    if (photo && job.preparer && job.placement && job.open && !job.stop)
-        job.preparer->prepare(photo->bitmap->GetImageView(), job.placement(photo->bitmap->GetSize()));
+    if (copy && job.open && !job.stop) {
+        const std::uint64_t key = photo->bitmap->GetCacheKey();
+        job.preparer->keepMade(key, std::move(copy));
+        if (job.copyOnly && photo->turn == 0.0) {
+            photo->screenCopyKey = key;
+            spare = std::move(photo->bitmap);
+        }
+    }
     job.photo = std::move(photo);
     job.error = std::move(error);
     job.done = true;
     job.ended.notify_all();
     // Posted under the lock: once abandon() has closed the job, nothing reaches the owner.
     if (job.open) job.queue->post(job.owner, job.doneCommand);
+    // The bitmap's pages go back here, after the lock (spare is destroyed
+    // after the guard is released: declared before it).
 }
 
 }  // namespace
@@ -81,16 +109,17 @@ const std::string& PrefetchWorker::path() const {
     return job_ ? job_->path : none;
 }
 
-void PrefetchWorker::start(const std::string& path, DisplayPreparer* preparer, Placement placement,
-                           DecodeOptions options, FirstPictureRule firstPicture) {
+void PrefetchWorker::start(const std::string& path, DecodeOptions options, Extras extras) {
     abandon();
     auto job = std::make_shared<Job>();
     job->path = path;
     job->options = std::move(options);
-    job->firstPictureRule = std::move(firstPicture);
+    job->firstPictureRule = std::move(extras.firstPicture);
     job->firstPictureCommand = firstPictureCommand_;
-    job->preparer = preparer;
-    job->placement = std::move(placement);
+    job->preparer = extras.preparer;
+    if (extras.preparer) job->maker = extras.preparer->maker();
+    job->placement = std::move(extras.placement);
+    job->copyOnly = extras.copyOnly;
     job->queue = &queue_;
     job->owner = owner_;
     job->doneCommand = doneCommand_;
@@ -127,6 +156,13 @@ std::optional<PrefetchedPhoto> PrefetchWorker::await(std::string* error) {
     job->ended.wait(lock, [&] { return job->done; });
     if (error) *error = job->error;
     return std::move(job->photo);
+}
+
+bool PrefetchWorker::keepBitmap() {
+    if (!job_) return false;
+    std::lock_guard<std::mutex> lock(job_->mutex);
+    job_->copyOnly = false;
+    return !job_->done || !job_->photo || job_->photo->bitmap;
 }
 
 std::optional<PrefetchWorker::FirstPicture> PrefetchWorker::takeFirstPicture() {

@@ -3,13 +3,14 @@
 // Each job runs on a thread of its own that is never waited for on the way
 // out: abandoning a job sets its stop flag (the decoder looks at it between
 // rows) and closes its mailbox, so nothing of it reaches the owner any more.
-// Only a display copy being made is waited for (a few milliseconds), since it
-// is made into the window's store.
+// A display copy is made apart from the window's store and only kept into it
+// under the job's lock, so abandoning never waits for the making.
 // A finished job posts the done command to the owner, which takes the photo.
 // With a display preparer the job also makes what the first paint of the
 // photo needs, at the size the placement function gives for its bitmap.
 // A job may give a first picture of its photo on the way (a JPEG's coarse
-// picture, smaller than the photo): it is copied and the first-picture
+// picture, smaller than the photo): it is copied, or shrunk to its display
+// copy when it is larger than the photo is shown, and the first-picture
 // command posted, for the owner to take.
 #include <functional>
 #include <memory>
@@ -40,12 +41,27 @@ public:
     // called on the worker, so it must hold its own copy of what it needs.
     using FirstPictureRule = std::function<Size(int width, int height, bool progressive)>;
 
+    // What a job makes besides the decode.
+    struct Extras {
+        // The display copy, made by the preparer at the placement's size.
+        DisplayPreparer* preparer = nullptr;
+        Placement placement;
+        // Once the copy is kept the bitmap is dropped (on the worker, where
+        // giving back its pages costs the window nothing): the photo comes
+        // as its display copy only (unless the decode turned it).
+        bool copyOnly = false;
+        // A first picture is passed on by this rule (none: no first picture).
+        FirstPictureRule firstPicture;
+    };
     // Starts decoding the photo; a job in hand is abandoned first.
-    void start(const std::string& path, DisplayPreparer* preparer = nullptr, Placement placement = {},
-               DecodeOptions options = {}, FirstPictureRule firstPicture = {});
+    void start(const std::string& path, DecodeOptions options, Extras extras);
+    // The job in hand is to keep its bitmap after all (a decode ahead the
+    // viewer takes over): false when it has dropped it already.
+    bool keepBitmap();
     // The first picture the job in hand gave (and the size of its photo), once.
     struct FirstPicture {
-        std::unique_ptr<CDrawDibBmp> picture;
+        std::unique_ptr<CDrawDibBmp> picture;  // or, made and kept by the preparer:
+        std::uint64_t copyKey = 0;             // the key of its display copy
         Size photo;
     };
     std::optional<FirstPicture> takeFirstPicture();

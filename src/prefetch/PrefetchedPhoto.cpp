@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "comments/RotationMacro.h"
 #include "imaging/RotateFilter.h"
@@ -20,6 +22,15 @@ bool Turns(double angle) {
 }
 
 }  // namespace
+
+void FreeApart(std::unique_ptr<CDrawDibBmp> bitmap) {
+    if (!bitmap) return;
+    try {
+        std::thread([bitmap = std::move(bitmap)]() mutable { bitmap.reset(); }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the bitmap went with the lambda, here.
+    }
+}
 
 bool IsWholeQuarterTurn(double radians) {
     const double quarters = radians / kQuarter;

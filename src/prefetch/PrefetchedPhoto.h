@@ -38,6 +38,10 @@ struct PrefetchedPhoto {
     std::size_t bytes() const { return bitmap ? bitmap->GetMemUsed() : 0; }
 };
 
+// Frees a bitmap on a thread of its own: giving back the pages of a large
+// photo takes milliseconds the user-interface thread has better use for.
+void FreeApart(std::unique_ptr<CDrawDibBmp> bitmap);
+
 // Whether the angle (radians) is a whole number of quarter turns.
 bool IsWholeQuarterTurn(double radians);
 
