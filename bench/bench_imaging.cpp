@@ -11,13 +11,12 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "imaging/AnyBmp.h"
 #include "imaging/AnyPicDecoder.h"
 #include "imaging/ResizeFilter.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/WinBmp.h"
+#include "jpeg-writer/JpegWriter.h"
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;
@@ -45,30 +44,13 @@ std::uint8_t PhotoSample(int x, int y, int c, std::uint32_t& seed) {
 }
 
 void WriteJpeg(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = kW;
-    cinfo.image_height = kH;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(kW * 3);
+    jpegwriter::JpegSpec spec;
+    spec.width = kW;
+    spec.height = kH;
+    spec.quality = 90;
     std::uint32_t seed = 1;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (int x = 0; x < kW; ++x)
-            for (int c = 0; c < 3; ++c) row[x * 3 + c] = PhotoSample(x, static_cast<int>(cinfo.next_scanline), c, seed);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(f);
+    spec.sample = [&seed](int x, int y, int c) { return PhotoSample(x, y, c, seed); };
+    jpegwriter::WriteJpegFile(path, spec);
 }
 
 void Put16(std::vector<std::uint8_t>& b, int v) {

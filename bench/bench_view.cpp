@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <jpeglib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "app/PhotoView.h"
 #include "imaging/AnyPicDecoder.h"
 #include "imaging/WinBmp.h"
+#include "jpeg-writer/JpegWriter.h"
 #include "qt/QtCanvas.h"
 
 using namespace vellumo;
@@ -24,32 +24,14 @@ double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::durati
 
 std::string WriteJpeg(int w, int h) {
     std::string path = "/tmp/vellumo-bench-view.jpg";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = static_cast<JDIMENSION>(w);
-    c.image_height = static_cast<JDIMENSION>(h);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(w) * 3);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            row[x * 3] = static_cast<unsigned char>(x * 255 / w);
-            row[x * 3 + 1] = static_cast<unsigned char>(y * 255 / h);
-            row[x * 3 + 2] = static_cast<unsigned char>((x ^ y) & 0xFF);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(f);
+    jpegwriter::JpegSpec spec;
+    spec.width = w;
+    spec.height = h;
+    spec.quality = 90;
+    spec.sample = [w, h](int x, int y, int c) {
+        return static_cast<std::uint8_t>(c == 0 ? x * 255 / w : c == 1 ? y * 255 / h : (x ^ y) & 0xFF);
+    };
+    jpegwriter::WriteJpegFile(path, spec);
     return path;
 }
 

@@ -19,13 +19,13 @@
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtDesktop.h"
 #include "qt/QtEventQueue.h"
-#include "fakes/QuietViewer.h"
+#include "fakes/RecordingViewer.h"
+#include "thumbs/ThumbnailSettings.h"
 
 namespace {
 
 using namespace vellumo;
 using Clock = std::chrono::steady_clock;
-
 
 }  // namespace
 
@@ -38,14 +38,7 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
 
     Settings settings{};
-    settings.Thumbnails = 1;
-    settings.ThumbnailsSize = 48;
-    settings.ThumbnailsSpaceX = 13;
-    settings.ThumbnailsSpaceY = 43;
-    settings.ThumbnailsBorderColor = Rgb(0, 0, 255);
-    settings.ThumbnailsBorder = 1;
-    settings.ThumbnailsCacheInFolders = 1;
-    settings.ThumbnailsSelection = 1;
+    testing::UseThumbnails(settings, 48);  // the size of the cached thumbnails
     settings.NavigatorRect = {500, 0, 1000, 1000};
     settings.PathToStart = root.string();
 
@@ -56,7 +49,7 @@ int main(int argc, char** argv) {
     NavigatorPanelWidget panel(&viewerWidget);
     QtEventQueue queue;
     QtDesktop desktop;
-    QuietViewer viewer;
+    RecordingViewer viewer;
     NavigatorSettingsAccess access;
     access.current = [&]() -> Settings& { return settings; };
     access.enterFolder = [](const std::string&) {};

@@ -1,16 +1,16 @@
 // Writes small files of every format the decoders read into the folder given.
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include <jpeglib.h>
 #include <tiffio.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "jpeg-writer/JpegWriter.h"
 
 namespace {
 
@@ -84,39 +84,21 @@ Bytes Pcx(int bits, int planes, int bpl, const Bytes& rle, bool vga) {
 }
 
 Bytes Jpeg(int components, bool progressive, bool markers) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr e;
-    c.err = jpeg_std_error(&e);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = 19;
-    c.image_height = 11;
-    c.input_components = components;
-    c.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
-    jpeg_set_defaults(&c);
-    if (progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
+    jpegwriter::JpegSpec spec;
+    spec.width = 19;
+    spec.height = 11;
+    spec.components = components;
+    spec.progressive = progressive;
     if (markers) {
+        // A maker and a date for the EXIF scan, a Ducky time and an IPTC caption.
         const char exif[] = "Exif\0\0Canon\0002001:05:12 10:11:12\0";
-        jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif), sizeof exif);
         const char ducky[] = "TimeDate=1000000000\r";
-        jpeg_write_marker(&c, JPEG_APP0 + 12, reinterpret_cast<const JOCTET*>(ducky), sizeof ducky);
-        const unsigned char iptc[] = {'8', 'B', 'I', 'M', 0x1C, 0x02, 0x78, 0x00, 0x03, 'a', 'b', 'c'};
-        jpeg_write_marker(&c, JPEG_APP0 + 13, iptc, sizeof iptc);
+        spec.markers = {{JPEG_APP0 + 1, Bytes(exif, exif + sizeof exif)},
+                        {JPEG_APP0 + 12, Bytes(ducky, ducky + sizeof ducky)},
+                        {JPEG_APP0 + 13, {'8', 'B', 'I', 'M', 0x1C, 0x02, 0x78, 0x00, 0x03, 'a', 'b', 'c'}}};
     }
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(19 * components));
-    while (c.next_scanline < c.image_height) {
-        for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(i * 11 + c.next_scanline * 7);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    Bytes b(out, out + size);
-    std::free(out);
-    return b;
+    spec.sample = [components](int x, int y, int c) { return static_cast<JSAMPLE>((x * components + c) * 11 + y * 7); };
+    return jpegwriter::EncodeJpeg(spec);
 }
 
 Bytes Tiff(const std::string& tmp, int bits, int samples, int photometric, bool tiled, int compression) {

@@ -1,31 +1,40 @@
 #include "app/PhotoLoader.h"
 
+#include "imaging/AlphaMatte.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 #include "platform/StartupTrace.h"
 
 namespace vellumo {
 
-PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture)
-    : prefetch_(prefetch), preview_(preview), startPicture_(std::move(startPicture)) {}
+PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
+                         std::function<ColorRef()> background)
+    : prefetch_(prefetch),
+      preview_(preview),
+      startPicture_(std::move(startPicture)),
+      background_(std::move(background)) {}
 
 DecodedPhoto PhotoLoader::load(const std::string& path) {
     // The photo shown again (turned, refreshed) while its file is unchanged:
     // its bitmap stands for the decode.
-    if (bitmap_ && !copy_ && bitmapSource_ && bitmapSource_->path == path && StampOfFile(path) == bitmapSource_->stamp) {
+    if (bitmap_ && !copy_ && bitmapSource_ && bitmapSource_->path == path && StampOfFile(path) == bitmapSource_->stamp &&
+        (!bitmapSource_->matte || *bitmapSource_->matte == background_())) {
         dropPending();
         turnedAhead_.reset();
         if (bitmapSource_->turn != 0.0) turnedAhead_ = TurnedAhead{bitmapSource_->turn, bitmapSource_->decodedSize};
         return {true, bitmapSource_->decodedSize.cx, bitmapSource_->decodedSize.cy, {}};
     }
-    // The photo whose decode runs is asked for again: the decode goes on.
-    if (pending_ && pending_->path == path) {
+    // The photo whose decode runs is asked for again, over the same
+    // background: the decode goes on.
+    if (pending_ && pending_->path == path && pending_->background == background_()) {
         if (!pending_->copyShown) return {false, 0, 0, {}, DecodedPhoto::Full::Later};
         return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
     }
     dropPending();
     // Taken before the photo on screen goes back: that drops what is no longer wanted.
     std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
+    // Laid over another background than this photo's: decoded anew.
+    if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
     const std::optional<FileStamp> stamp = StampOfFile(path);
     // The first photo may have been decoded while the program started.
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
@@ -40,7 +49,11 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             keepShownPhoto();
             bitmap_ = std::move(photo->bitmap);
             text_ = std::move(photo->text);
-            if (stamp && path != startPicture_) bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0};
+            // Decoded before the settings were read: laid over the background now.
+            std::optional<ColorRef> matte;
+            if (ShowOverBackground(*bitmap_, background_())) matte = background_();
+            if (stamp && path != startPicture_)
+                bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
@@ -55,11 +68,12 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             keepShownPhoto();
             text_ = ahead->text;
             copy_ = std::move(ahead);
-            pending_ = Pending{path, true};
+            pending_ = Pending{path, true, background_()};
             // Unturned, as the copy shows it.
             ShownRequest request;
             request.displayCopy = false;
             request.turn = 0.0;
+            request.background = pending_->background;
             if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
                 return *arrived(std::move(*done));
             return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
@@ -77,9 +91,10 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     }
     // Decoded on the worker, with its display copy; the photo on screen
     // stays until it is there.
-    pending_ = Pending{path, false};
+    pending_ = Pending{path, false, background_()};
     ShownRequest request;
     request.firstPicture = preview_.ruleForWorker();
+    request.background = pending_->background;
     if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
         return *arrived(std::move(*done));
     return {false, 0, 0, {}, DecodedPhoto::Full::Later};
@@ -110,7 +125,7 @@ DecodedPhoto PhotoLoader::install(PrefetchedPhoto photo) {
     text_ = std::move(photo.text);
     if (photo.turn != 0.0) turnedAhead_ = TurnedAhead{photo.turn, photo.decodedSize};
     if (bitmap_ && photo.stamp != FileStamp{})
-        bitmapSource_ = BitmapSource{photo.path, photo.stamp, photo.decodedSize, photo.turn};
+        bitmapSource_ = BitmapSource{photo.path, photo.stamp, photo.decodedSize, photo.turn, photo.matte};
     return {true, photo.decodedSize.cx, photo.decodedSize.cy, {}};
 }
 
@@ -145,7 +160,11 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     }
     decoder_.SetPreviewSink(nullptr);
     text_ = decoder_.GetText();
-    if (stamp && path != startPicture_) bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0};
+    // A picture whose alpha is shown: over the background, for the view, the
+    // comment and the transition effects alike.
+    std::optional<ColorRef> matte;
+    if (ShowOverBackground(*bitmap_, background_())) matte = background_();
+    if (stamp && path != startPicture_) bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -163,6 +182,7 @@ void PhotoLoader::keepShownPhoto() {
         photo.text = text_;
         photo.decodedSize = bitmapSource_->decodedSize;
         photo.turn = bitmapSource_->turn;
+        photo.matte = bitmapSource_->matte;
         prefetch_.keep(std::move(photo));
     }
     bitmap_.reset();

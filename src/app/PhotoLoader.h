@@ -14,6 +14,7 @@
 // It is not the view (PhotoDisplay places and paints the bitmap), nor the
 // comment (the viewer composes it from text()).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +31,10 @@ namespace vellumo {
 
 class PhotoLoader {
 public:
-    // startPicture: the program's start picture, never kept for a step back.
-    PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture);
+    // startPicture: the program's start picture, never kept for a step back;
+    // background: the BackgroundColor a picture whose alpha is shown is laid over.
+    PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
+                std::function<ColorRef()> background);
 
     // The command-line photo's decode, running since the process started:
     // the first photo decoded takes its bitmap when it is the same file.
@@ -100,6 +103,7 @@ private:
     PhotoPrefetcher& prefetch_;
     PhotoPreview& preview_;
     std::string startPicture_;
+    std::function<ColorRef()> background_;
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     std::string text_;
@@ -118,10 +122,12 @@ private:
     // on screen while the photo's file decodes on the worker.
     std::optional<PrefetchedPhoto> copy_;
     // The decode on the worker the loader waits for: of this path, with the
-    // copy on screen or not (the photo before stays on screen then).
+    // copy on screen or not (the photo before stays on screen then), laid
+    // over this background when its alpha is shown.
     struct Pending {
         std::string path;
         bool copyShown = false;
+        ColorRef background = 0;
     };
     std::optional<Pending> pending_;
     // The photo in the bitmap as a photo decoded ahead would describe it (the
@@ -132,6 +138,8 @@ private:
         FileStamp stamp;
         Size decodedSize;
         double turn = 0.0;
+        // The background a picture whose alpha is shown was laid over.
+        std::optional<ColorRef> matte;
     };
     std::optional<BitmapSource> bitmapSource_;
 };

@@ -25,7 +25,7 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       comments_(host_, desktop_, context_.scopes),
       fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this),
       prefetch_(queue_),
-      loader_(prefetch_, preview_, context_.startPicture) {
+      loader_(prefetch_, preview_, context_.startPicture, [this] { return backgroundColor(); }) {
     prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
                           [this] { return navigator_ && navigator_->thumbnailsBusy(); },
                           [this] {
@@ -39,7 +39,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                           [this](ShownDecode decoded) { photoDecoded(std::move(decoded)); },
                           [this](const std::string& path, PrefetchWorker::FirstPicture picture) {
                               loader_.firstPicture(path, std::move(picture));
-                          }});
+                          },
+                          [this] { return backgroundColor(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);

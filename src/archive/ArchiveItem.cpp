@@ -29,10 +29,10 @@ std::string_view PhotoExtensionOf(std::uint32_t flags) {
 }
 
 int PhotoFormatOrder(std::uint32_t flags) {
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < kPhotoFormatCount; ++i) {
         if (flags & PhotoFormatTable[i].bit) return i;
     }
-    return 9;
+    return kPhotoFormatCount;
 }
 
 }  // namespace vellumo

@@ -24,7 +24,7 @@ inline constexpr std::uint32_t Folder = 0x4;
 inline constexpr std::uint32_t Photo = 0x8;
 inline constexpr std::uint32_t EmptyFolder = 0x10;
 inline constexpr std::uint32_t KindMask = 0xF;
-inline constexpr std::uint32_t FormatMask = 0x1FF00;
+inline constexpr std::uint32_t FormatMask = 0x3FFF00;
 }  // namespace ItemFlags
 
 // Image indices of the Navigator's small icon list.
@@ -49,11 +49,14 @@ struct PhotoFormat {
     std::uint32_t bit;
 };
 
-// The nine photo extensions in their fixed order.
-inline constexpr PhotoFormat PhotoFormatTable[9] = {
-    {"bmp", 0x100},   {"tif", 0x200},  {"tiff", 0x400}, {"jpe", 0x800},   {"jpeg", 0x1000},
-    {"jpg", 0x2000},  {"pcx", 0x4000}, {"eps", 0x8000}, {"tga", 0x10000},
+// The photo extensions in their fixed order: the nine of old, then the
+// photos of today, each with a format bit of its own after the old ones.
+inline constexpr PhotoFormat PhotoFormatTable[] = {
+    {"bmp", 0x100},    {"tif", 0x200},    {"tiff", 0x400},    {"jpe", 0x800},     {"jpeg", 0x1000},
+    {"jpg", 0x2000},   {"pcx", 0x4000},   {"eps", 0x8000},    {"tga", 0x10000},   {"png", 0x20000},
+    {"webp", 0x40000}, {"heic", 0x80000}, {"heif", 0x100000}, {"avif", 0x200000},
 };
+inline constexpr int kPhotoFormatCount = static_cast<int>(sizeof PhotoFormatTable / sizeof PhotoFormatTable[0]);
 
 // The format bit of a file name: the text after its last "." lower-cased
 // (ASCII) must equal a table extension exactly; 0 when the name is no photo.
@@ -63,7 +66,7 @@ std::uint32_t PhotoFormatBit(std::string_view fileName);
 inline bool IsPhotoName(std::string_view fileName) { return PhotoFormatBit(fileName) != 0; }
 // The extension of the first table entry whose bit is set in flags; "" for none.
 std::string_view PhotoExtensionOf(std::uint32_t flags);
-// Position of the format in the table (0..8), 9 when flags carry no format bit.
+// Position of the format in the table, kPhotoFormatCount when flags carry no format bit.
 int PhotoFormatOrder(std::uint32_t flags);
 
 struct ArchiveItem {

@@ -1,5 +1,6 @@
 #include "imaging/AnyPicDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vellumo {
@@ -19,6 +20,29 @@ bool Starts(const std::uint8_t* b, std::initializer_list<std::uint8_t> sig) {
 }
 
 std::string Limit1023(const std::string& s) { return s.size() > 1023 ? s.substr(0, 1023) : s; }
+
+std::uint32_t Be32(const std::uint8_t* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
+}
+
+// An ISO base media file ("ftyp" box first) whose major or a compatible
+// brand is one of HEIF's or AVIF's. The box is looked at within the first
+// 526 bytes.
+bool IsHeif(const std::uint8_t* b, std::int64_t fileSize) {
+    if (!Starts(b + 4, {'f', 't', 'y', 'p'})) return false;
+    static const char* const kBrands[] = {"heic", "heix", "hevc", "hevx", "heim", "heis",
+                                          "mif1", "msf1", "avif", "avis"};
+    auto known = [](const std::uint8_t* brand) {
+        for (const char* k : kBrands)
+            if (std::memcmp(brand, k, 4) == 0) return true;
+        return false;
+    };
+    const std::int64_t boxEnd = std::min<std::int64_t>({Be32(b), fileSize, 526});
+    if (boxEnd >= 12 && known(b + 8)) return true;
+    for (std::int64_t at = 16; at + 4 <= boxEnd; at += 4)
+        if (known(b + at)) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -42,6 +66,9 @@ FormatId DetectFormat(const std::uint8_t* b, std::int64_t fileSize) {
         Le32(b + 24) != 0)
         return FormatEpsTiff;
     if (b[0] == 0x0A && b[2] == 0x01) return FormatPcx;
+    // Photos of today, after the nine formats of old.
+    if (Starts(b, {'R', 'I', 'F', 'F'}) && Starts(b + 8, {'W', 'E', 'B', 'P'})) return FormatWebp;
+    if (IsHeif(b, fileSize)) return FormatHeif;
     return FormatUnknown;
 }
 
@@ -50,7 +77,10 @@ CAnyPicDecoder::CAnyPicDecoder()
       tgaDecoder_(std::make_unique<CTGADecoder>()),
       tiffDecoder_(std::make_unique<CTIFFDecoder>()),
       jpegDecoder_(std::make_unique<CJPEGDecoder>()),
-      pcxDecoder_(std::make_unique<CPCXDecoder>()) {}
+      pcxDecoder_(std::make_unique<CPCXDecoder>()),
+      pngDecoder_(std::make_unique<CPNGDecoder>()),
+      webpDecoder_(std::make_unique<CWebPDecoder>()),
+      heifDecoder_(std::make_unique<CHEIFDecoder>()) {}
 
 CAnyPicDecoder::~CAnyPicDecoder() = default;
 
@@ -61,16 +91,22 @@ void CAnyPicDecoder::SetStopFlag(const std::atomic<bool>* stop) {
     tiffDecoder_->SetStopFlag(stop);
     jpegDecoder_->SetStopFlag(stop);
     pcxDecoder_->SetStopFlag(stop);
+    pngDecoder_->SetStopFlag(stop);
+    webpDecoder_->SetStopFlag(stop);
+    heifDecoder_->SetStopFlag(stop);
 }
 
 void CAnyPicDecoder::SetSizeHint(int longSide) {
     CPicDecoder::SetSizeHint(longSide);
     jpegDecoder_->SetSizeHint(longSide);
+    webpDecoder_->SetSizeHint(longSide);
+    heifDecoder_->SetSizeHint(longSide);
 }
 
 void CAnyPicDecoder::SetPreviewSink(PreviewSink* sink) {
     CPicDecoder::SetPreviewSink(sink);
     jpegDecoder_->SetPreviewSink(sink);
+    heifDecoder_->SetPreviewSink(sink);
 }
 
 void CAnyPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) {
@@ -101,6 +137,15 @@ void CAnyPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp)
         }
         case FormatPcx:
             pcxDecoder_->DecodeSource(source, bmp, wantedBpp);
+            break;
+        case FormatPng:
+            pngDecoder_->DecodeSource(source, bmp, wantedBpp);
+            break;
+        case FormatWebp:
+            webpDecoder_->DecodeSource(source, bmp, wantedBpp);
+            break;
+        case FormatHeif:
+            heifDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         default:
             RaiseError(ErrFormatNotSupported, "Library not compiled for this file type.");

@@ -5,11 +5,14 @@
 #include <string>
 
 #include "imaging/BmpDecoder.h"
+#include "imaging/HeifDecoder.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/PcxDecoder.h"
 #include "imaging/PicDecoder.h"
+#include "imaging/PngDecoder.h"
 #include "imaging/TgaDecoder.h"
 #include "imaging/TiffDecoder.h"
+#include "imaging/WebpDecoder.h"
 
 namespace vellumo {
 
@@ -23,6 +26,8 @@ enum FormatId : int {
     FormatPng = 6,
     FormatEpsTiff = 7,
     FormatPcx = 10,
+    FormatWebp = 11,
+    FormatHeif = 12,  // HEIC, HEIF and AVIF
 };
 
 // bytes must hold at least 526 readable bytes (those past the file's end zero).
@@ -49,6 +54,9 @@ private:
     std::unique_ptr<CTIFFDecoder> tiffDecoder_;
     std::unique_ptr<CJPEGDecoder> jpegDecoder_;
     std::unique_ptr<CPCXDecoder> pcxDecoder_;
+    std::unique_ptr<CPNGDecoder> pngDecoder_;
+    std::unique_ptr<CWebPDecoder> webpDecoder_;
+    std::unique_ptr<CHEIFDecoder> heifDecoder_;
 };
 
 }  // namespace vellumo

@@ -42,6 +42,7 @@ void CBmp::Create(int width, int height, int bpp, bool hasAlpha, bool zeroFill) 
     pixels_ = nullptr;
     lines_.clear();
     zeroFill_ = zeroFill;
+    alphaShown_ = false;
     AllocStorage(width, height, bpp, hasAlpha);
     zeroFill_ = true;
     MarkChanged();
@@ -132,6 +133,7 @@ void CBmp::CopyFrom(const CBmp& source, int bpp) {
     const int w = source.width_, h = source.height_, sbpp = source.bpp_;
     if (bpp == 0 || bpp == sbpp) {
         Create(w, h, sbpp, source.hasAlpha_);
+        alphaShown_ = source.alphaShown_;
         const std::size_t bytes = std::min(GetBytesPerLine(), source.GetBytesPerLine());
         for (int y = 0; y < h; ++y) std::memcpy(lines_[y], source.lines_[y], bytes);
         if (palette_ && source.palette_) std::memcpy(palette_, source.palette_, sizeof(RGBAPixel) << sbpp);

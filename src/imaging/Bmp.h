@@ -52,6 +52,13 @@ public:
     int GetBitsPerPixel() const { return bpp_; }
     bool HasAlpha() const { return hasAlpha_; }
     void SetHasAlpha(bool alpha) { hasAlpha_ = alpha; }
+    // The alpha is part of the picture as it is meant to be seen (PNG, WebP,
+    // HEIF and AVIF photos, BMPs with an alpha mask): the picture is shown
+    // over the background colour (ShowOverBackground) before anything else
+    // uses it. Formats whose fourth byte only comes along (TGA, TIFF, older
+    // BMPs) leave it false and draw as they always did. Create clears it.
+    bool AlphaShown() const { return alphaShown_; }
+    void SetAlphaShown(bool shown) { alphaShown_ = shown; }
 
     // Row pointers, row 0 at the top. The writable form counts as a change of
     // the pixels (the cache key moves on).
@@ -101,6 +108,7 @@ protected:
     RGBAPixel* palette_ = nullptr;
     std::uint8_t* pixels_ = nullptr;
     bool hasAlpha_ = false;
+    bool alphaShown_ = false;
     std::vector<std::uint8_t*> lines_;
     std::uint64_t cacheKey_ = 0;
     bool zeroFill_ = true;  // for AllocStorage: whether the pixels must start at 0

@@ -13,9 +13,12 @@
 #include "imaging/JpegScanFilter.h"
 #include "imaging/JpegTwoThreadDecode.h"
 #include "imaging/RowPrefault.h"
+#include "imaging/AnyBmp.h"
 #include "imaging/WinBmp.h"
 
 #include "imaging/JpegText.h"
+#include "imaging/ExifOrientation.h"
+#include "imaging/Orientation.h"
 
 namespace vellumo {
 
@@ -86,6 +89,10 @@ struct CJPEGDecoder::Impl {
     // Faults in the bitmap's pages ahead of the rows; a member, since the
     // library leaves errors by longjmp.
     std::unique_ptr<RowPrefault> prefault;
+    // A photo whose orientation swaps its sides is decoded into this bitmap
+    // as stored, then turned into the caller's.
+    CAnyBmp stored;
+    std::unique_ptr<UprightPreviewSink> uprightPreview;
 };
 
 namespace {
@@ -128,15 +135,33 @@ CJPEGDecoder::~CJPEGDecoder() { jpeg_destroy_decompress(&impl_->cinfo); }
 
 void CJPEGDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp, CDataSource& source) {
     text_.clear();
+    orientation_ = 1;
     bool ok = false;
+    // The decode sees the picture as stored; a first picture on the way is
+    // turned for the caller's sink (DecodeBody puts the turning sink in).
+    PreviewSink* const callerSink = previewSink_;
+    auto cleanUp = [&] {
+        previewSink_ = callerSink;
+        impl_->uprightPreview.reset();
+        impl_->prefault.reset();
+        impl_->stored.Create(1, 1, 8, false);
+    };
     try {
         ok = DecodeGuarded(bmp, destBpp, source);
+        if (ok && orientation_ != 1) {
+            // The camera's orientation: the picture is turned once, here,
+            // and everything after the decoder sees it upright.
+            if (OrientationSwapsSides(orientation_))
+                TurnUpright(impl_->stored, bmp, orientation_);
+            else
+                TurnUprightInPlace(bmp, orientation_);
+        }
     } catch (...) {
-        impl_->prefault.reset();
+        cleanUp();
         jpeg_abort_decompress(&impl_->cinfo);
         throw;
     }
-    impl_->prefault.reset();
+    cleanUp();
     if (!ok) {
         jpeg_abort_decompress(&impl_->cinfo);
         RaiseError(ErrFormatNotSupported, std::string(impl_->err.message) + "\n");
@@ -157,6 +182,14 @@ void CJPEGDecoder::BuildText() {
     for (jpeg_saved_marker_ptr m = impl_->cinfo.marker_list; m; m = m->next)
         markers.push_back({m->marker, m->data, m->data_length});
     text_ = BuildJpegText(markers);
+}
+
+// The orientation of the first EXIF block among the saved markers.
+int CJPEGDecoder::MarkerOrientation() const {
+    for (jpeg_saved_marker_ptr m = impl_->cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0", 6) == 0)
+            return ExifOrientation(m->data, m->data_length);
+    return 1;
 }
 
 // Reads the header from the start of the data and sets the output the
@@ -265,14 +298,21 @@ void CJPEGDecoder::ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass) {
     impl_->release.End();
 }
 
-void CJPEGDecoder::DecodeBody(CBmp& bmp, int& destBpp, CDataSource& source) {
+void CJPEGDecoder::DecodeBody(CBmp& upright, int& destBpp, CDataSource& source) {
     jpeg_decompress_struct& cinfo = impl_->cinfo;
     impl_->sink = source.GetProgressSink();
     // The rest of the data is the JPEG stream.
     impl_->stream = source.ReadRemainder();
     impl_->streamSize = static_cast<std::size_t>(source.GetRemaining());
     bool gray = ReadHeader();
+    orientation_ = MarkerOrientation();
     bool tried = false;  // the two-thread decode, with a first picture
+    // The rows as stored: into the caller's bitmap unless the turn swaps the sides.
+    CBmp& bmp = OrientationSwapsSides(orientation_) ? static_cast<CBmp&>(impl_->stored) : upright;
+    if (orientation_ != 1 && previewSink_) {
+        impl_->uprightPreview = std::make_unique<UprightPreviewSink>(*previewSink_, orientation_);
+        previewSink_ = impl_->uprightPreview.get();
+    }
 
     if (sizeHint_ > 0) {
         cinfo.scale_num = ScaleForHint();

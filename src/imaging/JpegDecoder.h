@@ -19,6 +19,9 @@ public:
 
     // The caption and date of the last decoded file.
     const std::string& GetText() const { return text_; }
+    // The EXIF orientation of the last decoded file (1 to 8); the picture
+    // handed back is already turned upright.
+    int GetOrientation() const { return orientation_; }
 
     struct Impl;
 
@@ -36,11 +39,13 @@ private:
     void DecodeWithFirstScans(CBmp& bmp, bool gray, int& destBpp, Size wanted);
     void ReadRowsShrunk(int factor, int channels, int bpp);
     void BuildText();
+    int MarkerOrientation() const;
     unsigned ScaleForHint() const;
     bool SkipUnusedScans();
 
     std::unique_ptr<Impl> impl_;
     std::string text_;
+    int orientation_ = 1;
     bool fast_ = true;
 };
 

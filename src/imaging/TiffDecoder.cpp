@@ -8,6 +8,9 @@
 
 #include <tiffio.h>
 
+#include "imaging/AnyBmp.h"
+#include "imaging/Orientation.h"
+
 namespace vellumo {
 
 namespace {
@@ -130,13 +133,25 @@ void CTIFFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     TiffCloser closer{opened};
     TIFF* tif = opened;
 
-    std::uint16_t bitsPerSample = 1, samplesPerPixel = 1;
+    std::uint16_t bitsPerSample = 1, samplesPerPixel = 1, orientation = ORIENTATION_TOPLEFT;
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    if (orientation < 1 || orientation > 8) orientation = ORIENTATION_TOPLEFT;
+    // Both paths read the rows as stored; the orientation tag then turns the
+    // picture once, so everything after the decoder sees it upright.
+    CAnyBmp stored;
+    CBmp& rows = OrientationSwapsSides(orientation) ? static_cast<CBmp&>(stored) : bmp;
     if (samplesPerPixel != 1 || bitsPerSample > 8 || destBpp > 31 || TIFFIsTiled(tif))
-        DoRgba(tif, bmp, destBpp);
+        DoRgba(tif, rows, destBpp);
     else
-        DoLoColor(tif, bmp, destBpp);
+        DoLoColor(tif, rows, destBpp);
+    if (&rows == &stored) {
+        TurnUpright(stored, bmp, orientation);
+        stored.Create(1, 1, 8, false);
+    } else {
+        TurnUprightInPlace(bmp, orientation);
+    }
 
     const char* value = nullptr;
     if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &value) && value && *value) {
@@ -231,21 +246,19 @@ void CTIFFDecoder::DoRgba(TIFF* tif, CBmp& bmp, int& destBpp) {
     const std::uint32_t height = img.height;
     CreateBitmap(bmp, width, height, 32, img.alpha != 0, false);
 
-    // Read a band of rows at a time (a strip or a row of tiles), so a stop is
-    // noticed between bands. Pictures stored in another orientation are read at once.
+    // The raster as stored, row 0 first (libtiff's own flips would turn
+    // some orientations and only mirror others). A band of rows at a time (a
+    // strip or a row of tiles), so a stop is noticed between bands.
+    img.req_orientation = img.orientation;
     std::uint32_t band = height;
-    std::uint16_t orientation = ORIENTATION_TOPLEFT;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
-    if (orientation == ORIENTATION_TOPLEFT) {
-        std::uint32_t rows = 0;
-        if (TIFFIsTiled(tif))
-            TIFFGetField(tif, TIFFTAG_TILELENGTH, &rows);
-        else
-            TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
-        if (rows > 0 && rows < height) band = rows;
-        // Small strips are grouped to bands of some 64 rows.
-        if (band < 64) band = std::min<std::uint32_t>(height, (64 / band) * band);
-    }
+    std::uint32_t rowsPerBand = 0;
+    if (TIFFIsTiled(tif))
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &rowsPerBand);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerBand);
+    if (rowsPerBand > 0 && rowsPerBand < height) band = rowsPerBand;
+    // Small strips are grouped to bands of some 64 rows.
+    if (band < 64) band = std::min<std::uint32_t>(height, (64 / band) * band);
     std::vector<std::uint32_t> raster;
     try {
         raster.resize(static_cast<std::size_t>(width) * band);
@@ -261,9 +274,8 @@ void CTIFFDecoder::DoRgba(TIFF* tif, CBmp& bmp, int& destBpp) {
         img.col_offset = 0;
         if (!TIFFRGBAImageGet(&img, raster.data(), width, rows))
             RaiseTiffError(ErrWrongSignature, "Error reading TIFF image.");
-        // The band's origin is its bottom-left corner.
         for (std::uint32_t j = 0; j < rows; ++j) {
-            const std::uint32_t* in = raster.data() + static_cast<std::size_t>(rows - 1 - j) * width;
+            const std::uint32_t* in = raster.data() + static_cast<std::size_t>(j) * width;
             auto* out = reinterpret_cast<std::uint32_t*>(lines[top + j]);
             for (std::uint32_t x = 0; x < width; ++x) {
                 const std::uint32_t v = in[x];

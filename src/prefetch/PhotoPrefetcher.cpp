@@ -52,9 +52,12 @@ std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
 
 std::optional<ShownDecode> PhotoPrefetcher::decodeShown(const std::string& path, ShownRequest request) {
     if (stopped_) return ShownDecode{path, std::nullopt, {}};
-    // A decode ahead of this photo, turned as its comment file says, is
-    // what the viewer asks for: what is left of it takes less than a whole decode.
-    if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path && worker_.keepBitmap()) {
+    // A decode ahead of this photo, turned as its comment file says and laid
+    // over the same background, is what the viewer asks for: what is left of
+    // it takes less than a whole decode.
+    shownBackground_ = request.background;
+    if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path &&
+        worker_.background() == request.background && worker_.keepBitmap()) {
         shownJob_ = true;
         shownTakenOver_ = true;
         ++served_;
@@ -69,6 +72,7 @@ void PhotoPrefetcher::startShown(const std::string& path, ShownRequest request) 
     DecodeOptions options;
     options.turn = request.turn;
     options.shownNow = true;
+    options.background = request.background;
     shownJob_ = true;
     shownTakenOver_ = false;
     PrefetchWorker::Extras extras;
@@ -87,7 +91,9 @@ std::optional<ShownDecode> PhotoPrefetcher::finishShown() {
     if (!result.photo && result.errorText.empty() && shownTakenOver_) {
         // The file changed while it was read ahead: the viewer's own decode
         // takes what is there now.
-        startShown(result.path, ShownRequest{});
+        ShownRequest again;
+        again.background = shownBackground_;
+        startShown(result.path, std::move(again));
         if (!worker_.finished()) return std::nullopt;
         return finishShown();
     }
@@ -192,7 +198,9 @@ void PhotoPrefetcher::refill() {
             // Its display copy is all a step needs of it (see reduceToScreenCopy).
             extras.copyOnly = sources_.screenCopyShows && sources_.screenCopyShows();
         }
-        worker_.start(path, {}, std::move(extras));
+        DecodeOptions options;
+        options.background = sources_.background ? sources_.background() : 0;
+        worker_.start(path, std::move(options), std::move(extras));
         return;
     }
 }

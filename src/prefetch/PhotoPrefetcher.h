@@ -62,6 +62,8 @@ struct ShownRequest {
     std::optional<double> turn;
     // A first picture is shown on the way (none: no first picture).
     PrefetchWorker::FirstPictureRule firstPicture;
+    // A picture whose alpha is shown is laid over this colour (BackgroundColor).
+    ColorRef background = 0;
 };
 
 // What the viewer's own decode of the photo it shows gave.
@@ -86,6 +88,8 @@ struct PrefetchSources {
     std::function<void(ShownDecode)> shownDecoded;
     // ... and gave a first picture of the photo on the way.
     std::function<void(const std::string& path, PrefetchWorker::FirstPicture)> shownFirstPicture;
+    // The colour a picture whose alpha is shown is laid over (BackgroundColor).
+    std::function<ColorRef()> background;
 };
 
 class PhotoPrefetcher : public CommandTarget {
@@ -172,6 +176,7 @@ private:
     // The job in hand is the viewer's decode of the photo it shows.
     bool shownJob_ = false;
     bool shownTakenOver_ = false;  // it began as a decode ahead
+    ColorRef shownBackground_ = 0;  // the background the viewer asked for
     std::size_t served_ = 0;
 };
 

@@ -158,6 +158,8 @@ std::optional<PrefetchedPhoto> PrefetchWorker::await(std::string* error) {
     return std::move(job->photo);
 }
 
+ColorRef PrefetchWorker::background() const { return job_ ? job_->options.background : 0; }
+
 bool PrefetchWorker::keepBitmap() {
     if (!job_) return false;
     std::lock_guard<std::mutex> lock(job_->mutex);

@@ -69,6 +69,8 @@ public:
     bool busy() const { return job_ != nullptr; }
     // The path of the job in hand ("" when idle).
     const std::string& path() const;
+    // The background the job in hand lays a picture whose alpha is shown over.
+    ColorRef background() const;
     // The job in hand ended (the done command may still be on its way).
     bool finished() const;
     // Waits for the job in hand and takes its photo (nothing when it failed,

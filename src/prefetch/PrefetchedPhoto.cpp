@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "comments/RotationMacro.h"
+#include "imaging/AlphaMatte.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
 
@@ -52,6 +53,7 @@ std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::s
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
         photo.text = decoder.GetText();
+        if (ShowOverBackground(*photo.bitmap, options.background)) photo.matte = options.background;
         photo.decodedSize = photo.bitmap->GetSize();
         if ((photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) && !options.shownNow) return std::nullopt;
         const double angle = options.turn ? *options.turn : RotationMacroAngleOfFile(path);

@@ -32,6 +32,9 @@ struct PrefetchedPhoto {
     double turn = 0.0;
     // Kept as its display copy only: the cache key the bitmap had.
     std::uint64_t screenCopyKey = 0;
+    // A picture whose alpha is shown was laid over this background colour
+    // (BackgroundColor when it was decoded); none for any other picture.
+    std::optional<ColorRef> matte;
 
     bool screenCopyOnly() const { return !bitmap && screenCopyKey != 0; }
     // What it takes in the cache (a display copy is counted where it waits).
@@ -57,11 +60,15 @@ struct DecodeOptions {
     bool shownNow = false;
     // Where a first picture goes while the photo decodes (none: no first picture).
     PreviewSink* firstPicture = nullptr;
+    // A picture whose alpha is shown is laid over this colour (BackgroundColor).
+    ColorRef background = 0;
 };
 
 // Decodes a photo (any thread): nothing when the file is missing, fails to
 // decode, is stopped, runs out of memory, or (unless shown now) changes while
 // it is read. error, when given, receives the decoder's text of a failure.
+// A picture whose alpha is shown is laid over options.background, which the
+// photo records as its matte.
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
                                            const std::atomic<bool>& stop, const DecodeOptions& options = {},
                                            std::string* error = nullptr);

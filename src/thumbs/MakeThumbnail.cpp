@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "imaging/AlphaMatte.h"
 #include "imaging/ResizeFilter.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/TextException.h"
@@ -105,6 +106,7 @@ ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPat
         decoder.SetSizeHint(fullDecode ? 0 : 2 * options.size);
         decoder.DecodeFile(photoPath, bitmap, 0, nullptr);
         decoder.SetSizeHint(0);
+        ShowOverBackground(bitmap, options.backgroundColor);
         const double angle = rotation ? rotation(photoPath) : 0.0;
         if (angle != 0.0) RotateFilter(angle, options.backgroundColor).ApplyInPlace(bitmap);
         return ThumbnailFromBitmap(bitmap, options);

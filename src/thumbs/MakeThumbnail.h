@@ -20,7 +20,8 @@ struct ThumbnailOptions {
     ColorRef borderColor = 0;       // ThumbnailsBorderColor
     bool border = true;             // ThumbnailsBorder
     bool fineQuality = false;       // ThumbnailsFineQuality: resample instead of stretching
-    ColorRef backgroundColor = 0;   // BackgroundColor: fills the corners a rotation uncovers
+    ColorRef backgroundColor = 0;   // BackgroundColor: under a picture whose alpha is shown, and in
+                                    // the corners a rotation uncovers
 };
 
 // The angle in radians (positive turns counter-clockwise) the photo's comment

@@ -239,7 +239,8 @@ void ThumbnailView::takeResults() {
     if (!mailbox_) return;
     for (auto& delivery : mailbox_->take()) {
         if (delivery.kind == ThumbnailDelivery::Kind::Finished) {
-            if (delivery.made > 0) {
+            // New thumbnails, or a cache of the older form: the file is written (anew).
+            if (delivery.made > 0 || delivery.staleCache) {
                 made_ = true;
                 queue_.post(navigator_, CmdSaveThumbCache);
             }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "imaging/PhotoHeaderProbe.h"
 #include "platform/Files.h"
 
 namespace vellumo {
@@ -139,12 +140,21 @@ private:
     std::thread thread_;
 };
 
+// Whether a thumbnail of the older cache form (made of the picture as
+// stored) shows the photo as it is seen now: stored upright, no profile.
+bool OldFormServes(const std::string& path) {
+    const PhotoHeaderFacts facts = ProbePhotoHeader(path);
+    return facts.orientation == 1 && !facts.colourProfile;
+}
+
 // Applies every cache file that matches the current look, in order, each to
 // the rows still without a thumbnail (the folder's own file first, then the
 // user's, which may know photos added since). True when one applied.
-bool LoadCache(ThumbnailWorker::State& state) {
+// *stale: an old-form file applied and no file of the current form.
+bool LoadCache(ThumbnailWorker::State& state, bool* stale) {
     ThumbnailJob& job = state.job;
     bool applied = false;
+    bool oldForm = false, currentForm = false;
     for (const auto& file : job.cacheFiles) {
         if (state.stop) return applied;
         auto bytes = ReadWholeFile(file, kCacheFileLimit);
@@ -156,12 +166,15 @@ bool LoadCache(ThumbnailWorker::State& state) {
         delivery.kind = ThumbnailDelivery::Kind::Cache;
         for (std::size_t i = 0; i < match.size(); ++i) {
             if (match[i] < 0 || job.hasThumbnail[i]) continue;
+            if (storage.imageForm < 2 && !OldFormServes(job.paths[i])) continue;
             delivery.rows.emplace_back(job.firstPhoto + static_cast<int>(i), storage.images[static_cast<size_t>(match[i])]);
             job.hasThumbnail[i] = 1;
         }
         state.mailbox->deliver(std::move(delivery));
         applied = true;
+        (storage.imageForm < 2 ? oldForm : currentForm) = true;
     }
+    *stale = oldForm && !currentForm;
     return applied;
 }
 
@@ -172,7 +185,8 @@ void RunThumbnailJob(ThumbnailWorker::State& state) {
         state.mailbox->deliver({ThumbnailDelivery::Kind::Finished, {}, 0});
         return;
     }
-    LoadCache(state);
+    bool staleCache = false;
+    LoadCache(state, &staleCache);
 
     CAnyPicDecoder decoder;
     decoder.SetStopFlag(&state.stop);
@@ -242,7 +256,7 @@ void RunThumbnailJob(ThumbnailWorker::State& state) {
     }
     helper.reset();
     if (state.stop) return;
-    state.mailbox->deliver({ThumbnailDelivery::Kind::Finished, {}, made});
+    state.mailbox->deliver({ThumbnailDelivery::Kind::Finished, {}, made, staleCache});
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ struct ThumbnailDelivery {
     std::vector<std::pair<int, ThumbImagePtr>> rows;
     // Finished: how many thumbnails the run made.
     int made = 0;
+    // Finished: a cache of the older form served, and none of the current
+    // one: the cache is to be written anew.
+    bool staleCache = false;
 };
 
 class ThumbnailMailbox {

@@ -9,7 +9,8 @@ namespace vellumo {
 
 namespace {
 
-constexpr char kImagesTag[4] = {'V', 'T', 'H', '1'};
+constexpr char kImagesTag[4] = {'V', 'T', 'H', '2'};
+constexpr char kStoredImagesTag[4] = {'V', 'T', 'H', '1'};
 // The largest thumbnail a file may hold; the settings allow up to 128.
 constexpr std::int32_t kMaxThumbSize = 1024;
 
@@ -169,7 +170,13 @@ bool CThumbnailsStorage::Load(std::string_view bytes) {
     }
 
     std::string_view tag;
-    if (!r.bytes(sizeof kImagesTag, tag) || std::memcmp(tag.data(), kImagesTag, sizeof kImagesTag) != 0) return false;
+    if (!r.bytes(sizeof kImagesTag, tag)) return false;
+    if (std::memcmp(tag.data(), kImagesTag, sizeof kImagesTag) == 0)
+        s.imageForm = 2;
+    else if (std::memcmp(tag.data(), kStoredImagesTag, sizeof kStoredImagesTag) == 0)
+        s.imageForm = 1;
+    else
+        return false;
     std::uint32_t imageCount = 0;
     if (!r.u32(imageCount) || imageCount != count) return false;
     const std::size_t pixelsPerImage =

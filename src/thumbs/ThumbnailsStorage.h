@@ -3,9 +3,12 @@
 // The file starts with five little-endian 32-bit integers (version, photo
 // count, thumbnail size, border colour, border); when the photo count is not
 // 0 the names follow (a count, then each name as a length and its bytes) and
-// then the images: the 4 bytes "VTH1", a 32-bit image count and each image as
+// then the images: the 4 bytes "VTH2", a 32-bit image count and each image as
 // size x size 32-bit pixels (blue, green, red, alpha; alpha 0 where the mask
-// is transparent). Image j is the thumbnail of name j.
+// is transparent). Image j is the thumbnail of name j. "VTH2" holds upright
+// pictures (the photo's orientation applied, in sRGB); files of the older
+// form "VTH1", the same layout, were made of the pictures as stored, so
+// their images only serve photos stored upright without a colour profile.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +38,9 @@ public:
     std::int32_t border = 0;
     std::vector<std::string> names;
     std::vector<ThumbImagePtr> images;
+    // The images' form as read: 2 upright ("VTH2", the form written), 1 as
+    // stored ("VTH1").
+    int imageForm = 2;
 
     // The file's bytes. Names longer than the limit are cut; a name never
     // carries a line break or a NUL into the file (they become blanks).

@@ -29,7 +29,7 @@ TEST(FirstStartLanguage, TheDialogRunsWhenTheArchiveNamesNoLanguageAndItsChoiceI
     folder.write("lang/Deutsch.lang.txt", kGerman);
     folder.write("lang/English.lang.txt", "");
     {
-        Viewer v(folder, {}, [](FakeDesktop& d) { d.listAnswers.push_back(0); });
+        Viewer v(folder, {}, [](Viewer& r) { r.desktop.listAnswers.push_back(0); });
         ASSERT_EQ(v.desktop.listChoices.size(), 1u);
         const ListChoice& c = v.desktop.listChoices[0];
         // No language is loaded yet: the dialog's own texts.

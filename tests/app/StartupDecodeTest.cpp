@@ -14,7 +14,9 @@
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
+using vellumo::testing::Prefetch;
 using vellumo::testing::TempFolder;
+using vellumo::testing::Viewer;
 
 namespace {
 
@@ -25,19 +27,10 @@ std::unique_ptr<StartupDecode> DecodedNow(const std::string& path) {
 }
 
 // The viewer on the fakes with a start-up decode handed to it before its start.
-struct EarlyViewer {
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    FakeWindowHost host;
-    FakeNavigatorPanel panel;
-    std::unique_ptr<ViewerApp> app;
-    EarlyViewer(const TempFolder& folder, const std::string& photo, std::unique_ptr<StartupDecode> early) {
-        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
-                                          ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
-        app->startupDecode = std::move(early);
-        EXPECT_TRUE(app->start({photo}, folder.path));
-        // A photo the early decode does not give is decoded on this thread.
-        app->viewer()->prefetcher().setRunInline(true);
+struct EarlyViewer : Viewer {
+    // A photo the early decode does not give is decoded on this thread.
+    EarlyViewer(const TempFolder& folder, const std::string& photo, std::unique_ptr<StartupDecode> early)
+        : Viewer(folder, {photo}, [&early](Viewer& v) { v.app->startupDecode = std::move(early); }, Prefetch::Inline) {
         queue.runPending();
     }
 };
@@ -175,38 +168,33 @@ TEST(ViewerStartup, TheFirstPictureIsPaintedOnceTheWindowIsExposed) {
     const std::string photo = folder.write("photo.jpg", ProgressiveJpeg(2048, 1536));
     for (const bool exposed : {true, false}) {
         SCOPED_TRACE(exposed ? "exposed" : "never exposed");
-        FakeEventQueue queue;
-        FakeDesktop desktop;
-        FakeWindowHost host;
-        FakeNavigatorPanel panel;
-        host.exposed = false;
-        ViewerApp app(queue, desktop, host, panel,
-                      ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
-        auto early = std::make_unique<StartupDecode>(photo);
-        StartupDecode* decode = early.get();
-        app.startupDecode = std::move(early);
+        StartupDecode* decode = nullptr;
         std::vector<int> widths;  // of the pictures each update painted
-        host.onUpdate = [&] {
-            FakeCanvas canvas;
-            app.viewer()->paint(canvas, desktop.screen);
-            for (const auto& image : canvas.images) widths.push_back(image.view.width);
-        };
-        ASSERT_TRUE(app.start({photo}, folder.path));
-        queue.runPending();
-        EXPECT_EQ(app.viewer()->bitmap(), nullptr);  // waiting
+        Viewer v(folder, {photo}, [&](Viewer& r) {
+            r.host.exposed = false;
+            r.app->startupDecode = std::make_unique<StartupDecode>(photo);
+            decode = r.app->startupDecode.get();
+            r.host.onUpdate = [&widths, &rig = r] {
+                FakeCanvas canvas;
+                rig.viewer().paint(canvas, rig.desktop.screen);
+                for (const auto& image : canvas.images) widths.push_back(image.view.width);
+            };
+        }, Prefetch::OnWorker);
+        v.queue.runPending();
+        EXPECT_EQ(v.viewer().bitmap(), nullptr);  // waiting
         decode->start();
         if (exposed) {
-            host.exposed = true;
+            v.host.exposed = true;
             FakeCanvas canvas;
-            app.viewer()->paint(canvas, desktop.screen);
-            queue.runPending();
+            v.viewer().paint(canvas, v.desktop.screen);
+            v.queue.runPending();
         } else {
-            queue.advance(99);
-            EXPECT_EQ(app.viewer()->bitmap(), nullptr);
-            queue.advance(1);
+            v.queue.advance(99);
+            EXPECT_EQ(v.viewer().bitmap(), nullptr);
+            v.queue.advance(1);
         }
-        ASSERT_NE(app.viewer()->bitmap(), nullptr);
-        EXPECT_EQ(app.viewer()->bitmap()->GetWidth(), 2048);
+        ASSERT_NE(v.viewer().bitmap(), nullptr);
+        EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 2048);
         ASSERT_FALSE(widths.empty());
         EXPECT_EQ(widths.back(), 2048);
         if (exposed)

@@ -1,6 +1,8 @@
 #pragma once
 // The whole viewer on the fakes: a program folder in a temporary folder, the
-// application started on it, keys pressed as the user presses them.
+// application started on it, keys pressed as the user presses them. Every
+// test of the whole viewer builds it here; the rigs of the media, sound,
+// comment and slideshow tests add what is their own.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,6 +29,10 @@ struct TempFolder : vellumo::testing::TempTree {
     std::string read(const std::string& name) const { return ReadWholeFile(TempTree::path(name)).value_or(""); }
 };
 
+// Where the photos decoded ahead are decoded: on the test's own thread, so
+// that they arrive in a fixed order, or on the prefetcher's worker thread.
+enum class Prefetch { Inline, OnWorker };
+
 struct Viewer {
     FakeEventQueue queue;
     FakeDesktop desktop;
@@ -34,17 +40,19 @@ struct Viewer {
     FakeNavigatorPanel panel;
     std::unique_ptr<ViewerApp> app;
 
-    // prepare sets up the desktop before the start (answers of a first-start dialog).
-    explicit Viewer(const TempFolder& folder, std::vector<std::string> args = {},
-                    const std::function<void(FakeDesktop&)>& prepare = {}) {
-        if (prepare) prepare(desktop);
+    // The application on the program folder, started with the command line
+    // args. prepare sets up the rig before the start: the desktop's answers,
+    // the window's state, the application's hooks.
+    explicit Viewer(const TempTree& folder, std::vector<std::string> args = {},
+                    const std::function<void(Viewer&)>& prepare = {}, Prefetch prefetch = Prefetch::Inline) {
         app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
-                                          ProgramLocation::FromExecutable(JoinPath(folder.path, "vellumo"), ListDrives()));
-        EXPECT_TRUE(app->start(args, folder.path));
-        // Photos decoded ahead arrive in a fixed order: on the test's own thread.
-        if (app->viewer()) app->viewer()->prefetcher().setRunInline(true);
+                                          ProgramLocation::FromExecutable(JoinPath(folder.root(), "vellumo"), ListDrives()));
+        if (prepare) prepare(*this);
+        EXPECT_TRUE(app->start(args, folder.root()));
+        if (prefetch == Prefetch::Inline && app->viewer()) app->viewer()->prefetcher().setRunInline(true);
     }
     ViewerWindow& viewer() { return *app->viewer(); }
+    Settings& settings() { return app->scopes().current(); }
     void key(int vk, bool ctrl = false, bool alt = false, bool shift = false) {
         KeyInput k;
         k.virtualKey = vk;
@@ -53,7 +61,11 @@ struct Viewer {
         k.shift = shift;
         app->preTranslateKeyDown(k, FocusPlace::Viewer);
     }
+    // A key pressed alone: its command runs once the burst merging time has passed.
+    void press(int vk) {
+        key(vk);
+        queue.advance(100);
+    }
 };
-
 
 }  // namespace vellumo::testing

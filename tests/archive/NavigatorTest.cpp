@@ -74,6 +74,16 @@ TEST(PhotoFormat, ExtensionDecidesAloneAndExactly) {
     EXPECT_EQ(PhotoFormatBit("jpg"), 0u);
     EXPECT_EQ(PhotoFormatBit("a."), 0u);
     EXPECT_EQ(PhotoFormatBit("scan.tga"), 0x10000u);
+    // The photos of today, each with a bit of its own after the nine of old.
+    EXPECT_EQ(PhotoFormatBit("shot.PNG"), 0x20000u);
+    EXPECT_EQ(PhotoFormatBit("a.webp"), 0x40000u);
+    EXPECT_EQ(PhotoFormatBit("IMG_0001.HEIC"), 0x80000u);
+    EXPECT_EQ(PhotoFormatBit("b.heif"), 0x100000u);
+    EXPECT_EQ(PhotoFormatBit("c.avif"), 0x200000u);
+    EXPECT_EQ(PhotoFormatBit("c.avifs"), 0u);
+    EXPECT_EQ(PhotoExtensionOf(ItemFlags::Photo | 0x80000), "heic");
+    EXPECT_EQ(PhotoFormatOrder(0x200000), 13);
+    EXPECT_EQ(0x3FFF00u & ~ItemFlags::FormatMask, 0u);
     EXPECT_EQ(PhotoExtensionOf(ItemFlags::Photo | 0x8000), "eps");
 }
 

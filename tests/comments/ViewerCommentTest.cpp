@@ -4,17 +4,11 @@
 
 #include <cstdio>
 
-#include "app/ViewerApp.h"
+#include "app/ViewerRig.h"
 #include "fakes/FakeCanvas.h"
-#include "fakes/FakeDesktop.h"
-#include "fakes/FakeEventQueue.h"
-#include "fakes/FakeNavigatorPanel.h"
-#include "fakes/FakeWindowHost.h"
-#include "fakes/TempTree.h"
-#include "platform/Files.h"
-#include "platform/Paths.h"
 
 using namespace vellumo;
+using vellumo::testing::TempTree;
 
 namespace {
 
@@ -31,45 +25,16 @@ std::string Tga(int width, int height) {
     return f;
 }
 
-// A desktop whose choosers answer from the test.
-struct ChooserDesktop : FakeDesktop {
-    std::optional<std::string> face;
-    std::optional<ColorRef> colour;
-    std::vector<std::string> captions;
-    std::optional<std::string> chooseFontFace(const FontSpec&, const std::string& caption, const std::string&,
-                                              const std::string&) override {
-        captions.push_back(caption);
-        return face;
-    }
-    std::optional<ColorRef> chooseColour(ColorRef, const std::string& caption, const std::string&,
-                                         const std::string&) override {
-        captions.push_back(caption);
-        return colour;
-    }
-};
-
 struct SlideshowAt : MacroQueries {
     bool slideshowRunning() const override { return true; }
     std::optional<SlideshowPlace> slideshowPlace() const override { return SlideshowPlace{10, 250}; }
 };
 
-struct Viewer {
-    vellumo::testing::TempTree folder;
-    FakeEventQueue queue;
-    ChooserDesktop desktop;
-    FakeWindowHost host;
-    FakeNavigatorPanel panel;
-    std::unique_ptr<ViewerApp> app;
-
-    void start(std::vector<std::string> args) {
-        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
-                                          ProgramLocation::FromExecutable(JoinPath(folder.root(), "vellumo"), ListDrives()));
-        ASSERT_TRUE(app->start(args, folder.root()));
-        app->viewer()->prefetcher().setRunInline(true);
+// The viewer with the start-up run.
+struct CommentViewer : vellumo::testing::Viewer {
+    CommentViewer(const TempTree& folder, std::vector<std::string> args) : Viewer(folder, std::move(args)) {
         queue.runPending();
     }
-    ViewerWindow& viewer() { return *app->viewer(); }
-    Settings& settings() { return app->scopes().current(); }
     void run(int command) { viewer().onCommand(command, 1); }
     std::vector<FakeCanvas::Text> paint() {
         FakeCanvas canvas;
@@ -81,11 +46,11 @@ struct Viewer {
 }  // namespace
 
 TEST(ViewerComment, APhotoShowsItsEmbeddedAttachedAndFolderCommentsWithShadow) {
-    Viewer v;
-    v.folder.file("trip/p.tga", Tga(64, 48));
-    v.folder.file("trip/p.txt", "Beach %IMAGE_WIDTH%x%IMAGE_HEIGHT%");
-    v.folder.file("trip/vellumo.txt", " <SOUND>[sound]</SOUND><!SOUND>[quiet]</!SOUND>");
-    v.start({"trip/p.tga"});
+    TempTree folder;
+    folder.file("trip/p.tga", Tga(64, 48));
+    folder.file("trip/p.txt", "Beach %IMAGE_WIDTH%x%IMAGE_HEIGHT%");
+    folder.file("trip/vellumo.txt", " <SOUND>[sound]</SOUND><!SOUND>[quiet]</!SOUND>");
+    CommentViewer v(folder, {"trip/p.tga"});
     ASSERT_FALSE(v.viewer().noPhoto());
     EXPECT_EQ(v.viewer().comments().shownComment(), "Beach 64x48 [sound]");
     // The default rectangle on 1024 x 768, bottom clamped to 10 pixels from the edge.
@@ -118,10 +83,10 @@ TEST(ViewerComment, APhotoShowsItsEmbeddedAttachedAndFolderCommentsWithShadow) {
 }
 
 TEST(ViewerComment, SlideshowMacrosAndCopyingTheComment) {
-    Viewer v;
-    v.folder.file("p.tga", Tga(8, 8));
-    v.folder.file("p.txt", "%SLIDESHOW_CURRENT%/%SLIDESHOW_COUNT%<SLIDESHOW> running</SLIDESHOW>");
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    folder.file("p.txt", "%SLIDESHOW_CURRENT%/%SLIDESHOW_COUNT%<SLIDESHOW> running</SLIDESHOW>");
+    CommentViewer v(folder, {"p.tga"});
     EXPECT_EQ(v.viewer().comments().shownComment(), "/");
     SlideshowAt slideshow;
     v.viewer().setMacroQueries(&slideshow);
@@ -137,9 +102,9 @@ TEST(ViewerComment, SlideshowMacrosAndCopyingTheComment) {
 }
 
 TEST(ViewerComment, CopyingAnEmptyCommentBeeps) {
-    Viewer v;
-    v.folder.file("p.tga", Tga(8, 8));
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    CommentViewer v(folder, {"p.tga"});
     EXPECT_EQ(v.viewer().comments().shownComment(), "");
     v.desktop.clipboard = "before";
     v.run(154);
@@ -149,9 +114,9 @@ TEST(ViewerComment, CopyingAnEmptyCommentBeeps) {
 }
 
 TEST(ViewerComment, FontHeightLimits) {
-    Viewer v;
-    v.folder.file("p.tga", Tga(8, 8));
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    CommentViewer v(folder, {"p.tga"});
     auto& font = v.settings().CommentFont;
     font.height = 8;
     v.run(145);
@@ -177,47 +142,47 @@ TEST(ViewerComment, FontHeightLimits) {
 }
 
 TEST(ViewerComment, FontAndColourCommandsNeedAShownComment) {
-    Viewer v;
-    v.folder.file("p.tga", Tga(8, 8));
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    CommentViewer v(folder, {"p.tga"});
     v.run(130);
     const FontDescription before = v.settings().CommentFont;
-    v.desktop.face = "DejaVu Serif";
-    v.desktop.colour = Rgb(1, 2, 3);
+    v.desktop.chosenFontFace = "DejaVu Serif";
+    v.desktop.chosenColour = Rgb(1, 2, 3);
     for (int command : {144, 145, 146, 147, 148, 149, 150, 151, 153}) v.run(command);
     EXPECT_EQ(v.desktop.beeps.size(), 9u);
     EXPECT_EQ(v.settings().CommentFont, before);
-    EXPECT_TRUE(v.desktop.captions.empty());
+    EXPECT_TRUE(v.desktop.chooserCaptions.empty());
     // The background colour works without a comment.
     int all = v.host.invalidateAllCount;
     v.run(152);
     EXPECT_EQ(v.settings().BackgroundColor, Rgb(1, 2, 3));
     EXPECT_GT(v.host.invalidateAllCount, all);
-    EXPECT_EQ(v.desktop.captions, (std::vector<std::string>{"Background colour"}));
+    EXPECT_EQ(v.desktop.chooserCaptions, (std::vector<std::string>{"Background colour"}));
 
     v.run(129);
     v.run(144);
     EXPECT_EQ(v.settings().CommentFont.faceName, "DejaVu Serif");
-    v.desktop.face = std::string(40, 'F');
+    v.desktop.chosenFontFace = std::string(40, 'F');
     v.run(144);
     EXPECT_EQ(v.settings().CommentFont.faceName, std::string(31, 'F'));
     v.run(151);
-    v.desktop.colour = Rgb(9, 8, 7);
+    v.desktop.chosenColour = Rgb(9, 8, 7);
     v.run(153);
     EXPECT_EQ(v.settings().CommentColor, Rgb(1, 2, 3));
     EXPECT_EQ(v.settings().CommentShadowColor, Rgb(9, 8, 7));
     // Cancel changes nothing.
-    v.desktop.colour.reset();
+    v.desktop.chosenColour.reset();
     v.run(151);
     EXPECT_EQ(v.settings().CommentColor, Rgb(1, 2, 3));
-    EXPECT_EQ(v.desktop.captions.back(), "Comment colour");
+    EXPECT_EQ(v.desktop.chooserCaptions.back(), "Comment colour");
 }
 
 TEST(ViewerComment, TheTrackerMovesTheRectangleAndFinishingStoresIt) {
-    Viewer v;
-    v.folder.file("p.tga", Tga(8, 8));
-    v.folder.file("p.txt", "text");
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    folder.file("p.txt", "text");
+    CommentViewer v(folder, {"p.tga"});
     v.run(150);
     ASSERT_TRUE(v.viewer().comments().tracker().active());
     // The tracker starts from the pixel rectangle, not the grown one.
@@ -250,9 +215,9 @@ TEST(ViewerComment, TheTrackerMovesTheRectangleAndFinishingStoresIt) {
 }
 
 TEST(ViewerComment, HidingFinishesTheTrackerAndAHiddenCommentCannotBeTracked) {
-    Viewer v;
-    v.folder.file("p.tga", Tga(8, 8));
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    CommentViewer v(folder, {"p.tga"});
     v.run(150);
     v.viewer().mouseDown(MouseButton::Left, {300, 700}, {});
     v.viewer().mouseMove({250, 650}, true);
@@ -267,66 +232,66 @@ TEST(ViewerComment, HidingFinishesTheTrackerAndAHiddenCommentCannotBeTracked) {
 }
 
 TEST(ViewerComment, RotationMacroCommandsWriteTheAttachedFileAndTurnThePhoto) {
-    Viewer v;
-    std::string photo = v.folder.file("p.tga", Tga(40, 20));
-    v.folder.file("p.txt", "word");
-    v.start({"p.tga"});
+    TempTree folder;
+    std::string photo = folder.file("p.tga", Tga(40, 20));
+    folder.file("p.txt", "word");
+    CommentViewer v(folder, {"p.tga"});
     v.run(110);
-    EXPECT_EQ(ReadWholeFile(v.folder.path("p.txt")).value_or(""), "word%ROTATE_LEFT%");
+    EXPECT_EQ(ReadWholeFile(folder.path("p.txt")).value_or(""), "word%ROTATE_LEFT%");
     EXPECT_DOUBLE_EQ(v.viewer().display().macroRotationAngle(), 1.5707963267948966);
     ASSERT_NE(v.viewer().bitmap(), nullptr);
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 20);
     EXPECT_EQ(v.viewer().comments().shownComment(), "word");
     v.run(113);
-    EXPECT_EQ(ReadWholeFile(v.folder.path("p.txt")).value_or(""), "word");
+    EXPECT_EQ(ReadWholeFile(folder.path("p.txt")).value_or(""), "word");
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 40);
     // Without a comment file the entry turns from "photo with text" to "photo" and back.
-    std::remove(v.folder.path("p.txt").c_str());
+    std::remove(folder.path("p.txt").c_str());
     NavigatorList& list = v.app->navigator()->list();
     int row = list.selection();
     ASSERT_GE(row, 0);
     EXPECT_EQ(list.at(row).image, ItemImage::PhotoWithText);
     v.run(113);
-    EXPECT_EQ(ReadWholeFile(v.folder.path("p.txt")).value_or(""), "%ROTATE_RIGHT%");
+    EXPECT_EQ(ReadWholeFile(folder.path("p.txt")).value_or(""), "%ROTATE_RIGHT%");
     EXPECT_EQ(list.at(row).image, ItemImage::PhotoWithText);
     v.run(110);
-    EXPECT_FALSE(FileExists(v.folder.path("p.txt")));
+    EXPECT_FALSE(FileExists(folder.path("p.txt")));
     EXPECT_EQ(list.at(row).image, ItemImage::Photo);
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 40);
     EXPECT_TRUE(v.desktop.beeps.empty());
 }
 
 TEST(ViewerComment, DescriptIonOfTheFolderAndAFolderWithoutOne) {
-    Viewer v;
-    v.folder.file("a/x.tga", Tga(8, 8));
-    v.folder.file("a/descript.ion", "X.TGA  from descript.ion\r\n");
-    v.folder.file("b/x.tga", Tga(8, 8));
-    v.start({"a/x.tga"});
+    TempTree folder;
+    folder.file("a/x.tga", Tga(8, 8));
+    folder.file("a/descript.ion", "X.TGA  from descript.ion\r\n");
+    folder.file("b/x.tga", Tga(8, 8));
+    CommentViewer v(folder, {"a/x.tga"});
     EXPECT_EQ(v.viewer().comments().shownComment(), " from descript.ion");
-    v.app->navigator()->goToPath(v.folder.path("b/x.tga"));
+    v.app->navigator()->goToPath(folder.path("b/x.tga"));
     v.queue.runPending();
-    EXPECT_EQ(v.viewer().display().photoPath(), v.folder.path("b/x.tga"));
+    EXPECT_EQ(v.viewer().display().photoPath(), folder.path("b/x.tga"));
     EXPECT_EQ(v.viewer().comments().shownComment(), "");
 }
 
 TEST(ViewerComment, TheNavigatorCaptionExpandsMacrosAndTagsAndFollowsThePhotoAndFolder) {
-    Viewer v;
-    v.folder.file("vellumo.ini", "[General Settings]\r\nApplicationName=%FILE_NAME% in %CURRENT_FOLDER%<REM> x</REM>\r\n");
-    v.folder.file("a/one.tga", Tga(8, 8));
-    v.folder.file("b/two.tga", Tga(8, 8));
-    v.start({"a/one.tga"});
-    EXPECT_EQ(v.app->navigator()->title(), "one.tga in " + v.folder.path("a"));
-    EXPECT_EQ(v.host.title, "one.tga in " + v.folder.path("a") + " - Vellumo");
-    v.app->navigator()->goToPath(v.folder.path("b/two.tga"));
+    TempTree folder;
+    folder.file("vellumo.ini", "[General Settings]\r\nApplicationName=%FILE_NAME% in %CURRENT_FOLDER%<REM> x</REM>\r\n");
+    folder.file("a/one.tga", Tga(8, 8));
+    folder.file("b/two.tga", Tga(8, 8));
+    CommentViewer v(folder, {"a/one.tga"});
+    EXPECT_EQ(v.app->navigator()->title(), "one.tga in " + folder.path("a"));
+    EXPECT_EQ(v.host.title, "one.tga in " + folder.path("a") + " - Vellumo");
+    v.app->navigator()->goToPath(folder.path("b/two.tga"));
     v.queue.runPending();
-    EXPECT_EQ(v.app->navigator()->title(), "two.tga in " + v.folder.path("b"));
+    EXPECT_EQ(v.app->navigator()->title(), "two.tga in " + folder.path("b"));
 }
 
 TEST(ViewerComment, ACaptionWithTagsFollowsTheStatesTheyShow) {
-    Viewer v;
-    v.folder.file("vellumo.ini", "[General Settings]\r\nApplicationName=Archive<SLIDESHOW> (slideshow)</SLIDESHOW>\r\n");
-    v.folder.file("p.tga", Tga(8, 8));
-    v.start({"p.tga"});
+    TempTree folder;
+    folder.file("vellumo.ini", "[General Settings]\r\nApplicationName=Archive<SLIDESHOW> (slideshow)</SLIDESHOW>\r\n");
+    folder.file("p.tga", Tga(8, 8));
+    CommentViewer v(folder, {"p.tga"});
     EXPECT_EQ(v.app->navigator()->title(), "Archive");
     SlideshowAt slideshow;
     v.viewer().setMacroQueries(&slideshow);

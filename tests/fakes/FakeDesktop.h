@@ -78,6 +78,16 @@ public:
         return child;
     }
     void endChild(size_t i) { childEnded.at(i)->store(true); }
+    std::optional<std::string> chooseFontFace(const FontSpec&, const std::string& caption, const std::string&,
+                                              const std::string&) override {
+        chooserCaptions.push_back(caption);
+        return chosenFontFace;
+    }
+    std::optional<ColorRef> chooseColour(ColorRef, const std::string& caption, const std::string&,
+                                         const std::string&) override {
+        chooserCaptions.push_back(caption);
+        return chosenColour;
+    }
 
     struct Message {
         std::string text, caption;
@@ -110,6 +120,11 @@ public:
     std::vector<ListChoice> listChoices;
     std::deque<std::optional<int>> listAnswers;
     std::function<void()> whileListChoiceOpen;  // what the user does while the dialog is open
+    // The font and colour choosers: their captions, and what the user picks
+    // (nothing: Cancel).
+    std::vector<std::string> chooserCaptions;
+    std::optional<std::string> chosenFontFace;
+    std::optional<ColorRef> chosenColour;
     // Editors started (argument lists) and their end flags.
     std::vector<std::vector<std::string>> children;
     std::vector<std::shared_ptr<std::atomic<bool>>> childEnded;

@@ -19,6 +19,8 @@ struct FakeNavigatorPanel : NavigatorPanel {
     std::optional<ColorRef> background, text;
     int colorCalls = 0;
     int repaints = 0;
+    ThumbnailViewSpec thumbnailView;  // the last one set
+    int thumbnailViewChanges = 0;
 
     WindowHost& host() override { return window; }
     void bind(NavigatorList* l, NavigatorListEvents* le, PanelEvents* pe) override {
@@ -35,6 +37,10 @@ struct FakeNavigatorPanel : NavigatorPanel {
         ++colorCalls;
     }
     void repaintList() override { ++repaints; }
+    void setThumbnailView(const ThumbnailViewSpec& spec) override {
+        thumbnailView = spec;
+        ++thumbnailViewChanges;
+    }
 
     // The user moves the selection with the keyboard or the mouse, as the
     // list control does it: it shows the row, then reports it.

@@ -17,75 +17,29 @@
 #include "imaging/JpegScanFilter.h"
 #include "imaging/JpegTwoThreadDecode.h"
 #include "imaging/JpegText.h"
+#include "jpeg-writer/JpegWriter.h"
 
 namespace vellumo::test {
 namespace {
 
-struct Marker {
-    int code;
-    Bytes data;
-};
+using jpegwriter::EncodeJpeg;
+using jpegwriter::JpegSpec;
 
-struct JpegSpec {
-    int width = 37;
-    int height = 23;
-    int components = 3;  // 1 gray, 3 RGB, 4 CMYK
-    J_COLOR_SPACE stored = JCS_YCbCr;
-    bool progressive = false;
-    int hSamp = 2, vSamp = 2;
-    std::vector<Marker> markers;
-    bool smooth = false;  // soft waves instead of the sharp default pattern
-    int restartRows = 0;  // a restart marker every this many MCU rows
-    const std::vector<jpeg_scan_info>* script = nullptr;  // scans of a progressive file other than the library's
-};
-
-std::uint8_t Sample(int x, int y, int c) { return static_cast<std::uint8_t>((x * 7 + y * 13 + c * 50 + (x * y) % 17) & 0xFF); }
-std::uint8_t SmoothSample(int x, int y, int c) {
+std::uint8_t Sharp(int x, int y, int c) { return static_cast<std::uint8_t>((x * 7 + y * 13 + c * 50 + (x * y) % 17) & 0xFF); }
+// Soft waves, as a photo has.
+std::uint8_t Smooth(int x, int y, int c) {
     return static_cast<std::uint8_t>(128 + 100 * std::sin(x / 90.0 + c * 2.0) * std::cos(y / 70.0 - c));
 }
 
-Bytes EncodeJpeg(const JpegSpec& s) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = static_cast<JDIMENSION>(s.width);
-    cinfo.image_height = static_cast<JDIMENSION>(s.height);
-    cinfo.input_components = s.components;
-    cinfo.in_color_space = s.components == 1 ? JCS_GRAYSCALE : s.components == 3 ? JCS_RGB : JCS_CMYK;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_colorspace(&cinfo, s.stored);
-    if (s.components >= 3) {
-        cinfo.comp_info[0].h_samp_factor = s.hSamp;
-        cinfo.comp_info[0].v_samp_factor = s.vSamp;
-    }
-    jpeg_set_quality(&cinfo, 85, TRUE);
-    if (s.progressive) jpeg_simple_progression(&cinfo);
-    if (s.script) {
-        cinfo.scan_info = s.script->data();
-        cinfo.num_scans = static_cast<int>(s.script->size());
-    }
-    cinfo.restart_in_rows = s.restartRows;
-    jpeg_start_compress(&cinfo, TRUE);
-    for (const Marker& m : s.markers)
-        jpeg_write_marker(&cinfo, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(s.width * s.components));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (int x = 0; x < s.width; ++x)
-            for (int c = 0; c < s.components; ++c)
-                row[x * s.components + c] = s.smooth ? SmoothSample(x, static_cast<int>(cinfo.next_scanline), c)
-                                                     : Sample(x, static_cast<int>(cinfo.next_scanline), c);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes result(out, out + outSize);
-    std::free(out);
-    return result;
+// The pictures of these tests start as 37 x 23 colour of the sharp pattern
+// at quality 85; each test changes what it needs.
+JpegSpec TestPicture() {
+    JpegSpec s;
+    s.width = 37;
+    s.height = 23;
+    s.quality = 85;
+    s.sample = Sharp;
+    return s;
 }
 
 // The library's own decode with the float DCT and no fancy upsampling.
@@ -157,7 +111,7 @@ void ExpectMatchesReference(const Bytes& file, int sizeHint = 0, unsigned scaleN
 }
 
 TEST(Jpeg, ColourFilesMatchTheLibrarysFloatDecode) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     const Bytes baseline = EncodeJpeg(s);
     ExpectMatchesReference(baseline);
     CDrawDibBmp bmp;
@@ -181,7 +135,7 @@ TEST(Jpeg, ColourFilesMatchTheLibrarysFloatDecode) {
 // reduced decode of the whole file, for every subsampling (4:2:0 keeps its
 // chroma AC scans, which a 2 x 2 block needs) and for grey files.
 TEST(Jpeg, ReducedProgressiveDecodeMatchesTheLibraryOnTheWholeFile) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 203;
     s.height = 131;
     s.progressive = true;
@@ -199,7 +153,7 @@ TEST(Jpeg, ReducedProgressiveDecodeMatchesTheLibraryOnTheWholeFile) {
 }
 
 TEST(JpegScanFilter, DropsOnlyTheAcScansOfTheNamedComponents) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 64;
     s.height = 48;
     s.progressive = true;
@@ -243,7 +197,7 @@ TEST(JpegScanFilter, DropsOnlyTheAcScansOfTheNamedComponents) {
 // pass back to the system while it decodes: the pixels must not notice, also
 // when a cut-short file makes the library smooth over rows above the current one.
 TEST(Jpeg, LargeProgressiveFilesMatchTheLibraryWholeAndCutShort) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 1600;
     s.height = 1200;
     s.hSamp = s.vSamp = 1;
@@ -259,7 +213,7 @@ TEST(Jpeg, LargeProgressiveFilesMatchTheLibraryWholeAndCutShort) {
 // left behind, tall pictures included, and still gives the library's pixels.
 TEST(Jpeg, TheOutputPassGivesBackTheCoefficientRowsBehindIt) {
     for (const auto& [width, height] : {std::pair{2048, 1024}, std::pair{16, 40000}}) {
-        JpegSpec s;
+        JpegSpec s = TestPicture();
         s.width = width;
         s.height = height;
         s.progressive = true;
@@ -346,7 +300,7 @@ TwoThreadResult DecodeOnTwoThreads(const Bytes& file, Reference& out, const std:
 // each and whose last scan is not the first component's. Damaged data (the
 // library warns) and a stop leave the picture to the one-thread decode.
 TEST(Jpeg, TwoThreadDecodeGivesTheLibrarysPixels) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 1203;
     s.height = 917;
     s.progressive = true;
@@ -366,7 +320,7 @@ TEST(Jpeg, TwoThreadDecodeGivesTheLibrarysPixels) {
         s.hSamp = c.h;
         s.vSamp = c.v;
         s.restartRows = c.restartRows;
-        s.script = c.script;
+        s.scans = c.script ? *c.script : std::vector<jpeg_scan_info>{};
         const Bytes file = EncodeJpeg(s);
         const Reference ref = DecodeReference(file);
         Reference two;
@@ -384,7 +338,7 @@ TEST(Jpeg, TwoThreadDecodeGivesTheLibrarysPixels) {
 
     s.hSamp = s.vSamp = 2;
     s.restartRows = 0;
-    s.script = nullptr;
+    s.scans.clear();
     Bytes damaged = EncodeJpeg(s);
     // Bytes in the middle of the last scan's data become all one bits (stuffed),
     // which no Huffman code is.
@@ -445,11 +399,11 @@ double MeanPreviewError(const CBmp& preview, const Reference& full) {
 }
 
 TEST(Jpeg, FirstPictureComesBeforeAnUnchangedFullDecode) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 1600;
     s.height = 1200;
     s.hSamp = s.vSamp = 1;
-    s.smooth = true;
+    s.sample = Smooth;
     s.progressive = true;
     const Bytes progressive = EncodeJpeg(s);
     s.progressive = false;
@@ -525,7 +479,7 @@ TEST(Jpeg, FirstPictureComesBeforeAnUnchangedFullDecode) {
 }
 
 TEST(Jpeg, GrayBecomesEightBitWithGrayRamp) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.components = 1;
     s.stored = JCS_GRAYSCALE;
     const Bytes f = EncodeJpeg(s);
@@ -542,7 +496,7 @@ TEST(Jpeg, GrayBecomesEightBitWithGrayRamp) {
 }
 
 TEST(Jpeg, CmykAndYcckKeepTheFourBytes) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.components = 4;
     s.stored = JCS_CMYK;
     s.hSamp = s.vSamp = 1;
@@ -560,7 +514,7 @@ Bytes Str(const std::string& s, bool terminate = true) {
 TEST(Jpeg, EmbeddedTextFromMarkers) {
     setenv("TZ", "UTC", 1);
     tzset();
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     Bytes exif = Str("Exif");
     exif.push_back(0);
     PutBytes(exif, Str("Canon"));
@@ -582,6 +536,12 @@ TEST(Jpeg, EmbeddedTextFromMarkers) {
     // A later XMP block in APP1 finds no date and keeps the EXIF one.
     s.markers = {{JPEG_APP0 + 1, exif}, {JPEG_APP0 + 1, Str("http://ns.adobe.com/xap/1.0/")}};
     EXPECT_EQ(DecodeBytes(EncodeJpeg(s)).text, "2001:05:13 08:00:00");
+
+    // A camera's file as the demo archive holds them: no JFIF header, the date
+    // in an EXIF IFD, the caption in a Photoshop resource.
+    s.jfif = false;
+    s.markers = {jpegwriter::ExifDateMarker("2002:06:20 21:10:02"), jpegwriter::IptcCaptionMarker("Lighthouse at sunset")};
+    EXPECT_EQ(DecodeBytes(EncodeJpeg(s)).text, "Lighthouse at sunset\n2002:06:20 21:10:02");
 }
 
 TEST(JpegText, ExifDateScan) {
@@ -644,7 +604,7 @@ TEST(JpegText, IptcCaption) {
 }
 
 TEST(Jpeg, TruncatedFilesDecodeAsFarAsTheyGo) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 64;
     s.height = 64;
     const Bytes f = EncodeJpeg(s);
@@ -671,7 +631,7 @@ TEST(Jpeg, LibraryErrorsAreCode6AndTheDecoderRecovers) {
         EXPECT_GE(t.size(), 17u);
         EXPECT_EQ(t.substr(t.size() - 2), "\n\n");
     }
-    const Bytes good = EncodeJpeg(JpegSpec{});
+    const Bytes good = EncodeJpeg(TestPicture());
     CMemorySource again;
     again.OpenBytes("good", good.data(), good.size());
     EXPECT_NO_THROW(decoder.DecodeSource(again, bmp, 0));
@@ -679,7 +639,7 @@ TEST(Jpeg, LibraryErrorsAreCode6AndTheDecoderRecovers) {
 }
 
 TEST(Jpeg, PicturesAboveThePixelCapFailWithCode10) {
-    Bytes f = EncodeJpeg(JpegSpec{});
+    Bytes f = EncodeJpeg(TestPicture());
     for (std::size_t i = 0; i + 8 < f.size(); ++i) {
         if (f[i] == 0xFF && f[i + 1] == 0xC0) {
             f[i + 5] = f[i + 7] = 0x9C;  // 40000 x 40000
@@ -693,7 +653,7 @@ TEST(Jpeg, PicturesAboveThePixelCapFailWithCode10) {
 }
 
 TEST(Jpeg, TruncatedAndCorrupted) {
-    JpegSpec s;
+    JpegSpec s = TestPicture();
     s.width = 16;
     s.height = 16;
     s.markers = {{JPEG_APP0 + 1, Str("Exif")}};

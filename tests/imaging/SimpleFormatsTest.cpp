@@ -152,15 +152,15 @@ TEST(Bmp, Rle8AndRle4) {
 }
 
 TEST(Bmp, Errors) {
-    Bytes f = BmpHeader(2, 2, 16, 0, {});
+    Bytes f = BmpHeader(2, 2, 2, 0, {});
     f.resize(f.size() + 16, 0);
     DecodeResult r = DecodeBytes(f);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.error, Err("Decoding bmp: Illegal bpp value."));
-    Bytes v5 = BmpHeader(2, 2, 24, 0, {});
-    v5[14] = 124;
-    v5.resize(200, 0);
-    r = DecodeBytes(v5);
+    Bytes os2 = BmpHeader(2, 2, 24, 0, {});
+    os2[14] = 64;  // the OS/2 header is not read
+    os2.resize(200, 0);
+    r = DecodeBytes(os2);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.error, Err("Bitmap decoder: BITMAPINFOHEADER has wrong size."));
     Bytes cut = BmpHeader(100, 100, 24, 0, {});

@@ -20,6 +20,7 @@ struct TiffSpec {
     bool alpha = false;
     std::vector<std::uint16_t> red, green, blue;
     std::string description, dateTime;
+    int orientation = 0;  // the tag, when not 0
 };
 
 // The sample bytes of row y, packed as TIFF stores them.
@@ -49,6 +50,7 @@ Bytes WriteTiff(const TempDir& dir, const TiffSpec& s) {
         TIFFSetField(tif, TIFFTAG_COLORMAP, s.red.data(), s.green.data(), s.blue.data());
     if (!s.description.empty()) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, s.description.c_str());
     if (!s.dateTime.empty()) TIFFSetField(tif, TIFFTAG_DATETIME, s.dateTime.c_str());
+    if (s.orientation) TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
     if (s.tiled) {
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
         TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
@@ -335,6 +337,54 @@ TEST(Tiff, TruncatedAndCorrupted) {
     s.compression = COMPRESSION_CCITTFAX4;
     s.photometric = PHOTOMETRIC_MINISWHITE;
     ExpectRobust(WrapInEps(WriteTiff(dir, s)), 7);
+}
+
+// The orientation tag turns the picture once, on the RGBA path (strips and
+// tiles) and on the palette and gray path alike: the seen picture's top row
+// and left column are the stored edges the tag names.
+TEST(Tiff, EveryOrientationIsTurnedUprightOnEveryPath) {
+    TempDir dir;
+    TiffSpec rgb;
+    rgb.samples = 3;
+    rgb.photometric = PHOTOMETRIC_RGB;
+    TiffSpec tiled = rgb;
+    tiled.tiled = true;
+    tiled.width = 19;
+    TiffSpec gray;
+    TiffSpec bilevel;
+    bilevel.bits = 1;
+    bilevel.width = 11;
+    for (TiffSpec spec : {rgb, tiled, gray, bilevel}) {
+        CDrawDibBmp stored;
+        ASSERT_TRUE(DecodeBytes(WriteTiff(dir, spec), stored).ok);
+        const int w = stored.GetWidth(), h = stored.GetHeight();
+        for (int o = 1; o <= 8; ++o) {
+            SCOPED_TRACE(testing::Message() << spec.samples << " samples of " << spec.bits << " bits"
+                                            << (spec.tiled ? ", tiled" : "") << ", orientation " << o);
+            spec.orientation = o;
+            CDrawDibBmp seen;
+            ASSERT_TRUE(DecodeBytes(WriteTiff(dir, spec), seen).ok);
+            const bool swap = o >= 5;
+            ASSERT_EQ(seen.GetSize(), (Size{swap ? h : w, swap ? w : h}));
+            // Where the seen pixel (x, y) lies in the stored picture (px, py).
+            for (int y = 0; y < seen.GetHeight(); ++y)
+                for (int x = 0; x < seen.GetWidth(); ++x) {
+                    // From the tag's words: 6 = stored row 0 on the right, column 0 on top.
+                    int px = 0, py = 0;
+                    switch (o) {
+                        case 1: px = x; py = y; break;
+                        case 2: px = w - 1 - x; py = y; break;
+                        case 3: px = w - 1 - x; py = h - 1 - y; break;
+                        case 4: px = x; py = h - 1 - y; break;
+                        case 5: px = y; py = x; break;
+                        case 6: px = y; py = h - 1 - x; break;
+                        case 7: px = w - 1 - y; py = h - 1 - x; break;
+                        case 8: px = w - 1 - y; py = x; break;
+                    }
+                    ASSERT_EQ(seen.GetPixel(x, y), stored.GetPixel(px, py)) << x << "," << y;
+                }
+        }
+    }
 }
 
 }  // namespace

@@ -3,12 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "NavigatorRig.h"
 #include "fakes/TempTree.h"
-#include "navigator/NavigatorWindow.h"
-#include "fakes/FakeDesktop.h"
-#include "fakes/FakeEventQueue.h"
-#include "fakes/FakeNavigatorPanel.h"
-#include "fakes/FakeWindowHost.h"
 
 namespace vellumo {
 namespace {
@@ -21,67 +17,24 @@ constexpr int kVkEnter = 0x0D;
 constexpr int kVkEscape = 0x1B;
 constexpr int kVkDown = 0x28;
 
-using FakePanel = FakeNavigatorPanel;
-
-struct FakeViewer : ViewerLink, CommandTarget {
-    std::vector<std::string> shown;
-    int noPhotoCleared = 0;
-    int busy = 0;
-    int busyCalls = 0;
-    Rect screen{0, 0, 1000, 800};
-    bool effect = false;
-    std::vector<std::string> captions;
-    std::vector<int> commands;
-    int focusRequests = 0;
-
-    void showPhoto(const std::string& path) override { shown.push_back(path); }
-    void clearNoPhoto() override { ++noPhotoCleared; }
-    void setBusyCursor(bool b) override {
-        busy += b ? 1 : -1;
-        ++busyCalls;
-    }
-    void lockCursor(int) override {}
-    Rect screenRect() const override { return screen; }
-    bool effectRunning() const override { return effect; }
-    void navigatorCaptionChanged(const std::string& c) override { captions.push_back(c); }
-    CommandTarget* viewerTarget() override { return this; }
-    void focusViewer() override { ++focusRequests; }
-    void onCommand(int command, std::intptr_t) override { commands.push_back(command); }
-    void onTimer(int) override {}
-};
-
-struct Harness {
+struct Harness : testing::NavigatorRig {
     TempTree tree;
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    FakePanel panel;
-    FakeViewer viewer;
-    Settings settings{};
     std::vector<std::string> entered;
-    std::vector<Drive> drives;
-    std::unique_ptr<NavigatorWindow> nav;
 
     Harness() {
         settings.ApplicationName = "Photo archive";
         settings.NavigatorRect = {750, 500, 1000, 1000};
         settings.NavigatorDockingSpace = 9;
+        viewer.screen = {0, 0, 1000, 800};
         drives = {{"/", DriveType::Fixed, "ext4"}, {tree.root(), DriveType::CdRom, "iso9660"}};
         NavigatorSettingsAccess access;
-        access.current = [this]() -> Settings& { return settings; };
         access.enterFolder = [this](const std::string& f) { entered.push_back(f); };
-        nav = std::make_unique<NavigatorWindow>(queue, panel, desktop, viewer, access, [this] { return drives; });
+        create(access);
     }
+    ~Harness() { nav->destroy(); }  // before the tree goes
     void openAt(const std::string& folder, const std::string& horizon = "") {
-        settings.PathToStart = folder;
         settings.PathHorizon = horizon;
-        nav->open();
-        queue.runPending();
-    }
-    NavigatorList& list() { return nav->list(); }
-    int rowOf(const std::string& text) {
-        for (int i = 0; i < list().count(); ++i)
-            if (list().at(i).text == text) return i;
-        return -1;
+        NavigatorRig::openAt(folder);
     }
     std::vector<std::string> menuTexts(size_t menu) const {
         std::vector<std::string> t;

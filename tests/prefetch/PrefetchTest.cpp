@@ -13,6 +13,7 @@
 #include "fakes/FakeDisplayPreparer.h"
 #include "fakes/FakeEventQueue.h"
 #include "prefetch/PhotoPrefetcher.h"
+#include "../../tools/photo-writers/TodayWriters.h"
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
@@ -429,7 +430,7 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     PhotoPrefetcher prefetch(queue, 1700000);
     std::optional<ShownDecode> arrived;
     prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}, {},
-                         [&](ShownDecode d) { arrived = std::move(d); }, {}});
+                         [&](ShownDecode d) { arrived = std::move(d); }, {}, {}});
 
     // On a thread of its own: the viewer asking for the photo right after
     // its decode ahead started takes that decode over, without waiting; the
@@ -483,4 +484,57 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     prefetch.photoShown();
     queue.advance(kPrefetchSettleMs);
     EXPECT_EQ(prefetch.cache().count(), 1u);
+}
+
+// A picture whose alpha is shown is laid over the background colour of the
+// photo's own settings: one decoded ahead over another colour is decoded anew.
+TEST(PrefetchViewer, PicturesWithAlphaLieOverTheBackgroundTheirPhotoShowsThemOn) {
+    TempFolder folder;
+    writers::Rgba clear = writers::TestPicture(3, 2, true);
+    for (std::size_t i = 3; i < clear.pixels.size(); i += 4) clear.pixels[i] = 0;
+    const writers::Bytes png = writers::WritePng(clear, true);
+    folder.write("a.png", std::string(png.begin(), png.end()));
+    const std::string b = folder.write("b.png", std::string(png.begin(), png.end()));
+    folder.write("vellumo.ini", "[General Settings]\r\nBackgroundColor=0,0,255\r\n");
+    folder.write("b.ini", "[General Settings]\r\nBackgroundColor=0,255,0\r\n");
+    Viewer v(folder, {"a.png"});
+    v.queue.runPending();
+    EXPECT_EQ(Shown(v), "bbb/bbb");
+    Rest(v);
+    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
+    Step(v, kNextPhoto);
+    EXPECT_EQ(Shown(v), "ggg/ggg");  // laid over blue ahead: decoded anew over green
+    Step(v, kPreviousPhoto);
+    EXPECT_EQ(Shown(v), "bbb/bbb");  // kept as shown, over its own colour
+    EXPECT_EQ(v.viewer().prefetcher().served(), 2u);
+}
+
+// The step's own decode takes over a decode ahead of the photo still running
+// only when that one lays the photo over the background the photo is shown
+// on; else the photo decodes anew, over its own colour, on the worker.
+TEST(PrefetchViewer, ADecodeAheadInProgressIsTakenOverOnlyOverTheSameBackground) {
+    writers::Rgba clear = writers::TestPicture(3, 2, true);
+    for (std::size_t i = 3; i < clear.pixels.size(); i += 4) clear.pixels[i] = 0;
+    const writers::Bytes png = writers::WritePng(clear, true);
+    using Held = std::vector<std::pair<std::string, bool>>;
+    for (const bool ownColour : {true, false}) {
+        SCOPED_TRACE(ownColour ? "b over its own colour" : "b over the folder's colour");
+        TempFolder folder;
+        folder.write("a.png", std::string(png.begin(), png.end()));
+        const std::string b = folder.write("b.png", std::string(png.begin(), png.end()));
+        folder.write("vellumo.ini", "[General Settings]\r\nBackgroundColor=0,0,255\r\n");
+        if (ownColour) folder.write("b.ini", "[General Settings]\r\nBackgroundColor=0,255,0\r\n");
+        Viewer v(folder, {"a.png"});
+        v.queue.runPending();
+        HoldDecodes(v);
+        Rest(v);
+        ASSERT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, false}}));  // over a's blue
+        Step(v, kNextPhoto);
+        if (ownColour) EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, true}, {b, false}}));
+        else EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, false}}));
+        Finish(v);
+        EXPECT_EQ(Shown(v), ownColour ? "ggg/ggg" : "bbb/bbb");
+        EXPECT_EQ(v.viewer().prefetcher().served(), ownColour ? 0u : 1u);
+        EXPECT_TRUE(v.desktop.messages.empty());
+    }
 }

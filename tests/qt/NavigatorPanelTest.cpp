@@ -11,6 +11,8 @@
 #include "navigator/NavigatorWindow.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeEventQueue.h"
+#include "fakes/RecordingViewer.h"
+#include "fakes/TempTree.h"
 #include "qt/NavigatorIcons.h"
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtTestMain.h"
@@ -23,57 +25,16 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string templ = (std::filesystem::temp_directory_path() / "vellumo-panel-XXXXXX").string();
-        root_ = mkdtemp(templ.data()) ? templ : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    std::string file(const std::string& rel) const {
-        std::filesystem::path p = root_ + "/" + rel;
-        std::filesystem::create_directories(p.parent_path());
-        std::ofstream(p) << "x";
-        return p.string();
-    }
-    std::string folder(const std::string& rel) const {
-        std::filesystem::create_directories(root_ + "/" + rel);
-        return root_ + "/" + rel;
-    }
-    const std::string& root() const { return root_; }
-
-private:
-    std::string root_;
-};
-
-struct Viewer : ViewerLink, CommandTarget {
-    std::vector<std::string> shown;
-    std::vector<int> commands;
-    int focusRequests = 0;
-    void showPhoto(const std::string& p) override { shown.push_back(p); }
-    void clearNoPhoto() override {}
-    void setBusyCursor(bool) override {}
-    void lockCursor(int) override {}
-    Rect screenRect() const override { return {0, 0, 800, 600}; }
-    bool effectRunning() const override { return false; }
-    void navigatorCaptionChanged(const std::string&) override {}
-    CommandTarget* viewerTarget() override { return this; }
-    void focusViewer() override { ++focusRequests; }
-    void onCommand(int c, std::intptr_t) override { commands.push_back(c); }
-    void onTimer(int) override {}
-};
+using vellumo::testing::TempTree;
 
 // A viewer window of one colour with the real Navigator panel over it.
 struct PanelSetup {
     QApplication& app = TestApplication();
-    TempFolder tree;
+    TempTree tree;
     QWidget viewerWidget;
     FakeEventQueue queue;
     FakeDesktop desktop;
-    Viewer viewer;
+    RecordingViewer viewer;
     Settings settings{};
     std::unique_ptr<NavigatorPanelWidget> panel;
     std::unique_ptr<NavigatorWindow> nav;
@@ -84,6 +45,7 @@ struct PanelSetup {
         p.setColor(QPalette::Window, QColor(10, 120, 200));
         viewerWidget.setPalette(p);
         viewerWidget.setGeometry(0, 0, 800, 600);
+        viewer.screen = {0, 0, 800, 600};
         panel = std::make_unique<NavigatorPanelWidget>(&viewerWidget);
         settings.ApplicationName = "Archive";
         settings.NavigatorRect = {500, 500, 1000, 1000};
@@ -251,7 +213,7 @@ TEST(NavigatorPanel, AHundredThousandRowsStayAModel) {
 TEST(NavigatorPanel, TheThemesIconsTakeTheDrawnOnesPlaceOnceTheStartupIsOver) {
     TestApplication();
     // A theme with a plain blue folder icon and nothing else.
-    TempFolder themes;
+    TempTree themes;
     std::filesystem::path theme = std::filesystem::path(themes.file("icons/plain/index.theme")).parent_path();
     std::ofstream(theme / "index.theme") << "[Icon Theme]\nName=plain\nDirectories=16x16/places\n\n"
                                             "[16x16/places]\nSize=16\nType=Fixed\n";

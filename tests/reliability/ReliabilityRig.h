@@ -35,33 +35,20 @@ inline void MakePhotos(const TempFolder& t, const std::string& folder, int n) {
     for (int i = 1; i <= n; ++i) t.write(folder + "/p" + std::to_string(i) + ".bmp", Bmp(16, 12, 30 * i, 0, 0));
 }
 
-struct MediaViewer {
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    FakeWindowHost host;
-    FakeNavigatorPanel panel;
-    std::unique_ptr<ViewerApp> app;
-
-    // beforeStart sets up the application before it starts (its hooks).
+// The viewer with its workers on their own threads, and thumbnail caches
+// that cannot go into their folders kept in the test's folder.
+struct MediaViewer : Viewer {
     explicit MediaViewer(const TempFolder& t, std::vector<std::string> args = {},
-                         const std::function<void(ViewerApp&)>& beforeStart = {}) {
-        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
-                                          ProgramLocation::FromExecutable(JoinPath(t.path, "vellumo"), ListDrives()));
-        if (beforeStart) beforeStart(*app);
-        EXPECT_TRUE(app->start(args, t.path));
-        // A cache that cannot go into its folder goes here, not into the user's.
+                         const std::function<void(Viewer&)>& prepare = {})
+        : Viewer(t, std::move(args), prepare, Prefetch::OnWorker) {
         app->navigator()->thumbnails().setUserCacheHome(t.TempTree::path("cachehome"));
         queue.runPending();
+        // The photo on the command line decodes on the prefetcher's worker:
+        // it is on screen (or its failure told) before the test goes on.
+        if (app->viewer()) pumpUntil([this] { return !viewer().prefetcher().decodingShown(); });
     }
-    ViewerWindow& viewer() { return *app->viewer(); }
     NavigatorWindow& nav() { return *app->navigator(); }
     Slideshows& shows() { return nav().slideshows(); }
-    void press(int vk) {
-        KeyInput k;
-        k.virtualKey = vk;
-        app->preTranslateKeyDown(k, FocusPlace::Viewer);
-        queue.advance(100);  // past the burst merging
-    }
     // Real time for the worker threads, virtual time and posted commands for
     // the rest, until done() holds; false when it never did.
     bool pumpUntil(const std::function<bool()>& done, int limitMs = 20000) {

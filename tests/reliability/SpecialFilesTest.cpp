@@ -132,7 +132,7 @@ TEST(SpecialFiles, AsTheProgramsOwnAndCompanionFilesTheyAreNeitherReadNorReplace
     std::vector<std::string> fonts;
     {
         MediaViewer v(t, {t.TempTree::path("Trip/p1.bmp")},
-                      [&](ViewerApp& app) { app.registerFontFile = [&](const std::string& f) { fonts.push_back(f); }; });
+                      [&](Viewer& r) { r.app->registerFontFile = [&](const std::string& f) { fonts.push_back(f); }; });
         EXPECT_EQ(v.viewer().display().photoPath(), t.TempTree::path("Trip/p1.bmp"));
         EXPECT_FALSE(v.viewer().noPhoto());
         EXPECT_EQ(v.app->hotkeys().keys.of(115).key, kNextPhotoKey);  // the default binding

@@ -85,7 +85,7 @@ check_cache() {
   size=$(stat -c %s "$cache")
   [ "$size" -ge 20 ] || fail "the thumbnail cache is cut short ($size bytes)"
   if [ "$(u32 4)" = 0 ]; then [ "$size" -eq 20 ] && return 0; fail "the thumbnail cache has bytes after its end"; fi
-  tag=$(grep -obUa VTH1 "$cache" | head -n 1 | cut -d: -f1 || true)
+  tag=$(grep -obUaE 'VTH[12]' "$cache" | head -n 1 | cut -d: -f1 || true)
   [ -n "$tag" ] || fail "the thumbnail cache is cut short before its images"
   count=$(u32 $((tag + 4))) side=$(u32 8)
   [ "$size" -eq $((tag + 8 + count * side * side * 4)) ] || fail "the thumbnail cache is damaged ($size bytes)"

@@ -197,15 +197,9 @@ TEST(MakeScript, AReadOnlyProgramFolderHasItsScriptsInTheUserFolder) {
     h.tree.file("user/SlideShow2.script.txt", "x\r\n:/Trip/a.jpg");
     h.tree.file("user/SlideShow1.script.txt", "shadowed by the program folder's");
     // The harness's Navigator, told of a user folder.
-    NavigatorSettingsAccess access;
-    access.current = [&h]() -> Settings& { return h.settings; };
-    access.enterFolder = [](const std::string&) {};
-    access.scriptPrefix = [] { return std::string("SlideShow"); };
-    access.programFolder = h.programFolder;
-    access.programDrive = h.tree.path("cd");
+    NavigatorSettingsAccess access = h.access();
     access.userFolder = h.tree.path("user");
-    h.nav->destroy();
-    h.nav = std::make_unique<NavigatorWindow>(h.queue, h.panel, h.desktop, h.viewer, access, [&h] { return h.drives; });
+    h.create(access);
     h.openAt(h.tree.path("cd/Trip"));
     h.shows().startTotal("");
     h.waitForWalk();

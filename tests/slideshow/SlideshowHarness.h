@@ -7,35 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "navigator/NavigatorWindow.h"
-#include "fakes/FakeDesktop.h"
-#include "fakes/FakeEventQueue.h"
-#include "fakes/FakeNavigatorPanel.h"
 #include "fakes/TempTree.h"
+#include "navigator/NavigatorRig.h"
 
 namespace vellumo::testing {
-
-struct RecordingViewer : ViewerLink, CommandTarget {
-    std::vector<std::string> shown;
-    std::vector<int> cursors;  // lockCursor calls, 0 for unlock
-    std::vector<int> commands;
-    std::vector<Point> lastMouse;
-    Rect screen{0, 0, 1000, 800};
-    bool effect = false;
-
-    void showPhoto(const std::string& path) override { shown.push_back(path); }
-    void clearNoPhoto() override {}
-    void setBusyCursor(bool) override {}
-    void lockCursor(int id) override { cursors.push_back(id); }
-    Rect screenRect() const override { return screen; }
-    bool effectRunning() const override { return effect; }
-    void navigatorCaptionChanged(const std::string&) override {}
-    CommandTarget* viewerTarget() override { return this; }
-    void focusViewer() override {}
-    void setLastMousePosition(Point p) override { lastMouse.push_back(p); }
-    void onCommand(int command, std::intptr_t) override { commands.push_back(command); }
-    void onTimer(int) override {}
-};
 
 struct RecordingListener : SlideshowListener {
     std::vector<std::string> events;
@@ -45,19 +20,12 @@ struct RecordingListener : SlideshowListener {
     bool holdsNextStep() const override { return hold; }
 };
 
-struct SlideshowHarness {
+struct SlideshowHarness : NavigatorRig {
     TempTree tree;
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    FakeNavigatorPanel panel;
-    RecordingViewer viewer;
     RecordingListener listener;
-    Settings settings{};
     std::vector<std::string> scopeCalls;
-    std::vector<Drive> drives;
     std::string programFolder;
     std::string prefix = "SlideShow";
-    std::unique_ptr<NavigatorWindow> nav;
 
     SlideshowHarness() {
         settings.SlideShowDelay = 3.0;
@@ -67,28 +35,24 @@ struct SlideshowHarness {
         settings.CommandsAfterSlideshowStart = {127};
         settings.CommandsAfterSlideshowFinish = {126};
         settings.NavigatorRect = {750, 500, 1000, 1000};
+        viewer.screen = {0, 0, 1000, 800};
         programFolder = tree.folder("cd/prog");
         drives = {{"/", DriveType::Fixed, "ext4"}, {tree.path("cd"), DriveType::CdRom, "iso9660"}};
-        NavigatorSettingsAccess access;
-        access.current = [this]() -> Settings& { return settings; };
-        access.enterFolder = [](const std::string&) {};
-        access.enterScript = [this](const std::string& s) { scopeCalls.push_back("enter " + s); };
-        access.leaveScript = [this] { scopeCalls.push_back("leave"); };
-        access.scriptPrefix = [this] { return prefix; };
-        access.programFolder = programFolder;
-        access.programDrive = tree.path("cd");
-        nav = std::make_unique<NavigatorWindow>(queue, panel, desktop, viewer, access, [this] { return drives; });
+        create(access());
         nav->slideshows().addListener(&listener);
     }
-    ~SlideshowHarness() {
-        if (nav) nav->destroy();
+    ~SlideshowHarness() { nav->destroy(); }  // before the listener and the tree go
+    // What the Navigator is told of the script scope and the program folder.
+    NavigatorSettingsAccess access() {
+        NavigatorSettingsAccess a;
+        a.enterScript = [this](const std::string& s) { scopeCalls.push_back("enter " + s); };
+        a.leaveScript = [this] { scopeCalls.push_back("leave"); };
+        a.scriptPrefix = [this] { return prefix; };
+        a.programFolder = programFolder;
+        a.programDrive = tree.path("cd");
+        return a;
     }
     Slideshows& shows() { return nav->slideshows(); }
-    void openAt(const std::string& folder) {
-        settings.PathToStart = folder;
-        nav->open();
-        queue.runPending();
-    }
     // Photos "name" in folder rel, as files with a few bytes.
     std::string photos(const std::string& rel, std::initializer_list<const char*> names) {
         std::string dir = tree.folder(rel);

@@ -6,15 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/ViewerApp.h"
-#include "fakes/FakeDesktop.h"
-#include "fakes/FakeEventQueue.h"
-#include "fakes/FakeNavigatorPanel.h"
-#include "fakes/FakeWindowHost.h"
-#include "fakes/TempTree.h"
-#include "fakes/TestBmp.h"
-#include "platform/Files.h"
-#include "platform/Paths.h"
+#include "app/ViewerRig.h"
 
 namespace vellumo {
 namespace {
@@ -25,29 +17,12 @@ using testing::TempTree;
 constexpr int kF12 = 0x7B;
 constexpr int kF9 = 0x78;
 
-struct App {
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    FakeWindowHost host;
-    FakeNavigatorPanel panel;
-    std::unique_ptr<ViewerApp> app;
-
-    App(const TempTree& tree, std::vector<std::string> args = {}) {
-        app = std::make_unique<ViewerApp>(queue, desktop, host, panel,
-                                          ProgramLocation::FromExecutable(JoinPath(tree.root(), "vellumo"), ListDrives()));
-        EXPECT_TRUE(app->start(args, tree.root()));
-        if (app->viewer()) app->viewer()->prefetcher().setRunInline(true);
+// The viewer with the start-up run.
+struct App : testing::Viewer {
+    explicit App(const TempTree& tree, std::vector<std::string> args = {}) : Viewer(tree, std::move(args)) {
         queue.runPending();
     }
-    ~App() { app->exit(); }
-    ViewerWindow& viewer() { return *app->viewer(); }
     Slideshows& shows() { return app->navigator()->slideshows(); }
-    void key(int vk) {
-        KeyInput k;
-        k.virtualKey = vk;
-        app->preTranslateKeyDown(k, FocusPlace::Viewer);
-        queue.advance(100);  // past the burst merging
-    }
 };
 
 // Whether the window was asked to repaint exactly this rectangle.
@@ -80,7 +55,7 @@ TEST(ViewerEffects, AllEffectsWrittenOutAndOnlySlideshowChangesAnimated) {
     EXPECT_FALSE(Invalidated(a.host, {1013, 0, 1024, 768}));
 
     // In the small slideshow every change is animated, the effects in turn.
-    a.key(kF12);
+    a.press(kF12);
     EXPECT_TRUE(a.shows().smallRunning());
     a.queue.advance(3000);
     EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.bmp"));
@@ -125,14 +100,14 @@ TEST(ViewerSlideshow, ABrokenPhotoIsSkippedWithoutAMessage) {
     tree.file("Trip/p2.jpg", "not a jpeg at all");
     tree.file("Trip/p3.bmp", Bmp(64, 48, 0, 0, 200));
     App a(tree, {tree.path("Trip")});
-    a.key(kF12);
+    a.press(kF12);
     a.queue.advance(3000);
     EXPECT_TRUE(a.viewer().noPhoto());
     a.queue.advance(3000);
     EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p3.bmp"));
     EXPECT_TRUE(a.desktop.messages.empty());
     // Without a show the same photo gives its message.
-    a.key(kF12);
+    a.press(kF12);
     a.queue.post(&a.viewer(), 114);
     a.queue.advance(100);
     EXPECT_EQ(a.desktop.messages.size(), 1u);
@@ -154,7 +129,7 @@ TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
     Photos(tree, "Trip", 2);
     {
         App a(tree, {tree.path("Trip")});
-        a.key(kF9);  // no scripts: over the archive at once, without a menu
+        a.press(kF9);  // no scripts: over the archive at once, without a menu
         EXPECT_TRUE(a.desktop.menus.empty());
         // The walk runs on its own thread: real time passes for it.
         for (int i = 0; i < 2000 && a.shows().totalCollecting(); ++i) {
@@ -163,20 +138,17 @@ TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
         }
         EXPECT_TRUE(a.shows().totalRunning());
         EXPECT_EQ(a.shows().totalList().size(), 2u);
-        KeyInput ctrlS;
-        ctrlS.virtualKey = 'S';
-        ctrlS.ctrl = true;
-        a.app->preTranslateKeyDown(ctrlS, FocusPlace::Viewer);
+        a.key('S', true);  // Ctrl+S
         a.queue.advance(100);
         EXPECT_TRUE(IsRegularFile(tree.path("SlideShow1.script.txt")));
-        a.key(kF9);
+        a.press(kF9);
         EXPECT_FALSE(a.shows().totalRunning());
     }
     App b(tree, {tree.path("SlideShow1.script.txt")});
     EXPECT_TRUE(b.shows().totalRunning());
     EXPECT_TRUE(b.shows().playedFromScript());
     EXPECT_EQ(b.viewer().display().photoPath(), tree.path("Trip/p1.bmp"));
-    b.key(kF9);
+    b.press(kF9);
     EXPECT_FALSE(b.shows().totalRunning());
     EXPECT_FALSE(b.shows().playedFromScript());
 }
@@ -199,14 +171,14 @@ TEST(ViewerSlideshowLinks, TheCommentCountsTheShowAndTheMusicFollowsIt) {
     EXPECT_EQ(a.viewer().comments().shownComment(), "browsing");
     EXPECT_FALSE(a.app->musicPlayer()->inSlideshow());
 
-    a.key(kF12);
+    a.press(kF12);
     ASSERT_TRUE(a.shows().smallRunning());
     EXPECT_TRUE(a.app->musicPlayer()->inSlideshow());
     a.queue.advance(3100);
     EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.bmp"));
     EXPECT_EQ(a.viewer().comments().shownComment(), "2 of 3browsing");
 
-    a.key(kF12);
+    a.press(kF12);
     EXPECT_FALSE(a.shows().smallRunning());
     EXPECT_FALSE(a.app->musicPlayer()->inSlideshow());
     EXPECT_EQ(a.viewer().comments().shownComment(), "browsing");

@@ -67,15 +67,6 @@ TEST(SoundCommentDecision, ASoundNamedOnWindowsIsFoundInAnyCase) {
     EXPECT_EQ(SoundCommentPath(tree.path("noext")), tree.path("noext.wav"));
 }
 
-TEST(SoundCommentDecision, SwitchCommands) {
-    EXPECT_FALSE(SwitchedSoundComments(134, true));
-    EXPECT_TRUE(SwitchedSoundComments(134, false));
-    EXPECT_TRUE(SwitchedSoundComments(135, true));
-    EXPECT_TRUE(SwitchedSoundComments(135, false));
-    EXPECT_FALSE(SwitchedSoundComments(136, true));
-    EXPECT_FALSE(SwitchedSoundComments(136, false));
-}
-
 class SoundCommentPlayerTest : public ::testing::Test {
 protected:
     std::string capture() const { return tree.path("heard.wav"); }

@@ -1,11 +1,10 @@
 #pragma once
 // Picture files for the thumbnail tests: small 24-bit BMPs and JPEGs.
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 
-#include <jpeglib.h>
+#include "jpeg-writer/JpegWriter.h"
 
 namespace vellumo::testing {
 
@@ -56,37 +55,18 @@ inline std::string SolidBmp(int w, int h, Rgb8 c) {
 
 // A JPEG (quality 90, 4:2:0, baseline or progressive) of colour(x, y).
 inline std::string JpegBytes(int w, int h, const std::function<Rgb8(int, int)>& colour, bool progressive = false) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = static_cast<JDIMENSION>(w);
-    cinfo.image_height = static_cast<JDIMENSION>(h);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    if (progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::string row(static_cast<std::size_t>(w) * 3, '\0');
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            Rgb8 c = colour(x, y);
-            row[static_cast<std::size_t>(x) * 3] = static_cast<char>(c.r);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<char>(c.g);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<char>(c.b);
-        }
-        JSAMPROW p = reinterpret_cast<JSAMPROW>(row.data());
-        jpeg_write_scanlines(&cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::string bytes(reinterpret_cast<char*>(out), outSize);
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return bytes;
+    jpegwriter::JpegSpec spec;
+    spec.width = w;
+    spec.height = h;
+    spec.quality = 90;
+    spec.progressive = progressive;
+    Rgb8 pixel;
+    spec.sample = [&](int x, int y, int c) {
+        if (c == 0) pixel = colour(x, y);
+        return static_cast<std::uint8_t>(c == 0 ? pixel.r : c == 1 ? pixel.g : pixel.b);
+    };
+    const jpegwriter::Bytes bytes = jpegwriter::EncodeJpeg(spec);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace vellumo::testing

@@ -6,15 +6,13 @@
 #include <mutex>
 #include <thread>
 
-#include "navigator/NavigatorWindow.h"
-#include "fakes/FakeDesktop.h"
-#include "fakes/FakeEventQueue.h"
-#include "fakes/FakeNavigatorPanel.h"
-#include "fakes/QuietViewer.h"
 #include "fakes/TempTree.h"
+#include "navigator/NavigatorRig.h"
 #include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
 #include "ThumbTestFiles.h"
+#include "ThumbnailSettings.h"
+#include "../../tools/photo-writers/TodayWriters.h"
 
 namespace vellumo {
 namespace {
@@ -27,55 +25,22 @@ constexpr int kCmdOn = 132;
 constexpr int kCmdOff = 133;
 constexpr int kCmdRefresh = 143;
 
-
-struct Panel : FakeNavigatorPanel {
-    ThumbnailViewSpec spec;
-    int viewChanges = 0;
-    void setThumbnailView(const ThumbnailViewSpec& s) override {
-        spec = s;
-        ++viewChanges;
-    }
-};
-
 // One Navigator over a folder of the shared tree.
-struct Nav {
-    FakeEventQueue queue;
-    FakeDesktop desktop;
-    Panel panel;
-    QuietViewer viewer;
-    Settings settings{};
-    std::vector<Drive> drives;
-    std::unique_ptr<NavigatorWindow> nav;
-
+struct Nav : testing::NavigatorRig {
     Nav(const TempTree& tree, DriveType rootType = DriveType::Fixed, bool thumbnails = true) {
+        testing::UseThumbnails(settings, 32);
         settings.Thumbnails = thumbnails ? 1 : 0;
-        settings.ThumbnailsSize = 32;
-        settings.ThumbnailsSpaceX = 13;
-        settings.ThumbnailsSpaceY = 43;
-        settings.ThumbnailsBorderColor = Rgb(0, 0, 255);
-        settings.ThumbnailsBorder = 1;
-        settings.ThumbnailsCacheInFolders = 1;
-        settings.ThumbnailsSelection = 1;
         settings.NavigatorRect = {0, 0, 500, 500};
         drives = {{"/", DriveType::Fixed, "ext4"}, {tree.root(), rootType, "x"}};
-        NavigatorSettingsAccess access;
-        access.current = [this]() -> Settings& { return settings; };
-        access.enterFolder = [](const std::string&) {};
-        nav = std::make_unique<NavigatorWindow>(queue, panel, desktop, viewer, access, [this] { return drives; });
+        create();
         thumbs().setRunWorkersInline(true);
         thumbs().setUserCacheHome(tree.path("cachehome"));
         panel.window.visible = true;
     }
     ThumbnailView& thumbs() { return nav->thumbnails(); }
-    void open(const std::string& folder) {
-        settings.PathToStart = folder;
-        nav->open();
-        queue.runPending();
-    }
     int image(const std::string& text) {
-        for (int i = 0; i < nav->list().count(); ++i)
-            if (nav->list().at(i).text == text) return nav->list().at(i).image;
-        return -1;
+        const int row = rowOf(text);
+        return row < 0 ? -1 : list().at(row).image;
     }
     // The colour in the middle of a row's thumbnail.
     std::uint32_t centre(const std::string& text) {
@@ -111,9 +76,9 @@ struct Folder {
 TEST(ThumbnailsMode, MadeThumbnailsAreShownAndCachedWithoutTheFailures) {
     Folder f;
     Nav n(f.tree);
-    n.open(f.dir);
-    EXPECT_TRUE(n.panel.spec.on);
-    EXPECT_EQ(n.panel.spec.size, 32);
+    n.openAt(f.dir);
+    EXPECT_TRUE(n.panel.thumbnailView.on);
+    EXPECT_EQ(n.panel.thumbnailView.size, 32);
     EXPECT_EQ(n.image("a"), 11);
     EXPECT_EQ(n.image("b"), 12);
     EXPECT_EQ(n.image("broken"), 10);
@@ -134,12 +99,12 @@ TEST(ThumbnailsMode, MadeThumbnailsAreShownAndCachedWithoutTheFailures) {
 
 TEST(ThumbnailsMode, TheCacheIsAppliedBeforeAnythingIsMadeAndFailuresAreTriedAgain) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     const auto before = ReadWholeFile(f.cache());
     f.spoilPhotos();  // only the cache can give these thumbnails now
     f.tree.file("Trip/broken.jpg", testing::SolidBmp(4, 4, {0, 0, 255}));  // now decodes
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.centre("a"), kRed);
     EXPECT_EQ(n.centre("b"), kGreen);
     EXPECT_GE(n.image("broken"), 11);  // not in the cache: made by the worker
@@ -148,12 +113,61 @@ TEST(ThumbnailsMode, TheCacheIsAppliedBeforeAnythingIsMadeAndFailuresAreTriedAga
     EXPECT_NE(ReadWholeFile(f.cache()), before);
 }
 
+// A cache of the older form holds the pictures as stored: it still serves
+// the photos stored upright without a colour profile; a photo a camera
+// stored turned is made anew, upright, and the file is written in the new form.
+TEST(ThumbnailsMode, AnOlderCacheServesOnlyUprightPhotosAndIsWrittenAnew) {
+    Folder f;
+    writers::Rgba wide = writers::TestPicture(40, 20, false);
+    f.tree.file("Trip/turned.jpg", [&] {
+        const auto b = writers::WriteJpeg(wide, 6);
+        return std::string(b.begin(), b.end());
+    }());
+    { Nav(f.tree).openAt(f.dir); }
+    // The same file in the older form, with the stored (wide) thumbnail of the JPEG.
+    CThumbnailsStorage old = f.read(f.cache());
+    ASSERT_EQ(old.names, (std::vector<std::string>{"a", "b", "turned"}));
+    EXPECT_EQ(old.imageForm, 2);
+    auto wideThumb = std::make_shared<ThumbImage>(*old.images[2]);
+    for (int x = 0; x < 32; ++x) wideThumb->at(x, 16) = 0xFF123456;
+    old.images[2] = wideThumb;
+    std::string bytes = old.Serialize();
+    bytes[bytes.find("VTH2") + 3] = '1';
+    ASSERT_TRUE(WriteFileAtomically(f.cache(), bytes));
+    f.spoilPhotos();  // the upright ones can only come from the cache
+
+    Nav n(f.tree);
+    n.openAt(f.dir);
+    EXPECT_EQ(n.centre("a"), kRed);
+    EXPECT_EQ(n.centre("b"), kGreen);
+    EXPECT_NE(n.centre("turned"), 0xFF123456u);  // made anew from the photo
+    // Upright: a tall picture, transparent margins left and right.
+    ThumbImagePtr made = n.thumbs().images().at(n.image("turned"));
+    EXPECT_EQ(made->at(3, 16) >> 24, 0u);
+    EXPECT_EQ(made->at(16, 3) >> 24, 0xFFu);
+    CThumbnailsStorage rewritten = f.read(f.cache());
+    EXPECT_EQ(rewritten.imageForm, 2);
+    EXPECT_EQ(rewritten.names, (std::vector<std::string>{"a", "b", "turned"}));
+    EXPECT_EQ(rewritten.images[0]->at(16, 16), kRed);
+
+    // An older cache whose photos are all upright is written anew as well.
+    bytes = rewritten.Serialize();
+    bytes[bytes.find("VTH2") + 3] = '1';
+    ASSERT_TRUE(WriteFileAtomically(f.cache(), bytes));
+    f.tree.file("Trip/turned.jpg", "garbage");
+    Nav again(f.tree);
+    again.openAt(f.dir);
+    EXPECT_EQ(again.centre("a"), kRed);
+    EXPECT_EQ(again.thumbs().lastSavedFile(), f.cache());
+    EXPECT_EQ(f.read(f.cache()).imageForm, 2);
+}
+
 TEST(ThumbnailsMode, AFolderWithAValidCacheMakesNothingAndWritesNothing) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     f.spoilPhotos();
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.centre("a"), kRed);
     EXPECT_EQ(n.image("broken"), 10);
     EXPECT_EQ(n.thumbs().lastSavedFile(), "");
@@ -162,11 +176,11 @@ TEST(ThumbnailsMode, AFolderWithAValidCacheMakesNothingAndWritesNothing) {
 
 TEST(ThumbnailsMode, ASizeChangeInvalidatesTheCacheAndRewritesIt) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     Nav n(f.tree);
     n.settings.ThumbnailsSize = 64;
     f.tree.file("Trip/a.bmp", "garbage");  // a cannot come from the old cache
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.image("a"), 10);
     EXPECT_EQ(n.centre("b"), kGreen);
     EXPECT_EQ(n.thumbs().images().at(n.image("b"))->size, 64);
@@ -177,28 +191,28 @@ TEST(ThumbnailsMode, ASizeChangeInvalidatesTheCacheAndRewritesIt) {
 
 TEST(ThumbnailsMode, ABorderChangeInvalidatesTheCacheToo) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     f.spoilPhotos();
     for (int variant = 0; variant < 2; ++variant) {
         Nav n(f.tree);
         if (variant == 0) n.settings.ThumbnailsBorder = 0;
         else n.settings.ThumbnailsBorderColor = Rgb(255, 0, 0);
-        n.open(f.dir);
+        n.openAt(f.dir);
         EXPECT_EQ(n.image("a"), 10) << variant;
     }
     // Fine quality is not part of what a cache must match.
     Nav n(f.tree);
     n.settings.ThumbnailsFineQuality = 1;
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.centre("a"), kRed);
 }
 
 TEST(ThumbnailsMode, APhotoAddedLaterIsMadeAndTheNextSaveStoresEveryName) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     f.tree.file("Trip/c.bmp", testing::SolidBmp(5, 5, {0, 0, 255}));
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_GE(n.image("c"), 11);
     CThumbnailsStorage s = f.read(f.cache());
     EXPECT_EQ(s.photoCount, 4);
@@ -224,7 +238,7 @@ TEST(ThumbnailsMode, PhotosSharingANameBothTakeTheFirstStoredThumbnail) {
     s.images = {red, green};
     ASSERT_TRUE(WriteFileAtomically(dir + "/vellumo.cache", s.Serialize()));
     Nav n(tree);
-    n.open(dir);
+    n.openAt(dir);
     const NavigatorList& list = n.nav->list();
     const int first = n.nav->firstPhotoIndex();
     ASSERT_EQ(n.nav->lastPhotoIndex(), first + 1);
@@ -237,7 +251,7 @@ TEST(ThumbnailsMode, PhotosSharingANameBothTakeTheFirstStoredThumbnail) {
 
 TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWritten) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     const auto before = ReadWholeFile(f.cache());
     f.tree.file("Trip/a.bmp", "garbage");
     f.tree.file("Trip/c.bmp", testing::SolidBmp(5, 5, {0, 0, 255}));
@@ -245,7 +259,7 @@ TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWri
     {
         Nav n(f.tree);
         n.settings.ThumbnailsCacheInFolders = 0;
-        n.open(f.dir);
+        n.openAt(f.dir);
         EXPECT_EQ(n.centre("a"), kRed);
         EXPECT_GE(n.image("c"), 11);
         EXPECT_EQ(ReadWholeFile(f.cache()), before);  // the folder's file is left alone
@@ -256,20 +270,20 @@ TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWri
     f.tree.file("Trip/c.bmp", "garbage");
     Nav n(f.tree);
     n.settings.ThumbnailsCacheInFolders = 0;
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.centre("c"), 0xFF0000FFu);
     EXPECT_EQ(n.thumbs().lastSavedFile(), "");
 }
 
 TEST(ThumbnailsMode, ACacheWithCountZeroIsNeverApplied) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     CThumbnailsStorage s = f.read(f.cache());
     s.photoCount = 0;
     ASSERT_TRUE(WriteFileAtomically(f.cache(), s.Serialize()));
     f.spoilPhotos();
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.image("a"), 10);
     EXPECT_EQ(n.image("b"), 10);
 }
@@ -278,7 +292,7 @@ TEST(ThumbnailsMode, OnAnOpticalDiscTheCacheGoesToTheUserCacheFolder) {
     Folder f;
     {
         Nav n(f.tree, DriveType::CdRom);
-        n.open(f.dir);
+        n.openAt(f.dir);
         const std::string mine = UserCacheFile(f.dir, f.tree.path("cachehome"));
         EXPECT_EQ(n.thumbs().lastSavedFile(), mine);
         EXPECT_TRUE(IsRegularFile(mine));
@@ -286,7 +300,7 @@ TEST(ThumbnailsMode, OnAnOpticalDiscTheCacheGoesToTheUserCacheFolder) {
     }
     f.spoilPhotos();
     Nav n(f.tree, DriveType::CdRom);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.centre("a"), kRed);
 }
 
@@ -295,17 +309,17 @@ TEST(ThumbnailsMode, AFolderThatCannotTakeTheCacheUsesTheUserCacheFolder) {
     // A folder in the way of the cache file: writing it fails, even for root.
     f.tree.folder("Trip/vellumo.cache");
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
     EXPECT_TRUE(IsDirectory(f.cache()));
 }
 
 TEST(ThumbnailsMode, RefreshSkipsTheCacheOnce) {
     Folder f;
-    { Nav(f.tree).open(f.dir); }
+    { Nav(f.tree).openAt(f.dir); }
     f.spoilPhotos();
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     EXPECT_EQ(n.centre("a"), kRed);
     n.nav->onCommand(kCmdRefresh, 0);
     n.queue.runPending();
@@ -324,7 +338,7 @@ TEST(ThumbnailsMode, RotationMacrosOfTheAttachedCommentTurnTheThumbnail) {
     tree.file("Turn/same.bmp", testing::BmpBytes(40, 20, halves));
     tree.file("Turn/same.txt", "%ROTATE_LEFT%%ROTATE_RIGHT%");
     Nav n(tree);
-    n.open(dir);
+    n.openAt(dir);
     ThumbImagePtr down = n.thumbs().images().at(n.image("down"));
     ThumbImagePtr same = n.thumbs().images().at(n.image("same"));
     ASSERT_TRUE(down && same);
@@ -337,8 +351,8 @@ TEST(ThumbnailsMode, RotationMacrosOfTheAttachedCommentTurnTheThumbnail) {
 TEST(ThumbnailsMode, ModeCommandsNeedTheNavigatorAndSwitchTheView) {
     Folder f;
     Nav n(f.tree, DriveType::Fixed, false);
-    n.open(f.dir);
-    EXPECT_FALSE(n.panel.spec.on);
+    n.openAt(f.dir);
+    EXPECT_FALSE(n.panel.thumbnailView.on);
     EXPECT_EQ(n.image("a"), 9);  // the photo icon
     n.panel.window.visible = false;
     n.nav->onCommand(kCmdToggle, 0);
@@ -350,13 +364,13 @@ TEST(ThumbnailsMode, ModeCommandsNeedTheNavigatorAndSwitchTheView) {
     n.nav->onCommand(kCmdToggle, 0);
     n.queue.runPending();
     EXPECT_EQ(n.settings.Thumbnails, 1);
-    EXPECT_TRUE(n.panel.spec.on);
+    EXPECT_TRUE(n.panel.thumbnailView.on);
     EXPECT_EQ(n.centre("a"), kRed);
-    const int changes = n.panel.viewChanges;
+    const int changes = n.panel.thumbnailViewChanges;
     n.nav->onCommand(kCmdOn, 0);  // already on
-    EXPECT_EQ(n.panel.viewChanges, changes);
+    EXPECT_EQ(n.panel.thumbnailViewChanges, changes);
     n.nav->onCommand(kCmdOff, 0);
-    EXPECT_FALSE(n.panel.spec.on);
+    EXPECT_FALSE(n.panel.thumbnailView.on);
     EXPECT_EQ(n.image("a"), 9);
     EXPECT_EQ(n.desktop.beeps.size(), 1u);
 }
@@ -364,12 +378,12 @@ TEST(ThumbnailsMode, ModeCommandsNeedTheNavigatorAndSwitchTheView) {
 TEST(ThumbnailsMode, SettingsChangesRemakeOrRespace) {
     Folder f;
     Nav n(f.tree);
-    n.open(f.dir);
+    n.openAt(f.dir);
     SettingsChangeSet changes;
     changes.words[SectionThumbnails] = 0x4;  // spacing only
     n.settings.ThumbnailsSpaceX = 21;
     n.nav->settingsChanged(changes, 0);
-    EXPECT_EQ(n.panel.spec.spaceX, 21);
+    EXPECT_EQ(n.panel.thumbnailView.spaceX, 21);
     EXPECT_EQ(n.queue.pendingCount(), 0u);
     changes.words[SectionThumbnails] = 0x10;  // border colour: made anew
     n.settings.ThumbnailsBorderColor = Rgb(255, 0, 0);
@@ -425,7 +439,7 @@ TEST(ThumbnailWorkerThread, OffAndOnInTheSameFolderResumesTheSameWorker) {
     n.thumbs().setRunWorkersInline(false);
     n.thumbs().setTwoThreads(false);
     n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
-    n.open(f.dir);
+    n.openAt(f.dir);
     n.nav->onCommand(kCmdToggle, 0);
     ThumbnailWorker* worker = n.thumbs().worker();
     ASSERT_TRUE(worker);
@@ -472,7 +486,7 @@ TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
         }
         return gate->wait();
     });
-    n.open(f.dir);
+    n.openAt(f.dir);
     gate->waitForCalls(3);
     PumpUntil(n.queue, [&] { return n.image("b") >= 11; });
     n.nav->onCommand(CmdGoUp, 0);
@@ -491,7 +505,7 @@ TEST(ThumbnailWorkerThread, AFolderThatVanishesCostsOnlyItsThumbnails) {
     n.thumbs().setRunWorkersInline(false);
     n.thumbs().setTwoThreads(false);
     n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
-    n.open(f.dir);
+    n.openAt(f.dir);
     gate->waitForCalls(1);
     std::filesystem::remove_all(f.dir);
     gate->release();
@@ -509,7 +523,7 @@ TEST(ThumbnailWorkerThread, StoppingNeverWaitsAndDropsLateResults) {
     Nav n(f.tree);
     n.thumbs().setRunWorkersInline(false);
     n.thumbs().setRotationSource([gate](const std::string&) { return gate->wait(); });
-    n.open(f.dir);
+    n.openAt(f.dir);
     gate->waitForCalls(1);
     // Going up stops the worker while it is inside a thumbnail.
     n.nav->onCommand(CmdGoUp, 0);

@@ -44,7 +44,7 @@ const char* kSampleHex =
     "0200"      // two names
     "0161"      // "a"
     "05494d475f31"  // "IMG_1"
-    "56544831"  // "VTH1"
+    "56544832"  // "VTH2"
     "02000000"  // two images
     "332211ff" "00000000" "00000000" "665544ff"
     "01000000" "02000000" "03000000" "04000000";
@@ -63,6 +63,21 @@ TEST(ThumbnailCacheFile, ByteLayoutAndReadingBack) {
     ASSERT_EQ(read.images.size(), 2u);
     EXPECT_EQ(read.images[0]->pixels, (std::vector<std::uint32_t>{0xFF112233, 0, 0, 0xFF445566}));
     EXPECT_EQ(read.Serialize(), bytes);
+}
+
+TEST(ThumbnailCacheFile, TheOlderFormIsReadAndTold) {
+    std::string bytes = Sample().Serialize();
+    CThumbnailsStorage read;
+    ASSERT_TRUE(read.Load(bytes));
+    EXPECT_EQ(read.imageForm, 2);
+    bytes[bytes.find("VTH2") + 3] = '1';
+    ASSERT_TRUE(read.Load(bytes));
+    EXPECT_EQ(read.imageForm, 1);
+    EXPECT_EQ(read.images[1]->pixels, (std::vector<std::uint32_t>{1, 2, 3, 4}));
+    // Written again, it takes the current form.
+    EXPECT_EQ(Hex(read.Serialize()), kSampleHex);
+    bytes[bytes.find("VTH1") + 3] = '3';
+    EXPECT_FALSE(read.Load(bytes));
 }
 
 TEST(ThumbnailCacheFile, CountZeroHasOnlyTheFiveIntegersAndIsNeverApplied) {
@@ -129,7 +144,7 @@ TEST(ThumbnailCacheFile, MalformedFilesAreRefused) {
     EXPECT_FALSE(s.Load(good + std::string(4, '\0')));
     // Image count not matching the names.
     b = good;
-    b[good.find("VTH1") + 4] = 1;
+    b[good.find("VTH2") + 4] = 1;
     EXPECT_FALSE(s.Load(b));
     // Another program's file under the same name.
     EXPECT_FALSE(s.Load(std::string("BM\x36\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00(\x00\x00\x00\x01\x00\x00\x00"

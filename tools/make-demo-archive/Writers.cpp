@@ -9,8 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <jpeglib.h>
 #include <tiffio.h>
+
+#include "jpeg-writer/JpegWriter.h"
 
 namespace demo {
 
@@ -26,68 +27,11 @@ void Put32le(Bytes& b, unsigned long v) {
     Put16le(b, v & 0xFFFF);
     Put16le(b, (v >> 16) & 0xFFFF);
 }
-void Put16be(Bytes& b, unsigned v) {
-    b.push_back((v >> 8) & 0xFF);
-    b.push_back(v & 0xFF);
-}
-void Put32be(Bytes& b, unsigned long v) {
-    Put16be(b, (v >> 16) & 0xFFFF);
-    Put16be(b, v & 0xFFFF);
-}
 
 bool Save(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
-}
-
-// APP1: "Exif" header, a little-endian TIFF structure with IFD0 pointing to
-// an EXIF IFD that holds DateTimeOriginal (0x9003).
-Bytes ExifBlock(const std::string& date) {
-    std::string d = date.substr(0, 19);
-    d.resize(19, ' ');
-    Bytes b = {'E', 'x', 'i', 'f', 0, 0};
-    Bytes t = {'I', 'I'};
-    Put16le(t, 42);
-    Put32le(t, 8);
-    // IFD0 at 8: one entry, the EXIF IFD pointer.
-    Put16le(t, 1);
-    Put16le(t, 0x8769);
-    Put16le(t, 4);  // LONG
-    Put32le(t, 1);
-    Put32le(t, 26);
-    Put32le(t, 0);  // no next IFD
-    // EXIF IFD at 26: DateTimeOriginal, ASCII, 20 bytes at 44.
-    Put16le(t, 1);
-    Put16le(t, 0x9003);
-    Put16le(t, 2);
-    Put32le(t, 20);
-    Put32le(t, 44);
-    Put32le(t, 0);
-    for (char c : d) t.push_back(static_cast<unsigned char>(c));
-    t.push_back(0);
-    b.insert(b.end(), t.begin(), t.end());
-    return b;
-}
-
-// APP13: "Photoshop 3.0" with one 8BIM resource 0x0404 holding IPTC
-// record 2: the record version and the caption (dataset 120).
-Bytes IptcBlock(const std::string& caption) {
-    Bytes iptc = {0x1C, 0x02, 0x00, 0x00, 0x02, 0x00, 0x04};
-    std::string c = caption.substr(0, 2000);
-    iptc.insert(iptc.end(), {0x1C, 0x02, 0x78});
-    Put16be(iptc, static_cast<unsigned>(c.size()));
-    iptc.insert(iptc.end(), c.begin(), c.end());
-    Bytes b;
-    for (char c : std::string("Photoshop 3.0")) b.push_back(static_cast<unsigned char>(c));
-    b.push_back(0);
-    for (char c : std::string("8BIM")) b.push_back(static_cast<unsigned char>(c));
-    Put16be(b, 0x0404);
-    b.insert(b.end(), {0, 0});  // empty name, padded to even length
-    Put32be(b, iptc.size());
-    b.insert(b.end(), iptc.begin(), iptc.end());
-    if (iptc.size() % 2) b.push_back(0);
-    return b;
 }
 
 bool WriteTiffFile(const std::string& path, const Picture& p, const std::string& description, bool lzw) {
@@ -186,44 +130,18 @@ Bytes BmpHeaders(const Picture& p, int bits, int stride, unsigned long paletteEn
 }  // namespace
 
 bool WriteJpeg(const std::string& path, const Picture& p, const JpegText& text, int quality) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = static_cast<JDIMENSION>(p.width);
-    cinfo.image_height = static_cast<JDIMENSION>(p.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.write_JFIF_header = text.dateTimeOriginal.empty() ? TRUE : FALSE;  // EXIF files start with APP1
-    jpeg_start_compress(&cinfo, TRUE);
-    if (!text.dateTimeOriginal.empty()) {
-        Bytes exif = ExifBlock(text.dateTimeOriginal);
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
-    }
-    if (!text.caption.empty()) {
-        Bytes iptc = IptcBlock(text.caption);
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 13, iptc.data(), static_cast<unsigned>(iptc.size()));
-    }
-    std::vector<unsigned char> row(static_cast<size_t>(p.width) * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        int y = static_cast<int>(cinfo.next_scanline);
-        for (int x = 0; x < p.width; ++x) {
-            const Rgb& c = p.at(x, y);
-            row[x * 3] = c.r;
-            row[x * 3 + 1] = c.g;
-            row[x * 3 + 2] = c.b;
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return std::fclose(f) == 0;
+    jpegwriter::JpegSpec spec;
+    spec.width = p.width;
+    spec.height = p.height;
+    spec.quality = quality;
+    spec.jfif = text.dateTimeOriginal.empty();  // EXIF files start with APP1
+    if (!text.dateTimeOriginal.empty()) spec.markers.push_back(jpegwriter::ExifDateMarker(text.dateTimeOriginal));
+    if (!text.caption.empty()) spec.markers.push_back(jpegwriter::IptcCaptionMarker(text.caption));
+    spec.sample = [&p](int x, int y, int c) {
+        const Rgb& v = p.at(x, y);
+        return c == 0 ? v.r : c == 1 ? v.g : v.b;
+    };
+    return jpegwriter::WriteJpegFile(path, spec);
 }
 
 bool WriteTiff(const std::string& path, const Picture& p, const std::string& description) {

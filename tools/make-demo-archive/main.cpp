@@ -3,8 +3,9 @@
 //   in every format the viewer reads (JPEG with EXIF date and IPTC caption,
 //   TIFF with a description, EPS with a TIFF preview, BMP, TGA, PCX), a folder
 //   settings file, descript.ion files, a folder comment, attached comments
-//   and a sound comment (the comments use macros and tags), and background
-//   music (an MP3 encoded by lame) in Music/.
+//   and a sound comment (the comments use macros and tags), background
+//   music (an MP3 encoded by lame) in Music/, and the photos of today (a
+//   JPEG turned by its EXIF orientation, PNG with alpha, HEIC, WebP, AVIF).
 // make-demo-archive --start-picture FILE
 //   Writes the viewer's start picture (a 24-bit BMP).
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "Pictures.h"
+#include "TodayFormats.h"
 #include "Writers.h"
 
 using namespace demo;
@@ -140,6 +142,20 @@ void MakeArchive(const std::string& dir) {
     LandscapeStyle previewStyle{{70, 120, 200}, {220, 230, 240}, {255, 255, 230}, {100, 110, 140}, {60, 90, 60}, 0.3, 0.2, true, 9};
     Check(WriteEps(eps + "/Poster.eps", DrawLandscape(640, 480, previewStyle), "Poster"), "Poster.eps");
     Check(WriteEps(eps + "/Logo.eps", DrawStartPicture(400, 300, "DEMO"), "Logo"), "Logo.eps");
+
+    // Photos of today: what phones and current programs write.
+    const std::string today = dir + "/Photos of Today";
+    MakeFolder(today);
+    LandscapeStyle tall{{40, 90, 180}, {190, 215, 240}, {255, 250, 220}, {90, 110, 140}, {45, 95, 55}, 0.5, 0.3, true, 17};
+    Check(WriteTurnedJpeg(today + "/Portrait from a phone.jpg", DrawLandscape(900, 1200, tall)), "Portrait from a phone.jpg");
+    Check(WritePng(today + "/Glass.png", DrawShapes(1024, 768, 6), true), "Glass.png");
+    Check(WriteHeic(today + "/Harbour.heic", DrawSunsetSea(1600, 1200)), "Harbour.heic");
+    Check(WriteWebp(today + "/Meadow.webp", DrawLandscape(1280, 960, scenes[2].style)), "Meadow.webp");
+    Check(WriteAvif(today + "/Canyon.avif", DrawLandscape(1024, 768, scenes[1].style)), "Canyon.avif");
+    Check(WriteText(today + "/descript.ion",
+                    "\"Portrait from a phone.jpg\" Stored on its side: the camera's orientation turns it upright\r\n"
+                    "Glass.png A PNG with alpha, shown over the background colour\r\n"),
+          "descript.ion");
 }
 
 }  // namespace

@@ -60,7 +60,20 @@ bool WritePam(const CBmp& bmp, const std::string& path) {
     std::fprintf(f, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", w, h);
     std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
     const RGBAPixel* palette = bmp.GetPalette();
+    const std::uint8_t* const* lines = bmp.GetLineArray();
     for (int y = 0; y < h; ++y) {
+        if (bmp.GetBitsPerPixel() == 32) {
+            // Straight from the row: blue, green, red, alpha bytes.
+            const std::uint8_t* in = lines[y];
+            for (int x = 0; x < w; ++x, in += 4) {
+                row[4 * x] = in[2];
+                row[4 * x + 1] = in[1];
+                row[4 * x + 2] = in[0];
+                row[4 * x + 3] = bmp.HasAlpha() ? in[3] : 255;
+            }
+            std::fwrite(row.data(), 1, row.size(), f);
+            continue;
+        }
         for (int x = 0; x < w; ++x) {
             RGBAPixel p = bmp.GetPixel(x, y);
             if (bmp.GetBitsPerPixel() <= 8) p = palette ? palette[p] : MakePixel(p * 255, p * 255, p * 255, 255);

@@ -1,0 +1,165 @@
+#include "imaging/HeifDecoder.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include <libheif/heif.h>
+
+#include "imaging/AnyBmp.h"
+
+namespace vellumo {
+
+namespace {
+
+// The framework's code and text for an error of the library.
+void Check(const heif_error& e) {
+    if (e.code == heif_error_Ok) return;
+    const std::string message = e.message && *e.message ? e.message : "HEIF error";
+    switch (e.code) {
+        case heif_error_Invalid_input:
+            if (e.subcode == heif_suberror_End_of_data)
+                throw CTextException(ErrEndOfFile, "End of file reached while decoding.\n");
+            CPicDecoder::RaiseError(ErrFormatNotSupported, message);
+        case heif_error_Unsupported_filetype:
+        case heif_error_Unsupported_feature:
+            CPicDecoder::RaiseError(ErrUnsupported, message);
+        case heif_error_Memory_allocation_error:
+            CPicDecoder::RaiseError(ErrOutOfMemory, "out of memory");
+        default:
+            CPicDecoder::RaiseError(ErrFormatNotSupported, message);
+    }
+}
+
+struct ContextDeleter {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct HandleDeleter {
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct ImageDeleter {
+    void operator()(heif_image* i) const { heif_image_release(i); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+using HandlePtr = std::unique_ptr<heif_image_handle, HandleDeleter>;
+
+}  // namespace
+
+void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp, CDataSource& source) {
+    const std::uint8_t* data = source.ReadRemainder();
+    const auto size = static_cast<std::size_t>(source.GetRemaining());
+    std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+    if (!context) throw std::bad_alloc();
+    heif_context_set_max_decoding_threads(context.get(), 2);
+    Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
+    heif_image_handle* primaryRaw = nullptr;
+    Check(heif_context_get_primary_image_handle(context.get(), &primaryRaw));
+    HandlePtr primary(primaryRaw);
+    // The size as seen, the declared rotation and crop applied.
+    const int width = heif_image_handle_get_width(primary.get());
+    const int height = heif_image_handle_get_height(primary.get());
+    if (width <= 0 || height <= 0) RaiseError(ErrFormatNotSupported, "HEIF image without size.");
+    if (static_cast<std::int64_t>(width) * height > kPixelCap) RaiseError(ErrOutOfMemory, "out of memory");
+    destBpp = 32;
+    // (An embedded colour profile would be read here: heif_image_handle_get_raw_color_profile.)
+    CheckStop();
+    if (sizeHint_ > 0) {
+        if (HandlePtr thumbnail{Thumbnail(primary.get(), sizeHint_)}) {
+            DecodeInto(thumbnail.get(), bmp);
+            return;
+        }
+    } else if (previewSink_) {
+        ShowThumbnailFirst(primary.get(), width, height);
+    }
+    DecodeInto(primary.get(), bmp);
+}
+
+heif_image_handle* CHEIFDecoder::Thumbnail(const heif_image_handle* primary, int minimum) {
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0) return nullptr;
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    const int listed = heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    heif_image_handle* best = nullptr;
+    int bestSide = 0;
+    for (int i = 0; i < listed; ++i) {
+        heif_image_handle* candidate = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, ids[static_cast<std::size_t>(i)], &candidate).code != heif_error_Ok ||
+            !candidate)
+            continue;
+        const int side = std::max(heif_image_handle_get_width(candidate), heif_image_handle_get_height(candidate));
+        if (side >= std::max(minimum, 1) && (!best || side < bestSide)) {
+            if (best) heif_image_handle_release(best);
+            best = candidate;
+            bestSide = side;
+        } else {
+            heif_image_handle_release(candidate);
+        }
+    }
+    return best;
+}
+
+// A photo shown fitted gets its thumbnail as the first picture, a coarse
+// stand-in of any size, painted scaled while the full picture decodes.
+void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int width, int height) {
+    if (heif_image_handle_has_alpha_channel(primary)) return;
+    const Size wanted = previewSink_->PreviewSizeFor(width, height, false);
+    if (wanted.cx <= 0 || wanted.cy <= 0) return;
+    HandlePtr thumbnail{Thumbnail(primary, 0)};
+    if (!thumbnail) return;
+    try {
+        CAnyBmp coarse;
+        DecodeInto(thumbnail.get(), coarse);
+        previewSink_->ShowPreview(coarse);
+    } catch (const CTextException&) {
+        // A damaged thumbnail only means no first picture.
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+void CHEIFDecoder::DecodeInto(const heif_image_handle* handle, CBmp& bmp) {
+    const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
+    std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    if (!options) throw std::bad_alloc();
+    options->convert_hdr_to_8bit = 1;
+    heif_image* decodedRaw = nullptr;
+    Check(heif_decode_image(handle, &decodedRaw, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()));
+    std::unique_ptr<heif_image, ImageDeleter> decoded(decodedRaw);
+    CheckStop();
+    const int w = heif_image_get_width(decoded.get(), heif_channel_interleaved);
+    const int h = heif_image_get_height(decoded.get(), heif_channel_interleaved);
+    int stride = 0;
+    const std::uint8_t* plane = heif_image_get_plane_readonly(decoded.get(), heif_channel_interleaved, &stride);
+    if (!plane || w <= 0 || h <= 0) RaiseError(ErrFormatNotSupported, "HEIF image without pixels.");
+    if (heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved) != 8)
+        RaiseError(ErrUnsupported, "HEIF image of more than 8 bits.");
+    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
+    CreateBitmap(bmp, w, h, 32, alpha, false);
+    bmp.SetAlphaShown(alpha);
+    std::uint8_t* const* lines = bmp.GetLineArray();
+    const int channels = alpha ? 4 : 3;
+    for (int y = 0; y < h; ++y) {
+        if ((y & 255) == 0) CheckStop();
+        const std::uint8_t* in = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+        std::uint8_t* out = lines[y];
+        for (int x = 0; x < w; ++x, in += channels, out += 4) {
+            int r = in[0], g = in[1], b = in[2];
+            const int a = alpha ? in[3] : 255;
+            if (premultiplied && a != 0 && a != 255) {
+                r = std::min(255, (r * 255 + a / 2) / a);
+                g = std::min(255, (g * 255 + a / 2) / a);
+                b = std::min(255, (b * 255 + a / 2) / a);
+            }
+            out[0] = static_cast<std::uint8_t>(b);
+            out[1] = static_cast<std::uint8_t>(g);
+            out[2] = static_cast<std::uint8_t>(r);
+            out[3] = static_cast<std::uint8_t>(a);
+        }
+    }
+}
+
+}  // namespace vellumo

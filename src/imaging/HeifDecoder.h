@@ -1,0 +1,27 @@
+#pragma once
+// CHEIFDecoder: HEIF (HEIC) and AVIF through libheif, one decoder for both.
+// The primary image comes out as the file declares it to be seen: rotation,
+// mirror and crop applied (no EXIF orientation on top), 10 and 12 bits
+// brought to 8, alpha shown when the file has it. An embedded thumbnail
+// serves a size hint that it meets, and, for a photo shown fitted, as the
+// first picture while the full decode runs.
+#include "imaging/PicDecoder.h"
+
+struct heif_image_handle;
+
+namespace vellumo {
+
+class CHEIFDecoder : public CPicDecoder {
+public:
+    void DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>& paletteOut, int& destBpp, CDataSource& source) override;
+
+private:
+    // The thumbnail whose longer side is at least minimum pixels and
+    // smallest among those (any thumbnail when minimum is 0); null for none.
+    // The caller releases it.
+    static heif_image_handle* Thumbnail(const heif_image_handle* primary, int minimum);
+    void DecodeInto(const heif_image_handle* handle, CBmp& bmp);
+    void ShowThumbnailFirst(const heif_image_handle* primary, int width, int height);
+};
+
+}  // namespace vellumo

@@ -1,1 +1,0 @@
-// Keeps a library target valid while a subsystem folder is still empty.
