@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/ViewerApp.h"
 #include "platform/Files.h"
 #include "platform/StartupTrace.h"
@@ -43,28 +45,54 @@ constexpr const char* kUsage =
     "  SETTINGS.ini      the archive settings file to use (created when missing)\n"
     "  NAME.script.txt   a slideshow script, played as a total slideshow\n"
     "  FOLDER | PHOTO    the folder to open, or the photo to show\n"
-    "  --help            show this text and exit\n"
+    "  -h, --help        show this text and exit\n"
     "  --version         show the version and exit\n"
+    "  --                what follows is a path, even when it begins with \"-\"\n"
     "\n"
     "F1 opens the help and F2 the list of keys while the viewer runs.\n";
+
+// While Qt starts: a fatal error of Qt (no display, no platform plugin)
+// would abort the process; the program cannot start, and says so with
+// status 1 instead.
+QtMessageHandler gDefaultMessages = nullptr;
+
+void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        if (gDefaultMessages) gDefaultMessages(type, context, message);
+        else std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        return;
+    }
+    std::fprintf(stderr, "vellumo: cannot start: %s\n", message.toLocal8Bit().constData());
+    std::_Exit(1);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The two options are answered before any window or display is needed.
-    // Every other argument keeps its meaning: a path, a settings file or a
-    // script, as typed (a file may well be named "-x.jpg").
-    if (argc == 2 && std::string_view(argv[1]) == "--help") {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::printf("Vellumo %s\n", VELLUMO_VERSION);
-        return 0;
+    // The options are answered before any window or display is needed. An
+    // argument naming an existing file is a path whatever it begins with.
+    std::vector<std::string> given(argv + 1, argv + argc);
+    const vellumo::ProgramOptions options =
+        vellumo::ProgramOptions::Read(given, [](const std::string& a) { return vellumo::FileExists(a); });
+    switch (options.action) {
+        case vellumo::ProgramOptions::Action::Help: std::fputs(kUsage, stdout); return 0;
+        case vellumo::ProgramOptions::Action::Version: std::printf("Vellumo %s\n", VELLUMO_VERSION); return 0;
+        case vellumo::ProgramOptions::Action::UsageError:
+            std::fprintf(stderr, "vellumo: unknown option '%s'\n", options.badOption.c_str());
+            std::fputs(kUsage, stderr);
+            return 2;
+        case vellumo::ProgramOptions::Action::Run: break;
     }
     vellumo::TraceStartup("main");
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    const std::vector<std::string>& arguments = options.arguments;
+    // Qt sees only its own options, so that a path never reaches it as one.
+    static std::vector<std::string> toolkitWords;
+    toolkitWords.assign(1, argc > 0 ? argv[0] : "vellumo");
+    toolkitWords.insert(toolkitWords.end(), options.toolkitArguments.begin(), options.toolkitArguments.end());
+    static std::vector<char*> toolkitArgv;
+    for (auto& w : toolkitWords) toolkitArgv.push_back(w.data());
+    toolkitArgv.push_back(nullptr);
+    static int toolkitArgc = static_cast<int>(toolkitWords.size());
     char cwd[4096];
     std::string workingFolder = getcwd(cwd, sizeof cwd) ? cwd : "/";
     // The photo named on the command line decodes while Qt, the fonts, the
@@ -72,7 +100,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<vellumo::StartupDecode> startupDecode =
         vellumo::StartupDecode::ForCommandLine(arguments, workingFolder);
 
-    QApplication application(argc, argv);
+    gDefaultMessages = qInstallMessageHandler(StartupMessages);
+    QApplication application(toolkitArgc, toolkitArgv.data());
+    qInstallMessageHandler(gDefaultMessages);
     vellumo::TraceStartup("QApplication made");
     application.setApplicationName(QStringLiteral("Vellumo"));
     application.setQuitOnLastWindowClosed(true);

@@ -13,6 +13,8 @@ namespace vellumo {
 namespace {
 
 constexpr std::string_view kIniSuffix = ".ini";
+// How long a help page's opener is waited for; failures come at once.
+constexpr std::chrono::milliseconds kOpenerTimeLimit{5000};
 
 bool EndsWithIni(const std::string& name) {
     return name.size() > kIniSuffix.size() &&
@@ -45,13 +47,23 @@ std::string FolderSettingsFile(const std::string& folder, const ProgramLocation&
     return ResolveDerivedName(JoinPath(folder, program.baseName + ".ini"));
 }
 
-std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, size_t limit) {
-    std::vector<std::string> names;
-    for (auto& name : ListFolderNames(programFolder))
-        if (EndsWithIni(name) && IsRegularFile(JoinPath(programFolder, name))) names.push_back(std::move(name));
-    std::sort(names.begin(), names.end(), LessNoCase{});
-    if (names.size() > limit) names.resize(limit);
-    return names;
+std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, const std::string& userFolder,
+                                               size_t limit) {
+    std::vector<std::string> paths;
+    auto listed = [&](const std::string& name) {
+        return std::any_of(paths.begin(), paths.end(),
+                           [&](const std::string& p) { return EqualsNoCase(FileNameOf(p), name); });
+    };
+    for (const std::string& folder : {programFolder, userFolder}) {
+        if (folder.empty()) continue;
+        for (auto& name : ListFolderNames(folder))
+            if (EndsWithIni(name) && !listed(name) && IsRegularFile(JoinPath(folder, name)))
+                paths.push_back(JoinPath(folder, name));
+    }
+    std::sort(paths.begin(), paths.end(),
+              [](const std::string& a, const std::string& b) { return LessNoCase{}(FileNameOf(a), FileNameOf(b)); });
+    if (paths.size() > limit) paths.resize(limit);
+    return paths;
 }
 
 std::string TemplateMenuText(const std::string& fileName) {
@@ -80,6 +92,7 @@ FileActions::FileActions(Desktop& desktop, EventQueue& queue, CommandTarget* vie
       program_(program),
       host_(host),
       watcher_(queue, viewer, cmd::EditorClosed),
+      lookup_(queue, viewer, cmd::EditorChosen),
       editorEnv_(EditorEnvironment::OfThisProcess()) {}
 
 FileActions::~FileActions() { stop(); }
@@ -123,17 +136,42 @@ bool FileActions::ask(LanguageKey message, const std::string& path, MessageBoxKi
 void FileActions::openInEditor(const std::string& file, Editor editor, bool belongsToPhoto) {
     const Settings& s = scopes_.current();
     const std::string& configured = editor == Editor::Comment ? s.OpenCommentWith : s.OpenConfigurationWith;
-    std::unique_ptr<ChildProcess> child = desktop_.startChild(EditorArguments(configured, file, editorEnv_));
+    if (ConfiguredEditorFound(configured, editorEnv_) || !findDesktopEditor_) {
+        startEditor(file, editor, belongsToPhoto, editorEnv_);
+        return;
+    }
+    // Which editor the desktop has is asked of another program: off this thread.
+    pendingEdit_ = PendingEdit{lookup_.start(findDesktopEditor_), file, editor, belongsToPhoto};
+}
+
+void FileActions::editorChosen(std::intptr_t lookup) {
+    std::optional<std::string> exec = lookup_.take(lookup);
+    if (!exec || !pendingEdit_ || pendingEdit_->lookup != lookup) return;
+    PendingEdit edit = std::move(*pendingEdit_);
+    pendingEdit_.reset();
+    EditorEnvironment env = editorEnv_;
+    env.desktopExec = *exec;
+    startEditor(edit.file, edit.editor, edit.belongsToPhoto, env);
+}
+
+void FileActions::startEditor(const std::string& file, Editor editor, bool belongsToPhoto,
+                              const EditorEnvironment& env) {
+    const Settings& s = scopes_.current();
+    const std::string& configured = editor == Editor::Comment ? s.OpenCommentWith : s.OpenConfigurationWith;
+    std::unique_ptr<ChildProcess> child = desktop_.startChild(EditorArguments(configured, file, env));
     if (!child) {
         beep();
         return;
     }
-    editedFileIsPhotos_ = belongsToPhoto;
-    watcher_.watch(std::move(child));
+    ChildWatch what;
+    what.command = cmd::EditorClosed;
+    what.param = belongsToPhoto ? 1 : 0;
+    what.file = file;
+    watcher_.watch(std::move(child), std::move(what));
 }
 
-void FileActions::editorClosed() {
-    if (editedFileIsPhotos_) {
+void FileActions::editorClosed(bool photosFile) {
+    if (photosFile) {
         std::string photo = host_.currentPhoto();
         if (!photo.empty()) host_.showPhotoFresh(photo);
     } else {
@@ -233,7 +271,8 @@ void FileActions::editSettings(SettingsOf scope) {
         return;
     }
     if (!ask(LanguageKey::Message3, file, MessageBoxKind::YesNo)) return;
-    templates_ = ListSettingsTemplates(program_.folder, cmd::SettingsTemplateLast - cmd::SettingsTemplateFirst + 1);
+    templates_ = ListSettingsTemplates(program_.folder, program_.userFolder,
+                                       cmd::SettingsTemplateLast - cmd::SettingsTemplateFirst + 1);
     if (templates_.empty()) return;
 
     std::vector<MenuItem> items;
@@ -248,7 +287,7 @@ void FileActions::editSettings(SettingsOf scope) {
     for (size_t i = 0; i < templates_.size(); ++i) {
         MenuItem item;
         item.id = cmd::SettingsTemplateFirst + static_cast<int>(i);
-        item.text = TemplateMenuText(templates_[i]);
+        item.text = TemplateMenuText(FileNameOf(templates_[i]));
         items.push_back(std::move(item));
     }
     Rect screen = desktop_.screenRect();
@@ -266,7 +305,7 @@ void FileActions::templateChosen(int command) {
     } else {
         size_t index = static_cast<size_t>(command - cmd::SettingsTemplateFirst);
         if (index >= templates_.size()) return;  // not a listed template
-        written = scopes_.CopyProgramSettings(templates_[index], file);
+        written = scopes_.CopySettingsFile(templates_[index], file);
     }
     if (!written) {
         beep();
@@ -315,8 +354,26 @@ void FileActions::secondInstance() {
 
 void FileActions::openHelp(LanguageKey key) {
     std::string target = HelpTarget(scopes_.language().text(key), program_);
-    bool missing = target.empty() || (!IsWebAddress(target) && !FileExists(target));
-    if (missing || !desktop_.shellOpen(target)) beep();
+    if (target.empty() || (!IsWebAddress(target) && !FileExists(target))) {
+        beep();
+        return;
+    }
+    std::unique_ptr<ChildProcess> opener = desktop_.startOpener(target);
+    if (!opener) {
+        beep();
+        return;
+    }
+    // The opener's answer comes later; one that is still running after a
+    // while has handed the page on.
+    ChildWatch what;
+    what.command = cmd::OpenerEnded;
+    what.timeLimit = kOpenerTimeLimit;
+    what.postExitStatus = true;
+    watcher_.watch(std::move(opener), std::move(what));
+}
+
+void FileActions::openerEnded(int status) {
+    if (status != 0) beep();
 }
 
 }  // namespace vellumo

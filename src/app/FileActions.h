@@ -3,16 +3,25 @@
 // deleting the comment and settings files of the photo and of the folder
 // (with the settings template menu), opening the photo in another program,
 // the folder in the file manager, the help files, and a second copy of the
-// program. Editors are watched; when one ends the viewer gets EditorClosed.
+// program. Editors are watched; when one ends (or, for an editor that hands
+// the file on and returns at once, when the file changes) the viewer gets
+// EditorClosed. Without a configured editor the desktop's text editor is
+// looked up off the user-interface thread first (EditorChosen), and a help
+// page's opener is waited for there too (OpenerEnded): nothing here ever
+// waits for another program.
 //
 // Not here: what a comment or settings file means once written (the scopes
 // and the comment feature read them again when the photo or folder is shown
 // again).
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/DesktopTextEditor.h"
 #include "app/EditorCommand.h"
 #include "app/EditorWatcher.h"
 #include "config/ProgramLocation.h"
@@ -47,9 +56,13 @@ std::string PhotoSettingsFile(const std::string& photo);
 std::string FolderCommentFile(const std::string& folder, const ProgramLocation& program);
 std::string FolderSettingsFile(const std::string& folder, const ProgramLocation& program);
 
-// The settings templates: files of the program folder ending in ".ini"
-// (ignoring case), sorted ignoring case; at most `limit` of them.
-std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, size_t limit);
+// The settings templates, as full paths: files of the program folder ending
+// in ".ini" (ignoring case), and, for a program folder that cannot be
+// written, those of its user folder (where the archive settings file lives
+// then) whose names the program folder has not; sorted by name ignoring
+// case; at most `limit` of them.
+std::vector<std::string> ListSettingsTemplates(const std::string& programFolder, const std::string& userFolder,
+                                               size_t limit);
 // A template's menu text: its name without ".ini", control characters shown as blanks.
 std::string TemplateMenuText(const std::string& fileName);
 
@@ -72,14 +85,26 @@ public:
     void runMenuItem(int command);
     // EditorClosed: the photo is shown again when the edited file was the
     // photo's, otherwise the Navigator lists its folder again.
-    void editorClosed();
-    // Stops watching editors (the window goes away).
-    void stop() { watcher_.stop(); }
+    void editorClosed(bool photosFile);
+    // EditorChosen: the lookup of the desktop's text editor answered; the
+    // edit waiting for it starts.
+    void editorChosen(std::intptr_t lookup);
+    // OpenerEnded: a help page's opener failed when its status is not 0 (a beep).
+    void openerEnded(int status);
+    // Stops watching editors and openers (the window goes away).
+    void stop() {
+        watcher_.stop();
+        lookup_.stop();
+    }
 
     // The drive list used to tell optical drives (the machine's by default).
     void setDriveList(std::function<std::vector<Drive>()> drives) { drives_ = std::move(drives); }
     // Where editors are looked for ($VISUAL, $PATH of the process by default).
     void setEditorEnvironment(EditorEnvironment env) { editorEnv_ = std::move(env); }
+    // How the desktop's text editor is found (FindDesktopTextEditorExec by default).
+    void setDesktopEditorSource(std::function<std::string()> find) { findDesktopEditor_ = std::move(find); }
+    // How soon an editor that ends counts as a launcher (see EditorWatcher).
+    void setLauncherTime(std::chrono::milliseconds t) { watcher_.setLauncherTime(t); }
     // The application title shown as the caption of the prompts.
     void setTitle(std::string title) { title_ = std::move(title); }
     const EditorWatcher& watcher() const { return watcher_; }
@@ -93,6 +118,7 @@ private:
     // Asks a yes/no question of the language file; false when the answer is No.
     bool ask(LanguageKey message, const std::string& path, MessageBoxKind kind);
     void openInEditor(const std::string& file, Editor editor, bool belongsToPhoto);
+    void startEditor(const std::string& file, Editor editor, bool belongsToPhoto, const EditorEnvironment& env);
     // A file to edit: true when it exists, or was made after the question
     // (never on an optical drive; a failure beeps).
     bool existsOrCreated(const std::string& file, LanguageKey question);
@@ -118,14 +144,22 @@ private:
     const ProgramLocation& program_;
     FileActionsHost& host_;
     EditorWatcher watcher_;
+    DesktopEditorLookup lookup_;
     std::function<std::vector<Drive>()> drives_;
     EditorEnvironment editorEnv_;
+    std::function<std::string()> findDesktopEditor_ = FindDesktopTextEditorExec;
+    // The edit waiting for the desktop's text editor to be looked up.
+    struct PendingEdit {
+        std::intptr_t lookup = 0;
+        std::string file;
+        Editor editor = Editor::Comment;
+        bool belongsToPhoto = false;
+    };
+    std::optional<PendingEdit> pendingEdit_;
     std::string title_ = "Vellumo";
     // The settings command in progress (for the template menu) and its templates.
     SettingsOf pendingSettings_ = SettingsOf::None;
     std::vector<std::string> templates_;
-    // The file last given to an editor belongs to the photo.
-    bool editedFileIsPhotos_ = false;
 };
 
 }  // namespace vellumo

@@ -29,8 +29,8 @@ const std::vector<std::pair<std::string_view, std::string_view>> kMeanings = {
     {"ScaleStart", "How a photo is first shown: real scale, fitted to the screen, or automatic (fitted when larger)."},
     {"ScaleSavingMode", "Keep the zoom of one photo for the next."},
     {"OpenPhotoWith", "The program that opens the photo (Ctrl+O); empty: the desktop's program for the file type."},
-    {"OpenCommentWith", "The editor of comment files (Ctrl+T, Shift+T). When it is not installed: $VISUAL, then a "
-                        "text editor of the desktop."},
+    {"OpenCommentWith", "The editor of comment files (Ctrl+T, Shift+T). When it is not installed: the desktop's "
+                        "text editor, then $VISUAL or $EDITOR in a terminal."},
     {"OpenConfigurationWith", "The editor of settings files (Ctrl+D, Shift+D); found like the comment editor."},
     {"Navigator", "Show the Navigator."},
     {"NavigatorRect", "The Navigator's place and size, in thousandths of the screen."},
@@ -65,7 +65,8 @@ const std::vector<std::pair<std::string_view, std::string_view>> kMeanings = {
     {"ThumbnailsSpaceY", "The room between rows of thumbnails (the name is shown there)."},
     {"ThumbnailsBorderColor", "The colour of a thumbnail's frame."},
     {"ThumbnailsBorder", "Draw a frame around thumbnails."},
-    {"ThumbnailsCacheInFolders", "Keep each folder's thumbnails in a cache file in that folder."},
+    {"ThumbnailsCacheInFolders", "Keep each folder's thumbnails in a cache file in that folder. Off (and where a "
+                                 "folder cannot be written) thumbnails go to the desktop's shared thumbnail cache."},
     {"ThumbnailsFineQuality", "Make thumbnails with the smoother, slower filter."},
     {"ThumbnailsSelection", "How the selected thumbnail is marked."},
     {"Music", "Play background music."},
@@ -126,6 +127,16 @@ std::string Row(std::initializer_list<std::string> cells) {
     return row + "</tr>\n";
 }
 
+// What the program does on Linux where the hotkeys file's remark (kept as the
+// Windows program wrote it) names a program of Windows.
+const std::vector<std::pair<int, std::string_view>> kLinuxMeanings = {
+    {156, "edit the text file with the photo's comment in the text editor"},
+    {157, "edit the text file with the folder's comment in the text editor"},
+    {160, "edit the settings file of the current photo in the text editor"},
+    {161, "edit the settings file of the current folder in the text editor"},
+    {165, "open the current folder in the file manager"},
+};
+
 // "zoom in (PageUp)" of the line "PageUp   ;zoom in (PageUp)", without the key in parentheses.
 std::string CommandMeaning(std::string_view line) {
     size_t semicolon = line.find(';');
@@ -134,6 +145,13 @@ std::string CommandMeaning(std::string_view line) {
     if (open != std::string::npos && !text.empty() && text.back() == ')') text.resize(open);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
+}
+
+// A command's meaning for the help pages.
+std::string CommandMeaningOf(int command) {
+    for (const auto& [c, meaning] : kLinuxMeanings)
+        if (c == command) return std::string(meaning);
+    return CommandMeaning(DefaultHotkeyLine(command));
 }
 
 }  // namespace
@@ -166,7 +184,7 @@ std::string CommandsHtml() {
     for (int c = kFirstCommand; c <= kLastCommand; ++c) {
         std::string key = HotkeyText(keys, c, english);
         html += Row({key.empty() ? "&mdash;" : "<kbd>" + HtmlEscaped(key) + "</kbd>", std::to_string(c),
-                     HtmlEscaped(CommandMeaning(DefaultHotkeyLine(c)))});
+                     HtmlEscaped(CommandMeaningOf(c))});
     }
     return html + "</table>\n";
 }
@@ -178,7 +196,7 @@ std::string MouseHtml() {
                                                    {"MiddleDoubleClick", mouse.middleDoubleClick},
                                                    {"RightClick", mouse.rightClick}};
     for (const auto& [name, command] : actions)
-        html += Row({name, std::to_string(command), HtmlEscaped(CommandMeaning(DefaultHotkeyLine(command)))});
+        html += Row({name, std::to_string(command), HtmlEscaped(CommandMeaningOf(command))});
     return html + "</table>\n";
 }
 

@@ -27,8 +27,15 @@ bool SelectionDialogs::run(SelectionUse use) {
     auto chosen = show(PrepareSelection(use, program_.folder, inUse, &scopes_.language(), program_.userFolder));
     if (!chosen) return false;
     std::string name = SelectionResult(use, *chosen);
-    if (use == SelectionUse::Language) scopes_.LoadLanguage(name);
-    else if (loadHotkeys_) loadHotkeys_(name);
+    // Kept for the next start; shown now unless the shown folder's own
+    // settings file names another.
+    if (use == SelectionUse::Language) {
+        if (!scopes_.StoreUserChoice(ScopeStack::UserChoice::Language, name)) return false;
+        scopes_.LoadLanguage(name);
+    } else {
+        if (!scopes_.StoreUserChoice(ScopeStack::UserChoice::Hotkeys, name)) return false;
+        if (loadHotkeys_) loadHotkeys_(name);
+    }
     return true;
 }
 

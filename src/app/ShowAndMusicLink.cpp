@@ -28,4 +28,9 @@ void ShowAndMusicLink::slideshowFinished(SlideshowKind) {
 
 bool ShowAndMusicLink::holdsNextStep() const { return music_ && music_->soundCommentHolds(); }
 
+void ShowAndMusicLink::whenReleased(std::function<void()> step) {
+    if (music_) music_->whenSoundCommentEnds(std::move(step));
+    else step();
+}
+
 }  // namespace vellumo

@@ -31,6 +31,7 @@ public:
     void slideshowStarted(SlideshowKind kind) override;
     void slideshowFinished(SlideshowKind kind) override;
     bool holdsNextStep() const override;
+    void whenReleased(std::function<void()> step) override;
 
 private:
     const Slideshows* shows_;

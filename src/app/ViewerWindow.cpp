@@ -163,7 +163,9 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
         // The transition is over: the photo's sound comment plays now, and a
         // slideshow's next step waits for it.
         case cmd::EffectFinished: playSoundComment(display_.photoPath()); return;
-        case cmd::EditorClosed: fileActions_.editorClosed(); return;
+        case cmd::EditorClosed: fileActions_.editorClosed(param != 0); return;
+        case cmd::EditorChosen: fileActions_.editorChosen(param); return;
+        case cmd::OpenerEnded: fileActions_.openerEnded(static_cast<int>(param)); return;
         default: break;
     }
     if (FindCommand(command) || (command >= cmd::AutoExecSlideshow && command <= cmd::SettingsTemplateLast)) {

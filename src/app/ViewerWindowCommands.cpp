@@ -100,6 +100,9 @@ void ViewerWindow::runSelection(SelectionUse use) {
 }
 
 void ViewerWindow::showViewerMenu(bool fromMouse) {
+    // The menu's first step: a running small slideshow stops (F10 is a bound
+    // key, which the key handling lets through without stopping it).
+    if (slideshows_ && slideshows_->smallRunning()) slideshows_->stopSmall();
     const Settings& s = settings();
     const PhotoView& view = display_.view();
     ViewerMenuState state;

@@ -102,8 +102,9 @@ void ViewerWindow::photoFailed(const std::string& errorText) {
     comments_.photoFailed();
     // The user is at this photo all the same: its neighbours are still wanted.
     prefetch_.photoShown();
-    // A slideshow skips a photo it cannot show, without a message.
-    if (slideshows_ && slideshows_->anyRunning()) return;
+    // A slideshow skips a photo it cannot show, without a message (its first
+    // photo too).
+    if (slideshows_ && slideshows_->showing()) return;
     desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
 }
 

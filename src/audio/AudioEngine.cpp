@@ -27,6 +27,67 @@ constexpr size_t kBlockBytes = 8192;
 struct Command {
     int code;
     std::string path;
+    std::int32_t number = 0;
+};
+
+// A decoder set up the engine's way: signed 16-bit samples, mono or stereo,
+// at the file's rate, with the encoder's delay and padding removed (so one
+// song follows the next without the silence the encoder added).
+mpg123_handle* NewDecoder() {
+    mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
+    if (!decoder) return nullptr;
+    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
+    mpg123_format_none(decoder);
+    const long* rates = nullptr;
+    size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (size_t i = 0; i < count; ++i)
+        mpg123_format(decoder, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    return decoder;
+}
+
+// One open MP3 file and its decoder.
+struct Input {
+    mpg123_handle* decoder = nullptr;
+    int fd = -1;
+    long rate = 0;
+    int channels = 0;
+    std::string path;
+    std::int32_t number = 0;  // what it was queued with
+
+    bool open() const { return fd >= 0; }
+
+    // Opens the file and reads up to its first audio frame, so that empty,
+    // tag-only and foreign files are refused here rather than at playing.
+    bool openFile(const std::string& file) {
+        close();
+        if (!decoder) return false;
+        int f = OpenRegularFileForReading(file);
+        if (f < 0) return false;
+        if (mpg123_open_fd(decoder, f) != MPG123_OK) {
+            ::close(f);
+            return false;
+        }
+        long r = 0;
+        int c = 0, encoding = 0;
+        if (mpg123_getformat(decoder, &r, &c, &encoding) != MPG123_OK || r <= 0 || c < 1 || c > 2) {
+            mpg123_close(decoder);
+            ::close(f);
+            return false;
+        }
+        fd = f;
+        rate = r;
+        channels = c;
+        path = file;
+        return true;
+    }
+
+    void close() {
+        if (fd < 0) return;
+        mpg123_close(decoder);
+        ::close(fd);
+        fd = -1;
+    }
 };
 
 }  // namespace
@@ -55,27 +116,20 @@ namespace {
 class EngineLoop {
 public:
     explicit EngineLoop(std::shared_ptr<AudioEngine::Shared> shared) : shared_(std::move(shared)) {
-        decoder_ = mpg123_new(nullptr, nullptr);
-        if (decoder_) {
-            mpg123_param(decoder_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-            // Everything decodes to signed 16-bit samples, mono or stereo, at the file's rate.
-            mpg123_format_none(decoder_);
-            const long* rates = nullptr;
-            size_t count = 0;
-            mpg123_rates(&rates, &count);
-            for (size_t i = 0; i < count; ++i)
-                mpg123_format(decoder_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-        }
+        current_.decoder = NewDecoder();
+        queued_.decoder = NewDecoder();
     }
 
     ~EngineLoop() {
         closeInput();
+        queued_.close();
         if (output_) {
             // Quick exit: what is still buffered need not be heard.
             if (outputStarted_) out123_drop(output_);
             out123_del(output_);
         }
-        if (decoder_) mpg123_delete(decoder_);
+        if (current_.decoder) mpg123_delete(current_.decoder);
+        if (queued_.decoder) mpg123_delete(queued_.decoder);
     }
 
     void run() {
@@ -114,14 +168,14 @@ private:
         switch (c.code) {
             case audio::kPlay: play(); return;
             case audio::kPause:
-                if (inputFd_ < 0) return refuse(c.code, audio::kErrNotInThisState);
+                if (!current_.open()) return refuse(c.code, audio::kErrNotInThisState);
                 holdOutput();
                 setState(audio::Paused);
                 return acknowledge(c.code);
             case audio::kStop:
-                if (inputFd_ < 0) return refuse(c.code, audio::kErrNotInThisState);
+                if (!current_.open()) return refuse(c.code, audio::kErrNotInThisState);
                 holdOutput();
-                mpg123_seek(decoder_, 0, SEEK_SET);
+                mpg123_seek(current_.decoder, 0, SEEK_SET);
                 atEnd_ = false;
                 setState(audio::Stopped);
                 return acknowledge(c.code);
@@ -129,20 +183,25 @@ private:
             case audio::kCloseInput:
                 holdOutput();
                 closeInput();
+                queued_.close();
                 setState(audio::Stopped);
+                return acknowledge(c.code);
+            case audio::kQueueInput:
+                if (!queued_.openFile(c.path)) return refuse(c.code, audio::kErrCannotOpenInput);
+                queued_.number = c.number;
                 return acknowledge(c.code);
             default: return refuse(c.code, audio::kErrInvalidCode);
         }
     }
 
     void play() {
-        if (inputFd_ < 0) {
+        if (!current_.open()) {
             // Play after CloseInput opens the last input again.
             if (lastPath_.empty()) return refuse(audio::kPlay, audio::kErrNotInThisState);
             if (!openInput(lastPath_)) return refuse(audio::kPlay, audio::kErrCannotOpenInput);
         }
         if (atEnd_) {
-            mpg123_seek(decoder_, 0, SEEK_SET);
+            mpg123_seek(current_.decoder, 0, SEEK_SET);
             atEnd_ = false;
         }
         if (!startOutput()) {
@@ -156,6 +215,7 @@ private:
     void openInputCommand(const std::string& path) {
         const bool wasPlaying = state_ == audio::Playing;
         closeInput();
+        queued_.close();
         lastPath_ = path;
         if (!openInput(path)) {
             if (wasPlaying) holdOutput();
@@ -176,37 +236,30 @@ private:
         acknowledge(audio::kOpenInput);
     }
 
-    // Opens the file and reads up to its first audio frame, so that empty,
-    // tag-only and foreign files are refused here rather than at playing.
     bool openInput(const std::string& path) {
-        if (!decoder_) return false;
-        int fd = OpenRegularFileForReading(path);
-        if (fd < 0) return false;
-        if (mpg123_open_fd(decoder_, fd) != MPG123_OK) {
-            ::close(fd);
-            return false;
-        }
-        long rate = 0;
-        int channels = 0, encoding = 0;
-        if (mpg123_getformat(decoder_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
-            channels > 2) {
-            mpg123_close(decoder_);
-            ::close(fd);
-            return false;
-        }
-        inputFd_ = fd;
-        rate_ = rate;
-        channels_ = channels;
         atEnd_ = false;
-        return true;
+        return current_.openFile(path);
     }
 
     void closeInput() {
-        if (inputFd_ < 0) return;
-        mpg123_close(decoder_);
-        ::close(inputFd_);
-        inputFd_ = -1;
+        current_.close();
         atEnd_ = false;
+    }
+
+    // The end of the current input with one queued: the queued one goes on
+    // at once, on the same output when the format is the same.
+    bool advance() {
+        if (!queued_.open()) return false;
+        current_.close();
+        std::swap(current_, queued_);
+        lastPath_ = current_.path;
+        atEnd_ = false;
+        if (!startOutput()) {
+            deviceFailed();
+            return true;
+        }
+        shared_->send(audio::kInputAdvanced, current_.number);
+        return true;
     }
 
     // Opens the device when needed and starts it with the input's format.
@@ -215,16 +268,16 @@ private:
             output_ = OpenAudioOutput(shared_->output, live_);
             if (!output_) return false;
         }
-        if (outputStarted_ && outRate_ == rate_ && outChannels_ == channels_) return true;
+        if (outputStarted_ && outRate_ == current_.rate && outChannels_ == current_.channels) return true;
         if (outputStarted_) out123_stop(output_);
         outputStarted_ = false;
-        if (out123_start(output_, rate_, channels_, MPG123_ENC_SIGNED_16) != OUT123_OK) {
+        if (out123_start(output_, current_.rate, current_.channels, MPG123_ENC_SIGNED_16) != OUT123_OK) {
             dropOutput();
             return false;
         }
         outputStarted_ = true;
-        outRate_ = rate_;
-        outChannels_ = channels_;
+        outRate_ = current_.rate;
+        outChannels_ = current_.channels;
         return true;
     }
 
@@ -246,14 +299,14 @@ private:
 
     void playBlock() {
         size_t done = 0;
-        const int result = mpg123_read(decoder_, buffer_.data(), buffer_.size(), &done);
+        const int result = mpg123_read(current_.decoder, buffer_.data(), buffer_.size(), &done);
         if (result == MPG123_NEW_FORMAT) {
             long rate = 0;
             int channels = 0, encoding = 0;
-            mpg123_getformat(decoder_, &rate, &channels, &encoding);
+            mpg123_getformat(current_.decoder, &rate, &channels, &encoding);
             if (rate > 0 && channels >= 1 && channels <= 2) {
-                rate_ = rate;
-                channels_ = channels;
+                current_.rate = rate;
+                current_.channels = channels;
             }
             if (!startOutput()) return deviceFailed();
         }
@@ -268,6 +321,7 @@ private:
         if (result == MPG123_OK || result == MPG123_NEW_FORMAT) return;
         // The end of the file, or a file cut short or broken from here on: the
         // music goes on with whatever follows it.
+        if (advance()) return;
         atEnd_ = true;
         setState(audio::EndOfStream);
     }
@@ -279,15 +333,13 @@ private:
     }
 
     std::shared_ptr<AudioEngine::Shared> shared_;
-    mpg123_handle* decoder_ = nullptr;
+    Input current_;
+    Input queued_;
     out123_handle* output_ = nullptr;
     bool live_ = false;
     bool outputStarted_ = false;
     long outRate_ = 0;
     int outChannels_ = 0;
-    int inputFd_ = -1;
-    long rate_ = 0;
-    int channels_ = 0;
     bool atEnd_ = false;
     std::string lastPath_;
     audio::PlayerState state_ = audio::Stopped;
@@ -322,9 +374,9 @@ AudioEngine::~AudioEngine() {
     shared_->finished.wait_for(lock, kExitWait, [this] { return shared_->done; });
 }
 
-void AudioEngine::post(int code, std::string path) {
+void AudioEngine::post(int code, std::string path, std::int32_t number) {
     std::lock_guard lock(shared_->mutex);
-    shared_->commands.push_back({code, std::move(path)});
+    shared_->commands.push_back({code, std::move(path), number});
     shared_->wake.notify_all();
 }
 

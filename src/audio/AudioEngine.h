@@ -7,7 +7,9 @@
 // user-interface thread).
 //
 // What the engine is not: it knows no playlist and no settings; the music
-// player decides what to open and when to play.
+// player decides what to open and when to play. It only holds, besides the
+// input it plays, the one input queued to follow it: that input is opened
+// while the current one plays, so the next song follows without a gap.
 //
 // Without an audio device the engine refuses Play and stays silent; it never
 // blocks its caller. A device that fails while playing ends in state Stopped.
@@ -44,8 +46,9 @@ public:
     AudioEngine(const AudioEngine&) = delete;
     AudioEngine& operator=(const AudioEngine&) = delete;
 
-    // Queues a command (path only for OpenInput); returns at once.
-    void post(int code, std::string path = {});
+    // Queues a command (path for OpenInput and QueueInput, number for
+    // QueueInput); returns at once.
+    void post(int code, std::string path = {}, std::int32_t number = 0);
 
     // The state shared with the engine thread (it may outlive this object).
     struct Shared;

@@ -10,6 +10,10 @@ constexpr int kPause = 5;
 constexpr int kStop = 6;
 constexpr int kOpenInput = 8;
 constexpr int kCloseInput = 9;
+// The input to go on with, without a pause, when the current one ends
+// (arguments: its path and a number the engine names it by). The engine
+// opens it at once; OpenInput and CloseInput forget it.
+constexpr int kQueueInput = 10;
 constexpr int kFirstCode = 1;
 constexpr int kLastCode = 159;
 
@@ -17,6 +21,9 @@ constexpr int kLastCode = 159;
 constexpr int kAcknowledge = 74;   // argument: the command code
 constexpr int kRefusal = 75;       // arguments: the command code, the error code
 constexpr int kPlayerState = 78;   // argument: one of PlayerState
+// The queued input became the current one at the end of the one before
+// (argument: the number it was queued with); playing goes on.
+constexpr int kInputAdvanced = 80;
 
 // Notifications reach the player on the user-interface thread as posted
 // commands numbered from this base plus the notification code.

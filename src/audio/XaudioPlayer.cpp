@@ -43,9 +43,9 @@ XaudioPlayer::~XaudioPlayer() {
     queue_.forget(this);
 }
 
-int XaudioPlayer::SendCommand(int code, const std::string& path) {
+int XaudioPlayer::SendCommand(int code, const std::string& path, std::int32_t number) {
     if (code < audio::kFirstCode || code > audio::kLastCode) return audio::kErrInvalidCode;
-    if (engine_) engine_->post(code, path);
+    if (engine_) engine_->post(code, path, number);
     return 0;
 }
 
@@ -54,6 +54,9 @@ void XaudioPlayer::Pause() { SendCommand(audio::kPause); }
 void XaudioPlayer::Stop() { SendCommand(audio::kStop); }
 void XaudioPlayer::OpenInput(const std::string& path) { SendCommand(audio::kOpenInput, path); }
 void XaudioPlayer::CloseInput() { SendCommand(audio::kCloseInput); }
+void XaudioPlayer::QueueInput(const std::string& path, std::int32_t number) {
+    SendCommand(audio::kQueueInput, path, number);
+}
 
 void XaudioPlayer::onCommand(int command, std::intptr_t param) {
     const int code = command - audio::kNotificationBase;
@@ -66,6 +69,7 @@ void XaudioPlayer::HandleMessage(const PlayerMessage& message) {
         case audio::kAcknowledge: OnAcknowledge(message.a); return;
         case audio::kRefusal: OnRefusal(message.a, message.b); return;
         case audio::kPlayerState: OnPlayerState(message.a); return;
+        case audio::kInputAdvanced: OnInputAdvanced(message.a); return;
         default: return;  // notifications nobody handles
     }
 }

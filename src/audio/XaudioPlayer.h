@@ -32,12 +32,15 @@ public:
 
     // Posts a command to the engine: 0, or kErrInvalidCode for a code outside
     // 1 .. 159 (then nothing is posted).
-    int SendCommand(int code, const std::string& path = {});
+    int SendCommand(int code, const std::string& path = {}, std::int32_t number = 0);
     void Play();
     void Pause();
     void Stop();
     void OpenInput(const std::string& path);
     void CloseInput();
+    // The file to go on with when the current one ends; OnInputAdvanced
+    // reports with the same number when it did.
+    void QueueInput(const std::string& path, std::int32_t number);
     bool hasEngine() const { return engine_ != nullptr; }
 
     // Notifications arrive here as posted commands.
@@ -49,6 +52,7 @@ protected:
     virtual void OnAcknowledge(int /*command*/) {}
     virtual void OnRefusal(int /*command*/, int /*error*/) {}
     virtual void OnPlayerState(int /*state*/) {}
+    virtual void OnInputAdvanced(int /*number*/) {}
 
     EventQueue& queue_;
 

@@ -100,6 +100,10 @@ enum : int {
     EffectFinished = 31847,
     KeyDownTrigger = 31848,
     MouseMoveTrigger = 31849,
+    // The desktop's text editor was looked up (the lookup's number as parameter).
+    EditorChosen = 31880,
+    // The opener of a help page ended (its exit status as parameter).
+    OpenerEnded = 31881,
 };
 }  // namespace cmd
 

@@ -6,18 +6,17 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
+#include "platform/TextCompare.h"
 
 namespace vellumo {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view data, size_t at, std::string_view name) {
-    if (data.size() - at < name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i)
-        if (LowerAscii(data[at + i]) != LowerAscii(name[i])) return false;
-    return true;
+// The bytes of data from `at` that equal the name ignoring case (Unicode
+// case folding, as every name comparison), or npos.
+size_t NameAt(std::string_view data, size_t at, std::string_view name) {
+    if (at > data.size()) return std::string_view::npos;
+    return PrefixLengthNoCase(data.substr(at), name);
 }
 
 // The position of the next CR or LF at or after pos (the size when none).
@@ -37,12 +36,13 @@ std::string FindDescription(std::string_view data, std::string_view fileName) {
     size_t lineStart = 0;
     while (lineStart < data.size()) {
         size_t p = std::string_view::npos;
-        if (StartsWithNoCase(data, lineStart, fileName)) {
-            p = lineStart + fileName.size();
-        } else if (data[lineStart] == '"' && StartsWithNoCase(data, lineStart + 1, fileName) &&
-                   lineStart + 1 + fileName.size() < data.size() && data[lineStart + 1 + fileName.size()] == '"') {
+        if (size_t n = NameAt(data, lineStart, fileName); n != std::string_view::npos) {
+            p = lineStart + n;
+        } else if (data[lineStart] == '"') {
             // Names with blanks are written in double quotes.
-            p = lineStart + fileName.size() + 2;
+            n = NameAt(data, lineStart + 1, fileName);
+            if (n != std::string_view::npos && lineStart + 1 + n < data.size() && data[lineStart + 1 + n] == '"')
+                p = lineStart + n + 2;
         }
         if (p != std::string_view::npos) {
             if (p < data.size() && data[p] == ' ') ++p;

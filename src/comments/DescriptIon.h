@@ -9,7 +9,8 @@ namespace vellumo {
 
 // The description of a file in descript.ion data. The name counts only where a
 // line starts (the start of the data or right after a CR or LF) and is
-// compared ignoring ASCII case; whatever follows the name on that line is the
+// compared ignoring case (the program's one Unicode case folding, over the
+// decoded text); whatever follows the name on that line is the
 // description, one leading blank skipped ("name  text" gives " text"; a
 // longer name that begins with the name matches too and gives the rest of it).
 // A name in double quotes (as names with blanks are written) matches as well.

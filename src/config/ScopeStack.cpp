@@ -318,10 +318,23 @@ void ScopeStack::LoadLanguage(const std::string& name) {
     if (hooks_.languageLoaded) hooks_.languageLoaded(language_);
 }
 
+bool ScopeStack::StoreUserChoice(UserChoice what, const std::string& name) {
+    const bool language = what == UserChoice::Language;
+    std::string Settings::*field = language ? &Settings::ApplicationLanguage : &Settings::CommandsHotkeys;
+    const SettingsSection section = language ? SectionGeneral : SectionCommands;
+    for (auto& scope : scopes_) {
+        if (!scope->hasSettingsFile()) continue;
+        // An inner file that names its own keeps it, and it holds from there inwards.
+        if (!scope->isArchive() && scope->present.has(section, 0x1)) return false;
+        scope->record.*field = name;
+    }
+    return true;
+}
+
 bool ScopeStack::WriteVoidTemplate(const std::string& newFile) const { return vellumo::WriteVoidTemplate(current(), newFile); }
 
-bool ScopeStack::CopyProgramSettings(const std::string& fileName, const std::string& newFile) const {
-    auto content = ReadFileNoLargerThan(ResolveDerivedName(JoinPath(program_.folder, fileName)), kProfileFileLimit);
+bool ScopeStack::CopySettingsFile(const std::string& path, const std::string& newFile) const {
+    auto content = ReadFileNoLargerThan(path, kProfileFileLimit);
     if (!content) return false;
     return WriteFileAtomically(newFile, *content);
 }

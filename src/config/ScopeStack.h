@@ -96,10 +96,19 @@ public:
     // its texts become current and the key display texts follow.
     void LoadLanguage(const std::string& name);
 
+    // A language or hotkeys set chosen in its dialog is kept where the next
+    // start reads it: in the archive record (written back to the archive
+    // settings file, or to the per-user copy) and in every inner record whose
+    // settings file does not name one of its own. Returns whether the current
+    // record took it (false: the shown folder's, photo's or script's own file
+    // names another, which stays in force there).
+    enum class UserChoice { Language, Hotkeys };
+    bool StoreUserChoice(UserChoice what, const std::string& name);
+
     // Creates a settings file holding every key of the current record commented out.
     bool WriteVoidTemplate(const std::string& newFile) const;
-    // Copies a file of the program folder to a new path, replacing it.
-    bool CopyProgramSettings(const std::string& fileName, const std::string& newFile) const;
+    // Copies a settings file (a template) to a new path, replacing it.
+    bool CopySettingsFile(const std::string& path, const std::string& newFile) const;
 
 private:
     std::unique_ptr<SettingsScope> makeScope(const std::string& path, std::uint32_t kind);

@@ -264,7 +264,7 @@ void NavigatorWindow::onCommand(int command, std::intptr_t param) {
         case kCmdRefresh: archive_.refresh(); return;
         case kCmdContextMenu: ancestorsMenu(); return;
         case CmdThumbnailsArrived: thumbs_.takeResults(); return;
-        case CmdSaveThumbCache: thumbs_.saveCache(); return;
+        case CmdSaveThumbCache: thumbs_.saveCache(param); return;
         default: break;
     }
     if (thumbs_.modeCommand(command, isShown())) return;

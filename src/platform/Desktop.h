@@ -65,6 +65,13 @@ public:
     virtual bool startProcess(const std::vector<std::string>& argv) = 0;
     // Opens a document or folder with the desktop's opener.
     virtual bool shellOpen(const std::string& path) = 0;
+    // The same, with the opener as a child whose end and exit status can be
+    // waited for (off the user-interface thread: an opener may only return
+    // when the program it started closes); nullptr when it could not be
+    // started. The default runs xdg-open.
+    virtual std::unique_ptr<ChildProcess> startOpener(const std::string& path) {
+        return StartChildProcess({"xdg-open", path});
+    }
     virtual void setClipboardText(const std::string& utf8) = 0;
     virtual void setScreenSaverInhibited(bool inhibited) = 0;
     // The mouse cursor's position on the screen, and moving it there.

@@ -72,6 +72,15 @@ int CompareNoCase(std::string_view a, std::string_view b) {
     return 0;
 }
 
+size_t PrefixLengthNoCase(std::string_view text, std::string_view prefix) {
+    size_t i = 0, j = 0;
+    while (j < prefix.size()) {
+        if (i >= text.size()) return std::string_view::npos;
+        if (Fold(NextChar(text, i)) != Fold(NextChar(prefix, j))) return std::string_view::npos;
+    }
+    return i;
+}
+
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

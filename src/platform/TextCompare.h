@@ -12,6 +12,10 @@ namespace vellumo {
 // Negative, zero or positive like strcmp, ignoring case.
 int CompareNoCase(std::string_view a, std::string_view b);
 inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+// When text begins with prefix ignoring case, the number of bytes of text
+// that prefix stands for (they may differ in number from the prefix's own);
+// npos otherwise.
+size_t PrefixLengthNoCase(std::string_view text, std::string_view prefix);
 // Strict weak order for std::sort.
 struct LessNoCase {
     bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }

@@ -64,6 +64,16 @@ int AlignmentOf(unsigned flags) {
     if (flags & TextWordBreak) a |= Qt::TextWordWrap;
     return a;
 }
+
+// Qt breaks lines only at LF; texts read from files end their lines with
+// CR LF, LF or a lone CR, and every one of them is a line break.
+QString DrawnText(const std::string& utf8) {
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    if (!text.contains(QLatin1Char('\r'))) return text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
 }  // namespace
 
 QImage QtCanvas::Wrap(const ImageView& v, bool* flipped) {
@@ -394,7 +404,7 @@ void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& 
     painter_.setPen(ToQColor(colour));
     int align = AlignmentOf(flags);
     if (flags & TextNoClip) align |= Qt::TextDontClip;
-    painter_.drawText(ToQRect(r), align, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    painter_.drawText(ToQRect(r), align, DrawnText(utf8));
 }
 
 Size QtCanvas::measureText(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
@@ -410,7 +420,7 @@ void QtCanvas::fillHatched(const Rect& r, ColorRef foreground, ColorRef backgrou
 Size QtCanvas::Measure(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
     QFontMetrics metrics(ToQFont(font));
     QRect box = metrics.boundingRect(QRect(0, 0, width > 0 ? width : 100000, 100000), AlignmentOf(flags),
-                                     QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+                                     DrawnText(utf8));
     return {box.width(), box.height()};
 }
 

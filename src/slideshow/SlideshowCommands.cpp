@@ -80,6 +80,7 @@ void SlideshowCommands::startMenu() {
     MenuItem whole;
     whole.id = cmd::SlideshowWithoutScript;
     whole.text = c_.wholeArchiveText ? c_.wholeArchiveText() : std::string("SlideShow");
+    whole.isDefault = true;
     items.push_back(whole);
     MenuItem separator;
     separator.separator = true;

@@ -1,6 +1,8 @@
 #pragma once
 // Who hears that a slideshow starts or ends (the background music, the
 // viewer's slideshow-dependent state), and who may hold the next step back.
+#include <functional>
+
 namespace vellumo {
 
 enum class SlideshowKind { Small, Total };
@@ -12,8 +14,11 @@ public:
     virtual void slideshowFinished(SlideshowKind kind) = 0;
     // True while the next slideshow step must wait, such as while the sound
     // comment of the photo just shown still plays (it follows EffectFinished).
-    // A held step is tried again at the next tick.
+    // A step held at a tick comes as soon as the hold ends (whenReleased).
     virtual bool holdsNextStep() const { return false; }
+    // Runs the step once this listener holds nothing any more: later, from
+    // the user-interface thread, or at once when it holds nothing now.
+    virtual void whenReleased(std::function<void()> step) { step(); }
 };
 
 }  // namespace vellumo

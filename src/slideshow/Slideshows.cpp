@@ -51,13 +51,49 @@ void Slideshows::restartTimer() {
     queue_.killTimer(target_, kSlideTimer);
     queue_.setTimer(target_, kSlideTimer, SlideTimerMs(settings().SlideShowDelay));
     ticks_ = 0;
+    stepDue_ = false;
 }
 
 void Slideshows::tick() {
     if (destroyed_ || ticks_ < 0) return;
-    if (smallRunning_) smallStep();
-    if (totalRunning_ && !paused_ && !stepHeld()) stepTotal(+1);
+    const bool stepping = smallRunning_ || (totalRunning_ && !paused_);
+    if (stepping && stepHeld()) {
+        waitForRelease();
+    } else {
+        stepDue_ = false;
+        if (smallRunning_) smallStep();
+        if (totalRunning_ && !paused_) stepTotal(+1);
+    }
     if (ticks_ >= 0) ticks_ = ticks_ >= 1000 ? 1 : ticks_ + 1;
+}
+
+void Slideshows::waitForRelease() {
+    if (stepDue_) return;  // already waiting
+    stepDue_ = true;
+    const std::uint64_t wait = ++releaseWait_;
+    for (auto* l : listeners_) {
+        if (!l->holdsNextStep()) continue;
+        l->whenReleased([this, alive = std::weak_ptr<int>(alive_), wait] {
+            if (alive.lock() && wait == releaseWait_) releasedStep();
+        });
+        return;
+    }
+}
+
+// The step a held tick was due: it comes when the sound that held it has been
+// heard to its end (as the show waited for a sound played to its end), and
+// the photo it shows gets the whole delay from there.
+void Slideshows::releasedStep() {
+    if (!stepDue_) return;
+    stepDue_ = false;
+    if (destroyed_ || ticks_ < 0) return;
+    if (stepHeld()) {
+        waitForRelease();  // another listener still holds it
+        return;
+    }
+    if (smallRunning_) smallStep();
+    if (totalRunning_ && !paused_) stepTotal(+1);
+    if (smallRunning_ || (totalRunning_ && !paused_)) restartTimer();
 }
 
 bool Slideshows::stepHeld() const {
@@ -97,7 +133,11 @@ bool Slideshows::startSmall() {
     if (smallRandom_) bag_.Reset(static_cast<std::uint32_t>(last - first + 1));
     const int current = archive_.currentIndex();
     if (current < first) {
+        // Shown as part of the show: a photo that cannot be shown is passed
+        // over quietly, as in the running show.
+        starting_ = true;
         archive_.selectAndShow(first + (smallRandom_ ? static_cast<int>(bag_.Draw()) : 0));
+        starting_ = false;
     } else if (smallRandom_) {
         bag_.Remove(static_cast<std::uint32_t>(current - first));
     }

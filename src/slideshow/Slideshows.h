@@ -12,6 +12,7 @@
 //
 // Queries for the slideshow macros and the rest of the program are the const
 // methods below ("is a small show running", "current", "count" ...).
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -128,6 +129,9 @@ public:
     bool smallRandom() const { return smallRunning_ && smallRandom_; }
     bool totalRandom() const { return totalRunning_ && totalRandom_; }
     bool anyRunning() const { return smallRunning_ || totalRunning_; }
+    // A show runs, or one is starting and shows its first photo: a photo
+    // that fails is passed over without a message.
+    bool showing() const { return anyRunning() || starting_; }
     // Command 116 would act: it stops a small show, or one can start here
     // (no total show runs and the folder has photos).
     bool smallCommandActs() const { return smallRunning_ || (!totalRunning_ && archive_.firstPhotoIndex() >= 0); }
@@ -154,6 +158,9 @@ private:
     std::optional<double> newDelay(std::optional<double> (*change)(double));
     void smallStep();
     bool stepHeld() const;
+    // The tick's step while a listener holds it: it comes when the hold ends.
+    void waitForRelease();
+    void releasedStep();
     void lockCursor(int id);
     void moveCursorAway();
     void moveCursorBack();
@@ -175,6 +182,7 @@ private:
 
     bool smallRunning_ = false;
     bool smallRandom_ = false;
+    bool starting_ = false;
     int startRow_ = -1;
 
     bool totalRunning_ = false;
@@ -190,6 +198,11 @@ private:
     std::unique_ptr<ArchiveWalker> walker_;
 
     int ticks_ = -1;
+    // A tick came while the step was held; the step is due at the release.
+    bool stepDue_ = false;
+    std::uint64_t releaseWait_ = 0;  // the wait a release answers
+    // Lets a release that comes after this object went away do nothing.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     ShuffleBag bag_;
     bool screenSaverOff_ = false;
     bool cursorMoved_ = false;

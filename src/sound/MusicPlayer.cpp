@@ -45,6 +45,7 @@ MusicPlayer::~MusicPlayer() = default;
 void MusicPlayer::ScanMusic(const std::string& mask) {
     files_ = ListMusicFiles(mask);
     bag_.Reset(static_cast<std::uint32_t>(files_.size()));
+    queuedIndex_ = -1;
 }
 
 void MusicPlayer::ChooseAndOpen(int index) {
@@ -55,6 +56,18 @@ void MusicPlayer::ChooseAndOpen(int index) {
     currentIndex_ = index;
     currentFile_ = files_[static_cast<size_t>(index)];
     OpenInput(currentFile_);
+    queueNext();
+}
+
+int MusicPlayer::followingIndex() {
+    if (Random(settings())) return static_cast<int>(bag_.Draw());
+    return currentIndex_ + 1 >= static_cast<int>(files_.size()) ? 0 : currentIndex_ + 1;
+}
+
+void MusicPlayer::queueNext() {
+    if (files_.empty()) return;
+    queuedIndex_ = followingIndex();
+    QueueInput(files_[static_cast<size_t>(queuedIndex_)], ++queuedNumber_);
 }
 
 int MusicPlayer::firstIndex() { return Random(settings()) ? static_cast<int>(bag_.Draw()) : 0; }
@@ -123,7 +136,8 @@ void MusicPlayer::ApplyMusicSettings(std::uint32_t mask) {
             ChooseAndOpen(index);
         }
     }
-    // Bit 8 (MusicRandom) needs nothing: the order is read at every choice.
+    // Bit 8 (MusicRandom): the file queued to follow was chosen in the old order.
+    if ((mask & 0x8) && !(mask & 0x4) && queuedIndex_ >= 0) queueNext();
     if (act) {
         if (!play) Stop();
         else if (!files_.empty()) Play();
@@ -138,13 +152,24 @@ void MusicPlayer::settingsChanged(const SettingsChangeSet& changes, int) {
 void MusicPlayer::OnPlayerState(int state) {
     state_ = state;
     if (state == audio::EndOfStream && !files_.empty()) {
-        int next = Random(settings()) ? static_cast<int>(bag_.Draw())
-                                       : (currentIndex_ + 1 >= static_cast<int>(files_.size()) ? 0 : currentIndex_ + 1);
+        // The engine could not go on by itself (the queued file did not open).
+        const int next = queuedIndex_ >= 0 ? queuedIndex_ : followingIndex();
         CloseInput();
         ChooseAndOpen(next);
         Play();
         if (hooks_.runCommandList) hooks_.runCommandList(settings().CommandsAfterMusicFileEnd);
     }
+    if (hooks_.stateChanged) hooks_.stateChanged();
+}
+
+void MusicPlayer::OnInputAdvanced(int number) {
+    if (number != queuedNumber_ || queuedIndex_ < 0 || files_.empty()) return;  // replaced since
+    currentIndex_ = queuedIndex_;
+    lastIndex_ = currentIndex_;
+    lastIndexValid_ = true;
+    currentFile_ = files_[static_cast<size_t>(currentIndex_)];
+    queueNext();
+    if (hooks_.runCommandList) hooks_.runCommandList(settings().CommandsAfterMusicFileEnd);
     if (hooks_.stateChanged) hooks_.stateChanged();
 }
 

@@ -9,7 +9,8 @@
 //                                 (small and total alike, paused or not)
 //   commands 137, 138, 139     -> ToggleMusic(), MusicOn(), MusicOff()
 //   settings scopes            -> settingsChanged() -> ApplyMusicSettings(music word)
-//   the engine                 -> OnPlayerState() (through the event queue)
+//   the engine                 -> OnPlayerState(), OnInputAdvanced() (through
+//                                 the event queue)
 //   the slideshow step         -> soundCommentHolds() / whenSoundCommentEnds(step):
 //                                 a sound comment that must be heard to its end
 //                                 holds the next step
@@ -17,6 +18,12 @@
 //
 // Commands act only when there are music files; they never change the Music
 // setting. The player state is the last one the engine reported.
+//
+// The file that follows the current one is chosen when the current one is
+// opened and queued in the engine, which opens it ahead and goes on with it
+// without a pause when the current one ends (OnInputAdvanced); only when it
+// cannot (the next file is broken) does the end of a file come as the state
+// "end of file", and the next file is opened then.
 #include <functional>
 #include <string>
 #include <vector>
@@ -85,12 +92,17 @@ public:
 
 protected:
     void OnPlayerState(int state) override;
+    void OnInputAdvanced(int number) override;
 
 private:
     const Settings& settings() const { return hooks_.settings(); }
     void ScanMusic(const std::string& mask);
     void ChooseAndOpen(int index);
     int firstIndex();
+    // The index that follows the current file (drawn from the bag in random order).
+    int followingIndex();
+    // Chooses the file that follows the current one and queues it in the engine.
+    void queueNext();
 
     MusicPlayerHooks hooks_;
     SoundCommentPlayer soundComments_;
@@ -103,6 +115,10 @@ private:
     // The index of the file last opened survives rescans of the folder.
     int lastIndex_ = 0;
     bool lastIndexValid_ = false;
+    // The file queued to follow the current one (-1: none) and the number it
+    // was queued with; an advance with another number is an old one.
+    int queuedIndex_ = -1;
+    std::int32_t queuedNumber_ = 0;
 };
 
 }  // namespace vellumo

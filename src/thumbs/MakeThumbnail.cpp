@@ -99,17 +99,23 @@ ThumbImagePtr ThumbnailFromBitmap(const CBmp& bitmap, const ThumbnailOptions& op
     return image;
 }
 
+ThumbImagePtr ThumbnailFromPicture(CBmp& picture, const std::string& photoPath, const ThumbnailOptions& options,
+                                   const RotationSource& rotation) {
+    ShowOverBackground(picture, options.backgroundColor);
+    const double angle = rotation ? rotation(photoPath) : 0.0;
+    if (angle != 0.0) RotateFilter(angle, options.backgroundColor).ApplyInPlace(picture);
+    return ThumbnailFromBitmap(picture, options);
+}
+
 ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPath, const ThumbnailOptions& options,
-                            const RotationSource& rotation, bool fullDecode) {
+                            const RotationSource& rotation, bool fullDecode, const DecodedPicture& decoded) {
     CDrawDibBmp bitmap;
     try {
-        decoder.SetSizeHint(fullDecode ? 0 : 2 * options.size);
+        decoder.SetSizeHint(fullDecode ? 0 : std::max(2 * options.size, options.decodeAtLeast));
         decoder.DecodeFile(photoPath, bitmap, 0, nullptr);
         decoder.SetSizeHint(0);
-        ShowOverBackground(bitmap, options.backgroundColor);
-        const double angle = rotation ? rotation(photoPath) : 0.0;
-        if (angle != 0.0) RotateFilter(angle, options.backgroundColor).ApplyInPlace(bitmap);
-        return ThumbnailFromBitmap(bitmap, options);
+        if (decoded) decoded(bitmap);
+        return ThumbnailFromPicture(bitmap, photoPath, options, rotation);
     } catch (const CTextException&) {
     } catch (const std::bad_alloc&) {
     } catch (const std::exception&) {

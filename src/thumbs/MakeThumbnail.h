@@ -22,6 +22,9 @@ struct ThumbnailOptions {
     bool fineQuality = false;       // ThumbnailsFineQuality: resample instead of stretching
     ColorRef backgroundColor = 0;   // BackgroundColor: under a picture whose alpha is shown, and in
                                     // the corners a rotation uncovers
+    // The decoded picture is at least this large along its longest side
+    // (when the photo is), beyond twice the thumbnail (0: no more).
+    int decodeAtLeast = 0;
 };
 
 // The angle in radians (positive turns counter-clockwise) the photo's comment
@@ -35,9 +38,18 @@ Rect ThumbnailPictureRect(int size, int width, int height);
 // cannot be drawn (no pixels).
 ThumbImagePtr ThumbnailFromBitmap(const CBmp& bitmap, const ThumbnailOptions& options);
 
+// A decoded picture turned by the rotation its photo's comment file asks
+// for, then fitted, framed and masked (the picture may be changed).
+ThumbImagePtr ThumbnailFromPicture(CBmp& picture, const std::string& photoPath, const ThumbnailOptions& options,
+                                   const RotationSource& rotation);
+
+// Sees each decoded picture before it is turned and fitted.
+using DecodedPicture = std::function<void(const CBmp& picture)>;
+
 // The whole of Make thumbnail. Nothing on a decoder failure (or a stop).
 // fullDecode true decodes JPEGs at full size (for comparisons).
 ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPath, const ThumbnailOptions& options,
-                            const RotationSource& rotation, bool fullDecode = false);
+                            const RotationSource& rotation, bool fullDecode = false,
+                            const DecodedPicture& decoded = {});
 
 }  // namespace vellumo

@@ -1,7 +1,7 @@
 #include "thumbs/ThumbnailCachePlace.h"
 
-#include <cstdint>
-#include <cstdio>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/Files.h"
@@ -13,19 +13,10 @@ std::string FolderCacheFile(const std::string& folder, const std::string& progra
     return ResolveDerivedName(JoinPath(folder, programName + ".cache"));
 }
 
-std::string UserThumbnailFolder(const std::string& cacheHome) { return JoinPath(cacheHome, "vellumo"); }
-
-std::string UserCacheFile(const std::string& folder, const std::string& cacheHome) {
-    // FNV-1a over the path's bytes: the same folder always gets the same file.
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : folder) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    static const char kHex[] = "0123456789abcdef";
-    std::string name(16, '0');
-    for (int i = 15; i >= 0; --i, h >>= 4) name[static_cast<std::size_t>(i)] = kHex[h & 0xF];
-    return JoinPath(UserThumbnailFolder(cacheHome), name + ".cache");
+bool FolderCacheWritable(const std::string& folder, const std::string& programName) {
+    if (folder.empty() || access(folder.c_str(), W_OK) != 0) return false;
+    const std::string file = FolderCacheFile(folder, programName);
+    return !FileExists(file) || (IsRegularFile(file) && access(file.c_str(), W_OK) == 0);
 }
 
 std::string UserCacheHome() {
@@ -34,6 +25,18 @@ std::string UserCacheHome() {
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/') return JoinPath(home, ".cache");
     return {};
+}
+
+void RemoveOldUserCaches(const std::string& cacheHome) {
+    if (cacheHome.empty()) return;
+    const std::string folder = JoinPath(cacheHome, "vellumo");
+    if (!IsDirectory(folder)) return;
+    for (const std::string& name : ListFolderNames(folder)) {
+        if (name.size() != 22 || name.compare(16, 6, ".cache") != 0) continue;
+        if (name.find_first_not_of("0123456789abcdef") < 16) continue;
+        RemoveFile(JoinPath(folder, name));
+    }
+    rmdir(folder.c_str());  // only when nothing else is left in it
 }
 
 }  // namespace vellumo

@@ -56,6 +56,9 @@ ThumbnailOptions ThumbnailView::options() {
 }
 
 void ThumbnailView::open() {
+    // Thumbnails outside the folders went to files of our own once; they go
+    // to the desktop's shared cache now.
+    RemoveOldUserCaches(cacheHome_);
     const Settings& s = settings();
     images_.reset(s.ThumbnailsSize, s.ThumbnailsBorderColor);
     mode_ = s.Thumbnails != 0;
@@ -112,10 +115,6 @@ std::vector<std::string> ThumbnailView::cacheFilesToRead() {
     if (skip) return files;
     std::string inFolder = FolderCacheFile(workerFolder_, programName_);
     if (IsRegularFile(inFolder)) files.push_back(inFolder);
-    if (!cacheHome_.empty()) {
-        std::string mine = UserCacheFile(workerFolder_, cacheHome_);
-        if (IsRegularFile(mine)) files.push_back(mine);
-    }
     return files;
 }
 
@@ -151,6 +150,19 @@ void ThumbnailView::startWorker() {
     job.options = options();
     job.rotation = rotation_;
     job.twoThreads = twoThreads_;
+    // Into the folder only when the settings allow it, the folder can take it
+    // and it is no optical disc; everything else uses the desktop's shared
+    // thumbnails, which the run reads in any case.
+    const Settings& s = settings();
+    std::string drive = DriveOfPath(archive_.drives(), workerFolder_);
+    bool optical = false;
+    for (const auto& d : archive_.drives())
+        if (d.path == drive && d.type == DriveType::CdRom) optical = true;
+    workerCacheInFolder_ = s.ThumbnailsCacheInFolders && !optical && FolderCacheWritable(workerFolder_, programName_);
+    workerLook_ = job.look;
+    ++run_;
+    job.sharedCacheHome = cacheHome_;
+    job.writeShared = !workerCacheInFolder_;
     mailbox_ = std::make_shared<ThumbnailMailbox>(queue_, navigator_);
     madeInRun_ = 0;
     worker_ = std::make_unique<ThumbnailWorker>(std::move(job), mailbox_);
@@ -242,7 +254,7 @@ void ThumbnailView::takeResults() {
             // New thumbnails, or a cache of the older form: the file is written (anew).
             if (delivery.made > 0 || delivery.staleCache) {
                 made_ = true;
-                queue_.post(navigator_, CmdSaveThumbCache);
+                queue_.post(navigator_, CmdSaveThumbCache, run_);
             }
             continue;
         }
@@ -262,7 +274,8 @@ void ThumbnailView::visibleRows(int first, int last) {
     worker_->publishVisible({std::max(first, firstPhoto), last});
 }
 
-void ThumbnailView::saveCache() {
+void ThumbnailView::saveCache(std::intptr_t run) {
+    if (run != run_) return;  // the run it belongs to was stopped or replaced
     const std::string folder = workerFolder_;
     stopWorker();
     lastSaved_.clear();
@@ -271,16 +284,15 @@ void ThumbnailView::saveCache() {
 }
 
 void ThumbnailView::writeCache(const std::string& folder) {
-    const Settings& s = settings();
     const int first = archive_.firstPhotoIndex(), last = archive_.lastPhotoIndex();
-    if (first < 0 || last < 0) return;
+    if (first < 0 || last < 0 || !workerCacheInFolder_) return;
 
     CThumbnailsStorage storage;
     storage.version = 1;
     storage.photoCount = last - first + 1;
-    storage.thumbnailSize = s.ThumbnailsSize;
-    storage.borderColor = s.ThumbnailsBorderColor;
-    storage.border = s.ThumbnailsBorder;
+    storage.thumbnailSize = workerLook_.size;
+    storage.borderColor = workerLook_.borderColor;
+    storage.border = workerLook_.border;
     for (int row = first; row <= last; ++row) {
         const int index = rememberedImage(row);
         ThumbImagePtr image = index >= ThumbIndex::FirstThumbnail ? images_.at(index) : nullptr;
@@ -288,27 +300,10 @@ void ThumbnailView::writeCache(const std::string& folder) {
         storage.names.push_back(list_.at(row).text);
         storage.images.push_back(std::move(image));
     }
-    const std::string bytes = storage.Serialize();
-
-    // Into the folder only when the settings allow it and never on an
-    // optical disc; everything else (the setting off, a folder that cannot
-    // be written) goes to the user's cache folder.
-    std::string drive = DriveOfPath(archive_.drives(), folder);
-    bool optical = false;
-    for (const auto& d : archive_.drives())
-        if (d.path == drive && d.type == DriveType::CdRom) optical = true;
-    if (s.ThumbnailsCacheInFolders && !optical) {
-        std::string file = FolderCacheFile(folder, programName_);
-        if (WriteFileAtomically(file, bytes)) {
-            lastSaved_ = file;
-            return;
-        }
-    }
-    if (cacheHome_.empty()) return;
-    MakeFolder(cacheHome_);
-    MakeFolder(UserThumbnailFolder(cacheHome_));
-    std::string file = UserCacheFile(folder, cacheHome_);
-    if (WriteFileAtomically(file, bytes)) lastSaved_ = file;
+    // A folder that cannot take it after all keeps none: its thumbnails are
+    // made again next time.
+    const std::string file = FolderCacheFile(folder, programName_);
+    if (WriteFileAtomically(file, storage.Serialize())) lastSaved_ = file;
 }
 
 // ---- Settings ----------------------------------------------------------------------------

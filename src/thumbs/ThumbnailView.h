@@ -36,7 +36,7 @@ public:
     // The rotation macros of a photo's comment file (default: the attached
     // comment file's macros).
     void setRotationSource(RotationSource source) { rotation_ = std::move(source); }
-    // The user's cache home ("" turns the per-user cache off).
+    // The user's cache home, where the desktop's shared thumbnails are ("" for none).
     void setUserCacheHome(std::string home) { cacheHome_ = std::move(home); }
     void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
     // Make thumbnails on two threads (default) or one.
@@ -67,8 +67,9 @@ public:
     void switchMode(bool relist);
     // CmdThumbnailsArrived: takes the worker's results.
     void takeResults();
-    // CmdSaveThumbCache.
-    void saveCache();
+    // CmdSaveThumbCache of the run with that number (a save left over from
+    // an earlier run does nothing).
+    void saveCache(std::intptr_t run);
     // The list drew itself.
     void visibleRows(int first, int last);
     // Thumbnail settings changed; returns true when the thumbnails must be
@@ -93,7 +94,9 @@ private:
     void startWorker();
     void stopWorker();
     void clearMemory();
-    // Writes the cache of the listed folder (the rows must be its rows).
+    // Writes the cache of the listed folder (the rows must be its rows),
+    // with the look its thumbnails were made with, into the folder when the
+    // run was to write it there.
     void writeCache(const std::string& folder);
     void giveRow(int row, int image);
     std::vector<std::string> cacheFilesToRead();
@@ -122,6 +125,10 @@ private:
     std::shared_ptr<ThumbnailMailbox> mailbox_;
     std::string workerFolder_;
     int workerFirst_ = -1;
+    // The run: its number, the look it makes, whether its cache goes into the folder.
+    std::intptr_t run_ = 0;
+    ThumbnailLook workerLook_;
+    bool workerCacheInFolder_ = false;
     bool suspended_ = false;
     bool made_ = false;
     // Thumbnails the current run made (not taken from a cache).

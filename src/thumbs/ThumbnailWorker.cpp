@@ -7,7 +7,9 @@
 #include <thread>
 
 #include "imaging/PhotoHeaderProbe.h"
+#include "imaging/WinBmp.h"
 #include "platform/Files.h"
+#include "thumbs/SharedThumbnails.h"
 
 namespace vellumo {
 
@@ -58,6 +60,33 @@ bool ThumbnailMailbox::closed() const {
 // ---- The second thread ------------------------------------------------------------
 
 namespace {
+
+// One photo's thumbnail: from the desktop's shared cache when it holds a
+// valid picture of it, else decoded (and then left there when asked).
+ThumbImagePtr MakeCell(CAnyPicDecoder& decoder, const std::string& path, const ThumbnailJob& job) {
+    SharedThumbnailCache shared(job.sharedCacheHome);
+    if (!job.sharedCacheHome.empty()) {
+        try {
+            CDrawDibBmp picture;
+            if (shared.read(path, job.options.size, picture))
+                if (ThumbImagePtr cell = ThumbnailFromPicture(picture, path, job.options, job.rotation)) return cell;
+        } catch (const std::exception&) {
+            // No memory for it: the photo itself is tried.
+        }
+    }
+    if (!job.writeShared || job.sharedCacheHome.empty())
+        return MakeThumbnail(decoder, path, job.options, job.rotation);
+    ThumbnailOptions options = job.options;
+    options.decodeAtLeast = 2 * SharedThumbnailCache::kNormalSize;
+    return MakeThumbnail(decoder, path, options, job.rotation, false,
+                         [&](const CBmp& picture) {
+                             try {
+                                 shared.write(path, picture);
+                             } catch (const std::exception&) {
+                                 // Not written: the thumbnail is made all the same.
+                             }
+                         });
+}
 
 // Makes one thumbnail at a time for the worker, with its own decoder.
 class Helper {
@@ -118,7 +147,7 @@ private:
             busy_ = true;
             std::string path = path_;
             lock.unlock();
-            ThumbImagePtr made = MakeThumbnail(decoder_, path, job_.options, job_.rotation);
+            ThumbImagePtr made = MakeCell(decoder_, path, job_);
             lock.lock();
             busy_ = false;
             result_ = std::move(made);
@@ -242,7 +271,7 @@ void RunThumbnailJob(ThumbnailWorker::State& state) {
                 feedHelper(walk, 1);
             } else {
                 feedHelper(walk, 0);
-                image = MakeThumbnail(decoder, job.paths[index(row)], job.options, job.rotation);
+                image = MakeCell(decoder, job.paths[index(row)], job);
             }
             if (state.stop) return;
             if (image) {

@@ -7,6 +7,11 @@
 // travel through a mailbox: the worker never touches the list or the images.
 // Suspend, resume and stop are flags: stopping never waits for the thumbnail
 // in progress, and once stopped the run delivers nothing more.
+//
+// A photo without a thumbnail from the folder's cache is looked up in the
+// desktop's shared thumbnail cache first (what a file manager left there
+// saves decoding it); a photo decoded instead leaves its picture there when
+// the folder's own cache is not written into the folder.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -42,6 +47,10 @@ struct ThumbnailJob {
     RotationSource rotation;
     // Make thumbnails on a second thread as well.
     bool twoThreads = true;
+    // The user's cache home of the desktop's shared thumbnails ("" for none),
+    // and whether the photos decoded are written there.
+    std::string sharedCacheHome;
+    bool writeShared = false;
 };
 
 // One message of a run.

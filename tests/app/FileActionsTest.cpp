@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/ViewerRig.h"
+#include "fakes/FakeDesktop.h"
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
@@ -38,6 +39,8 @@ struct Rig {
     void open(const std::string& relative) {
         v = std::make_unique<Viewer>(folder, Args{relative});
         v->queue.runPending();
+        // These editors end when the test says so, however soon: never launchers.
+        v->viewer().fileActions().setLauncherTime(std::chrono::milliseconds(0));
     }
     FakeDesktop& desktop() { return v->desktop; }
     std::string path(const std::string& relative) const { return JoinPath(folder.path, relative); }
@@ -215,6 +218,37 @@ TEST(SettingsFiles, ShiftDWithoutTemplatesAsksAndThenDoesNothing) {
     EXPECT_TRUE(rig.desktop().beeps.empty());
 }
 
+TEST(SettingsFiles, AProgramFolderThatCannotBeWrittenOffersItsUserFoldersSettingsFilesAsTemplates) {
+    TempFolder t;
+    t.write("prog/keys/Default.keys.txt", "");
+    const std::string userSettings =
+        "[General Settings]\r\nApplicationLanguage=English\r\n[Comment Settings]\r\nComment=0\r\n";
+    t.write("user/vellumo.ini", userSettings);
+    t.write("photos/a.bmp", Bmp(8, 8, 1, 2, 3));
+    FakeEventQueue queue;
+    FakeDesktop desktop;
+    FakeWindowHost host;
+    FakeNavigatorPanel panel;
+    ProgramLocation program = ProgramLocation::FromExecutable(JoinPath(t.path, "prog/vellumo"), ListDrives());
+    program.userFolder = JoinPath(t.path, "user");  // as for an installed copy
+    ViewerApp app(queue, desktop, host, panel, program);
+    ASSERT_TRUE(app.start({JoinPath(t.path, "photos/a.bmp")}, t.path));
+    queue.runPending();
+    app.viewer()->fileActions().setDesktopEditorSource(nullptr);
+    desktop.answers.push_back(MessageBoxResult::Yes);
+    desktop.menuChoices.push_back(3258);
+    KeyInput shiftD;
+    shiftD.virtualKey = 'D';
+    shiftD.shift = true;
+    app.preTranslateKeyDown(shiftD, FocusPlace::Viewer);
+    queue.advance(100);
+    ASSERT_EQ(desktop.menus.size(), 1u);
+    ASSERT_EQ(desktop.menus[0].items.size(), 3u);
+    EXPECT_EQ(desktop.menus[0].items[2].text, "vellumo");
+    EXPECT_EQ(t.read("photos/vellumo.ini"), t.read("user/vellumo.ini"));
+    app.exit();
+}
+
 TEST(SettingsFiles, TheTemplateMenuCopiesATemplateOrWritesTheVoidFile) {
     Rig rig;
     rig.folder.write("Beta.INI", "[General Settings]\r\nApplicationIcon=3\r\n");
@@ -329,6 +363,66 @@ TEST(Help, F1OpensTheHelpFileAndAMissingFileBeeps) {
     // A web address in the language file is opened as it is.
     EXPECT_EQ(HelpTarget("https://example.org/help", rig.v->app->program()), "https://example.org/help");
     EXPECT_EQ(HelpTarget("help\\Keys.English.html", rig.v->app->program()), rig.path("help/Keys.English.html"));
+}
+
+TEST(Help, AnOpenerThatFailsBeepsWhenItHasEnded) {
+    Rig rig;
+    rig.folder.write("photos/a.bmp", Bmp(8, 8, 1, 2, 3));
+    rig.folder.write("help/Keys.English.html", "<html></html>");
+    rig.open("photos/a.bmp");
+    rig.desktop().openerStatus = 3;  // xdg-open: no program for the page
+    rig.press(0x71, false);          // F2
+    EXPECT_EQ(rig.desktop().opened, Args{rig.path("help/Keys.English.html")});
+    // The opener's status comes from the watcher's thread.
+    auto pumpWhile = [&](const std::function<bool()>& waiting) {
+        for (int i = 0; i < 100 && waiting(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(EditorWatcher::kCheckMilliseconds / 10));
+            rig.v->queue.runPending();
+        }
+    };
+    pumpWhile([&] { return rig.desktop().beeps.empty(); });
+    EXPECT_EQ(rig.desktop().beeps, std::vector<BeepKind>{BeepKind::Default});
+    rig.desktop().openerStatus = 0;
+    rig.press(0x71, false);
+    pumpWhile([&] { return rig.v->viewer().fileActions().watcher().watching() > 0; });
+    rig.v->queue.runPending();
+    EXPECT_EQ(rig.desktop().opened.size(), 2u);
+    EXPECT_EQ(rig.desktop().beeps.size(), 1u);
+}
+
+TEST(EditPhotoComment, WithoutAConfiguredEditorTheDesktopsOneIsFoundOffTheUserInterfaceThreadAndFollowed) {
+    Rig rig;
+    std::string editor = rig.folder.write("desktop-bin/text-editor", "#!/bin/sh\n");
+    chmod(editor.c_str(), 0755);
+    rig.folder.write("photos/a.bmp", Bmp(8, 8, 1, 2, 3));
+    rig.folder.write("photos/a.txt", "before");
+    rig.open("photos/a.bmp");
+    rig.v->app->scopes().current().OpenCommentWith = "notepad.exe";
+    EditorEnvironment env;
+    env.path = rig.path("desktop-bin");
+    rig.v->viewer().fileActions().setEditorEnvironment(env);
+    // The desktop answers when the test lets it.
+    auto answer = std::make_shared<std::atomic<bool>>(false);
+    rig.v->viewer().fileActions().setDesktopEditorSource([answer] {
+        while (!answer->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return std::string("text-editor --new-window %U");
+    });
+    rig.v->viewer().fileActions().setLauncherTime(EditorWatcher::kLauncherTime);
+    rig.press('T', true);
+    EXPECT_TRUE(rig.desktop().children.empty());  // asked first, and nothing waits for the answer
+    answer->store(true);
+    rig.waitForEditorClosed();  // the answer (EditorChosen)
+    ASSERT_EQ(rig.desktop().children.size(), 1u);
+    EXPECT_EQ(rig.desktop().children[0], (Args{editor, "--new-window", rig.path("photos/a.txt")}));
+    // It hands the file to a running instance and returns: the photo is shown
+    // again when the file is saved, not before.
+    rig.desktop().endChild(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * EditorWatcher::kCheckMilliseconds));
+    EXPECT_EQ(rig.v->queue.pendingCount(), 0u);
+    EXPECT_EQ(rig.v->viewer().comments().shownComment(), "before");
+    rig.folder.write("photos/a.txt", "after saving");
+    rig.waitForEditorClosed();
+    EXPECT_EQ(rig.v->viewer().comments().shownComment(), "after saving");
 }
 
 TEST(SettingsFiles, AHugeTemplateFolderFillsTheMenuUpToItsLastNumberAndOddNamesShowAsBlanks) {

@@ -19,8 +19,11 @@ TEST(HelpPages, TheCommandTableShowsEachDefaultKeyAndMeaning) {
     EXPECT_TRUE(Has(html, "<tr><td><kbd>&quot;-&quot;</kbd></td><td>114</td><td>go to previous photo</td></tr>"));
     EXPECT_TRUE(Has(html, "<tr><td>&mdash;</td><td>118</td><td>start total slideshow</td></tr>"));
     EXPECT_TRUE(Has(html, "<tr><td><kbd>Ctrl+&quot;,&quot;</kbd></td><td>145</td><td>decrease font size by 2 units</td></tr>"));
+    // Said as the program does it here, not as the hotkeys file's remarks say it.
     EXPECT_TRUE(Has(html, "<tr><td><kbd>Ctrl+T</kbd></td><td>156</td>"
-                          "<td>run Notepad to edit text file with comment to photo</td></tr>"));
+                          "<td>edit the text file with the photo&#39;s comment in the text editor</td></tr>"));
+    EXPECT_FALSE(Has(html, "Notepad"));
+    EXPECT_FALSE(Has(html, "Explorer"));
     EXPECT_TRUE(Has(html, "<tr><td><kbd>Shift+Backspace</kbd></td><td>163</td>"));
     EXPECT_TRUE(Has(html, "<tr><td><kbd>Context</kbd></td><td>173</td><td>call context menu</td></tr>"));
     // One row per command.

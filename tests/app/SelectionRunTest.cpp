@@ -172,3 +172,54 @@ TEST(SelectionDialogOpen, TheFocusGoesBackToTheNavigatorListWhenItHadIt) {
     EXPECT_FALSE(v.host.focused);
     EXPECT_GE(v.host.updateCount, 1);
 }
+
+TEST(SelectionChoiceKept, AChoiceMadeInAFolderWithItsOwnSettingsFileHoldsAtTheNextStart) {
+    TempFolder folder;
+    folder.write("vellumo.ini", "[General Settings]\r\nApplicationLanguage=English\r\n");
+    folder.write("lang/Deutsch.lang.txt", kGerman);
+    folder.write("keys/Mine.keys.txt", "[Keyboard]\r\n142=F11   ;exit\r\n");
+    folder.write("Trip/vellumo.ini", "[Comment Settings]\r\nComment=0\r\n");
+    folder.write("Trip/a.bmp", vellumo::testing::Bmp(8, 8, 0, 0, 255));
+    {
+        Viewer v(folder, {JoinPath(folder.path, "Trip/a.bmp")});
+        v.queue.runPending();
+        ASSERT_EQ(v.app->scopes().currentScope()->settingsFile, JoinPath(folder.path, "Trip/vellumo.ini"));
+        v.desktop.listAnswers.push_back(0);  // Deutsch
+        v.key('L', true);
+        v.queue.advance(100);
+        v.desktop.listAnswers.push_back(1);  // Mine
+        v.key('H', true);
+        v.queue.advance(100);
+        EXPECT_EQ(v.app->scopes().language().text(LanguageKey::OK), "Gut");
+        EXPECT_EQ(v.app->hotkeys().name, "Mine");
+        v.app->exit();
+    }
+    // The archive file keeps the choice; the folder's own file is left as it was.
+    EXPECT_NE(folder.read("vellumo.ini").find("ApplicationLanguage=Deutsch\r\n"), std::string::npos);
+    EXPECT_NE(folder.read("vellumo.ini").find("CommandsHotkeys=Mine"), std::string::npos);
+    EXPECT_EQ(folder.read("Trip/vellumo.ini").find("Deutsch"), std::string::npos);
+    EXPECT_EQ(folder.read("Trip/vellumo.ini").find("Mine"), std::string::npos);
+    Viewer again(folder);
+    again.queue.runPending();
+    EXPECT_EQ(again.app->scopes().language().text(LanguageKey::OK), "Gut");
+    EXPECT_EQ(again.app->hotkeys().name, "Mine");
+}
+
+TEST(SelectionChoiceKept, AFolderWhoseFileNamesItsOwnLanguageStillShowsIt) {
+    TempFolder folder;
+    folder.write("vellumo.ini", "[General Settings]\r\nApplicationLanguage=English\r\n");
+    folder.write("lang/Deutsch.lang.txt", kGerman);
+    folder.write("Own/vellumo.ini", "[General Settings]\r\nApplicationLanguage=English\r\n");
+    folder.write("Own/a.bmp", vellumo::testing::Bmp(8, 8, 0, 0, 255));
+    {
+        Viewer v(folder, {JoinPath(folder.path, "Own/a.bmp")});
+        v.queue.runPending();
+        v.desktop.listAnswers.push_back(0);  // Deutsch
+        v.key('L', true);
+        v.queue.advance(100);
+        EXPECT_EQ(v.app->scopes().language().text(LanguageKey::OK), "OK");
+        v.app->exit();
+    }
+    EXPECT_NE(folder.read("vellumo.ini").find("ApplicationLanguage=Deutsch\r\n"), std::string::npos);
+    EXPECT_NE(folder.read("Own/vellumo.ini").find("ApplicationLanguage=English"), std::string::npos);
+}

@@ -106,6 +106,21 @@ TEST(DescriptIonMatch, NamesCountOnlyAtLineStartsAndOneBlankIsSkipped) {
     EXPECT_EQ(FindDescription("a.jpg " + std::string(2000, 'd'), "a.jpg").size(), 1023u);
 }
 
+TEST(DescriptIonMatch, NamesMatchIgnoringCaseBeyondAscii) {
+    EXPECT_EQ(FindDescription("\xC3\x9C.JPG Bild\r\n", "\xC3\xBC.jpg"), "Bild");  // Ü.JPG and ü.jpg
+    EXPECT_EQ(FindDescription("\"\xC3\x89T\xC3\x89 \xC3\x80 PARIS.JPG\" Summer\r\n", "\xC3\xA9t\xC3\xA9 \xC3\xA0 paris.jpg"),
+              "Summer");
+    // A capital whose small letter takes fewer bytes: the description starts after the whole name.
+    EXPECT_EQ(FindDescription("\xE1\xBA\x9E.jpg Strasse\n", "\xC3\x9F.jpg"), "Strasse");  // ẞ and ß
+    EXPECT_EQ(FindDescription("\xC3\x9C.JPG Bild\r\n", "u.jpg"), "");
+    // A file written on Windows in its code page reads the same once decoded.
+    TempTree t;
+    t.file("cp/descript.ion", "\xDC" "BER.JPG Hof\r\n");  // "ÜBER.JPG" in CP1252
+    DescriptIon d;
+    d.load(t.path("cp"));
+    EXPECT_EQ(d.find("\xC3\xBC" "ber.jpg"), "Hof");
+}
+
 TEST(DescriptIonFile, EachFolderHasItsOwnDataAndBadFilesGiveNone) {
     TempTree t;
     t.file("one/DESCRIPT.ION", "a.jpg first folder\r\n");

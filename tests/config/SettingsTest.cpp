@@ -468,9 +468,9 @@ TEST(SettingsTemplate, VoidTemplateListsEveryKeyCommentedOut) {
     ASSERT_EQ(stack.scopes().size(), 2u);
     EXPECT_TRUE(stack.scopes().back()->changes.isEmpty());
     EXPECT_TRUE(stack.scopes().back()->present.isEmpty());
-    ASSERT_TRUE(stack.CopyProgramSettings("vellumo.ini", t.sub("photos/copy.ini")));
+    ASSERT_TRUE(stack.CopySettingsFile(t.sub("vellumo.ini"), t.sub("photos/copy.ini")));
     EXPECT_EQ(t.read("photos/copy.ini"), t.read("vellumo.ini"));
-    EXPECT_FALSE(stack.CopyProgramSettings("missing.ini", t.sub("photos/x.ini")));
+    EXPECT_FALSE(stack.CopySettingsFile(t.sub("missing.ini"), t.sub("photos/x.ini")));
 }
 
 TEST(SettingsLoad, ALegacyArchiveFileIsReadInTheLanguagesCodePage) {

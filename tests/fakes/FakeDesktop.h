@@ -68,8 +68,19 @@ public:
     // A started editor: ends when the test says so.
     struct Child : ChildProcess {
         std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
+        std::shared_ptr<std::atomic<int>> status = std::make_shared<std::atomic<int>>(0);
         bool hasEnded() override { return ended->load(); }
+        int exitStatus() const override { return status->load(); }
     };
+    // The opener ends at once with openerStatus.
+    std::unique_ptr<ChildProcess> startOpener(const std::string& path) override {
+        opened.push_back(path);
+        auto child = std::make_unique<Child>();
+        child->status->store(openerStatus);
+        child->ended->store(true);
+        return child;
+    }
+    int openerStatus = 0;
     std::unique_ptr<ChildProcess> startChild(const std::vector<std::string>& argv) override {
         children.push_back(argv);
         if (!startSucceeds) return nullptr;

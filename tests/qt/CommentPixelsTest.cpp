@@ -49,6 +49,28 @@ TEST(CommentPixels, ArialIsFoundThroughFontconfigWithTheCellHeightAsked) {
     EXPECT_GE(narrow.cy, 3 * 23);
 }
 
+TEST(CommentPixels, ALoneCarriageReturnBreaksTheLineLikeLfAndCrLf) {
+    TestApplication();
+    const unsigned flags = CommentTextFlags('l');
+    // Three lines whichever way they end; a lone CR is no blank between words.
+    for (const char* text : {"one\rtwo\r\nthree", "one\ntwo\nthree", "one\r\rthree"}) {
+        Size size = QtCanvas::Measure(text, 1000, CommentFont(24), flags);
+        EXPECT_NEAR(size.cy, 72, 3) << text;
+        EXPECT_LT(size.cx, QtCanvas::Measure("one two", 1000, CommentFont(24), flags).cx) << text;
+    }
+    // Drawn: the second line's ink lies a line below the first's.
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(QColor(0, 0, 0));
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, nullptr);
+        canvas.drawText("I\rI", Rect{0, 0, 200, 100}, CommentFont(24), Rgb(255, 255, 255), flags);
+    }
+    QRect ink = PixelsOf(image, qRgb(255, 255, 255));
+    EXPECT_GE(ink.height(), 24 + 10);
+    EXPECT_LT(ink.width(), 12);
+}
+
 TEST(CommentPixels, RightAlignedTextWithItsShadowTwoPixelsRightAndDown) {
     TestApplication();
     QImage image(300, 80, QImage::Format_RGB32);

@@ -2,6 +2,7 @@
 // A Navigator with its slideshows over a temporary folder tree, on the
 // virtual clock, with a viewer that records what it was asked.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,6 +19,18 @@ struct RecordingListener : SlideshowListener {
     void slideshowStarted(SlideshowKind k) override { events.push_back(k == SlideshowKind::Small ? "+small" : "+total"); }
     void slideshowFinished(SlideshowKind k) override { events.push_back(k == SlideshowKind::Small ? "-small" : "-total"); }
     bool holdsNextStep() const override { return hold; }
+    // Steps waiting for the hold to end, run by release().
+    std::vector<std::function<void()>> waiting;
+    void whenReleased(std::function<void()> step) override {
+        if (hold) waiting.push_back(std::move(step));
+        else step();
+    }
+    void release() {
+        hold = false;
+        auto steps = std::move(waiting);
+        waiting.clear();
+        for (auto& step : steps) step();
+    }
 };
 
 struct SlideshowHarness : NavigatorRig {

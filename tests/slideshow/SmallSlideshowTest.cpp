@@ -144,6 +144,40 @@ TEST(SmallSlideshow, StepsWaitForTheEffectAndAHeldSoundComment) {
     EXPECT_EQ(h.shownNames(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
 }
 
+TEST(SmallSlideshow, AStepHeldByASoundCommentComesWhenTheSoundEnds) {
+    SlideshowHarness h;
+    std::string dir = h.photos("S", {"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+    h.openAt(dir);
+    h.command(116);
+    // A 4 s sound with a delay of 3 s: the tick at 3 s is held ...
+    h.listener.hold = true;
+    h.queue.advance(3000);
+    EXPECT_EQ(h.shownNames(), std::vector<std::string>{"a.jpg"});
+    h.queue.advance(1000);
+    EXPECT_EQ(h.shownNames(), std::vector<std::string>{"a.jpg"});
+    // ... and its step comes when the sound ends at 4 s, not at the tick after.
+    h.listener.release();
+    EXPECT_EQ(h.shownNames(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    // That photo gets the whole delay.
+    h.queue.advance(2999);
+    EXPECT_EQ(h.viewer.shown.size(), 2u);
+    h.queue.advance(1);
+    EXPECT_EQ(h.viewer.shown.size(), 3u);
+    // A sound that ended before the tick holds nothing: the step comes at the tick.
+    h.listener.hold = true;
+    h.queue.advance(1000);
+    h.listener.release();
+    EXPECT_EQ(h.viewer.shown.size(), 3u);
+    h.queue.advance(2000);
+    EXPECT_EQ(h.shownNames(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    // A show stopped while its step waits takes no step at the release.
+    h.listener.hold = true;
+    h.queue.advance(3000);
+    h.command(116);
+    h.listener.release();
+    EXPECT_EQ(h.viewer.shown.size(), 4u);
+}
+
 TEST(SlideshowSpeed, SlowerAndFasterWithinTheirLimits) {
     SlideshowHarness h;
     std::string dir = h.photos("S", {"a.jpg", "b.jpg", "c.jpg"});

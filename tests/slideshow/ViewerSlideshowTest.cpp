@@ -124,6 +124,48 @@ TEST(ViewerSlideshow, AutoRunSmallShowWithQuitInAFolderWithoutPhotosExits) {
     EXPECT_EQ(a.host.closeCount, 1);
 }
 
+TEST(ViewerSlideshow, TheSmallShowStartsQuietlyOnABrokenFirstPhoto) {
+    TempTree tree;
+    tree.file("Trip/p1.jpg", "not a jpeg at all");
+    tree.file("Trip/p2.bmp", Bmp(64, 48, 0, 0, 200));
+    App a(tree, {tree.path("Trip")});
+    a.press(kF12);
+    EXPECT_TRUE(a.shows().smallRunning());
+    EXPECT_TRUE(a.desktop.messages.empty());
+    a.queue.advance(3000);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.bmp"));
+    EXPECT_TRUE(a.desktop.messages.empty());
+}
+
+TEST(ViewerSlideshow, TheViewerMenuStopsASmallShow) {
+    TempTree tree;
+    Photos(tree, "Trip", 3);
+    App a(tree, {tree.path("Trip")});
+    a.press(kF12);
+    ASSERT_TRUE(a.shows().smallRunning());
+    a.press(0x79);  // F10
+    ASSERT_EQ(a.desktop.menus.size(), 1u);
+    EXPECT_FALSE(a.shows().smallRunning());
+    a.queue.advance(6000);
+    EXPECT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p1.bmp"));
+}
+
+TEST(ViewerSlideshow, TheScriptMenuOffersTheWholeArchiveFirstAsItsDefault) {
+    TempTree tree;
+    Photos(tree, "Trip", 3);
+    tree.file("Summer.script.txt", tree.path("Trip/p2.bmp") + "\r\n");
+    App a(tree, {tree.path("Trip")});
+    a.press(kF9);
+    ASSERT_EQ(a.desktop.menus.size(), 1u);
+    const std::vector<MenuItem>& items = a.desktop.menus[0].items;
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].id, 3001);
+    EXPECT_EQ(items[0].text, "SlideShow");
+    EXPECT_TRUE(items[0].isDefault);
+    EXPECT_EQ(items[2].text, "Summer");
+    EXPECT_FALSE(items[2].isDefault);
+}
+
 TEST(ViewerSlideshow, F9RunsTheTotalShowAndAScriptOnTheCommandLinePlaysIt) {
     TempTree tree;
     Photos(tree, "Trip", 2);

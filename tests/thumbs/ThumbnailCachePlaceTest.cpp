@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "fakes/TempTree.h"
+#include "platform/Files.h"
 #include "thumbs/ThumbnailCachePlace.h"
 
 namespace vellumo {
@@ -17,9 +18,35 @@ TEST(ThumbnailCachePlace, FolderFileIsNamedAfterTheProgramAndFoundInAnyCase) {
     EXPECT_EQ(FolderCacheFile(dir, "vellumo"), dir + "/VELLUMO.CACHE");
 }
 
-TEST(ThumbnailCachePlace, UserFileIsKeyedByTheFolderPath) {
-    EXPECT_EQ(UserCacheFile("/photos/Trip", "/home/u/.cache"), "/home/u/.cache/vellumo/65741f1409b0d28b.cache");
-    EXPECT_NE(UserCacheFile("/photos/trip", "/c"), UserCacheFile("/photos/Trip", "/c"));
+TEST(ThumbnailCachePlace, TheOldPerUserCacheFilesAreRemovedAndNothingElse) {
+    testing::TempTree tree;
+    tree.file("home/vellumo/65741f1409b0d28b.cache", "old");
+    tree.file("home/vellumo/0123456789abcdef.cache", "old");
+    tree.file("home/vellumo/notes.txt", "not ours");
+    tree.file("home/vellumo/0123456789ABCDEF.cache", "not ours either");
+    tree.file("home/thumbnails/normal/x.png", "the desktop's");
+    RemoveOldUserCaches(tree.path("home"));
+    EXPECT_FALSE(FileExists(tree.path("home/vellumo/65741f1409b0d28b.cache")));
+    EXPECT_FALSE(FileExists(tree.path("home/vellumo/0123456789abcdef.cache")));
+    EXPECT_TRUE(FileExists(tree.path("home/vellumo/notes.txt")));
+    EXPECT_TRUE(FileExists(tree.path("home/vellumo/0123456789ABCDEF.cache")));
+    EXPECT_TRUE(FileExists(tree.path("home/thumbnails/normal/x.png")));
+    // A folder left empty goes too.
+    RemoveFile(tree.path("home/vellumo/notes.txt"));
+    RemoveFile(tree.path("home/vellumo/0123456789ABCDEF.cache"));
+    tree.file("home/vellumo/fedcba9876543210.cache", "old");
+    RemoveOldUserCaches(tree.path("home"));
+    EXPECT_FALSE(FileExists(tree.path("home/vellumo")));
+}
+
+TEST(ThumbnailCachePlace, AFolderTakesItsCacheWhenItAndTheFileCanBeWritten) {
+    testing::TempTree tree;
+    std::string dir = tree.folder("Trip");
+    EXPECT_TRUE(FolderCacheWritable(dir, "vellumo"));
+    tree.folder("Trip/vellumo.cache");  // a folder in the way
+    EXPECT_FALSE(FolderCacheWritable(dir, "vellumo"));
+    EXPECT_FALSE(FolderCacheWritable(tree.path("missing"), "vellumo"));
+    EXPECT_FALSE(FolderCacheWritable("", "vellumo"));
 }
 
 TEST(ThumbnailCachePlace, UserCacheHomeFollowsXdgThenHome) {

@@ -1,4 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -9,7 +13,10 @@
 #include "fakes/TempTree.h"
 #include "navigator/NavigatorRig.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
+#include "thumbs/SharedThumbnails.h"
 #include "thumbs/ThumbnailCachePlace.h"
+#include "thumbs/ThumbnailPng.h"
 #include "ThumbTestFiles.h"
 #include "ThumbnailSettings.h"
 #include "../../tools/photo-writers/TodayWriters.h"
@@ -27,12 +34,19 @@ constexpr int kCmdRefresh = 143;
 
 // One Navigator over a folder of the shared tree.
 struct Nav : testing::NavigatorRig {
+    // What entering a folder's settings scope does to the settings.
+    std::function<void(const std::string& folder)> folderScope;
+
     Nav(const TempTree& tree, DriveType rootType = DriveType::Fixed, bool thumbnails = true) {
         testing::UseThumbnails(settings, 32);
         settings.Thumbnails = thumbnails ? 1 : 0;
         settings.NavigatorRect = {0, 0, 500, 500};
         drives = {{"/", DriveType::Fixed, "ext4"}, {tree.root(), rootType, "x"}};
-        create();
+        NavigatorSettingsAccess access;
+        access.enterFolder = [this](const std::string& folder) {
+            if (folderScope) folderScope(folder);
+        };
+        create(access);
         thumbs().setRunWorkersInline(true);
         thumbs().setUserCacheHome(tree.path("cachehome"));
         panel.window.visible = true;
@@ -50,6 +64,45 @@ struct Nav : testing::NavigatorRig {
 };
 
 constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
+
+std::int64_t ModifiedSeconds(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_mtime) : -1;
+}
+
+bool WriteTimeOf(const std::string& path, std::int64_t seconds) {
+    timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777u) : 0u;
+}
+
+// The thumbnail a file manager leaves in the desktop's cache (made by
+// ImageMagick, another writer than ours): a plain picture of one colour,
+// with the photo's URI and modification time (shifted to make it stale).
+bool DesktopThumbnail(const std::string& cacheHome, const std::string& kind, const std::string& photo, int w, int h,
+                      const std::string& colour, std::int64_t shift = 0) {
+    SharedThumbnailCache shared(cacheHome);
+    const std::string file =
+        shared.entryFile(photo, kind == "large" ? SharedThumbnailCache::Kind::Large : SharedThumbnailCache::Kind::Normal);
+    MakeFolders(ParentPath(file));
+    std::string uri;  // ImageMagick reads "%" as the start of an escape
+    for (char c : SharedThumbnailCache::FileUri(photo)) uri += c == '%' ? std::string("%%") : std::string(1, c);
+    const std::string size = std::to_string(w) + "x" + std::to_string(h);
+    const std::string mtime = std::to_string(ModifiedSeconds(photo) + shift);
+    pid_t pid = fork();
+    if (pid == 0) {
+        execlp("convert", "convert", "-size", size.c_str(), ("xc:" + colour).c_str(), "-set", "Thumb::URI", uri.c_str(),
+               "-set", "Thumb::MTime", mtime.c_str(), ("png:" + file).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+           IsRegularFile(file);
+}
 
 struct Folder {
     TempTree tree;
@@ -249,13 +302,12 @@ TEST(ThumbnailsMode, PhotosSharingANameBothTakeTheFirstStoredThumbnail) {
     }
 }
 
-TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWritten) {
+TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheSharedThumbnailsWritten) {
     Folder f;
     { Nav(f.tree).openAt(f.dir); }
     const auto before = ReadWholeFile(f.cache());
     f.tree.file("Trip/a.bmp", "garbage");
-    f.tree.file("Trip/c.bmp", testing::SolidBmp(5, 5, {0, 0, 255}));
-    const std::string mine = UserCacheFile(f.dir, f.tree.path("cachehome"));
+    f.tree.file("Trip/c.bmp", testing::SolidBmp(300, 200, {0, 0, 255}));
     {
         Nav n(f.tree);
         n.settings.ThumbnailsCacheInFolders = 0;
@@ -263,15 +315,53 @@ TEST(ThumbnailsMode, WithCacheInFoldersOffTheFolderCacheIsReadAndTheUserCacheWri
         EXPECT_EQ(n.centre("a"), kRed);
         EXPECT_GE(n.image("c"), 11);
         EXPECT_EQ(ReadWholeFile(f.cache()), before);  // the folder's file is left alone
-        EXPECT_EQ(n.thumbs().lastSavedFile(), mine);
-        EXPECT_EQ(f.read(mine).names, (std::vector<std::string>{"a", "b", "c"}));
+        EXPECT_EQ(n.thumbs().lastSavedFile(), "");
     }
-    // Next time both are read: nothing is left to make.
+    // c, the one decoded, is in the desktop's cache as a plain picture of it.
+    SharedThumbnailCache shared(f.tree.path("cachehome"));
+    const std::string entry = shared.entryFile(f.dir + "/c.bmp", SharedThumbnailCache::Kind::Normal);
+    std::optional<PngPicture> png = ReadPng(ReadWholeFile(entry).value_or(""), 1024);
+    ASSERT_TRUE(png) << entry;
+    EXPECT_EQ(png->width, 128);
+    EXPECT_EQ(png->height, 85);
+    EXPECT_EQ(png->pixels[0], 0xFF0000FFu);  // no border, no mask
+    EXPECT_EQ(png->text("Thumb::URI"), SharedThumbnailCache::FileUri(f.dir + "/c.bmp"));
+    EXPECT_EQ(png->text("Thumb::MTime"), std::to_string(ModifiedSeconds(f.dir + "/c.bmp")));
+    EXPECT_EQ(ModeOf(entry), 0600);
+    EXPECT_EQ(ModeOf(ParentPath(entry)), 0700);
+    EXPECT_FALSE(FileExists(f.tree.path("cachehome/vellumo")));
+    // Next time c comes from there.
     f.tree.file("Trip/c.bmp", "garbage");
+    ASSERT_TRUE(WriteTimeOf(f.dir + "/c.bmp", std::stoll(*png->text("Thumb::MTime"))));
     Nav n(f.tree);
     n.settings.ThumbnailsCacheInFolders = 0;
     n.openAt(f.dir);
     EXPECT_EQ(n.centre("c"), 0xFF0000FFu);
+}
+
+TEST(ThumbnailsMode, ThumbnailsAFileManagerLeftShowWithoutDecodingAPhoto) {
+    Folder f;
+    f.spoilPhotos();  // only the desktop's cache can give these thumbnails
+    f.tree.file("Trip/odd name %1.bmp", "garbage");
+    const std::string cacheHome = f.tree.path("cachehome");
+    ASSERT_TRUE(DesktopThumbnail(cacheHome, "normal", f.dir + "/a.bmp", 128, 85, "#00ff00"));
+    ASSERT_TRUE(DesktopThumbnail(cacheHome, "large", f.dir + "/b.bmp", 170, 256, "#0000ff"));
+    ASSERT_TRUE(DesktopThumbnail(cacheHome, "normal", f.dir + "/odd name %1.bmp", 100, 100, "#ff0000"));
+    // Stale: the photo changed after its thumbnail was made.
+    ASSERT_TRUE(DesktopThumbnail(cacheHome, "normal", f.dir + "/broken.jpg", 64, 64, "#ff0000", -10));
+    Nav n(f.tree);
+    n.settings.ThumbnailsCacheInFolders = 0;
+    n.openAt(f.dir);
+    EXPECT_EQ(n.centre("a"), kGreen);
+    EXPECT_EQ(n.centre("b"), 0xFF0000FFu);
+    EXPECT_EQ(n.centre("odd name %1"), kRed);
+    EXPECT_EQ(n.image("broken"), 10);
+    // The cells are made from them: bordered, the margins masked.
+    ThumbImagePtr a = n.thumbs().images().at(n.image("a"));
+    EXPECT_EQ(a->at(0, 0), OpaquePixelOf(n.settings.ThumbnailsBorderColor));
+    EXPECT_EQ(a->at(16, 3) >> 24, 0u);
+    // Nothing of ours appears under the cache home but the desktop's thumbnails.
+    EXPECT_FALSE(FileExists(cacheHome + "/vellumo"));
     EXPECT_EQ(n.thumbs().lastSavedFile(), "");
 }
 
@@ -288,30 +378,35 @@ TEST(ThumbnailsMode, ACacheWithCountZeroIsNeverApplied) {
     EXPECT_EQ(n.image("b"), 10);
 }
 
-TEST(ThumbnailsMode, OnAnOpticalDiscTheCacheGoesToTheUserCacheFolder) {
+TEST(ThumbnailsMode, OnAnOpticalDiscAndInAFolderThatCannotTakeItTheSharedThumbnailsAreUsed) {
     Folder f;
+    SharedThumbnailCache shared(f.tree.path("cachehome"));
+    const std::string entry = shared.entryFile(f.dir + "/a.bmp", SharedThumbnailCache::Kind::Normal);
     {
         Nav n(f.tree, DriveType::CdRom);
         n.openAt(f.dir);
-        const std::string mine = UserCacheFile(f.dir, f.tree.path("cachehome"));
-        EXPECT_EQ(n.thumbs().lastSavedFile(), mine);
-        EXPECT_TRUE(IsRegularFile(mine));
+        EXPECT_EQ(n.thumbs().lastSavedFile(), "");
         EXPECT_FALSE(FileExists(f.cache()));
+        EXPECT_TRUE(IsRegularFile(entry));
     }
+    // A folder in the way of the cache file: writing it fails, even for root.
+    RemoveFile(entry);
+    f.tree.folder("Trip/vellumo.cache");
+    {
+        Nav n(f.tree);
+        n.openAt(f.dir);
+        EXPECT_EQ(n.thumbs().lastSavedFile(), "");
+        EXPECT_TRUE(IsDirectory(f.cache()));
+        EXPECT_TRUE(IsRegularFile(entry));
+    }
+    const std::int64_t made = ModifiedSeconds(f.dir + "/a.bmp");
     f.spoilPhotos();
+    ASSERT_TRUE(WriteTimeOf(f.dir + "/a.bmp", made));
+    ASSERT_TRUE(WriteTimeOf(f.dir + "/b.bmp", made - 100));  // changed since its thumbnail
     Nav n(f.tree, DriveType::CdRom);
     n.openAt(f.dir);
     EXPECT_EQ(n.centre("a"), kRed);
-}
-
-TEST(ThumbnailsMode, AFolderThatCannotTakeTheCacheUsesTheUserCacheFolder) {
-    Folder f;
-    // A folder in the way of the cache file: writing it fails, even for root.
-    f.tree.folder("Trip/vellumo.cache");
-    Nav n(f.tree);
-    n.openAt(f.dir);
-    EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
-    EXPECT_TRUE(IsDirectory(f.cache()));
+    EXPECT_EQ(n.image("b"), 10);
 }
 
 TEST(ThumbnailsMode, RefreshSkipsTheCacheOnce) {
@@ -489,6 +584,10 @@ TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
     n.openAt(f.dir);
     gate->waitForCalls(3);
     PumpUntil(n.queue, [&] { return n.image("b") >= 11; });
+    // The folder above has a look of its own, in force before the cache is written.
+    n.folderScope = [&](const std::string& folder) {
+        if (folder != f.dir) n.settings.ThumbnailsBorderColor = Rgb(255, 0, 0);
+    };
     n.nav->onCommand(CmdGoUp, 0);
     n.queue.runPending();
     gate->release();
@@ -496,6 +595,39 @@ TEST(ThumbnailWorkerThread, LeavingAFolderEarlyKeepsWhatWasMadeInTheCache) {
     CThumbnailsStorage s = f.read(f.cache());
     EXPECT_EQ(s.names, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(s.photoCount, 7);
+    // Saved with the look the thumbnails were made with.
+    EXPECT_EQ(s.borderColor, Rgb(0, 0, 255));
+    EXPECT_EQ(s.images[0]->at(0, 0), 0xFF0000FFu);
+}
+
+TEST(ThumbnailWorkerThread, ASaveLeftOverFromTheFolderBeforeLeavesTheNewWorkerAlone) {
+    Folder f;
+    const std::string other = f.tree.folder("Other");
+    f.tree.file("Other/x.bmp", testing::SolidBmp(8, 8, {0, 255, 0}));
+    Nav n(f.tree);
+    n.thumbs().setRunWorkersInline(false);
+    n.thumbs().setTwoThreads(false);
+    auto first = std::make_shared<Gate>();
+    n.thumbs().setRotationSource([first](const std::string&) { return first->wait(); });
+    n.openAt(f.dir);
+    // Trip's worker finishes while nothing is handled: its results and its
+    // save are taken and asked for only when the Navigator leaves the folder.
+    first->release();
+    for (int i = 0; i < 5000 && n.thumbs().worker()->running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto second = std::make_shared<Gate>();
+    n.thumbs().setRotationSource([second](const std::string&) { return second->wait(); });
+    n.nav->goToPath(other);
+    ThumbnailWorker* worker = n.thumbs().worker();
+    ASSERT_TRUE(worker);
+    EXPECT_EQ(worker->folder(), other);
+    n.queue.runPending();  // Trip's save arrives now
+    EXPECT_EQ(n.thumbs().worker(), worker);
+    second->release();
+    PumpUntil(n.queue, [&] { return n.thumbs().worker() == nullptr; });
+    EXPECT_EQ(n.centre("x"), kGreen);
+    EXPECT_TRUE(IsRegularFile(other + "/vellumo.cache"));
+    EXPECT_EQ(f.read(f.cache()).names, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ThumbnailWorkerThread, AFolderThatVanishesCostsOnlyItsThumbnails) {
@@ -513,8 +645,9 @@ TEST(ThumbnailWorkerThread, AFolderThatVanishesCostsOnlyItsThumbnails) {
     EXPECT_EQ(n.centre("a"), kRed);  // made before the folder went
     EXPECT_EQ(n.image("b"), 10);
     EXPECT_EQ(n.image("broken"), 10);
-    // The folder cannot take the cache any more; the user's cache folder does.
-    EXPECT_EQ(n.thumbs().lastSavedFile(), UserCacheFile(f.dir, f.tree.path("cachehome")));
+    // The folder cannot take the cache any more, and nothing goes elsewhere.
+    EXPECT_EQ(n.thumbs().lastSavedFile(), "");
+    EXPECT_FALSE(FileExists(f.tree.path("cachehome/vellumo")));
 }
 
 TEST(ThumbnailWorkerThread, StoppingNeverWaitsAndDropsLateResults) {

@@ -8,6 +8,8 @@
 #include <jpeglib.h>
 #include <libheif/heif.h>
 
+#include "../jpeg-writer/JpegWriter.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -279,39 +281,19 @@ inline Bytes WriteHeif(const Rgba& p, const HeifSpec& s) {
 // A baseline JPEG of the picture (alpha dropped), with an EXIF block giving
 // the orientation when it is not 0.
 inline Bytes WriteJpeg(const Rgba& p, int orientation, int quality = 92) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(p.width);
-    cinfo.image_height = static_cast<JDIMENSION>(p.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
+    jpegwriter::JpegSpec spec;
+    spec.width = p.width;
+    spec.height = p.height;
+    spec.quality = quality;
     if (orientation != 0) {
         // "Exif", two zeros, a little-endian TIFF header and one IFD entry.
         const std::uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
                                      0x12, 0x01, 3, 0, 1, 0, 0, 0,
                                      static_cast<std::uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
+        spec.markers.push_back({JPEG_APP0 + 1, Bytes(exif, exif + sizeof exif)});
     }
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(p.width) * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (int x = 0; x < p.width; ++x)
-            std::memcpy(&row[static_cast<std::size_t>(x) * 3], p.at(x, static_cast<int>(cinfo.next_scanline)), 3);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    spec.sample = [&p](int x, int y, int c) { return p.at(x, y)[c]; };
+    return jpegwriter::EncodeJpeg(spec);
 }
 
 // The same JPEG recoded progressive (its coefficients kept, markers copied).
