@@ -1,9 +1,12 @@
 // Stepping through a folder of photos in the real viewer window (offscreen
 // platform, 1920 x 1080 unless QT_QPA_PLATFORM says otherwise): the time from
 // command 115 (or 114) running to the first paint of the new photo (its first
-// picture, or its display copy kept from the decode ahead) and to the photo
-// decoded and painted, when the photo was decoded ahead and when it was not
-// (stepping on at once, before anything is decoded ahead). Prints figures;
+// picture, or its display copy kept from the decode ahead) and to the full
+// photo there and painted, when the photo was decoded ahead and when it was
+// not (stepping on at once, before anything is decoded ahead). Also the
+// longest task of the user-interface thread in each case (the step command
+// itself, and every event Qt delivers), by wall time and by the thread's CPU
+// time (which other work on the machine hardly changes). Prints figures;
 // never fails on time.
 //
 //   build/bench_prefetch FOLDER [STEPS]
@@ -11,6 +14,9 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QThread>
+
+#include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -40,6 +46,60 @@ double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// How often this thread gave up the processor to wait (a lock, a read).
+long Waits() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+// The longest task of the user-interface thread since the last reset: by
+// wall time (with how often it waited), and by CPU time.
+struct LongestTask {
+    double wallMs = 0, cpuMs = 0;
+    long waits = 0;
+    std::string what, whatWall;
+    void note(double wall, double cpu, long waited, const std::string& name) {
+        if (cpu > cpuMs) what = name;
+        if (wall > wallMs) {
+            waits = waited;
+            whatWall = name;
+        }
+        wallMs = std::max(wallMs, wall);
+        cpuMs = std::max(cpuMs, cpu);
+    }
+};
+LongestTask gLongest;
+
+// Times every event the application delivers from its loop (nested
+// deliveries count with their outer one).
+class TimedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* e) override {
+        if (depth_ > 0) return QApplication::notify(receiver, e);
+        ++depth_;
+        // Named first: the receiver may be gone afterwards.
+        const std::string what = std::string(receiver->metaObject()->className()) + " event " + std::to_string(e->type());
+        const Clock::time_point t0 = Clock::now();
+        const double c0 = ThreadCpuMs();
+        const long w0 = Waits();
+        const bool done = QApplication::notify(receiver, e);
+        gLongest.note(Ms(t0, Clock::now()), ThreadCpuMs() - c0, Waits() - w0, what);
+        --depth_;
+        return done;
+    }
+
+private:
+    int depth_ = 0;
+};
 
 // Counts the paints of the viewer window and notes when the last began.
 class PaintCounter : public QObject {
@@ -81,22 +141,23 @@ struct StepTimes {
     double decoded = -1;     // the decoded photo painted
 };
 
-// Steps with the command, then runs the event loop until the photo is
-// decoded and painted; negative times when that did not happen within the limit.
+// Steps with the command, then runs the event loop until the full photo is
+// there and painted; negative times when that did not happen within the limit.
 StepTimes TimeStep(QApplication& application, Rig& rig, int command, const std::string& path,
                    double limitMs = 20000) {
     ViewerWindow& viewer = *rig.app->viewer();
-    const Clock::time_point t0 = Clock::now();
-    viewer.onCommand(command, 1);
-    // The decode is done when the command returns; the photo's paint follows.
-    const Clock::time_point decoded = Clock::now();
     const int before = rig.counter.paints;
+    const Clock::time_point t0 = Clock::now();
+    const double c0 = ThreadCpuMs();
+    const long w0 = Waits();
+    viewer.onCommand(command, 1);
+    gLongest.note(Ms(t0, Clock::now()), ThreadCpuMs() - c0, Waits() - w0, "the step command");
     for (;;) {
         application.processEvents(QEventLoop::AllEvents);
         const Clock::time_point now = Clock::now();
         if (viewer.display().photoPath() == path && viewer.bitmap() && rig.counter.paints > before)
-            return {Ms(t0, rig.counter.firstAfter(t0)), Ms(t0, rig.counter.last)};
-        if (Ms(decoded, now) > limitMs) return {};
+            return {Ms(t0, rig.counter.firstAfter(t0)), Ms(t0, std::max(rig.counter.last, now))};
+        if (Ms(t0, now) > limitMs) return {};
     }
 }
 
@@ -132,7 +193,7 @@ int main(int argc, char** argv) {
                                  R"("logicalDpiX":96,"logicalDpiY":96,"dpr":1}]})";
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.c_str());
     }
-    QApplication application(argc, argv);
+    TimedApplication application(argc, argv);
 
     // A program folder of its own: English, no Navigator, no transition effects, no comment.
     char tmpl[] = "/tmp/vellumo-bench-prefetch-XXXXXX";
@@ -185,6 +246,13 @@ int main(int argc, char** argv) {
     std::printf("screen %d x %d, %zu photos in %s, %d steps each way\n", screen.width(), screen.height(),
                 photos.size(), folder.c_str(), n);
 
+    auto printLongest = [](const char* what) {
+        std::printf("longest user-interface task %s: %.1f ms (%s, it waited %ld times); by CPU time %.1f ms (%s)\n",
+                    what, gLongest.wallMs, gLongest.whatWall.c_str(), gLongest.waits, gLongest.cpuMs,
+                    gLongest.what.c_str());
+        gLongest = {};
+    };
+    gLongest = {};
     // Forward at once after each paint: nothing is decoded ahead in time.
     std::vector<double> coldFirst, coldDecoded;
     for (int i = 1; i <= n; ++i) {
@@ -192,6 +260,7 @@ int main(int argc, char** argv) {
         coldFirst.push_back(t.firstPaint);
         coldDecoded.push_back(t.decoded);
     }
+    printLongest("stepping on at once");
     // Back again, each time once the previous photo was decoded ahead.
     std::vector<double> warmFirst, warmDecoded;
     int served = 0;
@@ -212,6 +281,7 @@ int main(int argc, char** argv) {
         warmDecoded.push_back(t.decoded);
         served += viewer.prefetcher().served() > servedBefore ? 1 : 0;
     }
+    printLongest("stepping once decoded ahead");
     Print("not decoded ahead, to the first paint (ms):", coldFirst);
     Print("not decoded ahead, to the photo (ms):", coldDecoded);
     Print("decoded ahead, to the first paint (ms):", warmFirst);

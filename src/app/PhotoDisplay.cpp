@@ -26,11 +26,25 @@ void PhotoDisplay::showStartPicture(const std::string& path) {
 
 void PhotoDisplay::load(const std::string& path, std::optional<ScaleMode> forcedMode) {
     if (!host_.fileExists(path)) return;
+    // A photo still on its way is given up with the commands that waited for it.
+    if (waiting_ && !waiting_->copyShown) restoreCursor();
+    waiting_.reset();
+    deferred_.clear();
     path_ = path;
     if (!noPhoto_) host_.enterPhotoScope(path);
 
     setBusyCursor(ViewCursors::Busy);
     const DecodedPhoto decoded = host_.decodePhoto(path);
+    if (decoded.full == DecodedPhoto::Full::Later) {
+        // The busy cursor stays until it arrives.
+        waiting_ = Waiting{forcedMode, false};
+        return;
+    }
+    place(decoded, forcedMode);
+    if (decoded.full == DecodedPhoto::Full::CopyShown && !noPhoto_) waiting_ = Waiting{forcedMode, true};
+}
+
+void PhotoDisplay::place(const DecodedPhoto& decoded, std::optional<ScaleMode> forcedMode) {
     if (decoded.ok) view_.setImageSize(decoded.width, decoded.height);
     // A size the view cannot place (none at all) counts as a failed decode.
     if (!decoded.ok || !view_.hasImage()) {
@@ -61,19 +75,49 @@ void PhotoDisplay::load(const std::string& path, std::optional<ScaleMode> forced
     host_.presentPhoto();
 }
 
+void PhotoDisplay::photoArrived(const DecodedPhoto& decoded) {
+    if (!waiting_) return;
+    const Waiting waiting = *waiting_;
+    waiting_.reset();
+    if (!waiting.copyShown) {
+        place(decoded, waiting.forcedMode);
+    } else if (!decoded.ok || decoded.width != view_.imageRect().width() ||
+               decoded.height != view_.imageRect().height()) {
+        // Not the photo its copy showed (the file changed meanwhile): placed anew.
+        setBusyCursor(ViewCursors::Busy);
+        place(decoded, waiting.forcedMode);
+    }
+    // The copy showed the very pixels: nothing to repaint. The commands that
+    // waited run now, in order (one may wait again for a photo it loads).
+    std::vector<WaitingCommand> commands = std::move(deferred_);
+    deferred_.clear();
+    for (const WaitingCommand& c : commands) runCommand(c.command, c.repeat);
+}
+
+bool PhotoDisplay::ActsOnView(int command) {
+    return (command >= cmd::ZoomIn && command <= cmd::RotateRightMacro) || command == cmd::Refresh;
+}
+
 void PhotoDisplay::setScreenRect(const Rect& screen) { view_.setScreenRect(screen); }
 
-PhotoView PhotoDisplay::viewForNewPhoto(int width, int height) const {
-    // The steps of load() after a decode, on a copy.
+std::function<PhotoView(int, int)> PhotoDisplay::newPhotoViews() const {
+    // The steps of place() after a decode, on a copy.
     PhotoView view = view_;
-    view.setImageSize(width, height);
     if (!host_.scaleSavingMode()) view.setScaleMode(ScaleModeFromLetter(host_.scaleStart()));
-    view.applyScaleMode();
-    return view;
+    return [view](int width, int height) {
+        PhotoView shown = view;
+        shown.setImageSize(width, height);
+        shown.applyScaleMode();
+        return shown;
+    };
 }
 
 bool PhotoDisplay::runCommand(int command, int repeat) {
     namespace C = cmd;
+    if (waiting_ && ActsOnView(command)) {
+        deferred_.push_back({command, repeat});
+        return true;
+    }
     switch (command) {
         case C::ZoomIn: zoom(true, repeat); return true;
         case C::ZoomOut: zoom(false, repeat); return true;

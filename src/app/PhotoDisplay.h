@@ -16,7 +16,9 @@
 //   sideways wheel steps  -> scroll; cursor requests -> currentCursor()
 //   display change        -> setScreenRect; ScaleStart changed -> scaleStartChanged
 //   Navigator, slideshows -> showPhotoFresh; start picture -> showStartPicture
+//   full photo decoded    -> photoArrived (when decodePhoto said it comes later)
 //   slideshow cursors     -> lockCursor / unlockCursor; listing -> setBusyCursor / restoreCursor
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +38,11 @@ struct DecodedPhoto {
     int width = 0;
     int height = 0;
     std::string errorText;  // the decoder's error text when decoding failed
+    // Where the full photo is: here; decoding on a worker while its display
+    // copy (of this size) stands for it; or decoding on a worker with nothing
+    // of it known yet (the window shows what it showed until it arrives).
+    enum class Full { Here, CopyShown, Later };
+    Full full = Full::Here;
 };
 
 // One quarter turn, and the fine rotation step of five degrees, in radians.
@@ -80,6 +87,8 @@ public:
     virtual void writeRotationMacro(bool left) = 0;
     // Decoding failed: clear PhotoComment and ShownComment and, unless a small
     // or total slideshow runs, show the text in an information message box.
+    // (A decode the photo display no longer waits for is the host's to drop
+    // when the next decodePhoto comes.)
     virtual void photoFailed(const std::string& errorText) = 0;
     // The photo is ready: choose a transition effect and start it, or redraw
     // the whole window and play the sound comment.
@@ -116,7 +125,23 @@ public:
     void showStartPicture(const std::string& path);
     // The view a photo of this size is shown in when it loads now unrotated
     // (the scale mode it gets applied); the current view stays as it is.
-    PhotoView viewForNewPhoto(int width, int height) const;
+    PhotoView viewForNewPhoto(int width, int height) const { return newPhotoViews()(width, height); }
+    // The same for any size, as a snapshot of the view as it is now (for
+    // other threads).
+    std::function<PhotoView(int width, int height)> newPhotoViews() const;
+    // The full photo that decodePhoto said would come later is here (or its
+    // decode failed): the load ends as it would have, and the commands that
+    // waited for it run in their order.
+    void photoArrived(const DecodedPhoto& decoded);
+    // The photo's full decode runs on a worker: the commands that act on the
+    // view wait for it, the others act at once.
+    bool waitingForPhoto() const { return waiting_.has_value(); }
+    // The commands waiting for the full photo, in order.
+    struct WaitingCommand {
+        int command = 0;
+        int repeat = 1;
+    };
+    const std::vector<WaitingCommand>& waitingCommands() const { return deferred_; }
     // A new screen size: the photo is placed again for its scale mode.
     void setScreenRect(const Rect& screen);
     // The ScaleStart setting changed.
@@ -176,6 +201,18 @@ public:
 
 private:
     void load(const std::string& path, std::optional<ScaleMode> forcedMode);
+    // The steps of a load after the decode: size, comment, rotation, scale
+    // mode, presentation (or the failure).
+    void place(const DecodedPhoto& decoded, std::optional<ScaleMode> forcedMode);
+    // The photo is shown from its display copy meanwhile, or not at all yet.
+    struct Waiting {
+        std::optional<ScaleMode> forcedMode;
+        bool copyShown = false;
+    };
+    std::optional<Waiting> waiting_;
+    std::vector<WaitingCommand> deferred_;
+    // Commands that act on the view: they wait for the full photo.
+    static bool ActsOnView(int command);
 
     PhotoDisplayHost& host_;
     PhotoView view_;

@@ -17,20 +17,24 @@ PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::
 DecodedPhoto PhotoLoader::load(const std::string& path) {
     // The photo shown again (turned, refreshed) while its file is unchanged:
     // its bitmap stands for the decode.
-    if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp &&
-        (!shownDecode_->matte || *shownDecode_->matte == background_())) {
+    if (bitmap_ && !copy_ && bitmapSource_ && bitmapSource_->path == path && StampOfFile(path) == bitmapSource_->stamp &&
+        (!bitmapSource_->matte || *bitmapSource_->matte == background_())) {
+        dropPending();
         turnedAhead_.reset();
-        if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
-        return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
+        if (bitmapSource_->turn != 0.0) turnedAhead_ = TurnedAhead{bitmapSource_->turn, bitmapSource_->decodedSize};
+        return {true, bitmapSource_->decodedSize.cx, bitmapSource_->decodedSize.cy, {}};
     }
+    // The photo whose decode runs is asked for again, over the same
+    // background: the decode goes on.
+    if (pending_ && pending_->path == path && pending_->background == background_()) {
+        if (!pending_->copyShown) return {false, 0, 0, {}, DecodedPhoto::Full::Later};
+        return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
+    }
+    dropPending();
     // Taken before the photo on screen goes back: that drops what is no longer wanted.
     std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
     // Laid over another background than this photo's: decoded anew.
     if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
-    keepShownPhoto();
-    turnedAhead_.reset();
-    shownDecode_.reset();
-    text_.clear();
     const std::optional<FileStamp> stamp = StampOfFile(path);
     // The first photo may have been decoded while the program started.
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
@@ -42,40 +46,98 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
         };
         if (std::optional<EarlyPhoto> photo = early->take(path, showFirstPicture)) {
             TraceStartup("early decode taken");
+            keepShownPhoto();
             bitmap_ = std::move(photo->bitmap);
             text_ = std::move(photo->text);
             // Decoded before the settings were read: laid over the background now.
             std::optional<ColorRef> matte;
             if (ShowOverBackground(*bitmap_, background_())) matte = background_();
             if (stamp && path != startPicture_)
-                shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
+                bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
     if (ahead && ahead->screenCopyOnly()) {
-        // Kept as what the screen needs: its display copy goes on screen at
-        // once, then the file decodes (without a coarser first picture) for
-        // everything else, zoom, rotation and the comment included.
+        // Kept as what the screen needs: its display copy stands for the
+        // photo at once (its comment composed from the text kept with it)
+        // while the file decodes again on the worker, for zoom and rotation.
         previewText_ = ahead->text;
-        const bool shown = preview_.ShowScreenCopy(ahead->screenCopyKey, ahead->decodedSize);
+        const bool copyFits = preview_.CopyMayStandFor(ahead->screenCopyKey, ahead->decodedSize);
         previewText_.clear();
-        const std::uint64_t copyKey = ahead->screenCopyKey;
-        const FileStamp aheadStamp = ahead->stamp;
+        if (copyFits) {
+            keepShownPhoto();
+            text_ = ahead->text;
+            copy_ = std::move(ahead);
+            pending_ = Pending{path, true, background_()};
+            // Unturned, as the copy shows it.
+            ShownRequest request;
+            request.displayCopy = false;
+            request.turn = 0.0;
+            request.background = pending_->background;
+            if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
+                return *arrived(std::move(*done));
+            return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
+        }
         ahead.reset();
-        DecodedPhoto decoded = decodeFile(path, stamp, !shown);
-        // Unchanged since the copy was made: the same pixels, so the copy is the new bitmap's too.
-        if (decoded.ok && bitmap_ && StampOfFile(path) == aheadStamp)
-            prefetch_.screenCopyDecoded(copyKey, bitmap_->GetCacheKey());
-        return decoded;
     }
     if (ahead) {
-        bitmap_ = std::move(ahead->bitmap);
-        text_ = std::move(ahead->text);
-        if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
-        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn, ahead->matte};
-        return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
+        keepShownPhoto();
+        return install(std::move(*ahead));
     }
-    return decodeFile(path, stamp, true);
+    // The start picture is small and shown at once.
+    if (path == startPicture_) {
+        keepShownPhoto();
+        return decodeFile(path, stamp, true);
+    }
+    // Decoded on the worker, with its display copy; the photo on screen
+    // stays until it is there.
+    pending_ = Pending{path, false, background_()};
+    ShownRequest request;
+    request.firstPicture = preview_.ruleForWorker();
+    request.background = pending_->background;
+    if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
+        return *arrived(std::move(*done));
+    return {false, 0, 0, {}, DecodedPhoto::Full::Later};
+}
+
+std::optional<DecodedPhoto> PhotoLoader::arrived(ShownDecode decode) {
+    if (!pending_ || decode.path != pending_->path) return std::nullopt;
+    const bool copyShown = pending_->copyShown;
+    pending_.reset();
+    preview_.drop();
+    if (copyShown) {
+        // The copy stood for this photo: unchanged since it was made, its
+        // pixels are the new bitmap's too.
+        if (copy_ && decode.photo && decode.photo->bitmap && decode.photo->stamp == copy_->stamp)
+            prefetch_.screenCopyDecoded(copy_->screenCopyKey, decode.photo->bitmap->GetCacheKey());
+        copy_.reset();
+    }
+    // The photo on screen before this one goes back now (or the copy that
+    // stood for another one).
+    keepShownPhoto();
+    if (!decode.photo) return DecodedPhoto{false, 0, 0, decode.errorText};
+    return install(std::move(*decode.photo));
+}
+
+DecodedPhoto PhotoLoader::install(PrefetchedPhoto photo) {
+    turnedAhead_.reset();
+    bitmap_ = std::move(photo.bitmap);
+    text_ = std::move(photo.text);
+    if (photo.turn != 0.0) turnedAhead_ = TurnedAhead{photo.turn, photo.decodedSize};
+    if (bitmap_ && photo.stamp != FileStamp{})
+        bitmapSource_ = BitmapSource{photo.path, photo.stamp, photo.decodedSize, photo.turn, photo.matte};
+    return {true, photo.decodedSize.cx, photo.decodedSize.cy, {}};
+}
+
+void PhotoLoader::dropPending() {
+    if (!pending_) return;
+    pending_.reset();
+    preview_.drop();
+    prefetch_.dropShown();
+}
+
+void PhotoLoader::firstPicture(const std::string& path, PrefetchWorker::FirstPicture picture) {
+    if (pending_ && !pending_->copyShown && pending_->path == path) preview_.hold(std::move(picture));
 }
 
 DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optional<FileStamp>& stamp,
@@ -102,22 +164,31 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     // comment and the transition effects alike.
     std::optional<ColorRef> matte;
     if (ShowOverBackground(*bitmap_, background_())) matte = background_();
-    if (stamp && path != startPicture_)
-        shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
+    if (stamp && path != startPicture_) bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
 void PhotoLoader::keepShownPhoto() {
-    if (!bitmap_ || !shownDecode_) return;
-    PrefetchedPhoto photo;
-    photo.path = shownDecode_->path;
-    photo.stamp = shownDecode_->stamp;
-    photo.bitmap = std::move(bitmap_);
-    photo.text = text_;
-    photo.decodedSize = shownDecode_->decodedSize;
-    photo.turn = shownDecode_->turn;
-    photo.matte = shownDecode_->matte;
-    prefetch_.keep(std::move(photo));
+    // A display copy that stood for a photo whose decode never came.
+    if (copy_) {
+        prefetch_.keep(std::move(*copy_));
+        copy_.reset();
+    }
+    if (bitmap_ && bitmapSource_) {
+        PrefetchedPhoto photo;
+        photo.path = bitmapSource_->path;
+        photo.stamp = bitmapSource_->stamp;
+        photo.bitmap = std::move(bitmap_);
+        photo.text = text_;
+        photo.decodedSize = bitmapSource_->decodedSize;
+        photo.turn = bitmapSource_->turn;
+        photo.matte = bitmapSource_->matte;
+        prefetch_.keep(std::move(photo));
+    }
+    bitmap_.reset();
+    turnedAhead_.reset();
+    bitmapSource_.reset();
+    text_.clear();
 }
 
 void PhotoLoader::undoTurnAhead() {
@@ -129,14 +200,14 @@ void PhotoLoader::undoTurnAhead() {
     try {
         RotateFilter(-turn, 0).Apply(*bitmap_, *back);
     } catch (const CTextException&) {
-        shownDecode_.reset();
+        bitmapSource_.reset();
         return;
     } catch (const std::bad_alloc&) {
-        shownDecode_.reset();
+        bitmapSource_.reset();
         return;
     }
     bitmap_ = std::move(back);
-    if (shownDecode_) shownDecode_->turn = 0.0;
+    if (bitmapSource_) bitmapSource_->turn = 0.0;
 }
 
 std::optional<Size> PhotoLoader::rotate(double radians, ColorRef fill) {
@@ -159,8 +230,8 @@ std::optional<Size> PhotoLoader::rotate(double radians, ColorRef fill) {
     }
     bitmap_ = std::move(rotated);
     // Only a turn by whole quarters can be turned back exactly.
-    if (shownDecode_ && IsWholeQuarterTurn(radians)) shownDecode_->turn = radians;
-    else shownDecode_.reset();
+    if (bitmapSource_ && IsWholeQuarterTurn(radians)) bitmapSource_->turn = radians;
+    else bitmapSource_.reset();
     return Size{bitmap_->GetWidth(), bitmap_->GetHeight()};
 }
 
@@ -171,10 +242,13 @@ void PhotoLoader::presented() {
 
 Size PhotoLoader::macroSize() const {
     if (turnedAhead_) return turnedAhead_->decodedSize;
+    if (copy_) return copy_->decodedSize;
     return bitmap_ ? bitmap_->GetSize() : Size{};
 }
 
 void PhotoLoader::release() {
+    dropPending();
+    copy_.reset();
     bitmap_.reset();
     startupDecode_.reset();
 }

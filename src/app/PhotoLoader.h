@@ -1,11 +1,15 @@
 #pragma once
 // The pixels behind the viewer's photo: the bitmap of the photo shown, with
 // its embedded text, and where it came from. A photo asked for is taken from
-// the start-up decode of the command-line photo, from the photos decoded
-// ahead (whole, or as a display copy painted at once while the file decodes
-// again), or decoded here; the bitmap of the photo left goes back to the
-// prefetcher so that a step back finds it. It also turns the bitmap for the
-// view (a photo decoded ahead may come turned as its comment file turns it).
+// the start-up decode of the command-line photo or from the photos decoded
+// ahead (whole), or decoded on the prefetcher's worker; meanwhile the window
+// shows the photo's display copy when one was made ahead (the photo is then
+// shown, its comment composed from the text kept with the copy), or else
+// what it showed before. The user-interface thread never decodes a photo
+// (only the small start picture). The bitmap of the photo left goes back to
+// the prefetcher so that a step back finds it. It also turns the bitmap for
+// the view (a photo decoded ahead may come turned as its comment file turns
+// it).
 //
 // It is not the view (PhotoDisplay places and paints the bitmap), nor the
 // comment (the viewer composes it from text()).
@@ -41,8 +45,19 @@ public:
     // Start-up is over: an early decode nobody took is dropped.
     void dropStartupDecode() { startupDecode_.reset(); }
 
-    // Makes the photo at path the bitmap: its size, or the decoder's error.
+    // Makes the photo at path the bitmap: its size, or the decoder's error;
+    // or says that its decode runs on the worker (shown from its display copy
+    // meanwhile, or not yet). A decode of another photo still running is
+    // stopped.
     DecodedPhoto load(const std::string& path);
+    // The worker's decode of the photo being loaded ended: the bitmap, as
+    // load() would have given it; nothing when it is not the decode the
+    // loader waits for.
+    std::optional<DecodedPhoto> arrived(ShownDecode decode);
+    // The decode of the photo being loaded runs on the worker.
+    bool decoding() const { return pending_.has_value(); }
+    // That decode gave a first picture: shown until the photo is there.
+    void firstPicture(const std::string& path, PrefetchWorker::FirstPicture picture);
     // Turns the bitmap by radians (positive is left), filling the corners;
     // the new size, or nothing when it could not be turned.
     std::optional<Size> rotate(double radians, ColorRef fill);
@@ -54,6 +69,11 @@ public:
     Size macroSize() const;
 
     const CDrawDibBmp* bitmap() const { return bitmap_.get(); }
+    // A photo is there to be painted: its bitmap, or the display copy that
+    // stands for it while it decodes.
+    bool hasPhoto() const { return bitmap_ || copy_; }
+    // The cache key of the display copy standing for the photo (0: none).
+    std::uint64_t copyKey() const { return copy_ ? copy_->screenCopyKey : 0; }
     // The embedded text of the photo in the bitmap.
     const std::string& text() const { return text_; }
     // The embedded text of the photo being loaded when it is known before
@@ -70,8 +90,13 @@ private:
     // may be painted meanwhile.
     DecodedPhoto decodeFile(const std::string& path, const std::optional<FileStamp>& stamp, bool firstPicture);
     // Hands the bitmap to the prefetcher when it is the photo's decode,
-    // turned by whole quarter turns at most.
+    // turned by whole quarter turns at most; a display copy that stood for a
+    // photo goes back to it too.
     void keepShownPhoto();
+    // The decode the loader waited for is given up.
+    void dropPending();
+    // Makes a photo decoded ahead (or on the worker) the bitmap.
+    DecodedPhoto install(PrefetchedPhoto photo);
     // Turns a bitmap decoded ahead back to the photo as decoded.
     void undoTurnAhead();
 
@@ -93,10 +118,22 @@ private:
         Size decodedSize;
     };
     std::optional<TurnedAhead> turnedAhead_;
+    // The photo kept ahead as its display copy only, standing for the photo
+    // on screen while the photo's file decodes on the worker.
+    std::optional<PrefetchedPhoto> copy_;
+    // The decode on the worker the loader waits for: of this path, with the
+    // copy on screen or not (the photo before stays on screen then), laid
+    // over this background when its alpha is shown.
+    struct Pending {
+        std::string path;
+        bool copyShown = false;
+        ColorRef background = 0;
+    };
+    std::optional<Pending> pending_;
     // The photo in the bitmap as a photo decoded ahead would describe it (the
     // stamp its file had when the decode began, its turn); none for the start
     // picture and for a bitmap turned by another angle.
-    struct ShownDecode {
+    struct BitmapSource {
         std::string path;
         FileStamp stamp;
         Size decodedSize;
@@ -104,7 +141,7 @@ private:
         // The background a picture whose alpha is shown was laid over.
         std::optional<ColorRef> matte;
     };
-    std::optional<ShownDecode> shownDecode_;
+    std::optional<BitmapSource> bitmapSource_;
 };
 
 }  // namespace vellumo

@@ -5,18 +5,54 @@
 
 namespace vellumo {
 
-Size PhotoPreview::PreviewSizeFor(int width, int height, bool progressive) {
-    view_.reset();
-    if (!host_.previewAllowed()) return {};
-    PhotoView view = host_.previewView(width, height);
+Size FirstPictureSize(const PhotoView& view, int width, int height, bool progressive) {
     if (!view.hasImage()) return {};
     const Rect shown = view.photoRect();
     const bool fitted = shown.width() < width && shown.height() < height &&
                         view.screenRect().intersected(shown) == shown;
     if (!progressive && !fitted) return {};
-    view_ = view;
     // At least the size shown, at most the photo's own.
     return {std::clamp(shown.width(), 1, width), std::clamp(shown.height(), 1, height)};
+}
+
+Size PhotoPreview::PreviewSizeFor(int width, int height, bool progressive) {
+    view_.reset();
+    if (!host_.previewAllowed()) return {};
+    PhotoView view = host_.previewView(width, height);
+    const Size size = FirstPictureSize(view, width, height, progressive);
+    if (size.cx > 0) view_ = view;
+    return size;
+}
+
+PrefetchWorker::FirstPictureRule PhotoPreview::ruleForWorker() {
+    if (!host_.previewAllowed()) return {};
+    return [views = host_.previewViews()](int width, int height, bool progressive) {
+        return FirstPictureSize(views(width, height), width, height, progressive);
+    };
+}
+
+void PhotoPreview::hold(PrefetchWorker::FirstPicture picture) {
+    // Things may have changed since the decode began (a transition effect).
+    if ((!picture.picture && picture.copyKey == 0) || !host_.previewAllowed()) return;
+    PhotoView view = host_.previewView(picture.photo.cx, picture.photo.cy);
+    if (!view.hasImage()) return;
+    view_ = view;
+    held_ = std::move(picture.picture);
+    coarse_ = held_.get();
+    copyKey_ = picture.copyKey;
+    try {
+        host_.paintPreviewNow();
+    } catch (const std::exception&) {
+        // A first picture that cannot be painted is only not seen.
+    }
+}
+
+void PhotoPreview::drop() {
+    if (!held_ && copyKey_ == 0) return;
+    held_.reset();
+    coarse_ = nullptr;
+    copyKey_ = 0;
+    view_.reset();
 }
 
 void PhotoPreview::ShowPreview(const CBmp& coarse) {
@@ -30,33 +66,20 @@ void PhotoPreview::ShowPreview(const CBmp& coarse) {
     coarse_ = nullptr;
 }
 
-bool PhotoPreview::ShowScreenCopy(std::uint64_t key, Size photo) {
-    view_.reset();
+bool PhotoPreview::CopyMayStandFor(std::uint64_t key, Size photo) {
     if (key == 0 || !host_.previewAllowed()) return false;
-    PhotoView view = host_.previewView(photo.cx, photo.cy);
-    // Without the copy nothing is painted: the photo on screen stays until the decode ends.
-    if (!view.hasImage() || !host_.screenCopyHeld(key, {view.photoRect().width(), view.photoRect().height()}))
-        return false;
-    view_ = view;
-    screenCopyKey_ = key;
-    screenCopyDrawn_ = false;
-    try {
-        host_.paintPreviewNow();
-    } catch (const std::exception&) {
-        screenCopyDrawn_ = false;
-    }
-    screenCopyKey_ = 0;
-    view_.reset();
-    return screenCopyDrawn_;
+    const PhotoView view = host_.previewView(photo.cx, photo.cy);
+    return view.hasImage() && host_.screenCopyHeld(key, {view.photoRect().width(), view.photoRect().height()});
 }
 
 void PhotoPreview::paint(Canvas& canvas, const Rect& clip, ColorRef background) const {
-    if (screenCopyKey_ != 0 && view_) {
+    if (copyKey_ != 0 && view_) {
         // The background and borders as the photo's view paints them, the
         // copy in the photo's place.
         view_->paint(canvas, clip, background, nullptr);
         const Rect visible = view_->photoRect().intersected(clip);
-        if (!visible.isEmpty()) screenCopyDrawn_ = canvas.drawPreparedCopy(screenCopyKey_, view_->photoRect(), visible);
+        if (!visible.isEmpty() && !canvas.drawPreparedCopy(copyKey_, view_->photoRect(), visible))
+            canvas.fillRect(visible, background);
         return;
     }
     if (!coarse_ || !view_) return;

@@ -30,15 +30,16 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                           [this] { return navigator_ && navigator_->thumbnailsBusy(); },
                           [this] {
                               // As PhotoDisplay places a photo it loads.
-                              PhotoView view = display_.view();
-                              if (!scaleSavingMode()) view.setScaleMode(ScaleModeFromLetter(scaleStart()));
-                              return [view](Size bitmap) mutable {
-                                  view.setImageSize(bitmap.cx, bitmap.cy);
-                                  view.applyScaleMode();
-                                  return Size{view.photoRect().width(), view.photoRect().height()};
+                              return [views = display_.newPhotoViews()](Size bitmap) {
+                                  const Rect shown = views(bitmap.cx, bitmap.cy).photoRect();
+                                  return Size{shown.width(), shown.height()};
                               };
                           },
                           [this] { return !effectMayRun(); },
+                          [this](ShownDecode decoded) { photoDecoded(std::move(decoded)); },
+                          [this](const std::string& path, PrefetchWorker::FirstPicture picture) {
+                              loader_.firstPicture(path, std::move(picture));
+                          },
                           [this] { return backgroundColor(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };

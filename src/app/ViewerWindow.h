@@ -148,6 +148,7 @@ public:
     // PhotoPreviewHost
     bool previewAllowed() override;
     PhotoView previewView(int width, int height) override { return display_.viewForNewPhoto(width, height); }
+    std::function<PhotoView(int, int)> previewViews() override { return display_.newPhotoViews(); }
     void paintPreviewNow() override;
     bool screenCopyHeld(std::uint64_t key, Size shown) override { return prefetch_.screenCopyHeld(key, shown); }
 
@@ -217,6 +218,8 @@ private:
     void runSelection(SelectionUse use);
     // Ends a drag whose button release this window will not see.
     void endDragSilently();
+    // The worker's decode of the photo being loaded ended.
+    void photoDecoded(ShownDecode decoded);
     // Sound comments and background music on and off.
     void soundCommand(int command);
     // The sound comment of the photo just presented (or of the start picture).

@@ -34,6 +34,10 @@ void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.En
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) { return loader_.load(path); }
 
+void ViewerWindow::photoDecoded(ShownDecode decoded) {
+    if (std::optional<DecodedPhoto> photo = loader_.arrived(std::move(decoded))) display_.photoArrived(*photo);
+}
+
 bool ViewerWindow::previewAllowed() {
     // Only on a window already on screen: a paint before the window is first
     // exposed is lost. At start-up it may be exposed without a paint yet.
@@ -70,7 +74,7 @@ ShownPhoto ViewerWindow::shownPhoto() const {
 }
 
 void ViewerWindow::composeComment() {
-    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), loader_.bitmap() ? loader_.text() : std::string());
+    MacroExpansion expanded = comments_.showPhoto(shownPhoto(), loader_.hasPhoto() ? loader_.text() : std::string());
     display_.setMacroRotationAngle(expanded.rotationAngle);
     if (expanded.rotate) display_.setRotatePending();
     if (navigator_) navigator_->captionSourcesChanged(kPhotoMacroBits);
@@ -140,7 +144,14 @@ void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
         display_.paint(canvas, dirty, &view);
     } else {
         display_.paint(canvas, dirty, nullptr);
+        // The display copy stands for the photo while it decodes.
+        if (const std::uint64_t copy = loader_.copyKey()) {
+            const Rect& placement = display_.view().photoRect();
+            const Rect visible = placement.intersected(dirty);
+            if (!visible.isEmpty() && !canvas.drawPreparedCopy(copy, placement, visible))
+                canvas.fillRect(visible, settings().BackgroundColor);
+        }
     }
-    comments_.paint(canvas, dirty, bitmap != nullptr);
+    comments_.paint(canvas, dirty, loader_.hasPhoto());
 }
 }  // namespace vellumo

@@ -4,6 +4,9 @@
 // costs no more than a repaint. A copy made is also all a photo kept for later
 // needs to be put on screen again (Canvas::drawPreparedCopy) while its file
 // decodes anew.
+#include <functional>
+#include <memory>
+
 #include "platform/Canvas.h"
 #include "platform/Geometry.h"
 
@@ -12,10 +15,20 @@ namespace vellumo {
 class DisplayPreparer {
 public:
     virtual ~DisplayPreparer() = default;
-    // The picture will likely be shown scaled to `shown` (the size of its
-    // placement on the screen). Thread-safe; the pixels must stay unchanged
-    // during the call. What is made is found by the image's cache key.
-    virtual void prepare(const ImageView& image, Size shown) = 0;
+    // A copy made and not kept yet (what it is is the implementation's).
+    using MadeCopy = std::shared_ptr<void>;
+    // Makes the copy of a picture that will likely be shown scaled to
+    // `shown` (the size of its placement on the screen); null when none is
+    // needed. Runs on any thread and uses nothing of the preparer, so a
+    // worker may run it while the window goes away; the pixels must stay
+    // unchanged during the call.
+    using Maker = std::function<MadeCopy(const ImageView& image, Size shown)>;
+    virtual Maker maker() const = 0;
+    // Keeps a copy made for the picture with this cache key, to be found by
+    // it. Thread-safe and quick.
+    virtual void keepMade(std::uint64_t key, MadeCopy copy) = 0;
+    // Both at once.
+    void prepare(const ImageView& image, Size shown) { keepMade(image.cacheKey, maker()(image, shown)); }
     // A copy of the picture with this key at this size waits to be drawn.
     // Thread-safe.
     virtual bool holds(std::uint64_t key, Size shown) const = 0;

@@ -5,7 +5,7 @@
 namespace vellumo {
 
 PhotoPrefetcher::PhotoPrefetcher(EventQueue& queue, std::size_t budgetBytes)
-    : queue_(queue), cache_(budgetBytes), worker_(queue, this, CmdPrefetchDone) {}
+    : queue_(queue), cache_(budgetBytes), worker_(queue, this, CmdPrefetchDone, CmdPrefetchFirstPicture) {}
 
 PhotoPrefetcher::~PhotoPrefetcher() {
     worker_.abandon();
@@ -19,6 +19,7 @@ void PhotoPrefetcher::photoShown() {
 
 void PhotoPrefetcher::stop() {
     stopped_ = true;
+    shownJob_ = false;
     worker_.abandon();
     cache_.clear();
     queue_.killTimer(this, kPrefetchTimer);
@@ -26,10 +27,12 @@ void PhotoPrefetcher::stop() {
 }
 
 void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
-    if (stopped_ || !photo.bitmap) return;
-    // The window's copy of it joins the prepared ones.
-    if (preparer_) preparer_->keepShownCopy(photo.bitmap->GetCacheKey());
-    reduceToScreenCopy(photo);
+    if (stopped_ || !(photo.bitmap || photo.screenCopyOnly())) return;
+    if (photo.bitmap) {
+        // The window's copy of it joins the prepared ones.
+        if (preparer_) preparer_->keepShownCopy(photo.bitmap->GetCacheKey());
+        reduceToScreenCopy(photo);
+    }
     // The Navigator has moved on already: what is no longer wanted goes
     // first, so the photo does not stand beside them.
     if (sources_.upcoming) wanted_ = sources_.upcoming();
@@ -40,7 +43,6 @@ void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
 
 std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
     std::optional<PrefetchedPhoto> photo = cache_.take(path);
-    if (!photo && worker_.busy() && worker_.path() == path) photo = worker_.await();
     if (!photo) return std::nullopt;
     // The file may have been replaced or written to since it was read.
     if (StampOfFile(path) != photo->stamp) return std::nullopt;
@@ -48,8 +50,71 @@ std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
     return photo;
 }
 
+std::optional<ShownDecode> PhotoPrefetcher::decodeShown(const std::string& path, ShownRequest request) {
+    if (stopped_) return ShownDecode{path, std::nullopt, {}};
+    // A decode ahead of this photo, turned as its comment file says and laid
+    // over the same background, is what the viewer asks for: what is left of
+    // it takes less than a whole decode.
+    shownBackground_ = request.background;
+    if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path &&
+        worker_.background() == request.background && worker_.keepBitmap()) {
+        shownJob_ = true;
+        shownTakenOver_ = true;
+        ++served_;
+    } else {
+        startShown(path, std::move(request));
+    }
+    if (!worker_.finished()) return std::nullopt;
+    return finishShown();
+}
+
+void PhotoPrefetcher::startShown(const std::string& path, ShownRequest request) {
+    DecodeOptions options;
+    options.turn = request.turn;
+    options.shownNow = true;
+    options.background = request.background;
+    shownJob_ = true;
+    shownTakenOver_ = false;
+    PrefetchWorker::Extras extras;
+    if (request.displayCopy && preparer_ && sources_.placement) {
+        extras.preparer = preparer_;
+        extras.placement = sources_.placement();
+    }
+    extras.firstPicture = std::move(request.firstPicture);
+    worker_.start(path, options, std::move(extras));
+}
+
+std::optional<ShownDecode> PhotoPrefetcher::finishShown() {
+    ShownDecode result;
+    result.path = worker_.path();
+    result.photo = worker_.await(&result.errorText);
+    if (!result.photo && result.errorText.empty() && shownTakenOver_) {
+        // The file changed while it was read ahead: the viewer's own decode
+        // takes what is there now.
+        ShownRequest again;
+        again.background = shownBackground_;
+        startShown(result.path, std::move(again));
+        if (!worker_.finished()) return std::nullopt;
+        return finishShown();
+    }
+    shownJob_ = false;
+    shownTakenOver_ = false;
+    return result;
+}
+
+void PhotoPrefetcher::dropShown() {
+    if (!shownJob_) return;
+    shownJob_ = false;
+    shownTakenOver_ = false;
+    worker_.abandon();
+}
+
 void PhotoPrefetcher::onCommand(int command, std::intptr_t) {
     if (command == CmdPrefetchDone) jobEnded();
+    if (command == CmdPrefetchFirstPicture && shownJob_ && !stopped_) {
+        std::optional<PrefetchWorker::FirstPicture> picture = worker_.takeFirstPicture();
+        if (picture && sources_.shownFirstPicture) sources_.shownFirstPicture(worker_.path(), std::move(*picture));
+    }
 }
 
 void PhotoPrefetcher::onTimer(int timerId) {
@@ -67,7 +132,7 @@ void PhotoPrefetcher::reduceToScreenCopy(PrefetchedPhoto& photo) const {
         return;
     const std::uint64_t key = photo.bitmap->GetCacheKey();
     if (!preparer_->holds(key, sources_.placement()(photo.bitmap->GetSize()))) return;
-    photo.bitmap.reset();
+    FreeApart(std::move(photo.bitmap));
     photo.screenCopyKey = key;
 }
 
@@ -88,6 +153,14 @@ bool PhotoPrefetcher::leftOutBefore(const std::string& path) const {
 
 void PhotoPrefetcher::jobEnded() {
     if (stopped_ || !worker_.finished()) return;
+    if (shownJob_) {
+        std::optional<ShownDecode> result = finishShown();
+        if (!result) return;
+        // What comes next is looked at after a rest, as after every photo shown.
+        queue_.setTimer(this, kPrefetchTimer, kPrefetchSettleMs);
+        if (sources_.shownDecoded) sources_.shownDecoded(std::move(*result));
+        return;
+    }
     const std::string path = worker_.path();
     std::optional<PrefetchedPhoto> photo = worker_.await();
     const int rank = rankOf(path);
@@ -103,7 +176,8 @@ void PhotoPrefetcher::jobEnded() {
 }
 
 void PhotoPrefetcher::refill() {
-    if (stopped_) return;
+    // Nothing is decoded ahead while the photo shown is decoded.
+    if (stopped_ || shownJob_) return;
     cache_.keepOnly(wanted_);
     std::erase_if(leftOut_, [&](const LeftOut& left) { return rankOf(left.path) < 0; });
     if (worker_.busy()) {
@@ -117,11 +191,16 @@ void PhotoPrefetcher::refill() {
             queue_.setTimer(this, kPrefetchTimer, kPrefetchYieldMs);
             return;
         }
-        const ColorRef background = sources_.background ? sources_.background() : 0;
-        if (preparer_ && sources_.placement)
-            worker_.start(path, preparer_, sources_.placement(), background);
-        else
-            worker_.start(path, nullptr, {}, background);
+        PrefetchWorker::Extras extras;
+        if (preparer_ && sources_.placement) {
+            extras.preparer = preparer_;
+            extras.placement = sources_.placement();
+            // Its display copy is all a step needs of it (see reduceToScreenCopy).
+            extras.copyOnly = sources_.screenCopyShows && sources_.screenCopyShows();
+        }
+        DecodeOptions options;
+        options.background = sources_.background ? sources_.background() : 0;
+        worker_.start(path, std::move(options), std::move(extras));
         return;
     }
 }

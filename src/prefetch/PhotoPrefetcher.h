@@ -8,18 +8,21 @@
 //
 // Where the window shows a stepped-to photo at once (no transition effect
 // may be chosen), a photo whose display copy is made keeps only that copy:
-// the viewer puts it on screen and decodes the file again, so memory holds
-// one decode, of the photo shown, however many photos wait. Lives on the user-interface thread beside
-// the viewer window.
+// the viewer puts it on screen and has the file decoded again, so memory
+// holds one decode, of the photo shown, however many photos wait. Lives on
+// the user-interface thread beside the viewer window.
+//
+// The same worker decodes the photo the viewer shows when it has no decode
+// of it (decodeShown): that decode goes before every decode ahead, which
+// waits until it is over, so two large photos are never decoded at once. A
+// decode ahead of that very photo in progress is taken over rather than
+// started again; the user-interface thread never waits for a decode.
 //
 // It stands back for the rest of the program: it starts nothing while the
-// thumbnail worker makes the thumbnails of the rows on screen, and the user's
-// own load never waits for it. A load of the very photo the worker is
-// decoding waits for that decode instead of starting over, since what is left
-// of it takes less time than a whole decode. A photo whose file changed since
-// its decode began is never given out; a file that is missing or does not
-// decode is left alone (the viewer's own load reports it when the user goes
-// there).
+// thumbnail worker makes the thumbnails of the rows on screen. A photo whose
+// file changed since its decode began is never given out; a file that is
+// missing or does not decode is left alone (the viewer's own decode reports
+// it when the user goes there).
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -32,8 +35,10 @@
 
 namespace vellumo {
 
-// Posted by the worker when a decode ended; the prefetcher's timer.
+// Posted by the worker when a decode ended, and when it gave a first
+// picture; the prefetcher's timer.
 inline constexpr int CmdPrefetchDone = 31870;
+inline constexpr int CmdPrefetchFirstPicture = 31871;
 inline constexpr int kPrefetchTimer = 3100;
 
 // Two 24-megapixel photos at 4 bytes a pixel: the next and the previous photo
@@ -49,6 +54,25 @@ inline constexpr int kPrefetchSettleMs = 150;
 // How often it looks again while the thumbnail worker is busy with the rows on screen.
 inline constexpr int kPrefetchYieldMs = 100;
 
+// The viewer's own decode of the photo it shows: how it is made.
+struct ShownRequest {
+    // The display copy is made as well (else it is there already).
+    bool displayCopy = true;
+    // The turn the viewer wants; none: the one the photo's comment file gives.
+    std::optional<double> turn;
+    // A first picture is shown on the way (none: no first picture).
+    PrefetchWorker::FirstPictureRule firstPicture;
+    // A picture whose alpha is shown is laid over this colour (BackgroundColor).
+    ColorRef background = 0;
+};
+
+// What the viewer's own decode of the photo it shows gave.
+struct ShownDecode {
+    std::string path;
+    std::optional<PrefetchedPhoto> photo;  // nothing when it failed
+    std::string errorText;                 // then the decoder's text
+};
+
 struct PrefetchSources {
     // The photos to have ready, most wanted first.
     std::function<std::vector<std::string>()> upcoming;
@@ -60,6 +84,10 @@ struct PrefetchSources {
     // A photo stepped to now would be put on screen at once (no transition
     // effect may run): a display copy is then enough to keep.
     std::function<bool()> screenCopyShows;
+    // The viewer's decode of the photo it shows ended (user-interface thread).
+    std::function<void(ShownDecode)> shownDecoded;
+    // ... and gave a first picture of the photo on the way.
+    std::function<void(const std::string& path, PrefetchWorker::FirstPicture)> shownFirstPicture;
     // The colour a picture whose alpha is shown is laid over (BackgroundColor).
     std::function<ColorRef()> background;
 };
@@ -77,10 +105,21 @@ public:
     // A photo was shown: what comes next is looked at after a short rest.
     void photoShown();
     // The viewer loads a photo: the one decoded ahead when its file is
-    // unchanged (waiting for a decode of it in progress), else nothing.
+    // unchanged, else nothing (never waits).
     std::optional<PrefetchedPhoto> take(const std::string& path);
+    // The viewer shows the photo and needs its decode: it starts now (a
+    // decode ahead of it in progress is taken over, with its display copy,
+    // when it turns the photo as asked; any other is abandoned). The result
+    // goes to shownDecoded, or is returned at once when the decode is over
+    // already (one ahead that just ended, or run inline).
+    std::optional<ShownDecode> decodeShown(const std::string& path, ShownRequest request = {});
+    // The viewer no longer needs the photo it had decoded (it moved on): the
+    // decode is stopped and nothing of it arrives.
+    void dropShown();
+    bool decodingShown() const { return shownJob_; }
     // The viewer moves on from a photo it showed to another: kept when it is
     // wanted next (the one just left usually is, for a step back) and fits.
+    // A photo kept as its display copy only may come back the same way.
     void keep(PrefetchedPhoto photo);
     // The display copy of a photo kept as its copy only is there to be drawn.
     bool screenCopyHeld(std::uint64_t key, Size shown) const { return preparer_ && preparer_->holds(key, shown); }
@@ -96,8 +135,9 @@ public:
     // How many photos take() gave out.
     std::size_t served() const { return served_; }
     bool working() const { return worker_.busy(); }
-    // Tests: decodes run on the calling thread.
+    // Tests: decodes run on the calling thread, or when the test says.
     void setRunInline(bool on) { worker_.setRunInline(on); }
+    PrefetchWorker& worker() { return worker_; }
 
     void onCommand(int command, std::intptr_t param) override;
     void onTimer(int timerId) override;
@@ -105,6 +145,11 @@ public:
 private:
     // Drops what is no longer wanted and starts the next decode.
     void refill();
+    // Starts the viewer's decode of the photo it shows.
+    void startShown(const std::string& path, ShownRequest request);
+    // Takes the ended decode of the photo shown; nothing when a decode ahead
+    // it took over was given up on a file that changed (decoded anew then).
+    std::optional<ShownDecode> finishShown();
     void jobEnded();
     int rankOf(const std::string& path) const;
     // Drops the bitmap of a photo whose display copy is all the screen needs.
@@ -128,6 +173,10 @@ private:
     };
     std::vector<LeftOut> leftOut_;
     bool stopped_ = false;
+    // The job in hand is the viewer's decode of the photo it shows.
+    bool shownJob_ = false;
+    bool shownTakenOver_ = false;  // it began as a decode ahead
+    ColorRef shownBackground_ = 0;  // the background the viewer asked for
     std::size_t served_ = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "comments/RotationMacro.h"
 #include "imaging/AlphaMatte.h"
@@ -22,41 +24,57 @@ bool Turns(double angle) {
 
 }  // namespace
 
+void FreeApart(std::unique_ptr<CDrawDibBmp> bitmap) {
+    if (!bitmap) return;
+    try {
+        std::thread([bitmap = std::move(bitmap)]() mutable { bitmap.reset(); }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the bitmap went with the lambda, here.
+    }
+}
+
 bool IsWholeQuarterTurn(double radians) {
     const double quarters = radians / kQuarter;
     return std::abs(quarters - std::round(quarters)) < 1e-9;
 }
 
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop, ColorRef background) {
+                                           const std::atomic<bool>& stop, const DecodeOptions& options,
+                                           std::string* error) {
     PrefetchedPhoto photo;
     photo.path = path;
     const std::optional<FileStamp> before = StampOfFile(path);
-    if (!before) return std::nullopt;
-    photo.stamp = *before;
+    // For the viewer the decoder itself says what is wrong with the file.
+    if (!before && !options.shownNow) return std::nullopt;
+    if (before) photo.stamp = *before;
     try {
         decoder.SetStopFlag(&stop);
+        decoder.SetPreviewSink(options.firstPicture);
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
         photo.text = decoder.GetText();
-        if (ShowOverBackground(*photo.bitmap, background)) photo.matte = background;
+        if (ShowOverBackground(*photo.bitmap, options.background)) photo.matte = options.background;
         photo.decodedSize = photo.bitmap->GetSize();
-        if (photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) return std::nullopt;
-        const double angle = RotationMacroAngleOfFile(path);
-        if (Turns(angle) && !stop) {
+        if ((photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) && !options.shownNow) return std::nullopt;
+        const double angle = options.turn ? *options.turn : RotationMacroAngleOfFile(path);
+        if (Turns(angle) && IsWholeQuarterTurn(angle) && !stop) {
             auto turned = std::make_unique<CDrawDibBmp>();
             RotateFilter(angle, 0).Apply(*photo.bitmap, *turned);
             photo.bitmap = std::move(turned);
             photo.turn = angle;
         }
-    } catch (const CTextException&) {
+    } catch (const CTextException& e) {
+        if (error) *error = e.GetErrorText();
         return std::nullopt;
     } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
         return std::nullopt;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (error) *error = e.what();
         return std::nullopt;
     }
     if (stop) return std::nullopt;
+    if (options.shownNow) return photo;
     // A file written while it was read may have given a mix of old and new.
     if (StampOfFile(path) != before) return std::nullopt;
     return photo;

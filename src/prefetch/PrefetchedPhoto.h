@@ -13,6 +13,7 @@
 #include <string>
 
 #include "imaging/AnyPicDecoder.h"
+#include "imaging/PreviewSink.h"
 #include "imaging/WinBmp.h"
 #include "platform/Geometry.h"
 #include "prefetch/FileStamp.h"
@@ -40,15 +41,36 @@ struct PrefetchedPhoto {
     std::size_t bytes() const { return bitmap ? bitmap->GetMemUsed() : 0; }
 };
 
+// Frees a bitmap on a thread of its own: giving back the pages of a large
+// photo takes milliseconds the user-interface thread has better use for.
+void FreeApart(std::unique_ptr<CDrawDibBmp> bitmap);
+
 // Whether the angle (radians) is a whole number of quarter turns.
 bool IsWholeQuarterTurn(double radians);
 
-// Decodes a photo for later (any thread): nothing when the file is missing,
-// fails to decode, is stopped, runs out of memory, or changes while it is
-// read. The turn comes from the rotation macros of the attached comment file,
-// as the viewer's comment usually gives it; the viewer checks it when it shows
-// the photo. A picture whose alpha is shown is laid over the background colour.
+// How a photo is decoded: for later, or for the viewer that shows it now.
+struct DecodeOptions {
+    // The turn to apply (radians, whole quarter turns); none: the one the
+    // rotation macros of the attached comment file give, as the viewer's
+    // comment usually gives it (the viewer checks it when it shows the photo).
+    std::optional<double> turn;
+    // The photo is shown now: what the decode gives is kept, even when the
+    // file changes while it is read (the stamp from before the decode tells
+    // later users so) or the picture is empty (the viewer judges it).
+    bool shownNow = false;
+    // Where a first picture goes while the photo decodes (none: no first picture).
+    PreviewSink* firstPicture = nullptr;
+    // A picture whose alpha is shown is laid over this colour (BackgroundColor).
+    ColorRef background = 0;
+};
+
+// Decodes a photo (any thread): nothing when the file is missing, fails to
+// decode, is stopped, runs out of memory, or (unless shown now) changes while
+// it is read. error, when given, receives the decoder's text of a failure.
+// A picture whose alpha is shown is laid over options.background, which the
+// photo records as its matte.
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop, ColorRef background = 0);
+                                           const std::atomic<bool>& stop, const DecodeOptions& options = {},
+                                           std::string* error = nullptr);
 
 }  // namespace vellumo

@@ -4,22 +4,24 @@
 
 namespace vellumo {
 
-void PreparedDisplayCopies::prepare(const ImageView& image, Size shown) {
-    // The conditions under which a paint draws from a whole display copy.
-    const long long pixels = static_cast<long long>(shown.cx) * shown.cy;
-    const bool shrinking = shown.cx < image.width || shown.cy < image.height;
-    if (image.cacheKey == 0 || shown.cx <= 0 || shown.cy <= 0 || !shrinking ||
-        pixels > DisplayCopyCache::kWholeCopyLimit)
-        return;
-    bool flipped = false;
-    QImage source = QtCanvas::Wrap(image, &flipped);
-    if (source.isNull()) return;
-    QImage copy;
-    {
+DisplayPreparer::Maker PreparedDisplayCopies::maker() const {
+    return [](const ImageView& image, Size shown) -> MadeCopy {
+        // The conditions under which a paint draws from a whole display copy.
+        const long long pixels = static_cast<long long>(shown.cx) * shown.cy;
+        const bool shrinking = shown.cx < image.width || shown.cy < image.height;
+        if (image.cacheKey == 0 || shown.cx <= 0 || shown.cy <= 0 || !shrinking ||
+            pixels > DisplayCopyCache::kWholeCopyLimit)
+            return nullptr;
+        bool flipped = false;
+        QImage source = QtCanvas::Wrap(image, &flipped);
+        if (source.isNull()) return nullptr;
         DisplayCopyCache cache;
-        copy = cache.scaled(source, image.cacheKey, shown.cx, shown.cy, flipped).copy();
-    }
-    keep(image.cacheKey, std::move(copy));
+        return std::make_shared<QImage>(cache.scaled(source, image.cacheKey, shown.cx, shown.cy, flipped).copy());
+    };
+}
+
+void PreparedDisplayCopies::keepMade(std::uint64_t key, MadeCopy copy) {
+    if (copy) keep(key, std::move(*std::static_pointer_cast<QImage>(copy)));
 }
 
 void PreparedDisplayCopies::keep(std::uint64_t key, QImage copy) {

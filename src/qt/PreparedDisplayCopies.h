@@ -24,7 +24,8 @@ public:
     // The next, the previous and a slideshow's next photo, and the one left.
     static constexpr std::size_t kKept = 4;
 
-    void prepare(const ImageView& image, Size shown) override;
+    Maker maker() const override;
+    void keepMade(std::uint64_t key, MadeCopy copy) override;
     bool holds(std::uint64_t key, Size shown) const override;
     void keepShownCopy(std::uint64_t key) override;
     void rekey(std::uint64_t from, std::uint64_t to) override;

@@ -28,8 +28,9 @@ std::unique_ptr<StartupDecode> DecodedNow(const std::string& path) {
 
 // The viewer on the fakes with a start-up decode handed to it before its start.
 struct EarlyViewer : Viewer {
+    // A photo the early decode does not give is decoded on this thread.
     EarlyViewer(const TempFolder& folder, const std::string& photo, std::unique_ptr<StartupDecode> early)
-        : Viewer(folder, {photo}, [&early](Viewer& v) { v.app->startupDecode = std::move(early); }, Prefetch::OnWorker) {
+        : Viewer(folder, {photo}, [&early](Viewer& v) { v.app->startupDecode = std::move(early); }, Prefetch::Inline) {
         queue.runPending();
     }
 };

@@ -10,9 +10,12 @@ namespace vellumo {
 
 class FakeDisplayPreparer : public DisplayPreparer {
 public:
-    void prepare(const ImageView& image, Size shown) override {
+    Maker maker() const override {
+        return [](const ImageView&, Size shown) -> MadeCopy { return std::make_shared<Size>(shown); };
+    }
+    void keepMade(std::uint64_t key, MadeCopy copy) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        made[image.cacheKey] = shown;
+        if (copy) made[key] = *std::static_pointer_cast<Size>(copy);
     }
     bool holds(std::uint64_t key, Size shown) const override {
         std::lock_guard<std::mutex> lock(mutex_);

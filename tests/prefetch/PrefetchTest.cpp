@@ -2,8 +2,10 @@
 // when it must not use them, and the byte bound of what is kept.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <thread>
 #include <sys/stat.h>
 
 #include "app/ViewerRig.h"
@@ -63,6 +65,41 @@ void Step(Viewer& v, int command) {
 // Lets the prefetcher look at the neighbours of the photo on screen.
 void Rest(Viewer& v) { v.queue.advance(kPrefetchSettleMs + 10); }
 
+// From now on the worker's decodes wait until Finish runs them.
+void HoldDecodes(Viewer& v) { v.viewer().prefetcher().worker().setRunMode(PrefetchWorker::RunMode::Held); }
+// Runs the decodes held and delivers what they post.
+void Finish(Viewer& v) {
+    v.viewer().prefetcher().worker().runHeld();
+    v.queue.runPending();
+}
+
+// What each paint drew: display copies made ahead, and bitmaps.
+struct Frame {
+    std::vector<FakeCanvas::PreparedCopy> copies;
+    std::vector<FakeCanvas::Image> bitmaps;
+};
+
+// A viewer whose window is on screen, with display copies made ahead and
+// every paint recorded.
+struct CopyViewer {
+    FakeDisplayPreparer copies;
+    Viewer v;
+    std::vector<Frame> frames;
+    CopyViewer(const TempFolder& folder, std::vector<std::string> args) : v(folder, std::move(args)) {
+        v.viewer().prefetcher().setDisplayPreparer(&copies);
+        v.queue.runPending();
+        v.host.onUpdate = [this] { paint(); };
+        paint();  // the window is on screen
+    }
+    ~CopyViewer() { v.host.onUpdate = nullptr; }
+    void paint() {
+        FakeCanvas canvas;
+        for (const auto& made : copies.made) canvas.preparedKeys.insert(made.first);
+        v.viewer().paint(canvas, v.desktop.screen);
+        frames.push_back({canvas.preparedCopies, canvas.images});
+    }
+};
+
 }  // namespace
 
 TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
@@ -113,38 +150,32 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
     folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
     folder.write("descript.ion", "c.bmp turned by its description %ROTATE_LEFT%\r\n");
-    Viewer v(folder, {"a.bmp"});
-    FakeDisplayPreparer copies;
-    v.viewer().prefetcher().setDisplayPreparer(&copies);
-    v.queue.runPending();
-    // What each paint drew: display copies made ahead, and bitmaps.
-    struct Frame {
-        std::vector<FakeCanvas::PreparedCopy> copies;
-        std::vector<FakeCanvas::Image> bitmaps;
-    };
-    std::vector<Frame> frames;
-    v.host.onUpdate = [&] {
-        FakeCanvas canvas;
-        for (const auto& made : copies.made) canvas.preparedKeys.insert(made.first);
-        v.viewer().paint(canvas, v.desktop.screen);
-        frames.push_back({canvas.preparedCopies, canvas.images});
-    };
-    v.host.onUpdate();  // the window is on screen
+    CopyViewer cv(folder, {"a.bmp"});
+    Viewer& v = cv.v;
+    std::vector<Frame>& frames = cv.frames;
+    FakeDisplayPreparer& copies = cv.copies;
     const std::uint64_t leftKey = v.viewer().bitmap()->GetCacheKey();
     Rest(v);
     ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
     EXPECT_EQ(v.viewer().prefetcher().cache().bytes(), 0u);  // no bitmap kept
 
-    // The copy goes on screen first, in the photo's place; then the file's
-    // own decode (a bitmap of its own) paints as every photo does.
+    // The copy goes on screen at once, in the photo's place, while the file
+    // decodes on the worker; then the window paints the file's own decode (a
+    // bitmap of its own) as every photo, in the same place.
+    HoldDecodes(v);
     frames.clear();
     Step(v, kNextPhoto);
-    EXPECT_EQ(Shown(v), "ggg/ggg");
-    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(v.viewer().display().photoPath(), b);
+    ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(frames[0].copies.size(), 1u);
     EXPECT_TRUE(frames[0].bitmaps.empty());
     const std::uint64_t copyKey = frames[0].copies[0].key;
     EXPECT_NE(copyKey, leftKey);
+    Finish(v);
+    EXPECT_EQ(Shown(v), "ggg/ggg");
+    EXPECT_EQ(frames.size(), 1u);  // the same pixels: nothing to repaint
+    cv.paint();
     ASSERT_EQ(frames.back().bitmaps.size(), 1u);
     EXPECT_TRUE(frames.back().copies.empty());
     EXPECT_EQ(frames.back().bitmaps[0].view.cacheKey, v.viewer().bitmap()->GetCacheKey());
@@ -156,25 +187,34 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
 
     // The photo left is kept as the window's copy of it, for a step back.
     Rest(v);
+    Finish(v);
     frames.clear();
     Step(v, kPreviousPhoto);
-    EXPECT_EQ(Shown(v), "rrr/rrr");
-    ASSERT_GE(frames.size(), 2u);
+    ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(frames[0].copies.size(), 1u);
     EXPECT_EQ(frames[0].copies[0].key, leftKey);
+    Finish(v);
+    EXPECT_EQ(Shown(v), "rrr/rrr");
 
-    // A copy no longer there: the step decodes, with nothing painted before.
+    // A copy no longer there: the photo decodes on the worker with nothing
+    // painted before it is there.
     Rest(v);
+    Finish(v);
     copies.made.clear();
     frames.clear();
     Step(v, kNextPhoto);
+    EXPECT_TRUE(frames.empty());
+    EXPECT_EQ(Shown(v), "rrr/rrr");  // the photo before stays meanwhile
+    Finish(v);
     EXPECT_EQ(Shown(v), "ggg/ggg");
     for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
 
     // A photo its description turns: the copy, unturned, is not shown.
     Rest(v);
+    Finish(v);
     frames.clear();
     Step(v, kNextPhoto);
+    Finish(v);
     EXPECT_EQ(Shown(v), "bb/bb/bb");
     EXPECT_EQ(v.viewer().prefetcher().served(), 4u);
     for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
@@ -184,11 +224,94 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     v.app->scopes().current().Effects = 'a';
     frames.clear();
     Step(v, kPreviousPhoto);
+    Finish(v);
     v.queue.advance(5000);
     EXPECT_EQ(Shown(v), "ggg/ggg");
     for (const Frame& f : frames) EXPECT_TRUE(f.copies.empty());
     EXPECT_GT(v.viewer().prefetcher().cache().bytes(), 0u);
-    v.host.onUpdate = nullptr;
+    EXPECT_TRUE(v.desktop.messages.empty());
+}
+
+TEST(PrefetchViewer, AZoomDuringTheDecodeAfterAStepActsOnTheFullPhotoOnceItIsThere) {
+    TempFolder folder;
+    folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string b = folder.write("b.bmp", Bmp(3000, 2000, 0, 255, 0));
+    folder.write("vellumo.ini", "[General Settings]\r\nApplicationLanguage=English\r\n"
+                                "[Navigator Settings]\r\nNavigator=0\r\n");
+    CopyViewer cv(folder, {"a.bmp"});
+    Viewer& v = cv.v;
+    Rest(v);
+    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
+    HoldDecodes(v);
+    Step(v, kNextPhoto);
+    // b on screen from its copy, fitted; the zoom waits for the full photo,
+    // while a command that does not act on the view acts at once.
+    const PhotoView& view = v.viewer().display().view();
+    const Rect fitted = view.photoRect();
+    ASSERT_FALSE(cv.frames.back().copies.empty());
+    EXPECT_EQ(cv.frames.back().copies[0].placement, fitted);
+    Step(v, cmd::ZoomIn);
+    Step(v, cmd::MoveLeft);
+    ASSERT_FALSE(v.app->navigator()->isShown());
+    Step(v, cmd::ToggleNavigator);
+    EXPECT_TRUE(v.app->navigator()->isShown());
+    EXPECT_EQ(view.photoRect(), fitted);
+    EXPECT_EQ(view.zoomSteps().target, 0);
+    ASSERT_EQ(v.viewer().display().waitingCommands().size(), 2u);
+    EXPECT_EQ(v.viewer().bitmap(), nullptr);
+
+    // The photo is there: the zoom, then the pan, act on it, in that order.
+    cv.frames.clear();
+    Finish(v);
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 3000);
+    EXPECT_FALSE(v.viewer().display().waitingForPhoto());
+    EXPECT_TRUE(v.viewer().display().waitingCommands().empty());
+    EXPECT_EQ(view.zoomSteps().target, 1);
+    EXPECT_GT(view.photoRect().width(), fitted.width());
+    // Zoomed about the centre, it reaches past the left edge; the pan then
+    // brings that edge to the screen's (before the zoom it could not move).
+    EXPECT_EQ(view.photoRect().left, 0);
+    // Panning hides the Navigator; the zoomed photo is painted from its bitmap.
+    EXPECT_FALSE(v.app->navigator()->isShown());
+    ASSERT_FALSE(cv.frames.empty());
+    ASSERT_EQ(cv.frames.back().bitmaps.size(), 1u);
+    EXPECT_EQ(cv.frames.back().bitmaps[0].view.cacheKey, v.viewer().bitmap()->GetCacheKey());
+    EXPECT_TRUE(cv.frames.back().copies.empty());
+    EXPECT_TRUE(v.desktop.messages.empty());
+}
+
+TEST(PrefetchViewer, ASecondStepCancelsTheFirstOnesDecodeAndWhatWaitedForIt) {
+    TempFolder folder;
+    folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string b = folder.write("b.bmp", Bmp(300, 200, 0, 255, 0));
+    const std::string c = folder.write("c.bmp", Bmp(3, 2, 0, 0, 255));
+    CopyViewer cv(folder, {"a.bmp"});
+    Viewer& v = cv.v;
+    Rest(v);
+    HoldDecodes(v);
+    Step(v, kNextPhoto);
+    Step(v, cmd::ZoomIn);
+    ASSERT_EQ(v.viewer().display().waitingCommands().size(), 1u);
+    using Held = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, false}}));
+
+    // On to c, which was not decoded ahead: b's decode is told to stop, the
+    // zoom meant for b is dropped, and b's copy stays on screen until c is there.
+    cv.frames.clear();
+    Step(v, kNextPhoto);
+    EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, true}, {c, false}}));
+    EXPECT_TRUE(v.viewer().display().waitingCommands().empty());
+    EXPECT_TRUE(cv.frames.empty());
+    EXPECT_EQ(v.viewer().display().photoPath(), c);
+    cv.paint();  // a repaint meanwhile (the Navigator hidden) shows b's copy still
+    ASSERT_EQ(cv.frames.back().copies.size(), 1u);
+    Finish(v);
+    EXPECT_EQ(Shown(v), "bbb/bbb");
+    EXPECT_EQ(v.viewer().display().view().zoomSteps().target, 0);
+    // b goes back as the copy it came as, for a step back.
+    EXPECT_TRUE(v.viewer().prefetcher().cache().holds(b));
+    EXPECT_EQ(v.viewer().prefetcher().cache().bytes(), 0u);
     EXPECT_TRUE(v.desktop.messages.empty());
 }
 
@@ -305,18 +428,37 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     std::vector<std::string> upcoming{a};
     bool busy = false;
     PhotoPrefetcher prefetch(queue, 1700000);
-    prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}, {}});
+    std::optional<ShownDecode> arrived;
+    prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}, {},
+                         [&](ShownDecode d) { arrived = std::move(d); }, {}, {}});
 
-    // On a thread of its own: a load right after the decode started gets the
-    // photo, waiting for the decode while it is still in hand.
+    // On a thread of its own: the viewer asking for the photo right after
+    // its decode ahead started takes that decode over, without waiting; the
+    // photo arrives when it is done (or at once when it is done already).
     prefetch.onTimer(kPrefetchTimer);
-    std::optional<PrefetchedPhoto> got = prefetch.take(a);
-    ASSERT_TRUE(got.has_value());
-    EXPECT_EQ(got->bitmap->GetPixel(599, 399) & 0xFFFFFF, 0x010203u);
+    ASSERT_TRUE(prefetch.working());
+    EXPECT_FALSE(prefetch.take(a).has_value());
+    arrived = prefetch.decodeShown(a);
+    EXPECT_TRUE(prefetch.decodingShown() != arrived.has_value());
+    for (int waited = 0; !arrived && waited < 20000; waited += 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        queue.runPending();
+    }
+    ASSERT_TRUE(arrived && arrived->photo);
+    EXPECT_EQ(arrived->path, a);
+    EXPECT_EQ(arrived->photo->bitmap->GetPixel(599, 399) & 0xFFFFFF, 0x010203u);
+    EXPECT_EQ(prefetch.served(), 1u);
     EXPECT_FALSE(prefetch.working());
+    EXPECT_FALSE(prefetch.decodingShown());
+    // A file that does not decode: the viewer's decode says why.
+    const std::string broken = folder.write("broken.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
+    prefetch.setRunInline(true);
+    std::optional<ShownDecode> failed = prefetch.decodeShown(broken);
+    ASSERT_TRUE(failed.has_value());
+    EXPECT_FALSE(failed->photo.has_value());
+    EXPECT_FALSE(failed->errorText.empty());
 
     // Nothing starts while the thumbnails of the rows on screen are made.
-    prefetch.setRunInline(true);
     upcoming = {c, b, a};
     busy = true;
     prefetch.photoShown();
@@ -365,4 +507,34 @@ TEST(PrefetchViewer, PicturesWithAlphaLieOverTheBackgroundTheirPhotoShowsThemOn)
     Step(v, kPreviousPhoto);
     EXPECT_EQ(Shown(v), "bbb/bbb");  // kept as shown, over its own colour
     EXPECT_EQ(v.viewer().prefetcher().served(), 2u);
+}
+
+// The step's own decode takes over a decode ahead of the photo still running
+// only when that one lays the photo over the background the photo is shown
+// on; else the photo decodes anew, over its own colour, on the worker.
+TEST(PrefetchViewer, ADecodeAheadInProgressIsTakenOverOnlyOverTheSameBackground) {
+    writers::Rgba clear = writers::TestPicture(3, 2, true);
+    for (std::size_t i = 3; i < clear.pixels.size(); i += 4) clear.pixels[i] = 0;
+    const writers::Bytes png = writers::WritePng(clear, true);
+    using Held = std::vector<std::pair<std::string, bool>>;
+    for (const bool ownColour : {true, false}) {
+        SCOPED_TRACE(ownColour ? "b over its own colour" : "b over the folder's colour");
+        TempFolder folder;
+        folder.write("a.png", std::string(png.begin(), png.end()));
+        const std::string b = folder.write("b.png", std::string(png.begin(), png.end()));
+        folder.write("vellumo.ini", "[General Settings]\r\nBackgroundColor=0,0,255\r\n");
+        if (ownColour) folder.write("b.ini", "[General Settings]\r\nBackgroundColor=0,255,0\r\n");
+        Viewer v(folder, {"a.png"});
+        v.queue.runPending();
+        HoldDecodes(v);
+        Rest(v);
+        ASSERT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, false}}));  // over a's blue
+        Step(v, kNextPhoto);
+        if (ownColour) EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, true}, {b, false}}));
+        else EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, false}}));
+        Finish(v);
+        EXPECT_EQ(Shown(v), ownColour ? "ggg/ggg" : "bbb/bbb");
+        EXPECT_EQ(v.viewer().prefetcher().served(), ownColour ? 0u : 1u);
+        EXPECT_TRUE(v.desktop.messages.empty());
+    }
 }

@@ -43,6 +43,9 @@ struct MediaViewer : Viewer {
         : Viewer(t, std::move(args), prepare, Prefetch::OnWorker) {
         app->navigator()->thumbnails().setUserCacheHome(t.TempTree::path("cachehome"));
         queue.runPending();
+        // The photo on the command line decodes on the prefetcher's worker:
+        // it is on screen (or its failure told) before the test goes on.
+        if (app->viewer()) pumpUntil([this] { return !viewer().prefetcher().decodingShown(); });
     }
     NavigatorWindow& nav() { return *app->navigator(); }
     Slideshows& shows() { return nav().slideshows(); }

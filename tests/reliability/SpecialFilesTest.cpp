@@ -53,6 +53,8 @@ TEST(SpecialFiles, AsThePhotoOnTheCommandLineEachFailsOnceWithoutBeingRead) {
     };
     for (const auto& c : cases) {
         MediaViewer v(t, {in + "/" + c.name});
+        // Decoded on the prefetcher's worker.
+        v.pumpUntil([&] { return !v.desktop.messages.empty(); });
         ASSERT_EQ(v.desktop.messages.size(), 1u) << c.name;
         EXPECT_EQ(v.desktop.messages[0].text, c.message);
         EXPECT_TRUE(v.viewer().noPhoto()) << c.name;

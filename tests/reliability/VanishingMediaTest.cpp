@@ -207,8 +207,9 @@ TEST(VanishingMedia, AFolderMadeUnreadableWhileListedShownAndWalked) {
             EXPECT_TRUE(v.pumpUntil([&] { return v.thumbnailsDone(); }));
             v.queue.runPending();
             for (int i = 1; i <= 3; ++i) EXPECT_EQ(v.imageOf("p" + std::to_string(i)), 10) << i;
-            // Shown by the user: one message.
+            // Shown by the user (decoded on the worker): one message.
             v.press(kNextPhotoKey);
+            v.pumpUntil([&] { return !v.desktop.messages.empty(); });
             EXPECT_EQ(v.desktop.messages.size(), 1u);
         }
         return ::testing::Test::HasFailure() ? 1 : 0;
