@@ -11,6 +11,7 @@
 #include "imaging/AnyBmp.h"
 #include "imaging/HeifNativeForm.h"
 #include "imaging/HeifPlanes.h"
+#include "imaging/RowPrefault.h"
 
 namespace vellumo {
 
@@ -146,8 +147,16 @@ bool CHEIFDecoder::DecodeOwnConversion(const heif_image_handle* handle, heif_ite
     const std::optional<NativeForm> native = NativeFormOf(data_, size_, item);
     if (!native) return false;
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
+    // The bitmap's pages fault in on the second core while libheif decodes
+    // (on one, for a picture that is not a grid of tiles).
+    const int width = heif_image_handle_get_width(handle), height = heif_image_handle_get_height(handle);
+    CreateBitmap(bmp, width, height, 32, alpha, false);
     heif_image* decodedRaw = nullptr;
-    const heif_error error = heif_decode_image(handle, &decodedRaw, native->space, native->chroma, nullptr);
+    heif_error error;
+    {
+        RowPrefault prefault(bmp.GetLineArray(), height, static_cast<std::size_t>(width) * 4);
+        error = heif_decode_image(handle, &decodedRaw, native->space, native->chroma, nullptr);
+    }
     if (error.code == heif_error_Unsupported_feature) return false;
     Check(error);
     ImagePtr decoded(decodedRaw);
@@ -156,7 +165,7 @@ bool CHEIFDecoder::DecodeOwnConversion(const heif_image_handle* handle, heif_ite
     const std::optional<YcbcrMatrix> matrix = MatrixOf(handle, decoded.get());
     if (!planes || !matrix) return false;
     planes->premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
-    CreateBitmap(bmp, planes->width, planes->height, 32, alpha, false);
+    if (planes->width != width || planes->height != height) CreateBitmap(bmp, planes->width, planes->height, 32, alpha, false);
     bmp.SetAlphaShown(alpha);
     if (!ConvertToBgra(*planes, *matrix, bmp.GetLineArray(), stop_)) CheckStop();
     return true;

@@ -25,8 +25,8 @@ private:
     static heif_image_handle* Thumbnail(const heif_image_handle* primary, int minimum, std::uint32_t& id);
     // The picture of item `item`.
     void DecodeInto(const heif_image_handle* handle, std::uint32_t item, CBmp& bmp);
-    // The codec's YCbCr planes converted here; false, with bmp untouched,
-    // for a picture this conversion does not take.
+    // The codec's YCbCr planes converted here; false for a picture this
+    // conversion does not take.
     bool DecodeOwnConversion(const heif_image_handle* handle, std::uint32_t item, CBmp& bmp);
     // libheif's RGB output.
     void DecodeLibraryConversion(const heif_image_handle* handle, CBmp& bmp);
