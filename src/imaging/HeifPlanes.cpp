@@ -58,11 +58,17 @@ std::optional<YcbcrPlanes> PlanesOf(const heif_image* image, bool alpha) {
 }
 
 std::optional<YcbcrMatrix> MatrixOf(const heif_image_handle* handle, const heif_image* image) {
+    // libheif may hand out a profile along with an error (values it does
+    // not know): it is freed either way, and counts as none.
     heif_color_profile_nclx* raw = nullptr;
-    if ((heif_image_get_nclx_color_profile(image, &raw).code != heif_error_Ok || !raw) &&
-        (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok || !raw))
-        return MatrixForCode(heif_matrix_coefficients_ITU_R_BT_601_6, true);
+    heif_error error = heif_image_get_nclx_color_profile(image, &raw);
     std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+    if (error.code != heif_error_Ok || !nclx) {
+        raw = nullptr;
+        error = heif_image_handle_get_nclx_color_profile(handle, &raw);
+        nclx.reset(raw);
+    }
+    if (error.code != heif_error_Ok || !nclx) return MatrixForCode(heif_matrix_coefficients_ITU_R_BT_601_6, true);
     return MatrixForCode(nclx->matrix_coefficients, nclx->full_range_flag != 0);
 }
 
