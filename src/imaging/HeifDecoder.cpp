@@ -165,7 +165,8 @@ bool CHEIFDecoder::DecodeOwnConversion(const heif_image_handle* handle, heif_ite
     const std::optional<YcbcrMatrix> matrix = MatrixOf(handle, decoded.get());
     if (!planes || !matrix) return false;
     planes->premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
-    if (planes->width != width || planes->height != height) CreateBitmap(bmp, planes->width, planes->height, 32, alpha, false);
+    if (planes->width != width || planes->height != height)
+        CreateBitmap(bmp, planes->width, planes->height, 32, alpha, false);
     bmp.SetAlphaShown(alpha);
     if (!ConvertToBgra(*planes, *matrix, bmp.GetLineArray(), stop_)) CheckStop();
     return true;

@@ -117,7 +117,8 @@ std::optional<NativeForm> ChromaOfItem(const Box& iprp, std::uint32_t item) {
                     if (b & 0x10) return NativeForm{heif_colorspace_monochrome, heif_chroma_monochrome};
                     const bool x = (b & 0x08) != 0, y = (b & 0x04) != 0;
                     if (y && !x) return std::nullopt;
-                    return NativeForm{heif_colorspace_YCbCr, x ? (y ? heif_chroma_420 : heif_chroma_422) : heif_chroma_444};
+                    const heif_chroma chroma = x ? (y ? heif_chroma_420 : heif_chroma_422) : heif_chroma_444;
+                    return NativeForm{heif_colorspace_YCbCr, chroma};
                 }
             }
         }

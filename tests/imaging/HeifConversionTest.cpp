@@ -177,7 +177,8 @@ TEST(HeifConversion, TwoThreadsGiveTheRowsOfOneAndAStopEndsTheWork) {
     for (std::size_t i = 0; i < one.bytes.size(); i += 4) {
         const int a = one.bytes[i + 3];
         for (int k = 0; k < 3; ++k) {
-            const int expected = a == 0 || a == 255 ? one.bytes[i + k] : std::min(255, (one.bytes[i + k] * 255 + a / 2) / a);
+            const int c = one.bytes[i + k];
+            const int expected = a == 0 || a == 255 ? c : std::min(255, (c * 255 + a / 2) / a);
             ASSERT_EQ(two.bytes[i + k], expected) << i;
         }
     }
