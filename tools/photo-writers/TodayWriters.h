@@ -204,6 +204,10 @@ struct HeifSpec {
     int thumbnail = 0;  // the thumbnail's bounding box, 0 for none
     int bitDepth = 8;   // 8, or 10 / 12 (samples scaled up from the picture)
     int exifOrientation = 0;  // an EXIF block with this orientation, when not 0
+    const char* chroma = nullptr;  // the encoder's "chroma" ("420", "422", "444"), null for its default
+    bool monochrome = false;       // the picture's green as a luma-only picture (8 bits)
+    int matrix = -1;  // when set: the file's matrix coefficients (AVIF's nclx), else libheif's
+
 };
 
 inline heif_error HeifWriteBytes(heif_context*, const void* data, size_t size, void* user) {
@@ -219,20 +223,28 @@ inline Bytes WriteHeif(const Rgba& p, const HeifSpec& s) {
     heif_image* image = nullptr;
     heif_image_handle* handle = nullptr;
     const bool deep = s.bitDepth > 8;
-    const heif_chroma chroma = deep ? (s.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-                                    : (s.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    const heif_chroma chroma = s.monochrome ? heif_chroma_monochrome
+                               : deep ? (s.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+                                      : (s.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    const heif_channel channel = s.monochrome ? heif_channel_Y : heif_channel_interleaved;
+    heif_color_profile_nclx* nclx = s.matrix >= 0 ? heif_nclx_color_profile_alloc() : nullptr;
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    if (nclx) {
+        heif_nclx_color_profile_set_matrix_coefficients(nclx, static_cast<std::uint16_t>(s.matrix));
+        options->output_nclx_profile = nclx;
+    }
     if (heif_context_get_encoder_for_format(ctx, s.avif ? heif_compression_AV1 : heif_compression_HEVC, &encoder).code ==
             heif_error_Ok &&
-        heif_image_create(p.width, p.height, heif_colorspace_RGB, chroma, &image).code == heif_error_Ok &&
-        heif_image_add_plane(image, heif_channel_interleaved, p.width, p.height, deep ? s.bitDepth : 8).code ==
-            heif_error_Ok) {
+        heif_image_create(p.width, p.height, s.monochrome ? heif_colorspace_monochrome : heif_colorspace_RGB, chroma,
+                          &image).code == heif_error_Ok &&
+        heif_image_add_plane(image, channel, p.width, p.height, deep ? s.bitDepth : 8).code == heif_error_Ok) {
         int stride = 0;
-        std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-        const int channels = s.alpha ? 4 : 3;
+        std::uint8_t* plane = heif_image_get_plane(image, channel, &stride);
+        const int channels = s.monochrome ? 1 : s.alpha ? 4 : 3;
         for (int y = 0; y < p.height; ++y)
             for (int x = 0; x < p.width; ++x)
                 for (int c = 0; c < channels; ++c) {
-                    const int v = p.at(x, y)[c];
+                    const int v = p.at(x, y)[s.monochrome ? 1 : c];
                     if (deep) {
                         const int wide = (v << (s.bitDepth - 8)) | (v >> (16 - s.bitDepth));
                         std::uint8_t* q = plane + static_cast<std::size_t>(y) * stride + (x * channels + c) * 2;
@@ -253,7 +265,8 @@ inline Bytes WriteHeif(const Rgba& p, const HeifSpec& s) {
         } else {
             heif_encoder_set_lossy_quality(encoder, s.quality);
         }
-        if (heif_context_encode_image(ctx, image, encoder, nullptr, &handle).code == heif_error_Ok) {
+        if (s.chroma) heif_encoder_set_parameter_string(encoder, "chroma", s.chroma);
+        if (heif_context_encode_image(ctx, image, encoder, options, &handle).code == heif_error_Ok) {
             if (s.exifOrientation != 0) {
                 const std::uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01,
                                              3, 0, 1, 0, 0, 0, static_cast<std::uint8_t>(s.exifOrientation), 0, 0, 0,
@@ -272,6 +285,8 @@ inline Bytes WriteHeif(const Rgba& p, const HeifSpec& s) {
     if (handle) heif_image_handle_release(handle);
     if (image) heif_image_release(image);
     if (encoder) heif_encoder_release(encoder);
+    heif_encoding_options_free(options);
+    if (nclx) heif_nclx_color_profile_free(nclx);
     heif_context_free(ctx);
     return out;
 }
