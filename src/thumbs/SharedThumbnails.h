@@ -1,6 +1,6 @@
 #pragma once
-// The desktop's shared thumbnail cache, as the freedesktop thumbnail
-// specification lays it out: PNG files in $XDG_CACHE_HOME/thumbnails/normal
+// The desktop's shared thumbnail cache, the one file managers on freedesktop
+// desktops keep: PNG files in $XDG_CACHE_HOME/thumbnails/normal
 // (at most 128 pixels each way) and large (256), named by the MD5 of the
 // file's URI, each naming the file it shows (Thumb::URI) and that file's
 // modification time (Thumb::MTime). File managers and other viewers read and

@@ -23,7 +23,7 @@ TEST(SharedThumbnails, EntriesAreNamedByTheMd5OfTheEscapedFileUri) {
     EXPECT_EQ(SharedThumbnailCache::FileUri("/p/a b#c%d?.jpg"), "file:///p/a%20b%23c%25d%3F.jpg");
     EXPECT_EQ(SharedThumbnailCache::FileUri("/p/it's(1)+[2]~.jpg"), "file:///p/it's(1)+%5B2%5D~.jpg");
     EXPECT_EQ(SharedThumbnailCache::FileUri("/p/\xC3\xA9t\xC3\xA9.jpg"), "file:///p/%C3%A9t%C3%A9.jpg");
-    // The example of the thumbnail specification.
+    // The entry a file manager makes for /home/jens/photos/me.png.
     SharedThumbnailCache cache("/home/jens/.cache");
     EXPECT_EQ(cache.entryFile("/home/jens/photos/me.png", SharedThumbnailCache::Kind::Normal),
               "/home/jens/.cache/thumbnails/normal/c6ee772d9e49320e97ec29a7eb5b1697.png");
