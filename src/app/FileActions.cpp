@@ -121,11 +121,7 @@ void FileActions::runMenuItem(int command) {
 }
 
 bool FileActions::onCdRom(const std::string& path) const {
-    std::vector<Drive> drives = drives_ ? drives_() : ListDrives();
-    std::string drive = DriveOfPath(drives, path);
-    for (const auto& d : drives)
-        if (d.path == drive) return d.type == DriveType::CdRom;
-    return false;
+    return OnOpticalDisc(drives_ ? drives_() : ListDrives(), path);
 }
 
 bool FileActions::ask(LanguageKey message, const std::string& path, MessageBoxKind kind) {

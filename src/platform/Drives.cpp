@@ -134,6 +134,13 @@ std::string DriveOfPath(const std::vector<Drive>& drives, std::string_view path)
     return best;
 }
 
+bool OnOpticalDisc(const std::vector<Drive>& drives, std::string_view path) {
+    const std::string drive = DriveOfPath(drives, path);
+    for (const auto& d : drives)
+        if (d.path == drive) return d.type == DriveType::CdRom;
+    return false;
+}
+
 std::string DriveRowText(const Drive& drive) { return "[" + drive.path + "]"; }
 
 }  // namespace vellumo

@@ -29,6 +29,8 @@ std::vector<Drive> ListDrives();
 // The listed drive that contains the path with the most components; "" when
 // none does.
 std::string DriveOfPath(const std::vector<Drive>& drives, std::string_view path);
+// Whether that drive is an optical disc (nothing is written there).
+bool OnOpticalDisc(const std::vector<Drive>& drives, std::string_view path);
 
 // The text a drive row shows: "[" + path + "]".
 std::string DriveRowText(const Drive& drive);

@@ -155,11 +155,8 @@ void ThumbnailView::startWorker() {
     // and it is no optical disc; everything else uses the desktop's shared
     // thumbnails, which the run reads in any case.
     const Settings& s = settings();
-    std::string drive = DriveOfPath(archive_.drives(), workerFolder_);
-    bool optical = false;
-    for (const auto& d : archive_.drives())
-        if (d.path == drive && d.type == DriveType::CdRom) optical = true;
-    workerCacheInFolder_ = s.ThumbnailsCacheInFolders && !optical && FolderCacheWritable(workerFolder_, programName_);
+    workerCacheInFolder_ = s.ThumbnailsCacheInFolders && !OnOpticalDisc(archive_.drives(), workerFolder_) &&
+                           FolderCacheWritable(workerFolder_, programName_);
     workerLook_ = job.look;
     ++run_;
     job.sharedCacheHome = cacheHome_;
