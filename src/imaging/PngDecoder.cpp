@@ -7,6 +7,8 @@
 
 #include <png.h>
 
+#include "imaging/PngChunks.h"
+
 namespace vellumo {
 
 // One decode: the library's structures, the data and what went wrong. It
@@ -57,7 +59,7 @@ CPNGDecoder::~CPNGDecoder() = default;
 void CPNGDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp, CDataSource& source) {
     Reading r;
     r.data = source.ReadRemainder();
-    r.size = static_cast<std::size_t>(source.GetRemaining());
+    r.size = PngUsableLength(r.data, static_cast<std::size_t>(source.GetRemaining()));
     r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, OnError, OnWarning);
     if (!r.png) throw std::bad_alloc();
     r.info = png_create_info_struct(r.png);

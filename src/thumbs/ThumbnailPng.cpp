@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "imaging/PngChunks.h"
+
 namespace vellumo {
 
 namespace {
@@ -39,6 +41,7 @@ bool ReadInto(png_structp png, png_infop info, Reader& reader, int maxSide, PngP
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, &reader, ReadBytes);
     png_set_user_limits(png, static_cast<png_uint_32>(maxSide), static_cast<png_uint_32>(maxSide));
+    png_set_chunk_malloc_max(png, 4u << 20);  // the texts of a thumbnail are a few lines
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
@@ -98,7 +101,8 @@ std::optional<PngPicture> ReadPng(std::string_view bytes, int maxSide) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         return std::nullopt;
     }
-    Reader reader{bytes, 0};
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    Reader reader{bytes.substr(0, PngUsableLength(raw, bytes.size())), 0};
     PngPicture picture;
     std::vector<png_bytep> rows;
     const bool ok = ReadInto(png, info, reader, maxSide, picture, rows);

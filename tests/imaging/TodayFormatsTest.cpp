@@ -9,6 +9,8 @@
 #include "../../tools/photo-writers/TodayWriters.h"
 #include "imaging/AlphaMatte.h"
 #include "imaging/AnyBmp.h"
+#include "imaging/PngChunks.h"
+#include "thumbs/ThumbnailPng.h"
 
 namespace vellumo::test {
 namespace {
@@ -165,6 +167,25 @@ TEST(Png, CutShortDamagedOrTooLargeGiveTheFrameworksCodes) {
     for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
     EXPECT_EQ(DecodeBytes(huge).code, ErrOutOfMemory);
     ExpectRobust(good, 7);
+}
+
+// A side chunk whose damaged length claims 1.9 GB ends the file where it
+// starts: before the picture, a file cut short; after it, the picture whole.
+TEST(Png, AChunkLongerThanTheFileEndsTheFileThere) {
+    const Bytes good = MakePng({PNG_COLOR_TYPE_RGB, 8, false, false}, 40, 30).first;
+    EXPECT_EQ(PngUsableLength(good.data(), good.size()), good.size());
+    const Bytes claim = {0x74, 0x65, 0x3a, 0x63, 't', 'E', 'X', 't', 'd', 'a', 't', 'e'};
+    Bytes early = good;
+    early.insert(early.begin() + 33, claim.begin(), claim.end());  // right after IHDR
+    EXPECT_EQ(PngUsableLength(early.data(), early.size()), 33u);
+    EXPECT_EQ(DecodeBytes(early).code, ErrEndOfFile);
+    Bytes late = good;
+    late.insert(late.end() - 12, claim.begin(), claim.end());  // before IEND
+    EXPECT_EQ(PngUsableLength(late.data(), late.size()), good.size() - 12);
+    EXPECT_TRUE(DecodeBytes(late).ok);
+    EXPECT_FALSE(ReadPng(std::string_view(reinterpret_cast<const char*>(late.data()), late.size()), 64));
+    // Picture data cut short is read as far as it goes.
+    EXPECT_EQ(PngUsableLength(good.data(), good.size() - 30), good.size() - 30);
 }
 
 // ---- WebP --------------------------------------------------------------------
