@@ -8,17 +8,24 @@
 namespace vellumo {
 
 PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
-                         std::function<ColorRef()> background)
+                         std::function<ColorRef()> background, std::function<ColourProfilePtr()> colours)
     : prefetch_(prefetch),
       preview_(preview),
       startPicture_(std::move(startPicture)),
-      background_(std::move(background)) {}
+      background_(std::move(background)),
+      colours_(std::move(colours)) {}
+
+ColourProfilePtr PhotoLoader::colours() const {
+    ColourProfilePtr c = colours_ ? colours_() : nullptr;
+    return c ? c : SrgbProfile();
+}
 
 DecodedPhoto PhotoLoader::load(const std::string& path) {
+    const ColourProfilePtr screen = colours();
     // The photo shown again (turned, refreshed) while its file is unchanged:
     // its bitmap stands for the decode.
     if (bitmap_ && shownDecode_ && shownDecode_->path == path && StampOfFile(path) == shownDecode_->stamp &&
-        (!shownDecode_->matte || *shownDecode_->matte == background_())) {
+        (!shownDecode_->matte || *shownDecode_->matte == background_()) && SameProfile(shownDecode_->colours, screen)) {
         turnedAhead_.reset();
         if (shownDecode_->turn != 0.0) turnedAhead_ = TurnedAhead{shownDecode_->turn, shownDecode_->decodedSize};
         return {true, shownDecode_->decodedSize.cx, shownDecode_->decodedSize.cy, {}};
@@ -27,6 +34,8 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
     // Laid over another background than this photo's: decoded anew.
     if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
+    // Converted to colours the screen no longer has: decoded anew.
+    if (ahead && !SameProfile(ahead->colours, screen)) ahead.reset();
     keepShownPhoto();
     turnedAhead_.reset();
     shownDecode_.reset();
@@ -35,20 +44,25 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     // The first photo may have been decoded while the program started.
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
         TraceStartup("waiting for the early decode");
-        auto showFirstPicture = [this](const CBmp& coarse, Size photo) {
+        // The early decode gives sRGB, before the screen was known.
+        auto showFirstPicture = [this, &screen](CBmp& coarse, Size photo) {
             earlyFirstPicture_ = true;
-            if (preview_.PreviewSizeFor(photo.cx, photo.cy, true).cx > 0) preview_.ShowPreview(coarse);
+            if (preview_.PreviewSizeFor(photo.cx, photo.cy, true).cx > 0) {
+                if (!screen->IsSrgb()) ConvertColours(coarse, *SrgbProfile(), *screen);
+                preview_.ShowPreview(coarse);
+            }
             earlyFirstPicture_ = false;
         };
         if (std::optional<EarlyPhoto> photo = early->take(path, showFirstPicture)) {
             TraceStartup("early decode taken");
             bitmap_ = std::move(photo->bitmap);
             text_ = std::move(photo->text);
+            if (!screen->IsSrgb()) ConvertColours(*bitmap_, *SrgbProfile(), *screen);
             // Decoded before the settings were read: laid over the background now.
             std::optional<ColorRef> matte;
             if (ShowOverBackground(*bitmap_, background_())) matte = background_();
             if (stamp && path != startPicture_)
-                shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
+                shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte, screen};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
@@ -72,7 +86,7 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
         bitmap_ = std::move(ahead->bitmap);
         text_ = std::move(ahead->text);
         if (ahead->turn != 0.0) turnedAhead_ = TurnedAhead{ahead->turn, ahead->decodedSize};
-        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn, ahead->matte};
+        shownDecode_ = ShownDecode{path, ahead->stamp, ahead->decodedSize, ahead->turn, ahead->matte, ahead->colours};
         return {true, ahead->decodedSize.cx, ahead->decodedSize.cy, {}};
     }
     return decodeFile(path, stamp, true);
@@ -84,6 +98,7 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     bitmap_ = std::make_unique<CDrawDibBmp>();
     // A first picture may be painted while the file decodes (PhotoPreview).
     decoder_.SetPreviewSink(firstPicture ? &preview_ : nullptr);
+    decoder_.SetColourTarget(colours());
     try {
         decoder_.DecodeFile(path, *bitmap_);
         TraceStartup("decode ends");
@@ -103,7 +118,7 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     std::optional<ColorRef> matte;
     if (ShowOverBackground(*bitmap_, background_())) matte = background_();
     if (stamp && path != startPicture_)
-        shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte};
+        shownDecode_ = ShownDecode{path, *stamp, bitmap_->GetSize(), 0.0, matte, decoder_.GetColourTarget()};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -117,6 +132,7 @@ void PhotoLoader::keepShownPhoto() {
     photo.decodedSize = shownDecode_->decodedSize;
     photo.turn = shownDecode_->turn;
     photo.matte = shownDecode_->matte;
+    photo.colours = shownDecode_->colours;
     prefetch_.keep(std::move(photo));
 }
 

@@ -118,10 +118,11 @@ void PhotoPrefetcher::refill() {
             return;
         }
         const ColorRef background = sources_.background ? sources_.background() : 0;
+        ColourProfilePtr colours = sources_.colours ? sources_.colours() : SrgbProfile();
         if (preparer_ && sources_.placement)
-            worker_.start(path, preparer_, sources_.placement(), background);
+            worker_.start(path, preparer_, sources_.placement(), background, colours);
         else
-            worker_.start(path, nullptr, {}, background);
+            worker_.start(path, nullptr, {}, background, colours);
         return;
     }
 }

@@ -62,6 +62,8 @@ struct PrefetchSources {
     std::function<bool()> screenCopyShows;
     // The colour a picture whose alpha is shown is laid over (BackgroundColor).
     std::function<ColorRef()> background;
+    // The colours photos are shown in (the screen's profile); none: sRGB.
+    std::function<ColourProfilePtr()> colours;
 };
 
 class PhotoPrefetcher : public CommandTarget {

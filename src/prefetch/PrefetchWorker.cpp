@@ -17,6 +17,7 @@ struct PrefetchWorker::Job {
     DisplayPreparer* preparer = nullptr;
     PrefetchWorker::Placement placement;
     ColorRef background = 0;
+    ColourProfilePtr colours;
     EventQueue* queue = nullptr;
     CommandTarget* owner = nullptr;
     int doneCommand = 0;
@@ -26,7 +27,7 @@ namespace {
 
 void RunJob(PrefetchWorker::Job& job) {
     CAnyPicDecoder decoder;
-    std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop, job.background);
+    std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop, job.background, job.colours);
     std::lock_guard<std::mutex> lock(job.mutex);
     // Under the lock: once abandon() returns, the preparer (the window's) is
     // never called again, so the window may go away.
@@ -47,11 +48,12 @@ const std::string& PrefetchWorker::path() const {
 }
 
 void PrefetchWorker::start(const std::string& path, DisplayPreparer* preparer, Placement placement,
-                           ColorRef background) {
+                           ColorRef background, ColourProfilePtr colours) {
     abandon();
     auto job = std::make_shared<Job>();
     job->path = path;
     job->background = background;
+    job->colours = std::move(colours);
     job->preparer = preparer;
     job->placement = std::move(placement);
     job->queue = &queue_;

@@ -32,9 +32,10 @@ public:
     using Placement = std::function<Size(Size bitmap)>;
 
     // Starts decoding the photo; a job in hand is abandoned first.
-    // A picture whose alpha is shown is laid over the background colour.
+    // A picture whose alpha is shown is laid over the background colour;
+    // the pixels are converted to the colours given (sRGB when none are).
     void start(const std::string& path, DisplayPreparer* preparer = nullptr, Placement placement = {},
-               ColorRef background = 0);
+               ColorRef background = 0, ColourProfilePtr colours = nullptr);
     // A job was started and its photo not taken yet.
     bool busy() const { return job_ != nullptr; }
     // The path of the job in hand ("" when idle).

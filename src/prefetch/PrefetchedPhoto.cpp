@@ -28,7 +28,8 @@ bool IsWholeQuarterTurn(double radians) {
 }
 
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop, ColorRef background) {
+                                           const std::atomic<bool>& stop, ColorRef background,
+                                           ColourProfilePtr colours) {
     PrefetchedPhoto photo;
     photo.path = path;
     const std::optional<FileStamp> before = StampOfFile(path);
@@ -36,6 +37,8 @@ std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::s
     photo.stamp = *before;
     try {
         decoder.SetStopFlag(&stop);
+        photo.colours = colours ? std::move(colours) : SrgbProfile();
+        decoder.SetColourTarget(photo.colours);
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
         photo.text = decoder.GetText();

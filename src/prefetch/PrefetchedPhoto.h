@@ -34,6 +34,8 @@ struct PrefetchedPhoto {
     // A picture whose alpha is shown was laid over this background colour
     // (BackgroundColor when it was decoded); none for any other picture.
     std::optional<ColorRef> matte;
+    // The colours its pixels were converted to from the file's profile.
+    ColourProfilePtr colours;
 
     bool screenCopyOnly() const { return !bitmap && screenCopyKey != 0; }
     // What it takes in the cache (a display copy is counted where it waits).
@@ -48,7 +50,9 @@ bool IsWholeQuarterTurn(double radians);
 // read. The turn comes from the rotation macros of the attached comment file,
 // as the viewer's comment usually gives it; the viewer checks it when it shows
 // the photo. A picture whose alpha is shown is laid over the background colour.
+// The pixels are converted to the colours given (sRGB when none are).
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
-                                           const std::atomic<bool>& stop, ColorRef background = 0);
+                                           const std::atomic<bool>& stop, ColorRef background = 0,
+                                           ColourProfilePtr colours = nullptr);
 
 }  // namespace vellumo

@@ -104,6 +104,8 @@ ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPat
     CDrawDibBmp bitmap;
     try {
         decoder.SetSizeHint(fullDecode ? 0 : 2 * options.size);
+        // Thumbnails are kept in sRGB, whatever screen they are drawn on.
+        decoder.SetColourTarget(SrgbProfile());
         decoder.DecodeFile(photoPath, bitmap, 0, nullptr);
         decoder.SetSizeHint(0);
         ShowOverBackground(bitmap, options.backgroundColor);

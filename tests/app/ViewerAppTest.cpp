@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/ViewerRig.h"
+#include "imaging/ProfileBuilder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -298,4 +299,20 @@ TEST(ViewerMouse, ADragEndsWhenItsButtonReleaseGoesElsewhere) {
     EXPECT_LT(left(), before);
     viewer.scrollStep(0, false);
     EXPECT_EQ(left(), before);
+}
+
+TEST(ViewerPhotos, PhotosAreShownInTheColoursOfTheScreensProfile) {
+    TempFolder folder;
+    folder.write("red.bmp", Bmp(64, 48, 200, 0, 0));
+    // A screen whose red and green channels are changed round: sRGB red is
+    // lit by its green channel.
+    Viewer v(folder, {"red.bmp"}, [](Viewer& viewer) {
+        viewer.desktop.screenProfile =
+            BuildRgbProfile({0.3127, 0.3290, 0.30, 0.60, 0.64, 0.33, 0.15, 0.06}, TransferCurve::Srgb);
+    });
+    v.queue.runPending();
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    const RGBAPixel p = v.viewer().bitmap()->GetPixel(10, 10);
+    EXPECT_NEAR(PixelRed(p), 0, 2);
+    EXPECT_NEAR(PixelGreen(p), 200, 2);
 }
