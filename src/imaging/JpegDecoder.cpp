@@ -76,7 +76,8 @@ ColourProfilePtr EmbeddedProfile(j_decompress_ptr cinfo) {
     JOCTET* data = nullptr;
     unsigned int length = 0;
     if (!jpeg_read_icc_profile(cinfo, &data, &length) || !data) return nullptr;
-    std::vector<std::uint8_t> icc(data, data + length);
+    std::vector<std::uint8_t> icc(length);
+    std::memcpy(icc.data(), data, length);
     std::free(data);
     return ProfileOf(std::move(icc));
 }
@@ -367,7 +368,9 @@ void CJPEGDecoder::DecodeBody(CBmp& upright, int& destBpp, CDataSource& source) 
     jpeg_start_decompress(&cinfo);
     CreateOutput(bmp, gray, destBpp);
     impl_->prefault = std::make_unique<RowPrefault>(bmp.GetLineArray(), bmp.GetHeight(), bmp.GetBytesPerLine());
-    if (!gray && colourTarget_ && (colourProfile_ || !colourTarget_->IsSrgb())) {
+    // A large picture's rows are converted beside the decode; a small one's after it.
+    if (!gray && colourTarget_ && (colourProfile_ || !colourTarget_->IsSrgb()) &&
+        std::int64_t{bmp.GetWidth()} * bmp.GetHeight() >= (std::int64_t{1} << 19)) {
         impl_->rowConversion =
             std::make_unique<RowConversion>(colourProfile_ ? *colourProfile_ : *SrgbProfile(), *colourTarget_);
         impl_->rowConversion->Start(bmp.GetLineArray(), bmp.GetWidth(), bmp.GetHeight());

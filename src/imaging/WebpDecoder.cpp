@@ -43,7 +43,9 @@ ColourProfilePtr EmbeddedProfile(const std::uint8_t* data, std::size_t size) {
     ColourProfilePtr profile;
     WebPChunkIterator chunk;
     if (WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
-        profile = ProfileOf(std::vector<std::uint8_t>(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size));
+        std::vector<std::uint8_t> icc(chunk.chunk.size);
+        if (!icc.empty()) std::memcpy(icc.data(), chunk.chunk.bytes, icc.size());
+        profile = ProfileOf(std::move(icc));
         WebPDemuxReleaseChunkIterator(&chunk);
     }
     WebPDemuxDelete(demux);

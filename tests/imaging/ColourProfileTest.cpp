@@ -5,6 +5,7 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -136,7 +137,8 @@ TEST(ColourProfiles, EmbeddedProfilesThatSwapRedAndGreenShowTrueColours) {
     // two APP2 markers, joined again in order.
     const Bytes swapped = SwappedProfile(40000);
     ASSERT_GT(swapped.size(), 65519u);
-    const Bytes jpeg = SolidJpeg(0, 200, 0, swapped, 256);
+    // Large enough for its rows to be converted beside the decode.
+    const Bytes jpeg = SolidJpeg(0, 200, 0, swapped, 768);
     CAnyBmp asStored, converted;
     ASSERT_TRUE(Decode(jpeg, asStored, nullptr));
     ExpectNear(Colour(asStored, 5, 5), 0, 200, 0, 2);
@@ -238,6 +240,16 @@ TEST(ColourProfiles, DamagedProfilesLeaveThePicturePlainWithoutAnError) {
     Decode(writers::WritePng(png), plain, nullptr);
     ASSERT_NO_THROW(Decode(writers::WritePng(png), converted, SrgbProfile()));
     EXPECT_TRUE(SamePixels(plain, converted));
+    // A decode stopped while its rows are being converted beside it ends
+    // as any stopped decode.
+    std::atomic<bool> stop{true};
+    CAnyPicDecoder decoder;
+    decoder.SetStopFlag(&stop);
+    decoder.SetColourTarget(SrgbProfile());
+    const Bytes large = SolidJpeg(0, 200, 0, SwappedProfile(), 768);
+    CMemorySource source;
+    source.OpenBytes("memory", large.data(), large.size());
+    EXPECT_THROW(decoder.DecodeSource(source, converted, 0), CTextException);
     // A damaged profile on a screen of another profile: taken as sRGB.
     const auto screen = std::make_shared<const ColourProfile>(SwappedProfile());
     Decode(SolidJpeg(200, 0, 0, garbage), converted, screen);
