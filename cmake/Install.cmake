@@ -58,7 +58,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The photo libraries come through the shared-library dependencies as well;
 # libheif from 1.16 on finds its HEVC and AV1 decoders as plugins of their
 # own packages (older versions have them built in).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2 | fonts-dejavu-core, libpng16-16 | libpng16-16t64, libwebp7, libwebpdemux2, libheif1, libheif-plugin-libde265 | libheif1 (<< 1.16), libheif-plugin-dav1d | libheif-plugin-aomdec | libheif1 (<< 1.16)")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2 | fonts-dejavu-core, libpng16-16 | libpng16-16t64, libwebp7, libwebpdemux2, liblcms2-2, libheif1, libheif-plugin-libde265 | libheif1 (<< 1.16), libheif-plugin-dav1d | libheif-plugin-aomdec | libheif1 (<< 1.16)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpg123, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -8,17 +8,24 @@
 namespace vellumo {
 
 PhotoLoader::PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
-                         std::function<ColorRef()> background)
+                         std::function<ColorRef()> background, std::function<ColourProfilePtr()> colours)
     : prefetch_(prefetch),
       preview_(preview),
       startPicture_(std::move(startPicture)),
-      background_(std::move(background)) {}
+      background_(std::move(background)),
+      colours_(std::move(colours)) {}
+
+ColourProfilePtr PhotoLoader::colours() const {
+    ColourProfilePtr c = colours_ ? colours_() : nullptr;
+    return c ? c : SrgbProfile();
+}
 
 DecodedPhoto PhotoLoader::load(const std::string& path) {
+    const ColourProfilePtr screen = colours();
     // The photo shown again (turned, refreshed) while its file is unchanged:
     // its bitmap stands for the decode.
     if (bitmap_ && !copy_ && bitmapSource_ && bitmapSource_->path == path && StampOfFile(path) == bitmapSource_->stamp &&
-        (!bitmapSource_->matte || *bitmapSource_->matte == background_())) {
+        (!bitmapSource_->matte || *bitmapSource_->matte == background_()) && SameProfile(bitmapSource_->colours, screen)) {
         dropPending();
         turnedAhead_.reset();
         if (bitmapSource_->turn != 0.0) turnedAhead_ = TurnedAhead{bitmapSource_->turn, bitmapSource_->decodedSize};
@@ -26,7 +33,8 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     }
     // The photo whose decode runs is asked for again, over the same
     // background: the decode goes on.
-    if (pending_ && pending_->path == path && pending_->background == background_()) {
+    if (pending_ && pending_->path == path && pending_->background == background_() &&
+        SameProfile(pending_->colours, screen)) {
         if (!pending_->copyShown) return {false, 0, 0, {}, DecodedPhoto::Full::Later};
         return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
     }
@@ -35,13 +43,19 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     std::optional<PrefetchedPhoto> ahead = prefetch_.take(path);
     // Laid over another background than this photo's: decoded anew.
     if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
+    // Converted to colours the screen no longer has: decoded anew.
+    if (ahead && !SameProfile(ahead->colours, screen)) ahead.reset();
     const std::optional<FileStamp> stamp = StampOfFile(path);
     // The first photo may have been decoded while the program started.
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
         TraceStartup("waiting for the early decode");
-        auto showFirstPicture = [this](const CBmp& coarse, Size photo) {
+        // The early decode gives sRGB, before the screen was known.
+        auto showFirstPicture = [this, &screen](CBmp& coarse, Size photo) {
             earlyFirstPicture_ = true;
-            if (preview_.PreviewSizeFor(photo.cx, photo.cy, true).cx > 0) preview_.ShowPreview(coarse);
+            if (preview_.PreviewSizeFor(photo.cx, photo.cy, true).cx > 0) {
+                if (!screen->IsSrgb()) ConvertColours(coarse, *SrgbProfile(), *screen);
+                preview_.ShowPreview(coarse);
+            }
             earlyFirstPicture_ = false;
         };
         if (std::optional<EarlyPhoto> photo = early->take(path, showFirstPicture)) {
@@ -49,11 +63,12 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             keepShownPhoto();
             bitmap_ = std::move(photo->bitmap);
             text_ = std::move(photo->text);
+            if (!screen->IsSrgb()) ConvertColours(*bitmap_, *SrgbProfile(), *screen);
             // Decoded before the settings were read: laid over the background now.
             std::optional<ColorRef> matte;
             if (ShowOverBackground(*bitmap_, background_())) matte = background_();
             if (stamp && path != startPicture_)
-                bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte};
+                bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte, screen};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
         }
     }
@@ -68,12 +83,13 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             keepShownPhoto();
             text_ = ahead->text;
             copy_ = std::move(ahead);
-            pending_ = Pending{path, true, background_()};
+            pending_ = Pending{path, true, background_(), screen};
             // Unturned, as the copy shows it.
             ShownRequest request;
             request.displayCopy = false;
             request.turn = 0.0;
             request.background = pending_->background;
+            request.colours = screen;
             if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
                 return *arrived(std::move(*done));
             return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
@@ -91,10 +107,11 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     }
     // Decoded on the worker, with its display copy; the photo on screen
     // stays until it is there.
-    pending_ = Pending{path, false, background_()};
+    pending_ = Pending{path, false, background_(), screen};
     ShownRequest request;
     request.firstPicture = preview_.ruleForWorker();
     request.background = pending_->background;
+    request.colours = screen;
     if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
         return *arrived(std::move(*done));
     return {false, 0, 0, {}, DecodedPhoto::Full::Later};
@@ -125,7 +142,7 @@ DecodedPhoto PhotoLoader::install(PrefetchedPhoto photo) {
     text_ = std::move(photo.text);
     if (photo.turn != 0.0) turnedAhead_ = TurnedAhead{photo.turn, photo.decodedSize};
     if (bitmap_ && photo.stamp != FileStamp{})
-        bitmapSource_ = BitmapSource{photo.path, photo.stamp, photo.decodedSize, photo.turn, photo.matte};
+        bitmapSource_ = BitmapSource{photo.path, photo.stamp, photo.decodedSize, photo.turn, photo.matte, photo.colours};
     return {true, photo.decodedSize.cx, photo.decodedSize.cy, {}};
 }
 
@@ -146,6 +163,7 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     bitmap_ = std::make_unique<CDrawDibBmp>();
     // A first picture may be painted while the file decodes (PhotoPreview).
     decoder_.SetPreviewSink(firstPicture ? &preview_ : nullptr);
+    decoder_.SetColourTarget(colours());
     try {
         decoder_.DecodeFile(path, *bitmap_);
         TraceStartup("decode ends");
@@ -164,7 +182,8 @@ DecodedPhoto PhotoLoader::decodeFile(const std::string& path, const std::optiona
     // comment and the transition effects alike.
     std::optional<ColorRef> matte;
     if (ShowOverBackground(*bitmap_, background_())) matte = background_();
-    if (stamp && path != startPicture_) bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte};
+    if (stamp && path != startPicture_)
+        bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte, decoder_.GetColourTarget()};
     return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};
 }
 
@@ -183,6 +202,7 @@ void PhotoLoader::keepShownPhoto() {
         photo.decodedSize = bitmapSource_->decodedSize;
         photo.turn = bitmapSource_->turn;
         photo.matte = bitmapSource_->matte;
+        photo.colours = bitmapSource_->colours;
         prefetch_.keep(std::move(photo));
     }
     bitmap_.reset();

@@ -32,9 +32,10 @@ namespace vellumo {
 class PhotoLoader {
 public:
     // startPicture: the program's start picture, never kept for a step back;
-    // background: the BackgroundColor a picture whose alpha is shown is laid over.
+    // background: the BackgroundColor a picture whose alpha is shown is laid over;
+    // colours: the screen's colours, which photos are converted to (none: sRGB).
     PhotoLoader(PhotoPrefetcher& prefetch, PhotoPreview& preview, std::string startPicture,
-                std::function<ColorRef()> background);
+                std::function<ColorRef()> background, std::function<ColourProfilePtr()> colours = {});
 
     // The command-line photo's decode, running since the process started:
     // the first photo decoded takes its bitmap when it is the same file.
@@ -99,11 +100,14 @@ private:
     DecodedPhoto install(PrefetchedPhoto photo);
     // Turns a bitmap decoded ahead back to the photo as decoded.
     void undoTurnAhead();
+    // The colours photos are shown in now.
+    ColourProfilePtr colours() const;
 
     PhotoPrefetcher& prefetch_;
     PhotoPreview& preview_;
     std::string startPicture_;
     std::function<ColorRef()> background_;
+    std::function<ColourProfilePtr()> colours_;
     CAnyPicDecoder decoder_;
     std::unique_ptr<CDrawDibBmp> bitmap_;
     std::string text_;
@@ -128,6 +132,7 @@ private:
         std::string path;
         bool copyShown = false;
         ColorRef background = 0;
+        ColourProfilePtr colours;
     };
     std::optional<Pending> pending_;
     // The photo in the bitmap as a photo decoded ahead would describe it (the
@@ -140,6 +145,8 @@ private:
         double turn = 0.0;
         // The background a picture whose alpha is shown was laid over.
         std::optional<ColorRef> matte;
+        // The colours the pixels were converted to.
+        ColourProfilePtr colours;
     };
     std::optional<BitmapSource> bitmapSource_;
 };

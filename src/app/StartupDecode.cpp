@@ -74,6 +74,7 @@ void StartupDecode::run() {
     if (!before) return finish();
     CAnyPicDecoder decoder;
     decoder.SetStopFlag(&stop_);
+    decoder.SetColourTarget(SrgbProfile());
     FirstPictureSink sink(*this);
     decoder.SetPreviewSink(&sink);
     auto bitmap = std::make_unique<CDrawDibBmp>();

@@ -14,6 +14,9 @@
 // A progressive photo gives a first picture on the way (its DC
 // coefficients, one pixel per 8 x 8 block); the window may paint it while it
 // waits for the photo.
+//
+// The screen's colours are not known yet: the photo and its first picture
+// come converted from the file's colour profile to sRGB.
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -29,7 +32,7 @@
 
 namespace vellumo {
 
-// The decoded photo: its bitmap and its embedded text.
+// The decoded photo: its bitmap (in sRGB) and its embedded text.
 struct EarlyPhoto {
     std::unique_ptr<CDrawDibBmp> bitmap;
     std::string text;
@@ -60,7 +63,8 @@ public:
     // later calls return nothing. While it waits, the first picture of that
     // file, when one comes, goes to onFirstPicture on the calling thread with
     // the photo's full size.
-    using FirstPictureHandler = std::function<void(const CBmp& coarse, Size photo)>;
+    // The first picture is the handler's to change (convert) during the call.
+    using FirstPictureHandler = std::function<void(CBmp& coarse, Size photo)>;
     // False once it is known that no first picture will come (the file is
     // no progressive JPEG, or the decode is over).
     bool mayGiveFirstPicture() const { return !noFirstPicture_; }

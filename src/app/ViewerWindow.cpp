@@ -25,7 +25,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
       comments_(host_, desktop_, context_.scopes),
       fileActions_(desktop_, queue_, this, context_.scopes, context_.program, *this),
       prefetch_(queue_),
-      loader_(prefetch_, preview_, context_.startPicture, [this] { return backgroundColor(); }) {
+      loader_(prefetch_, preview_, context_.startPicture, [this] { return backgroundColor(); },
+              [this] { return screenColours(); }) {
     prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
                           [this] { return navigator_ && navigator_->thumbnailsBusy(); },
                           [this] {
@@ -40,7 +41,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                           [this](const std::string& path, PrefetchWorker::FirstPicture picture) {
                               loader_.firstPicture(path, std::move(picture));
                           },
-                          [this] { return backgroundColor(); }});
+                          [this] { return backgroundColor(); },
+                          [this] { return screenColours(); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);

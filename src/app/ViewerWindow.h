@@ -254,6 +254,10 @@ private:
     ShownPhoto shownPhoto() const;
     // A transition effect runs or may be chosen for the next photo shown.
     bool effectMayRun() const;
+    // The screen's colour profile as the desktop gives it now (the same
+    // object while its bytes stay the same).
+    ColourProfilePtr screenColours();
+    ColourProfilePtr screenColours_;
     PhotoPrefetcher prefetch_;
     PhotoLoader loader_;
 };

@@ -13,6 +13,13 @@ char ViewerWindow::scaleStart() const { return settings().ScaleStart; }
 bool ViewerWindow::scaleSavingMode() const { return settings().ScaleSavingMode == 1; }
 void ViewerWindow::setScaleSavingMode(bool on) { settings().ScaleSavingMode = on ? 1 : 0; }
 ColorRef ViewerWindow::backgroundColor() const { return settings().BackgroundColor; }
+
+ColourProfilePtr ViewerWindow::screenColours() {
+    std::vector<std::uint8_t> icc = desktop_.screenColourProfile();
+    if (icc.empty()) return SrgbProfile();
+    if (!screenColours_ || screenColours_->Icc() != icc) screenColours_ = std::make_shared<const ColourProfile>(std::move(icc));
+    return screenColours_;
+}
 void ViewerWindow::hideComment() { settings().Comment = 0; }
 void ViewerWindow::hideNavigator() {
     if (navigator_ && navigator_->isShown()) navigator_->setShown(false);

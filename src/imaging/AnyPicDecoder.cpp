@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/WinBmp.h"
+
 namespace vellumo {
 
 namespace {
@@ -72,8 +74,38 @@ FormatId DetectFormat(const std::uint8_t* b, std::int64_t fileSize) {
     return FormatUnknown;
 }
 
+// Hands the first pictures of a decode to the caller's sink in the colours
+// the picture will have.
+class CAnyPicDecoder::ConvertingPreview : public PreviewSink {
+public:
+    explicit ConvertingPreview(const CAnyPicDecoder& owner) : owner_(owner) {}
+    void SetSink(PreviewSink* sink) { sink_ = sink; }
+
+    Size PreviewSizeFor(int width, int height, bool progressive) override {
+        return sink_->PreviewSizeFor(width, height, progressive);
+    }
+    void ShowPreview(const CBmp& coarse) override {
+        const ColourProfilePtr& target = owner_.colourTarget_;
+        const ColourProfilePtr none;
+        const ColourProfilePtr& source = owner_.current_ ? owner_.current_->GetColourProfile() : none;
+        if (!target || (!source && target->IsSrgb())) {
+            sink_->ShowPreview(coarse);
+            return;
+        }
+        CDrawDibBmp converted;
+        converted.CopyFrom(coarse);
+        ConvertColours(converted, source ? *source : *SrgbProfile(), *target);
+        sink_->ShowPreview(converted);
+    }
+
+private:
+    const CAnyPicDecoder& owner_;
+    PreviewSink* sink_ = nullptr;
+};
+
 CAnyPicDecoder::CAnyPicDecoder()
-    : bmpDecoder_(std::make_unique<CBmpDecoder>()),
+    : convertingPreview_(std::make_unique<ConvertingPreview>(*this)),
+      bmpDecoder_(std::make_unique<CBmpDecoder>()),
       tgaDecoder_(std::make_unique<CTGADecoder>()),
       tiffDecoder_(std::make_unique<CTIFFDecoder>()),
       jpegDecoder_(std::make_unique<CJPEGDecoder>()),
@@ -103,48 +135,76 @@ void CAnyPicDecoder::SetSizeHint(int longSide) {
     heifDecoder_->SetSizeHint(longSide);
 }
 
+void CAnyPicDecoder::SetColourTarget(ColourProfilePtr target) {
+    jpegDecoder_->SetColourTarget(target);
+    CPicDecoder::SetColourTarget(std::move(target));
+}
+
 void CAnyPicDecoder::SetPreviewSink(PreviewSink* sink) {
     CPicDecoder::SetPreviewSink(sink);
-    jpegDecoder_->SetPreviewSink(sink);
-    heifDecoder_->SetPreviewSink(sink);
+    convertingPreview_->SetSink(sink);
+    PreviewSink* const given = sink ? convertingPreview_.get() : nullptr;
+    jpegDecoder_->SetPreviewSink(given);
+    heifDecoder_->SetPreviewSink(given);
 }
 
 void CAnyPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) {
     text_.clear();
+    colourProfile_.reset();
+    current_ = nullptr;
+    DecodeDetected(source, bmp, wantedBpp);
+    colourProfile_ = current_ ? current_->GetColourProfile() : nullptr;
+    const bool converted = current_ && current_->ColoursConverted();
+    current_ = nullptr;
+    // Photos without a profile are sRGB: untouched unless the target is another.
+    if (colourTarget_ && !converted && (colourProfile_ || !colourTarget_->IsSrgb()))
+        ConvertColours(bmp, colourProfile_ ? *colourProfile_ : *SrgbProfile(), *colourTarget_);
+}
+
+void CAnyPicDecoder::DecodeDetected(CDataSource& source, CBmp& bmp, int wantedBpp) {
     switch (DetectFormat(source.PeekBytes(530), source.GetFileSize())) {
         case FormatUnknown:
             RaiseError(ErrUnknownFileType, "Unknown file type.");
         case FormatBmp:
+            current_ = bmpDecoder_.get();
             bmpDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         case FormatTga:
+            current_ = tgaDecoder_.get();
             tgaDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         case FormatTiff:
+            current_ = tiffDecoder_.get();
             tiffDecoder_->DecodeSource(source, bmp, wantedBpp);
             text_ = Limit1023(tiffDecoder_->GetText());
             break;
         case FormatJpeg:
+            current_ = jpegDecoder_.get();
             jpegDecoder_->DecodeSource(source, bmp, wantedBpp);
             text_ = Limit1023(jpegDecoder_->GetText());
             break;
         case FormatEpsTiff: {
             const std::uint32_t offset = Le32(source.PeekBytes(30) + 20);
             source.ReadBytes(offset);
+            current_ = tiffDecoder_.get();
             tiffDecoder_->DecodeSource(source, bmp, wantedBpp);
             text_ = Limit1023(tiffDecoder_->GetText());
             break;
         }
         case FormatPcx:
+            current_ = pcxDecoder_.get();
             pcxDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         case FormatPng:
+            current_ = pngDecoder_.get();
             pngDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         case FormatWebp:
+            current_ = webpDecoder_.get();
             webpDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         case FormatHeif:
+            current_ = heifDecoder_.get();
             heifDecoder_->DecodeSource(source, bmp, wantedBpp);
             break;
         default:

@@ -43,12 +43,24 @@ public:
     void SetSizeHint(int longSide) override;
     void SetPreviewSink(PreviewSink* sink) override;
 
+    // First pictures on the way are converted as well. GetColourProfile
+    // tells the file's profile either way.
+    void SetColourTarget(ColourProfilePtr target) override;
+
     // The embedded text of the last decoded file (JPEG, TIFF and EPS only),
     // at most 1023 bytes; empty after a failure.
     const std::string& GetText() const { return text_; }
 
 private:
+    class ConvertingPreview;
+
+    // The format decoder the first bytes name, at work on the source.
+    void DecodeDetected(CDataSource& source, CBmp& bmp, int wantedBpp);
+
     std::string text_;
+    // The format decoder at work, and the first pictures it shows, converted.
+    const CPicDecoder* current_ = nullptr;
+    std::unique_ptr<ConvertingPreview> convertingPreview_;
     std::unique_ptr<CBmpDecoder> bmpDecoder_;
     std::unique_ptr<CTGADecoder> tgaDecoder_;
     std::unique_ptr<CTIFFDecoder> tiffDecoder_;

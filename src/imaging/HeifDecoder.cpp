@@ -11,6 +11,7 @@
 #include "imaging/AnyBmp.h"
 #include "imaging/HeifNativeForm.h"
 #include "imaging/HeifPlanes.h"
+#include "imaging/ProfileBuilder.h"
 #include "imaging/RowPrefault.h"
 
 namespace vellumo {
@@ -51,6 +52,30 @@ struct OptionsDeleter {
 using HandlePtr = std::unique_ptr<heif_image_handle, HandleDeleter>;
 using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
 
+// The picture's colr box: an ICC profile, or primaries and a transfer curve.
+ColourProfilePtr ColoursOf(const heif_image_handle* handle) {
+    switch (heif_image_handle_get_color_profile_type(handle)) {
+        case heif_color_profile_type_prof:
+        case heif_color_profile_type_rICC: {
+            const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+            if (size == 0 || size > (64u << 20)) return nullptr;
+            std::vector<std::uint8_t> icc(size);
+            if (heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok) return nullptr;
+            return ProfileOf(std::move(icc));
+        }
+        case heif_color_profile_type_nclx: {
+            heif_color_profile_nclx* nclx = nullptr;
+            if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return nullptr;
+            const int primaries = nclx->color_primaries;
+            const int transfer = nclx->transfer_characteristics;
+            heif_nclx_color_profile_free(nclx);
+            return ProfileOf(ProfileOfNclx(primaries, transfer));
+        }
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp, CDataSource& source) {
@@ -73,7 +98,7 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     if (width <= 0 || height <= 0) RaiseError(ErrFormatNotSupported, "HEIF image without size.");
     if (static_cast<std::int64_t>(width) * height > kPixelCap) RaiseError(ErrOutOfMemory, "out of memory");
     destBpp = 32;
-    // (An embedded colour profile would be read here: heif_image_handle_get_raw_color_profile.)
+    colourProfile_ = ColoursOf(primary.get());
     CheckStop();
     if (sizeHint_ > 0) {
         heif_item_id id = 0;

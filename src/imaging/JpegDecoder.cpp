@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -69,6 +70,18 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 std::mutex g_progressLock;
 
+// The ICC profile of the APP2 "ICC_PROFILE" markers, joined in the order of
+// their sequence numbers; none when they are missing or do not fit together.
+ColourProfilePtr EmbeddedProfile(j_decompress_ptr cinfo) {
+    JOCTET* data = nullptr;
+    unsigned int length = 0;
+    if (!jpeg_read_icc_profile(cinfo, &data, &length) || !data) return nullptr;
+    std::vector<std::uint8_t> icc(length);
+    std::memcpy(icc.data(), data, length);
+    std::free(data);
+    return ProfileOf(std::move(icc));
+}
+
 }  // namespace
 
 struct CJPEGDecoder::Impl {
@@ -89,6 +102,8 @@ struct CJPEGDecoder::Impl {
     // Faults in the bitmap's pages ahead of the rows; a member, since the
     // library leaves errors by longjmp.
     std::unique_ptr<RowPrefault> prefault;
+    // Converts the colours of the rows written, on the second processor.
+    std::unique_ptr<RowConversion> rowConversion;
     // A photo whose orientation swaps its sides is decoded into this bitmap
     // as stored, then turned into the caller's.
     CAnyBmp stored;
@@ -144,6 +159,7 @@ void CJPEGDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
         previewSink_ = callerSink;
         impl_->uprightPreview.reset();
         impl_->prefault.reset();
+        impl_->rowConversion.reset();
         impl_->stored.Create(1, 1, 8, false);
     };
     try {
@@ -208,6 +224,8 @@ bool CJPEGDecoder::ReadHeader() {
     jpeg_save_markers(&cinfo, JPEG_APP0 + 12, kMarkerLimit);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
     jpeg_save_markers(&cinfo, JPEG_APP0, kMarkerLimit);
+    // A colour profile spans as many whole markers as it needs.
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
     BuildText();
 
@@ -293,6 +311,7 @@ void CJPEGDecoder::ReadRows(CBmp& bmp, bool gray, int destBpp, bool lastPass) {
             const JDIMENSION y = cinfo.output_scanline;
             jpeg_read_scanlines(&cinfo, const_cast<JSAMPARRAY>(lines + y), cinfo.output_height - y);
             if (lastPass) impl_->release.RowsDone(&cinfo);
+            if (impl_->rowConversion) impl_->rowConversion->RowsReady(static_cast<int>(cinfo.output_scanline));
         }
     }
     impl_->release.End();
@@ -306,6 +325,7 @@ void CJPEGDecoder::DecodeBody(CBmp& upright, int& destBpp, CDataSource& source) 
     impl_->streamSize = static_cast<std::size_t>(source.GetRemaining());
     bool gray = ReadHeader();
     orientation_ = MarkerOrientation();
+    colourProfile_ = EmbeddedProfile(&cinfo);
     bool tried = false;  // the two-thread decode, with a first picture
     // The rows as stored: into the caller's bitmap unless the turn swaps the sides.
     CBmp& bmp = OrientationSwapsSides(orientation_) ? static_cast<CBmp&>(impl_->stored) : upright;
@@ -348,8 +368,20 @@ void CJPEGDecoder::DecodeBody(CBmp& upright, int& destBpp, CDataSource& source) 
     jpeg_start_decompress(&cinfo);
     CreateOutput(bmp, gray, destBpp);
     impl_->prefault = std::make_unique<RowPrefault>(bmp.GetLineArray(), bmp.GetHeight(), bmp.GetBytesPerLine());
+    // A large picture's rows are converted beside the decode; a small one's after it.
+    if (!gray && colourTarget_ && (colourProfile_ || !colourTarget_->IsSrgb()) &&
+        std::int64_t{bmp.GetWidth()} * bmp.GetHeight() >= (std::int64_t{1} << 19)) {
+        impl_->rowConversion =
+            std::make_unique<RowConversion>(colourProfile_ ? *colourProfile_ : *SrgbProfile(), *colourTarget_);
+        impl_->rowConversion->Start(bmp.GetLineArray(), bmp.GetWidth(), bmp.GetHeight());
+    }
     ReadRows(bmp, gray, destBpp, true);
     impl_->prefault.reset();
+    if (impl_->rowConversion) {
+        impl_->rowConversion->Finish();
+        coloursConverted_ = impl_->rowConversion->Active();
+        impl_->rowConversion.reset();
+    }
     jpeg_finish_decompress(&cinfo);
     impl_->stripped = {};
 }

@@ -35,6 +35,8 @@ void CPicDecoder::DecodeFile(const std::string& path, CBmp& bmp, int wantedBpp, 
 void CPicDecoder::DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) {
     int destBpp = wantedBpp;
     std::vector<RGBAPixel> palette;
+    colourProfile_.reset();
+    coloursConverted_ = false;
     DecodeFormat(bmp, palette, destBpp, source);
 }
 

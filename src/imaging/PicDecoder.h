@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/Bmp.h"
+#include "imaging/ColourProfile.h"
 #include "imaging/DataSource.h"
 #include "imaging/PreviewSink.h"
 #include "imaging/TextException.h"
@@ -46,6 +47,19 @@ public:
     // decodes (no size hint) show one.
     virtual void SetPreviewSink(PreviewSink* sink) { previewSink_ = sink; }
 
+    // The colour profile the last decoded file embeds (or its format's
+    // colour chunks describe), null for none: its pixels as decoded are in
+    // that profile's colours. Known once the header is read, before any
+    // first picture is shown.
+    const ColourProfilePtr& GetColourProfile() const { return colourProfile_; }
+    // The colours pictures are converted to from their file's profile (the
+    // screen's, or sRGB); null (the default) leaves the pixels as the file
+    // gives them. A format decoder may convert on the way
+    // (ColoursConverted); CAnyPicDecoder converts what was not.
+    virtual void SetColourTarget(ColourProfilePtr target) { colourTarget_ = std::move(target); }
+    const ColourProfilePtr& GetColourTarget() const { return colourTarget_; }
+    bool ColoursConverted() const { return coloursConverted_; }
+
     // Throws CTextException(code, "Decoder error: <message>\n").
     [[noreturn]] static void RaiseError(int code, const std::string& message);
     // 0 asked: 8 for sources of 8 or fewer bits per pixel, else 32. Any other
@@ -63,6 +77,15 @@ protected:
     const std::atomic<bool>* stop_ = nullptr;
     int sizeHint_ = 0;
     PreviewSink* previewSink_ = nullptr;
+    ColourProfilePtr colourProfile_;
+    ColourProfilePtr colourTarget_;
+    bool coloursConverted_ = false;
 };
+
+// A profile of the bytes; null for none.
+inline ColourProfilePtr ProfileOf(std::vector<std::uint8_t> icc) {
+    if (icc.empty()) return nullptr;
+    return std::make_shared<const ColourProfile>(std::move(icc));
+}
 
 }  // namespace vellumo

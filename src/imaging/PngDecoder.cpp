@@ -3,11 +3,13 @@
 #include <csetjmp>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include <png.h>
 
 #include "imaging/PngChunks.h"
+#include "imaging/ProfileBuilder.h"
 
 namespace vellumo {
 
@@ -51,6 +53,28 @@ void ReadData(png_structp png, png_bytep out, png_size_t n) {
     r->position += n;
 }
 
+// The iCCP profile; without one, unless the sRGB chunk says the picture is
+// sRGB, a profile made of the gAMA and cHRM chunks.
+ColourProfilePtr ColoursOf(png_structp png, png_infop info) {
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep icc = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &icc, &length) && icc && length > 0)
+        return ProfileOf(std::vector<std::uint8_t>(icc, icc + length));
+    if (png_get_valid(png, info, PNG_INFO_sRGB)) return nullptr;
+    std::optional<double> gamma;
+    double g = 0;
+    if (png_get_valid(png, info, PNG_INFO_gAMA) && png_get_gAMA(png, info, &g)) gamma = g;
+    std::optional<Chromaticities> primaries;
+    Chromaticities c;
+    if (png_get_valid(png, info, PNG_INFO_cHRM) &&
+        png_get_cHRM(png, info, &c.whiteX, &c.whiteY, &c.redX, &c.redY, &c.greenX, &c.greenY, &c.blueX, &c.blueY))
+        primaries = c;
+    if (!gamma && !primaries) return nullptr;
+    return ProfileOf(ProfileOfPngChunks(gamma, primaries));
+}
+
 }  // namespace
 
 CPNGDecoder::CPNGDecoder() = default;
@@ -89,7 +113,7 @@ void CPNGDecoder::DecodeBody(Reading& r, CBmp& bmp, int& destBpp) {
     int bitDepth = 0, colourType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
     if (static_cast<std::int64_t>(width) * height > kPixelCap) RaiseError(ErrOutOfMemory, "out of memory");
-    // (An embedded colour profile would be read here: png_get_iCCP.)
+    colourProfile_ = ColoursOf(png, info);
 
     const bool transparentColour = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     const bool alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparentColour;

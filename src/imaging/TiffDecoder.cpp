@@ -153,6 +153,11 @@ void CTIFFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
         TurnUprightInPlace(bmp, orientation);
     }
 
+    std::uint32_t iccSize = 0;
+    const std::uint8_t* icc = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccSize, &icc) && icc && iccSize > 0)
+        colourProfile_ = ProfileOf(std::vector<std::uint8_t>(icc, icc + iccSize));
+
     const char* value = nullptr;
     if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &value) && value && *value) {
         text_.assign(value, strnlen(value, 1023));

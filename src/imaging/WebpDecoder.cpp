@@ -34,6 +34,24 @@ void ScaledSize(int hint, int& width, int& height) {
     height = std::max(1, static_cast<int>(static_cast<std::int64_t>(height) * hint / longSide));
 }
 
+// The ICCP chunk of an extended file whose header says it has one.
+ColourProfilePtr EmbeddedProfile(const std::uint8_t* data, std::size_t size) {
+    if (size < 21 || std::memcmp(data + 12, "VP8X", 4) != 0 || (data[20] & ICCP_FLAG) == 0) return nullptr;
+    const WebPData whole{data, size};
+    WebPDemuxer* demux = WebPDemux(&whole);
+    if (!demux) return nullptr;
+    ColourProfilePtr profile;
+    WebPChunkIterator chunk;
+    if (WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+        std::vector<std::uint8_t> icc(chunk.chunk.size);
+        if (!icc.empty()) std::memcpy(icc.data(), chunk.chunk.bytes, icc.size());
+        profile = ProfileOf(std::move(icc));
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    WebPDemuxDelete(demux);
+    return profile;
+}
+
 struct AnimDecoderCloser {
     WebPAnimDecoder* decoder;
     ~AnimDecoderCloser() { WebPAnimDecoderDelete(decoder); }
@@ -50,7 +68,7 @@ void CWebPDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     if (static_cast<std::int64_t>(features.width) * features.height > kPixelCap)
         RaiseError(ErrOutOfMemory, "out of memory");
     destBpp = 32;
-    // (An embedded colour profile, the ICCP chunk, would be read here through the demuxer.)
+    colourProfile_ = EmbeddedProfile(data, size);
     if (features.has_animation)
         DecodeFirstFrame(data, size, bmp);
     else

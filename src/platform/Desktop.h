@@ -1,11 +1,10 @@
 #pragma once
 // Services of the desktop that are not tied to one window.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <optional>
 
 #include "platform/Canvas.h"
 #include "platform/Geometry.h"
@@ -56,6 +55,11 @@ public:
 
     // The primary screen, (0, 0, width, height).
     virtual Rect screenRect() const = 0;
+    // The colour profile of the screen the viewer is on, as ICC bytes (the
+    // one the desktop's colour manager set); empty for an sRGB screen or
+    // when none is known. Asked anew for each photo, so a profile changed
+    // meanwhile applies to the next one.
+    virtual std::vector<std::uint8_t> screenColourProfile() const { return {}; }
     virtual void beep(BeepKind kind) = 0;
     // Whether a key (virtual-key code) is held down right now.
     virtual bool isKeyDown(int virtualKey) const = 0;

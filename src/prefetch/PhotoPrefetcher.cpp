@@ -55,9 +55,12 @@ std::optional<ShownDecode> PhotoPrefetcher::decodeShown(const std::string& path,
     // A decode ahead of this photo, turned as its comment file says and laid
     // over the same background, is what the viewer asks for: what is left of
     // it takes less than a whole decode.
+    if (!request.colours) request.colours = SrgbProfile();
     shownBackground_ = request.background;
+    shownColours_ = request.colours;
     if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path &&
-        worker_.background() == request.background && worker_.keepBitmap()) {
+        worker_.background() == request.background && SameProfile(worker_.colours(), request.colours) &&
+        worker_.keepBitmap()) {
         shownJob_ = true;
         shownTakenOver_ = true;
         ++served_;
@@ -73,6 +76,7 @@ void PhotoPrefetcher::startShown(const std::string& path, ShownRequest request) 
     options.turn = request.turn;
     options.shownNow = true;
     options.background = request.background;
+    options.colours = std::move(request.colours);
     shownJob_ = true;
     shownTakenOver_ = false;
     PrefetchWorker::Extras extras;
@@ -93,6 +97,7 @@ std::optional<ShownDecode> PhotoPrefetcher::finishShown() {
         // takes what is there now.
         ShownRequest again;
         again.background = shownBackground_;
+        again.colours = shownColours_;
         startShown(result.path, std::move(again));
         if (!worker_.finished()) return std::nullopt;
         return finishShown();
@@ -200,6 +205,7 @@ void PhotoPrefetcher::refill() {
         }
         DecodeOptions options;
         options.background = sources_.background ? sources_.background() : 0;
+        options.colours = sources_.colours ? sources_.colours() : SrgbProfile();
         worker_.start(path, std::move(options), std::move(extras));
         return;
     }

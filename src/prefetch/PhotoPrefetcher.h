@@ -64,6 +64,8 @@ struct ShownRequest {
     PrefetchWorker::FirstPictureRule firstPicture;
     // A picture whose alpha is shown is laid over this colour (BackgroundColor).
     ColorRef background = 0;
+    // The colours the pixels are converted to (the screen's; none: sRGB).
+    ColourProfilePtr colours;
 };
 
 // What the viewer's own decode of the photo it shows gave.
@@ -90,6 +92,8 @@ struct PrefetchSources {
     std::function<void(const std::string& path, PrefetchWorker::FirstPicture)> shownFirstPicture;
     // The colour a picture whose alpha is shown is laid over (BackgroundColor).
     std::function<ColorRef()> background;
+    // The colours photos are shown in (the screen's profile); none: sRGB.
+    std::function<ColourProfilePtr()> colours;
 };
 
 class PhotoPrefetcher : public CommandTarget {
@@ -177,6 +181,7 @@ private:
     bool shownJob_ = false;
     bool shownTakenOver_ = false;  // it began as a decode ahead
     ColorRef shownBackground_ = 0;  // the background the viewer asked for
+    ColourProfilePtr shownColours_;  // and the colours
     std::size_t served_ = 0;
 };
 

@@ -160,6 +160,8 @@ std::optional<PrefetchedPhoto> PrefetchWorker::await(std::string* error) {
 
 ColorRef PrefetchWorker::background() const { return job_ ? job_->options.background : 0; }
 
+ColourProfilePtr PrefetchWorker::colours() const { return job_ ? job_->options.colours : nullptr; }
+
 bool PrefetchWorker::keepBitmap() {
     if (!job_) return false;
     std::lock_guard<std::mutex> lock(job_->mutex);

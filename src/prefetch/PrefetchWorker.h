@@ -71,6 +71,8 @@ public:
     const std::string& path() const;
     // The background the job in hand lays a picture whose alpha is shown over.
     ColorRef background() const;
+    // The colours the job in hand converts the pixels to.
+    ColourProfilePtr colours() const;
     // The job in hand ended (the done command may still be on its way).
     bool finished() const;
     // Waits for the job in hand and takes its photo (nothing when it failed,

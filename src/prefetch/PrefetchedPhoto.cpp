@@ -50,6 +50,8 @@ std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::s
     try {
         decoder.SetStopFlag(&stop);
         decoder.SetPreviewSink(options.firstPicture);
+        photo.colours = options.colours ? options.colours : SrgbProfile();
+        decoder.SetColourTarget(photo.colours);
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
         photo.text = decoder.GetText();

@@ -35,6 +35,8 @@ struct PrefetchedPhoto {
     // A picture whose alpha is shown was laid over this background colour
     // (BackgroundColor when it was decoded); none for any other picture.
     std::optional<ColorRef> matte;
+    // The colours its pixels were converted to from the file's profile.
+    ColourProfilePtr colours;
 
     bool screenCopyOnly() const { return !bitmap && screenCopyKey != 0; }
     // What it takes in the cache (a display copy is counted where it waits).
@@ -62,6 +64,8 @@ struct DecodeOptions {
     PreviewSink* firstPicture = nullptr;
     // A picture whose alpha is shown is laid over this colour (BackgroundColor).
     ColorRef background = 0;
+    // The colours the pixels are converted to from the file's profile (none: sRGB).
+    ColourProfilePtr colours;
 };
 
 // Decodes a photo (any thread): nothing when the file is missing, fails to

@@ -9,10 +9,13 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "qt/KeyMapping.h"
+#include "imaging/AnyBmp.h"
 #include "qt/NavigatorIcons.h"
+#include "qt/ScreenColourProfile.h"
 #include "thumbs/ThumbnailImageList.h"
 
 namespace vellumo {
@@ -22,11 +25,20 @@ QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 // Row texts are UTF-8 as the file system gave them; bytes that are not
 // UTF-8 show as replacement characters.
 QString RowText(const ArchiveItem& item) { return QString::fromUtf8(item.text.data(), qsizetype(item.text.size())); }
-QPixmap PixmapOf(const ThumbImage& image) {
+QPixmap PixmapOf(const ThumbImage& image, const ColourProfilePtr& screen) {
     // The pixels are blue, green, red, alpha bytes: ARGB32 words on this machine.
     QImage view(reinterpret_cast<const uchar*>(image.pixels.data()), image.size, image.size, image.size * 4,
                 QImage::Format_ARGB32);
-    return QPixmap::fromImage(view.copy());
+    QImage copy = view.copy();
+    if (screen && !copy.isNull()) {
+        // sRGB to the screen's colours; the alpha stays.
+        CAnyBmp pixels;
+        pixels.Create(image.size, image.size, 32, true, false);
+        for (int y = 0; y < image.size; ++y) std::memcpy(pixels.GetLineArray()[y], copy.constScanLine(y), std::size_t(image.size) * 4);
+        ConvertColours(pixels, *SrgbProfile(), *screen);
+        for (int y = 0; y < image.size; ++y) std::memcpy(copy.scanLine(y), pixels.GetLineArray()[y], std::size_t(image.size) * 4);
+    }
+    return QPixmap::fromImage(copy);
 }
 
 // Draws the rows; with ThumbnailsSelection 2 a selected photo's thumbnail sits
@@ -87,6 +99,12 @@ void NavigatorListModel::rowChanged(int row) {
     emit dataChanged(i, i, {Qt::DecorationRole});
 }
 
+void NavigatorListModel::setScreenColours(const std::vector<std::uint8_t>& icc) {
+    if (icc.empty() ? !screenColours_ : screenColours_ && screenColours_->Icc() == icc) return;
+    screenColours_ = icc.empty() ? nullptr : std::make_shared<const ColourProfile>(icc);
+    converted_.clear();
+}
+
 void NavigatorListModel::setThumbnails(bool on, const ThumbnailImageList* images, QList<QPixmap> largeIcons) {
     beginResetModel();
     thumbnails_ = on;
@@ -107,7 +125,7 @@ QPixmap NavigatorListModel::largeImage(int index) const {
     if (it != converted_.end()) return *it;
     ThumbImagePtr image = images_->at(index);
     if (!image) return {};
-    QPixmap pm = PixmapOf(*image);
+    QPixmap pm = PixmapOf(*image, screenColours_);
     converted_.insert(index, pm);
     return pm;
 }
@@ -195,6 +213,7 @@ void NavigatorListView::setThumbnailView(const ThumbnailViewSpec& spec) {
             largeIconSize_ = s;
         }
         QList<QPixmap> large = largeIcons_;
+        model_.setScreenColours(ReadScreenColourProfile(this));
         model_.setThumbnails(true, spec.images, large);
         setViewMode(QListView::IconMode);
         setFlow(QListView::LeftToRight);

@@ -11,9 +11,11 @@
 #include <QPixmap>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "archive/NavigatorList.h"
 #include "archive/NavigatorPanel.h"
+#include "imaging/ColourProfile.h"
 
 namespace vellumo {
 
@@ -33,6 +35,9 @@ public:
     // thumbnail size, frames and thumbnails from the image list).
     void setThumbnails(bool on, const ThumbnailImageList* images, QList<QPixmap> largeIcons);
     bool thumbnails() const { return thumbnails_; }
+    // The screen's colour profile (no bytes: sRGB): thumbnails, kept in
+    // sRGB, are converted to it when drawn.
+    void setScreenColours(const std::vector<std::uint8_t>& icc);
     // The picture of a large image index (null pixmap when there is none).
     QPixmap largeImage(int index) const;
 
@@ -47,6 +52,7 @@ private:
     bool thumbnails_ = false;
     const ThumbnailImageList* images_ = nullptr;
     QList<QPixmap> largeIcons_;
+    ColourProfilePtr screenColours_;  // null: sRGB
     // Converted thumbnails by index, for one generation of the image list.
     mutable QHash<int, QPixmap> converted_;
     mutable std::uint64_t convertedGeneration_ = 0;

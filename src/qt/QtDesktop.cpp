@@ -1,5 +1,7 @@
 #include "qt/QtDesktop.h"
 
+#include "qt/ScreenColourProfile.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -23,6 +25,8 @@ Rect QtDesktop::screenRect() const {
     QRect g = screen->geometry();
     return {0, 0, g.width(), g.height()};
 }
+
+std::vector<std::uint8_t> QtDesktop::screenColourProfile() const { return ReadScreenColourProfile(parent_); }
 
 void QtDesktop::beep(BeepKind) { QApplication::beep(); }
 

@@ -15,6 +15,7 @@ public:
     void setCaptionIcon() {}
 
     Rect screenRect() const override;
+    std::vector<std::uint8_t> screenColourProfile() const override;
     void beep(BeepKind kind) override;
     bool isKeyDown(int virtualKey) const override;
     MessageBoxResult messageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;

@@ -112,6 +112,8 @@ ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPat
     CDrawDibBmp bitmap;
     try {
         decoder.SetSizeHint(fullDecode ? 0 : std::max(2 * options.size, options.decodeAtLeast));
+        // Thumbnails are kept in sRGB, whatever screen they are drawn on.
+        decoder.SetColourTarget(SrgbProfile());
         decoder.DecodeFile(photoPath, bitmap, 0, nullptr);
         decoder.SetSizeHint(0);
         if (decoded) decoded(bitmap);

@@ -1,7 +1,8 @@
 #pragma once
 // Make thumbnail: one photo file becomes a square thumbnail. The photo is
 // decoded (JPEGs at the smallest DCT scale still at least twice the
-// thumbnail), turned by the rotation its comment file asks for, fitted into
+// thumbnail) and converted from its colour profile to sRGB, turned by the
+// rotation its comment file asks for, fitted into
 // the square keeping its proportions and centred, framed by the border when it
 // is on, and masked so that only the picture and the border are opaque.
 #include <atomic>

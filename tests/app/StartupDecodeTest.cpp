@@ -150,7 +150,7 @@ TEST(StartupDecode, AProgressivePhotosFirstPictureReachesTheWaitingThread) {
     std::vector<Size> seen;
     bool onThisThread = true;
     const auto caller = std::this_thread::get_id();
-    std::optional<EarlyPhoto> taken = early.take(photo, [&](const CBmp& coarse, Size full) {
+    std::optional<EarlyPhoto> taken = early.take(photo, [&](CBmp& coarse, Size full) {
         seen.push_back(coarse.GetSize());
         seen.push_back(full);
         onThisThread = onThisThread && std::this_thread::get_id() == caller;

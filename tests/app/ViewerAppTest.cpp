@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <array>
 #include <fstream>
 
 #include "app/ViewerRig.h"
+#include "imaging/ProfileBuilder.h"
 #include "platform/Files.h"
+#include "prefetch/PhotoPrefetcher.h"
 #include "platform/Paths.h"
 
 using namespace vellumo;
@@ -298,4 +301,42 @@ TEST(ViewerMouse, ADragEndsWhenItsButtonReleaseGoesElsewhere) {
     EXPECT_LT(left(), before);
     viewer.scrollStep(0, false);
     EXPECT_EQ(left(), before);
+}
+
+TEST(ViewerPhotos, PhotosAreShownInTheColoursOfTheScreensProfile) {
+    TempFolder folder;
+    folder.write("a.bmp", Bmp(64, 48, 200, 0, 0));
+    folder.write("b.bmp", Bmp(64, 48, 0, 0, 200));
+    // A screen whose red and green channels are changed round: sRGB red is
+    // lit by its green channel.
+    Viewer v(folder, {"a.bmp"}, [](Viewer& viewer) {
+        viewer.desktop.screenProfile =
+            BuildRgbProfile({0.3127, 0.3290, 0.30, 0.60, 0.64, 0.33, 0.15, 0.06}, TransferCurve::Srgb);
+    });
+    v.queue.runPending();
+    auto shown = [&v] {
+        const RGBAPixel p = v.viewer().bitmap()->GetPixel(10, 10);
+        return std::array<int, 3>{PixelRed(p), PixelGreen(p), PixelBlue(p)};
+    };
+    auto step = [&v](int command) {
+        v.queue.advance(kPrefetchSettleMs + 10);  // the neighbours are decoded ahead
+        v.queue.post(&v.viewer(), command);
+        v.queue.runPending();
+        ASSERT_NE(v.viewer().bitmap(), nullptr);
+    };
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    EXPECT_NEAR(shown()[0], 0, 2);
+    EXPECT_NEAR(shown()[1], 200, 2);
+    // The next photo, decoded ahead for this screen, and the one left, kept.
+    step(115);
+    EXPECT_NEAR(shown()[2], 200, 2);
+    step(114);
+    EXPECT_NEAR(shown()[1], 200, 2);
+    // The screen goes plain: what was decoded for the other profile is not shown.
+    v.desktop.screenProfile.clear();
+    step(115);
+    EXPECT_NEAR(shown()[2], 200, 2);
+    step(114);
+    EXPECT_NEAR(shown()[0], 200, 2);
+    EXPECT_NEAR(shown()[1], 0, 2);
 }

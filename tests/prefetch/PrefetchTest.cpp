@@ -430,7 +430,7 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     PhotoPrefetcher prefetch(queue, 1700000);
     std::optional<ShownDecode> arrived;
     prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}, {},
-                         [&](ShownDecode d) { arrived = std::move(d); }, {}, {}});
+                         [&](ShownDecode d) { arrived = std::move(d); }, {}, {}, {}});
 
     // On a thread of its own: the viewer asking for the photo right after
     // its decode ahead started takes that decode over, without waiting; the

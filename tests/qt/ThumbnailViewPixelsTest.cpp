@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include "archive/NavigatorList.h"
+#include "imaging/ProfileBuilder.h"
 #include "qt/NavigatorIcons.h"
 #include "qt/NavigatorListView.h"
 #include "qt/QtTestMain.h"
@@ -107,6 +108,25 @@ TEST(ThumbnailIconView, ExtendedSelectionPutsTheThumbnailOnASquare) {
     QCoreApplication::processEvents();
     shot = s.shot();
     EXPECT_GE(Count(shot, s.rowRect(1), face), 32 * 8);
+}
+
+// Thumbnails are kept in sRGB; the screen's profile applies where they are drawn.
+TEST(ThumbnailViewPixels, ThumbnailsAreDrawnInTheColoursOfTheScreensProfile) {
+    TestApplication();
+    ThumbnailImageList images;
+    images.reset(8, 0);
+    images.append(Solid(8, 0xFFC80000));  // sRGB (200, 0, 0)
+    NavigatorListModel model;
+    model.setThumbnails(true, &images, {});
+    // A screen whose red and green channels are changed round.
+    model.setScreenColours(BuildRgbProfile({0.3127, 0.3290, 0.30, 0.60, 0.64, 0.33, 0.15, 0.06}, TransferCurve::Srgb));
+    QImage shown = model.largeImage(ThumbIndex::FirstThumbnail).toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_NEAR(qRed(shown.pixel(4, 4)), 0, 2);
+    EXPECT_NEAR(qGreen(shown.pixel(4, 4)), 200, 2);
+    model.setScreenColours({});
+    shown = model.largeImage(ThumbIndex::FirstThumbnail).toImage();
+    EXPECT_EQ(shown.pixel(4, 4), 0xFFC80000u);
 }
 
 }  // namespace

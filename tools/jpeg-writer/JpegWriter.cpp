@@ -45,6 +45,8 @@ Bytes EncodeJpeg(const JpegSpec& s) {
     cinfo.restart_in_rows = s.restartRows;
     if (!s.jfif) cinfo.write_JFIF_header = FALSE;
     jpeg_start_compress(&cinfo, TRUE);
+    if (!s.iccProfile.empty())
+        jpeg_write_icc_profile(&cinfo, s.iccProfile.data(), static_cast<unsigned>(s.iccProfile.size()));
     for (const Marker& m : s.markers)
         jpeg_write_marker(&cinfo, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
     std::vector<JSAMPLE> row(static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.components));

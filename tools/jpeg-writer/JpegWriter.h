@@ -35,6 +35,8 @@ struct JpegSpec {
     int restartRows = 0;                   // a restart marker every this many MCU rows
     bool jfif = true;                      // false: no JFIF APP0 header (EXIF files start with APP1)
     std::vector<Marker> markers;
+    // An ICC profile, in as many APP2 "ICC_PROFILE" markers as it takes.
+    Bytes iccProfile;
     // Sample c of pixel (x, y), row 0 at the top; asked row by row, left to
     // right, component by component.
     std::function<std::uint8_t(int x, int y, int c)> sample;

@@ -55,7 +55,10 @@ struct PngSpec {
     std::vector<Bytes> rows;
     Bytes palette;
     Bytes transparency;
-    bool iccProfile = false;
+    bool iccProfile = false;  // a tagless profile header
+    Bytes icc;                // an iCCP chunk of these bytes
+    double gamma = 0;         // a gAMA chunk of this file gamma, when not 0
+    std::vector<double> chromaticities;  // a cHRM chunk: white, red, green, blue x and y
 };
 
 inline void PngWriteBytes(png_structp png, png_bytep data, png_size_t n) {
@@ -109,6 +112,13 @@ inline Bytes WritePng(const PngSpec& s) {
         const png_byte d50[12] = {0, 0, 0xF6, 0xD6, 0, 1, 0, 0, 0, 0, 0xD3, 0x2D};
         std::memcpy(profile + 68, d50, sizeof d50);
         png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, profile, sizeof profile);
+    }
+    if (!s.icc.empty())
+        png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, s.icc.data(), static_cast<png_uint_32>(s.icc.size()));
+    if (s.gamma > 0) png_set_gAMA(png, info, s.gamma);
+    if (s.chromaticities.size() == 8) {
+        const std::vector<double>& c = s.chromaticities;
+        png_set_cHRM(png, info, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
     }
     png_set_benign_errors(png, 1);
     png_write_info(png, info);

@@ -1,13 +1,17 @@
 // picdump: decodes a picture as the viewer does and reports what came out.
 //
-//   picdump [--preview WxH] [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]
+//   picdump [--preview WxH] [--srgb | --to-profile ICC] [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]
 //
 // --preview WxH decodes as the viewer does for a photo shown fitted on a
 // WxH screen: a first picture (a progressive file's first scans, or a
 // baseline file scaled down to at least WxH) comes before the full decode;
 // its size and the time it took are printed first.
+// The pixels are those of the file; --srgb converts them from the file's
+// colour profile to sRGB as the viewer does for an sRGB screen, --to-profile
+// to the ICC profile in the file given, as for a screen of that profile.
 // Prints "WIDTHxHEIGHT BPP bpp" (of the bitmap after the filters, which run
-// in the order given), then the embedded text. On failure prints the error
+// in the order given), then "colour profile: N bytes" when the file has one,
+// then the embedded text. On failure prints the error
 // code and text and exits with status 1. OUT.pam receives the pixels as a
 // PAM file (RGB_ALPHA, 8 bits per sample).
 #include <algorithm>
@@ -15,6 +19,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,7 +36,9 @@ using namespace vellumo;
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: picdump [--preview WxH] [--rotate RADIANS] [--resize WxH] FILE [OUT.pam]\n");
+    std::fprintf(stderr,
+                 "usage: picdump [--preview WxH] [--srgb | --to-profile ICC] [--rotate RADIANS] [--resize WxH] FILE "
+                 "[OUT.pam]\n");
     return 2;
 }
 
@@ -98,12 +107,23 @@ int main(int argc, char** argv) {
     std::vector<Step> steps;
     std::vector<std::string> paths;
     int previewWidth = 0, previewHeight = 0;
+    ColourProfilePtr target;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--preview" && i + 1 < argc) {
             if (std::sscanf(argv[++i], "%dx%d", &previewWidth, &previewHeight) != 2 || previewWidth <= 0 ||
                 previewHeight <= 0)
                 return Usage();
+        } else if (a == "--srgb") {
+            target = SrgbProfile();
+        } else if (a == "--to-profile" && i + 1 < argc) {
+            std::ifstream in(argv[++i], std::ios::binary);
+            std::vector<std::uint8_t> icc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (!in || icc.empty()) {
+                std::fprintf(stderr, "picdump: cannot read %s\n", argv[i]);
+                return 2;
+            }
+            target = std::make_shared<const ColourProfile>(std::move(icc));
         } else if (a == "--rotate" && i + 1 < argc) {
             steps.push_back({true, std::strtod(argv[++i], nullptr), 0, 0});
         } else if (a == "--resize" && i + 1 < argc) {
@@ -122,6 +142,7 @@ int main(int argc, char** argv) {
     CAnyPicDecoder decoder;
     PreviewReport preview(previewWidth, previewHeight);
     if (previewWidth > 0) decoder.SetPreviewSink(&preview);
+    decoder.SetColourTarget(target);
     try {
         decoder.DecodeFile(paths[0], bmp);
     } catch (const CTextException& e) {
@@ -140,6 +161,8 @@ int main(int argc, char** argv) {
         bmp.CopyFrom(result);
     }
     std::printf("%dx%d %d bpp\n", bmp.GetWidth(), bmp.GetHeight(), bmp.GetBitsPerPixel());
+    if (decoder.GetColourProfile())
+        std::printf("colour profile: %zu bytes\n", decoder.GetColourProfile()->Icc().size());
     if (!decoder.GetText().empty()) std::printf("%s\n", decoder.GetText().c_str());
     if (paths.size() == 2 && !WritePam(bmp, paths[1])) {
         std::fprintf(stderr, "picdump: cannot write %s\n", paths[1].c_str());
