@@ -4,12 +4,9 @@
 #include <QPainter>
 #include <QStyle>
 
-namespace vellumo {
+#include "qt/DevicePixels.h"
 
-namespace {
-Rect ToRect(const QRect& g) { return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}; }
-QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-}  // namespace
+namespace vellumo {
 
 FloatingPanel::FloatingPanel(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
@@ -93,7 +90,7 @@ void FloatingPanel::mouseMoveEvent(QMouseEvent* e) {
         g.translate(travel);
         QPoint cursor = parentWidget() ? parentWidget()->mapFromGlobal(e->globalPosition().toPoint())
                                        : e->globalPosition().toPoint();
-        if (events_) g = ToQRect(events_->panelMoving(ToRect(g), {cursor.x(), cursor.y()}, ToRect(geometry())));
+        if (events_) g = ToLogical(events_->panelMoving(ToDevice(g), ToDevice(QPointF(cursor)), ToDevice(geometry())));
         setGeometry(g);
         return;
     }
@@ -107,7 +104,7 @@ void FloatingPanel::mouseMoveEvent(QMouseEvent* e) {
 void FloatingPanel::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || dragEdge_ == None) return QFrame::mouseReleaseEvent(e);
     dragEdge_ = None;
-    if (events_) events_->panelMoveEnded(ToRect(geometry()));
+    if (events_) events_->panelMoveEnded(ToDevice(geometry()));
 }
 
 }  // namespace vellumo

@@ -1,5 +1,7 @@
 #include "qt/NavigatorListView.h"
 
+#include "qt/DevicePixels.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -74,8 +76,7 @@ private:
 }  // namespace
 
 Point ViewerPointOf(const QWidget& widget, const QPoint& local) {
-    QPoint p = widget.mapTo(widget.window(), local);
-    return {p.x(), p.y()};
+    return ToDevice(QPointF(widget.mapTo(widget.window(), local)));
 }
 
 // ---- Model --------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "qt/QtCanvas.h"
 
+#include "qt/DevicePixels.h"
 #include "qt/PreparedDisplayCopies.h"
 
 #include <QCoreApplication>
@@ -399,8 +400,18 @@ void QtCanvas::drawImagePart(const ImageView& image, const Rect& placement, cons
     painter_.restore();
 }
 
+namespace {
+// The font's height is in logical pixels, as in other programs; the canvas
+// draws in device pixels.
+FontSpec OnScreen(const FontSpec& font) {
+    FontSpec f = font;
+    f.height = ToDeviceLength(font.height);
+    return f;
+}
+}  // namespace
+
 void QtCanvas::drawText(const std::string& utf8, const Rect& r, const FontSpec& font, ColorRef colour, unsigned flags) {
-    painter_.setFont(ToQFont(font));
+    painter_.setFont(ToQFont(OnScreen(font)));
     painter_.setPen(ToQColor(colour));
     int align = AlignmentOf(flags);
     if (flags & TextNoClip) align |= Qt::TextDontClip;
@@ -418,7 +429,7 @@ void QtCanvas::fillHatched(const Rect& r, ColorRef foreground, ColorRef backgrou
 }
 
 Size QtCanvas::Measure(const std::string& utf8, int width, const FontSpec& font, unsigned flags) {
-    QFontMetrics metrics(ToQFont(font));
+    QFontMetrics metrics(ToQFont(OnScreen(font)));
     QRect box = metrics.boundingRect(QRect(0, 0, width > 0 ? width : 100000, 100000), AlignmentOf(flags),
                                      DrawnText(utf8));
     return {box.width(), box.height()};

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QScreen>
 
+#include "qt/DevicePixels.h"
 #include "qt/ListChoiceDialog.h"
 #include "qt/NavigatorIcons.h"
 
@@ -22,8 +23,8 @@ namespace vellumo {
 Rect QtDesktop::screenRect() const {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return {0, 0, 1024, 768};
-    QRect g = screen->geometry();
-    return {0, 0, g.width(), g.height()};
+    const QRect g = screen->geometry();
+    return ToDevice(QRect(0, 0, g.width(), g.height()));
 }
 
 std::vector<std::uint8_t> QtDesktop::screenColourProfile() const { return ReadScreenColourProfile(parent_); }
@@ -88,11 +89,11 @@ void QtDesktop::setClipboardText(const std::string& utf8) {
 Point QtDesktop::cursorPosition() const {
     QPoint p = QCursor::pos();
     if (parent_) p = parent_->mapFromGlobal(p);
-    return {p.x(), p.y()};
+    return ToDevice(QPointF(p));
 }
 
 void QtDesktop::moveCursor(Point p) {
-    QPoint global(p.x, p.y);
+    QPoint global = ToLogical(p);
     if (parent_) global = parent_->mapToGlobal(global);
     QCursor::setPos(global);
 }
@@ -153,7 +154,7 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items, const QList<QPixm
 int QtDesktop::popupMenu(const std::vector<MenuItem>& items, Point at, MenuAlign align) {
     QMenu menu(parent_);
     FillMenu(menu, items, NavigatorIcons(16));
-    QPoint global = parent_ ? parent_->mapToGlobal(QPoint(at.x, at.y)) : QPoint(at.x, at.y);
+    QPoint global = parent_ ? parent_->mapToGlobal(ToLogical(at)) : ToLogical(at);
     if (align == MenuAlign::RightVerticalCenter) {
         QSize size = menu.sizeHint();
         global -= QPoint(size.width(), size.height() / 2);

@@ -1,24 +1,22 @@
 #include "qt/QtWindowHost.h"
 
+#include "qt/DevicePixels.h"
 #include "qt/QtCursors.h"
 
 #include <QWindow>
 
 namespace vellumo {
 
-namespace {
-QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-}  // namespace
-
 void QtWindowHost::invalidate(const Rect& r) {
     // Invalidations that no update() follows are painted by the event loop;
     // past a few thousand pieces the region is not worth keeping.
-    if (!pendingAll_) pending_ += ToQRect(r);
+    const QRect logical = ToLogical(r);
+    if (!pendingAll_) pending_ += logical;
     if (pending_.rectCount() > 4096) {
         pending_ = QRegion();
         pendingAll_ = true;
     }
-    widget_.update(ToQRect(r));
+    widget_.update(logical);
 }
 void QtWindowHost::invalidateAll() {
     pendingAll_ = true;
@@ -39,11 +37,8 @@ bool QtWindowHost::isExposed() const {
     const QWindow* window = widget_.windowHandle();
     return window && window->isExposed();
 }
-void QtWindowHost::move(const Rect& r) { widget_.setGeometry(ToQRect(r)); }
-Rect QtWindowHost::geometry() const {
-    QRect g = widget_.geometry();
-    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
-}
+void QtWindowHost::move(const Rect& r) { widget_.setGeometry(ToLogical(r)); }
+Rect QtWindowHost::geometry() const { return ToDevice(widget_.geometry()); }
 void QtWindowHost::setTitle(const std::string& utf8) { widget_.setWindowTitle(QString::fromStdString(utf8)); }
 void QtWindowHost::setFocus() {
     widget_.activateWindow();

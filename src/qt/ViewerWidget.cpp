@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QWheelEvent>
 
+#include "qt/DevicePixels.h"
 #include "qt/KeyMapping.h"
 
 namespace vellumo {
@@ -46,11 +47,13 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
 void ViewerWidget::paintEvent(QPaintEvent* e) {
     if (!events_) return;
     QPainter painter(this);
+    // The logic paints in device pixels (see DevicePixels.h).
+    const double ratio = DeviceRatio();
+    if (ratio != 1.0) painter.scale(1.0 / ratio, 1.0 / ratio);
     QtCanvas canvas(painter, &displayCopy_);
     // Each rectangle of the region on its own: a transition effect's scattered
     // squares must not repaint the whole box around them.
-    for (const QRect& r : e->region())
-        events_->paint(canvas, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    for (const QRect& r : e->region()) events_->paint(canvas, ToDevice(r));
 }
 
 void ViewerWidget::keyPressEvent(QKeyEvent* e) {
@@ -68,7 +71,7 @@ MouseButton ButtonOf(Qt::MouseButton b) {
     if (b == Qt::MiddleButton) return MouseButton::Middle;
     return MouseButton::Left;
 }
-Point PointOf(const QPointF& p) { return {static_cast<int>(p.x()), static_cast<int>(p.y())}; }
+Point PointOf(const QPointF& p) { return ToDevice(p); }
 KeyEvent ModifiersOf(Qt::KeyboardModifiers m) {
     KeyEvent k;
     k.shift = m & Qt::ShiftModifier;
