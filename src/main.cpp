@@ -21,9 +21,11 @@
 #include "platform/Files.h"
 #include "platform/StartupTrace.h"
 #include "qt/KeyFilter.h"
+#include "qt/NavigatorListView.h"
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtDesktop.h"
 #include "qt/QtEventQueue.h"
+#include "qt/ScreenColourWatch.h"
 #include "qt/UiTaskTrace.h"
 #include "qt/ViewerWidget.h"
 
@@ -155,12 +157,20 @@ int main(int argc, char** argv) {
     queue.registerTarget(app.musicPlayer());
     queue.registerTarget(&app.musicPlayer()->soundComments());
     widget.setEvents(app.viewer());
-    // A new screen size re-fits the photo and moves the window over the new screen.
+    // A new screen size or scale re-fits the photo and moves the window over the new screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QObject::connect(screen, &QScreen::geometryChanged, &widget, [&app] {
+        auto changed = [&app] {
             if (app.viewer()) app.viewer()->displayChanged();
-        });
+        };
+        QObject::connect(screen, &QScreen::geometryChanged, &widget, changed);
+        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, &widget, changed);
     }
+    // Another colour profile for the screen: the photo and thumbnails in its colours.
+    vellumo::ScreenColourWatch colourWatch([&app, &navigatorPanel] {
+        if (app.viewer()) app.viewer()->screenColoursChanged();
+        if (vellumo::NavigatorListView* list = navigatorPanel.listView()) list->screenColoursChanged();
+    });
+    application.installNativeEventFilter(&colourWatch);
     std::unique_ptr<QSocketNotifier> signalNotifier;
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
         signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[1], QSocketNotifier::Read);

@@ -273,6 +273,11 @@ void ViewerWindow::displayChanged() {
     host_.invalidateAll();
 }
 
+void ViewerWindow::screenColoursChanged() {
+    if (display_.noPhoto() || display_.photoPath().empty()) return;
+    display_.showPhoto(display_.photoPath());
+}
+
 void ViewerWindow::settingsChanged(const SettingsChangeSet& changes, int scopeKind) {
     if (changes.has(SectionGeneral, 0x4)) host_.setIcon(settings().ApplicationIcon);
     if (changes.has(SectionGeneral, 0x200)) display_.scaleStartChanged(settings().ScaleStart);

@@ -116,6 +116,9 @@ public:
     bool closeRequested() override { return true; }
     void destroyed() override;
     void displayChanged() override;
+    // The screen's colour profile changed: the photo on screen is shown
+    // again in its colours, turned as it was.
+    void screenColoursChanged();
     void focusChanged(bool hasFocus) override;
     void activationChanged(bool active) override;
     void scrollStep(int axis, bool forward) override;

@@ -204,6 +204,11 @@ void NavigatorListView::setColors(std::optional<ColorRef> background, std::optio
     viewport()->update();
 }
 
+void NavigatorListView::screenColoursChanged() {
+    model_.setScreenColours(ReadScreenColourProfile(this));
+    viewport()->update();
+}
+
 void NavigatorListView::setThumbnailView(const ThumbnailViewSpec& spec) {
     spec_ = spec;
     const int s = std::max(1, spec.size);

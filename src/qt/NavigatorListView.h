@@ -70,6 +70,8 @@ public:
     void setColors(std::optional<ColorRef> background, std::optional<ColorRef> text);
     // List view with small icons, or icon view with the thumbnails.
     void setThumbnailView(const ThumbnailViewSpec& spec);
+    // The screen's colour profile changed: thumbnails are drawn in its colours.
+    void screenColoursChanged();
     // The 13 small icons of the list mode (the themed ones arrive after the start).
     void setSmallIcons(QList<QPixmap> icons);
     const QList<QPixmap>& smallIcons() const { return smallIcons_; }

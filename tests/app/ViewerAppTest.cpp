@@ -339,4 +339,16 @@ TEST(ViewerPhotos, PhotosAreShownInTheColoursOfTheScreensProfile) {
     step(114);
     EXPECT_NEAR(shown()[0], 200, 2);
     EXPECT_NEAR(shown()[1], 0, 2);
+    // The colour manager sets the swapping profile again while the photo is
+    // on screen, turned: shown anew in the screen's colours, still turned.
+    v.queue.post(&v.viewer(), 111);  // turn right
+    v.queue.runPending();
+    v.desktop.screenProfile =
+        BuildRgbProfile({0.3127, 0.3290, 0.30, 0.60, 0.64, 0.33, 0.15, 0.06}, TransferCurve::Srgb);
+    v.viewer().screenColoursChanged();
+    v.queue.runPending();
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 48);
+    EXPECT_NEAR(shown()[0], 0, 2);
+    EXPECT_NEAR(shown()[1], 200, 2);
 }
