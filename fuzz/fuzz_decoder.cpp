@@ -1,11 +1,14 @@
-// Decodes arbitrary bytes as a photo file; turns small results a quarter and
-// an odd angle, and resizes them, to exercise the filters on odd bitmaps.
+// Decodes arbitrary bytes as a photo file, converted to the colours of an
+// sRGB screen and, on every other input, of a Display P3 one; turns small
+// results a quarter and an odd angle, and resizes them, to exercise the
+// filters on odd bitmaps.
 #include <cstddef>
 #include <cstdint>
 #include <new>
 
 #include "imaging/AnyBmp.h"
 #include "imaging/AnyPicDecoder.h"
+#include "imaging/ProfileBuilder.h"
 #include "imaging/ResizeFilter.h"
 #include "imaging/RotateFilter.h"
 #include "imaging/WinBmp.h"
@@ -14,6 +17,11 @@ using namespace vellumo;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static CAnyPicDecoder decoder;  // reused, as the viewer reuses its decoder
+    static const ColourProfilePtr wide = ProfileOf(
+        BuildRgbProfile({0.3127, 0.3290, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060}, TransferCurve::Srgb));
+    static bool toWide = false;
+    toWide = !toWide;
+    decoder.SetColourTarget(toWide ? wide : SrgbProfile());
     CDrawDibBmp bmp;
     CMemorySource source;
     source.OpenBytes("fuzz", data, size);

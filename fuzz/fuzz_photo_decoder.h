@@ -2,12 +2,15 @@
 // The body of the fuzz targets of one photo decoder each: the bytes decoded
 // by that decoder alone (whatever their signature), at full size and, on
 // every other input, with a size hint and a first-picture sink, as the
-// thumbnails and the viewer ask. A failure must carry a code and a text.
+// thumbnails and the viewer ask; the picture is converted from its embedded
+// colour profile to sRGB as the viewer converts it. A failure must carry a
+// code and a text.
 #include <cstddef>
 #include <cstdint>
 #include <new>
 
 #include "imaging/AlphaMatte.h"
+#include "imaging/ColourProfile.h"
 #include "imaging/DataSource.h"
 #include "imaging/PreviewSink.h"
 #include "imaging/TextException.h"
@@ -30,6 +33,7 @@ int DecodePhotoBytes(const std::uint8_t* data, std::size_t size) {
     hinted = !hinted;
     decoder.SetSizeHint(hinted ? 64 : 0);
     decoder.SetPreviewSink(hinted ? nullptr : &sink);
+    decoder.SetColourTarget(SrgbProfile());
     CDrawDibBmp bmp;
     CMemorySource source;
     source.OpenBytes("fuzz", data, size);
@@ -42,6 +46,8 @@ int DecodePhotoBytes(const std::uint8_t* data, std::size_t size) {
         return 0;
     }
     if (bmp.GetWidth() <= 0 || bmp.GetHeight() <= 0) __builtin_trap();
+    if (!decoder.ColoursConverted() && decoder.GetColourProfile())
+        ConvertColours(bmp, *decoder.GetColourProfile(), *SrgbProfile());
     ShowOverBackground(bmp, 0x203040);
     return 0;
 }

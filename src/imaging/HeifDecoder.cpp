@@ -49,6 +49,9 @@ struct ImageDeleter {
 struct OptionsDeleter {
     void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
 };
+struct NclxDeleter {
+    void operator()(heif_color_profile_nclx* n) const { heif_nclx_color_profile_free(n); }
+};
 using HandlePtr = std::unique_ptr<heif_image_handle, HandleDeleter>;
 using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
 
@@ -64,12 +67,12 @@ ColourProfilePtr ColoursOf(const heif_image_handle* handle) {
             return ProfileOf(std::move(icc));
         }
         case heif_color_profile_type_nclx: {
-            heif_color_profile_nclx* nclx = nullptr;
-            if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return nullptr;
-            const int primaries = nclx->color_primaries;
-            const int transfer = nclx->transfer_characteristics;
-            heif_nclx_color_profile_free(nclx);
-            return ProfileOf(ProfileOfNclx(primaries, transfer));
+            heif_color_profile_nclx* raw = nullptr;
+            const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &raw);
+            // libheif may hand a profile over with an error: it is freed either way.
+            const std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+            if (error.code != heif_error_Ok || !nclx) return nullptr;
+            return ProfileOf(ProfileOfNclx(nclx->color_primaries, nclx->transfer_characteristics));
         }
         default:
             return nullptr;
