@@ -3,7 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,15 +22,13 @@ struct Freer {
     void operator()(void* p) const { std::free(p); }
 };
 
-}  // namespace
+// The profiles read, by screen number (used on the user-interface thread only).
+std::map<qsizetype, std::vector<std::uint8_t>>& Kept() {
+    static auto* kept = new std::map<qsizetype, std::vector<std::uint8_t>>;
+    return *kept;
+}
 
-std::vector<std::uint8_t> ReadScreenColourProfile(const QWidget* window) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection || xcb_connection_has_error(connection)) return {};
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
-    const qsizetype index = screen ? screens.indexOf(const_cast<QScreen*>(screen)) : 0;
+std::vector<std::uint8_t> ReadProperty(xcb_connection_t* connection, qsizetype index) {
     const std::string name = index <= 0 ? "_ICC_PROFILE" : "_ICC_PROFILE_" + std::to_string(index);
 
     std::unique_ptr<xcb_intern_atom_reply_t, Freer> atom(xcb_intern_atom_reply(
@@ -46,5 +46,21 @@ std::vector<std::uint8_t> ReadScreenColourProfile(const QWidget* window) {
     if (!bytes || length <= 0) return {};
     return std::vector<std::uint8_t>(bytes, bytes + length);
 }
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadScreenColourProfile(const QWidget* window) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || xcb_connection_has_error(connection)) return {};
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const qsizetype index = screen ? std::max<qsizetype>(0, screens.indexOf(const_cast<QScreen*>(screen))) : 0;
+    auto kept = Kept().find(index);
+    if (kept == Kept().end()) kept = Kept().emplace(index, ReadProperty(connection, index)).first;
+    return kept->second;
+}
+
+void ForgetScreenColourProfiles() { Kept().clear(); }
 
 }  // namespace vellumo

@@ -1,5 +1,7 @@
 #include "qt/ScreenColourWatch.h"
 
+#include "qt/ScreenColourProfile.h"
+
 #include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
@@ -66,7 +68,10 @@ bool ScreenColourWatch::nativeEventFilter(const QByteArray& eventType, void* mes
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
     const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-    if (notify->window == root_ && isProfileAtom(notify->atom)) settle_.start();
+    if (notify->window == root_ && isProfileAtom(notify->atom)) {
+        ForgetScreenColourProfiles();
+        settle_.start();
+    }
     return false;
 }
 
