@@ -67,6 +67,9 @@ public:
     // Switches between list view and icon view, with the icon spacing and the
     // large image list; called again when any of them changes.
     virtual void setThumbnailView(const ThumbnailViewSpec& /*spec*/) {}
+    // The screen's own pixels per pixel of the list (2 on a screen the
+    // desktop scales by 2): thumbnails are made that much larger as well.
+    virtual double devicePixelRatio() const { return 1.0; }
     // The start-up is over (the first photo on screen at full quality): work
     // that can wait until then, such as looking up the desktop's icon theme,
     // may run now.

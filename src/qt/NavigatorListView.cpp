@@ -27,7 +27,10 @@ QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 // Row texts are UTF-8 as the file system gave them; bytes that are not
 // UTF-8 show as replacement characters.
 QString RowText(const ArchiveItem& item) { return QString::fromUtf8(item.text.data(), qsizetype(item.text.size())); }
-QPixmap PixmapOf(const ThumbImage& image, const ColourProfilePtr& screen) {
+QPixmap PixmapOf(const ThumbImage& cell, const ColourProfilePtr& screen) {
+    // On a screen the desktop scales, the sharp copy fills the same cell
+    // with the screen's own pixels.
+    const ThumbImage& image = cell.sharp && cell.size > 0 ? *cell.sharp : cell;
     // The pixels are blue, green, red, alpha bytes: ARGB32 words on this machine.
     QImage view(reinterpret_cast<const uchar*>(image.pixels.data()), image.size, image.size, image.size * 4,
                 QImage::Format_ARGB32);
@@ -40,7 +43,9 @@ QPixmap PixmapOf(const ThumbImage& image, const ColourProfilePtr& screen) {
         ConvertColours(pixels, *SrgbProfile(), *screen);
         for (int y = 0; y < image.size; ++y) std::memcpy(copy.scanLine(y), pixels.GetLineArray()[y], std::size_t(image.size) * 4);
     }
-    return QPixmap::fromImage(copy);
+    QPixmap pixmap = QPixmap::fromImage(copy);
+    if (&image != &cell) pixmap.setDevicePixelRatio(static_cast<double>(image.size) / cell.size);
+    return pixmap;
 }
 
 // Draws the rows; with ThumbnailsSelection 2 a selected photo's thumbnail sits

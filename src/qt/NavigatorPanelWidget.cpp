@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "qt/DevicePixels.h"
 #include "qt/NavigatorIcons.h"
 
 namespace vellumo {
@@ -89,6 +90,8 @@ void NavigatorPanelWidget::applyThemedIcons() {
         }
     }
 }
+
+double NavigatorPanelWidget::devicePixelRatio() const { return DeviceRatio(); }
 
 void NavigatorPanelWidget::startupOver() {
     // Once the photo is on screen the theme's icons take the drawn ones'

@@ -35,6 +35,7 @@ public:
     void setListColors(std::optional<ColorRef> background, std::optional<ColorRef> text) override;
     void repaintList() override;
     void setThumbnailView(const ThumbnailViewSpec& spec) override;
+    double devicePixelRatio() const override;
     void startupOver() override;
 
 protected:

@@ -104,14 +104,24 @@ ThumbImagePtr ThumbnailFromPicture(CBmp& picture, const std::string& photoPath, 
     ShowOverBackground(picture, options.backgroundColor);
     const double angle = rotation ? rotation(photoPath) : 0.0;
     if (angle != 0.0) RotateFilter(angle, options.backgroundColor).ApplyInPlace(picture);
-    return ThumbnailFromBitmap(picture, options);
+    ThumbImagePtr cell = ThumbnailFromBitmap(picture, options);
+    if (!cell || options.deviceSize <= options.size) return cell;
+    ThumbnailOptions large = options;
+    large.size = options.deviceSize;
+    large.deviceSize = 0;
+    ThumbImagePtr sharp = ThumbnailFromBitmap(picture, large);
+    if (!sharp) return cell;
+    auto both = std::make_shared<ThumbImage>(*cell);
+    both->sharp = std::move(sharp);
+    return both;
 }
 
 ThumbImagePtr MakeThumbnail(CAnyPicDecoder& decoder, const std::string& photoPath, const ThumbnailOptions& options,
                             const RotationSource& rotation, bool fullDecode, const DecodedPicture& decoded) {
     CDrawDibBmp bitmap;
     try {
-        decoder.SetSizeHint(fullDecode ? 0 : std::max(2 * options.size, options.decodeAtLeast));
+        decoder.SetSizeHint(fullDecode ? 0
+                                       : std::max(2 * std::max(options.size, options.deviceSize), options.decodeAtLeast));
         // Thumbnails are kept in sRGB, whatever screen they are drawn on.
         decoder.SetColourTarget(SrgbProfile());
         decoder.DecodeFile(photoPath, bitmap, 0, nullptr);

@@ -26,6 +26,10 @@ struct ThumbnailOptions {
     // The decoded picture is at least this large along its longest side
     // (when the photo is), beyond twice the thumbnail (0: no more).
     int decodeAtLeast = 0;
+    // The cell's size in the screen's own pixels: on a screen the desktop
+    // scales it is larger than size, and the thumbnail then carries a copy
+    // that large (ThumbImage::sharp), made from the same picture.
+    int deviceSize = 0;
 };
 
 // The angle in radians (positive turns counter-clockwise) the photo's comment
@@ -40,7 +44,8 @@ Rect ThumbnailPictureRect(int size, int width, int height);
 ThumbImagePtr ThumbnailFromBitmap(const CBmp& bitmap, const ThumbnailOptions& options);
 
 // A decoded picture turned by the rotation its photo's comment file asks
-// for, then fitted, framed and masked (the picture may be changed).
+// for, then fitted, framed and masked (the picture may be changed); with
+// its sharp copy when options.deviceSize asks for one.
 ThumbImagePtr ThumbnailFromPicture(CBmp& picture, const std::string& photoPath, const ThumbnailOptions& options,
                                    const RotationSource& rotation);
 

@@ -1,6 +1,7 @@
 #include "thumbs/ThumbnailView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "commands/Commands.h"
 #include "comments/RotationMacro.h"
@@ -53,6 +54,7 @@ ThumbnailOptions ThumbnailView::options() {
     o.border = s.ThumbnailsBorder != 0;
     o.fineQuality = s.ThumbnailsFineQuality != 0;
     o.backgroundColor = s.BackgroundColor;
+    o.deviceSize = static_cast<int>(std::lround(s.ThumbnailsSize * panel_.devicePixelRatio()));
     return o;
 }
 

@@ -68,7 +68,7 @@ ThumbImagePtr MakeCell(CAnyPicDecoder& decoder, const std::string& path, const T
     if (!job.sharedCacheHome.empty()) {
         try {
             CDrawDibBmp picture;
-            if (shared.read(path, job.options.size, picture))
+            if (shared.read(path, std::max(job.options.size, job.options.deviceSize), picture))
                 if (ThumbImagePtr cell = ThumbnailFromPicture(picture, path, job.options, job.rotation)) return cell;
         } catch (const std::exception&) {
             // No memory for it: the photo itself is tried.

@@ -21,6 +21,7 @@ struct FakeNavigatorPanel : NavigatorPanel {
     int repaints = 0;
     ThumbnailViewSpec thumbnailView;  // the last one set
     int thumbnailViewChanges = 0;
+    double ratio = 1.0;  // the screen's pixels per pixel of the list
 
     WindowHost& host() override { return window; }
     void bind(NavigatorList* l, NavigatorListEvents* le, PanelEvents* pe) override {
@@ -37,6 +38,7 @@ struct FakeNavigatorPanel : NavigatorPanel {
         ++colorCalls;
     }
     void repaintList() override { ++repaints; }
+    double devicePixelRatio() const override { return ratio; }
     void setThumbnailView(const ThumbnailViewSpec& spec) override {
         thumbnailView = spec;
         ++thumbnailViewChanges;

@@ -110,6 +110,28 @@ TEST(ThumbnailIconView, ExtendedSelectionPutsTheThumbnailOnASquare) {
     EXPECT_GE(Count(shot, s.rowRect(1), face), 32 * 8);
 }
 
+// On a screen the desktop scales, a thumbnail's sharp copy fills its cell
+// with the screen's own pixels: twice as many at scale 2, in the same room.
+TEST(ThumbnailViewPixels, ASharpCopyFillsTheCellAtTheScreensResolution) {
+    TestApplication();
+    ThumbnailImageList images;
+    images.reset(8, 0);
+    auto cell = std::make_shared<ThumbImage>(*Solid(8, 0xFFFF0000));
+    cell->sharp = Solid(16, 0xFF00FF00);
+    images.append(cell);
+    images.append(Solid(8, 0xFF0000FF));
+    NavigatorListModel model;
+    model.setThumbnails(true, &images, {});
+    const QPixmap sharp = model.largeImage(ThumbIndex::FirstThumbnail);
+    EXPECT_EQ(sharp.width(), 16);
+    EXPECT_DOUBLE_EQ(sharp.devicePixelRatio(), 2.0);
+    EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(8, 8));
+    EXPECT_EQ(sharp.toImage().pixel(12, 12) & 0xFFFFFFu, 0x00FF00u);
+    const QPixmap plain = model.largeImage(ThumbIndex::FirstThumbnail + 1);
+    EXPECT_EQ(plain.width(), 8);
+    EXPECT_DOUBLE_EQ(plain.devicePixelRatio(), 1.0);
+}
+
 // Thumbnails are kept in sRGB; the screen's profile applies where they are drawn.
 TEST(ThumbnailViewPixels, ThumbnailsAreDrawnInTheColoursOfTheScreensProfile) {
     TestApplication();

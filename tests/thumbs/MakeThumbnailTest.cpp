@@ -170,6 +170,40 @@ TEST(MakeThumbnailFile, RotationTurnsThePhotoBeforeFitting) {
     EXPECT_EQ(left->at(5, 20), kTransparent);
 }
 
+// On a screen the desktop scales by 2, a 40-pixel cell is 80 screen pixels:
+// the thumbnail carries a copy that large, turned, framed and masked alike,
+// while its own pixels stay those of a plain screen (the caches keep them).
+TEST(MakeThumbnailFile, ADenseScreensCellGetsASharpCopyOfItsSize) {
+    Files f;
+    std::string path = f.tree.file("p.bmp", testing::BmpBytes(160, 80, [](int x, int) {
+                                       return x < 80 ? Rgb8{255, 0, 0} : Rgb8{0, 255, 0};
+                                   }));
+    int turns = 0;
+    auto halfTurn = [&turns](const std::string&) {
+        ++turns;
+        return std::numbers::pi;
+    };
+    ThumbnailOptions o = Options(40, true);
+    ThumbImagePtr plain = MakeThumbnail(f.decoder, path, o, halfTurn);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->sharp);
+    o.deviceSize = 80;
+    turns = 0;
+    ThumbImagePtr dense = MakeThumbnail(f.decoder, path, o, halfTurn);
+    ASSERT_TRUE(dense);
+    EXPECT_EQ(turns, 1);
+    EXPECT_EQ(*dense, *plain);
+    ASSERT_TRUE(dense->sharp);
+    const ThumbImage& sharp = *dense->sharp;
+    ASSERT_EQ(sharp.size, 80);
+    EXPECT_EQ(sharp.at(10, 40), kGreen);  // turned half round: green on the left
+    EXPECT_EQ(sharp.at(70, 40), kRed);
+    EXPECT_EQ(sharp.at(40, 5), kTransparent);
+    EXPECT_EQ(sharp.at(0, 40), kBlue);  // the border
+    o.deviceSize = 40;
+    EXPECT_FALSE(MakeThumbnail(f.decoder, path, o, halfTurn)->sharp);
+}
+
 TEST(MakeThumbnailFile, UndecodablePhotosGiveNothing) {
     Files f;
     std::string broken = f.tree.file("broken.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");

@@ -150,6 +150,31 @@ TEST(ThumbnailsMode, MadeThumbnailsAreShownAndCachedWithoutTheFailures) {
     EXPECT_EQ(s.images[1]->at(16, 16), kGreen);
 }
 
+// On a screen the desktop scales by 2 the 32-pixel cells are 64 screen
+// pixels: each thumbnail made carries a 64-pixel copy; the cache file keeps
+// 32-pixel images, and a folder shown from its cache draws them scaled.
+TEST(ThumbnailsMode, OnADenseScreenCellsCarrySharpCopiesAndTheCacheKeepsItsSize) {
+    Folder f;
+    Nav n(f.tree);
+    n.panel.ratio = 2.0;
+    n.openAt(f.dir);
+    ThumbImagePtr a = n.thumbs().images().at(n.image("a"));
+    ASSERT_TRUE(a && a->sharp);
+    EXPECT_EQ(a->size, 32);
+    EXPECT_EQ(a->sharp->size, 64);
+    EXPECT_EQ(a->sharp->at(32, 32), kRed);
+    CThumbnailsStorage s = f.read(f.cache());
+    EXPECT_EQ(s.thumbnailSize, 32);
+    EXPECT_EQ(s.images[0]->size, 32);
+    EXPECT_FALSE(s.images[0]->sharp);
+
+    Nav again(f.tree);
+    again.panel.ratio = 2.0;
+    again.openAt(f.dir);
+    EXPECT_EQ(again.centre("a"), kRed);
+    EXPECT_FALSE(again.thumbs().images().at(again.image("a"))->sharp);
+}
+
 TEST(ThumbnailsMode, TheCacheIsAppliedBeforeAnythingIsMadeAndFailuresAreTriedAgain) {
     Folder f;
     { Nav(f.tree).openAt(f.dir); }
