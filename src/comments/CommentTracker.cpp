@@ -6,16 +6,19 @@ namespace vellumo {
 
 namespace {
 
-constexpr int H = kTrackerHandleSize;
 // A dragged rectangle keeps at least this width and height.
 constexpr int kMinimumSide = 8;
 
 }  // namespace
 
-Rect CommentTracker::outerRect() const { return {rect_.left - H, rect_.top - H, rect_.right + H, rect_.bottom + H}; }
+Rect CommentTracker::outerRect() const {
+    const int h = handle_;
+    return {rect_.left - h, rect_.top - h, rect_.right + h, rect_.bottom + h};
+}
 
-void CommentTracker::start(const Rect& r) {
+void CommentTracker::start(const Rect& r, int handleSize) {
     rect_ = r;
+    handle_ = std::max(1, handleSize);
     active_ = true;
     dragHit_ = TrackerHit::None;
 }
@@ -27,6 +30,7 @@ void CommentTracker::finish() {
 
 Rect CommentTracker::handleRect(TrackerHit hit) const {
     const Rect& r = rect_;
+    const int H = handle_;
     const int midX = (r.left + r.right) / 2 - H / 2, midY = (r.top + r.bottom) / 2 - H / 2;
     switch (hit) {
         case TrackerHit::TopLeft: return {r.left - H, r.top - H, r.left, r.top};

@@ -8,7 +8,8 @@
 
 namespace vellumo {
 
-// The width of the hatched border and the side of the handles, in pixels.
+// The width of the hatched border and the side of the handles, in pixels of
+// a plain screen (on a screen the desktop scales, as many times more).
 inline constexpr int kTrackerHandleSize = 7;
 
 enum class TrackerHit { None, Move, TopLeft, Top, TopRight, Right, BottomRight, Bottom, BottomLeft, Left };
@@ -20,7 +21,8 @@ public:
     // The rectangle with its border and handles.
     Rect outerRect() const;
 
-    void start(const Rect& r);
+    // handleSize: the border's width and the handles' side in screen pixels.
+    void start(const Rect& r, int handleSize = kTrackerHandleSize);
     void finish();
 
     // What a point of the window touches: a handle, the rectangle (move) or nothing.
@@ -42,6 +44,7 @@ private:
     Rect handleRect(TrackerHit hit) const;
 
     Rect rect_;
+    int handle_ = kTrackerHandleSize;
     bool active_ = false;
     TrackerHit dragHit_ = TrackerHit::None;
     Point dragStart_;

@@ -1,5 +1,7 @@
 #include "comments/CommentView.h"
 
+#include <cmath>
+
 #include "comments/CommentLayout.h"
 #include "comments/CommentLimits.h"
 #include "comments/CommentSources.h"
@@ -250,7 +252,7 @@ void CommentView::toggleTracker() {
     if (tracker_.active()) {
         finishTracker();
     } else {
-        tracker_.start(rectPx_);
+        tracker_.start(rectPx_, static_cast<int>(std::lround(kTrackerHandleSize * desktop_.devicePixelRatio())));
         before = tracker_.outerRect();
     }
     redraw(before.united(drawRect_));

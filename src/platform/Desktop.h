@@ -60,6 +60,10 @@ public:
     // when none is known. Asked anew for each photo, so a profile changed
     // meanwhile applies to the next one.
     virtual std::vector<std::uint8_t> screenColourProfile() const { return {}; }
+    // The screen's own pixels per pixel as the desktop counts them (2 on a
+    // screen it scales by 2). The logic works in the former; sizes meant for
+    // the eye (a handle, a frame) are made that much larger.
+    virtual double devicePixelRatio() const { return 1.0; }
     virtual void beep(BeepKind kind) = 0;
     // Whether a key (virtual-key code) is held down right now.
     virtual bool isKeyDown(int virtualKey) const = 0;

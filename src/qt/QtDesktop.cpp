@@ -29,6 +29,8 @@ Rect QtDesktop::screenRect() const {
 
 std::vector<std::uint8_t> QtDesktop::screenColourProfile() const { return ReadScreenColourProfile(parent_); }
 
+double QtDesktop::devicePixelRatio() const { return DeviceRatio(); }
+
 void QtDesktop::beep(BeepKind) { QApplication::beep(); }
 
 bool QtDesktop::isKeyDown(int virtualKey) const {

@@ -16,6 +16,7 @@ public:
 
     Rect screenRect() const override;
     std::vector<std::uint8_t> screenColourProfile() const override;
+    double devicePixelRatio() const override;
     void beep(BeepKind kind) override;
     bool isKeyDown(int virtualKey) const override;
     MessageBoxResult messageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;

@@ -89,12 +89,13 @@ ThumbImagePtr ThumbnailFromBitmap(const CBmp& bitmap, const ThumbnailOptions& op
     // transparent (alpha 0, colour 0).
     if (options.border) {
         const std::uint32_t ink = OpaquePixelOf(options.borderColor);
-        for (int i = 0; i < s; ++i) {
-            image->at(i, 0) = ink;
-            image->at(i, s - 1) = ink;
-            image->at(0, i) = ink;
-            image->at(s - 1, i) = ink;
-        }
+        for (int w = 0; w < std::min(options.borderWidth, (s + 1) / 2); ++w)
+            for (int i = 0; i < s; ++i) {
+                image->at(i, w) = ink;
+                image->at(i, s - 1 - w) = ink;
+                image->at(w, i) = ink;
+                image->at(s - 1 - w, i) = ink;
+            }
     }
     return image;
 }
@@ -109,6 +110,8 @@ ThumbImagePtr ThumbnailFromPicture(CBmp& picture, const std::string& photoPath, 
     ThumbnailOptions large = options;
     large.size = options.deviceSize;
     large.deviceSize = 0;
+    // The frame as wide to the eye as the cell's own.
+    large.borderWidth = std::max(1, options.borderWidth * options.deviceSize / options.size);
     ThumbImagePtr sharp = ThumbnailFromBitmap(picture, large);
     if (!sharp) return cell;
     auto both = std::make_shared<ThumbImage>(*cell);

@@ -20,6 +20,7 @@ struct ThumbnailOptions {
     int size = 48;                  // ThumbnailsSize
     ColorRef borderColor = 0;       // ThumbnailsBorderColor
     bool border = true;             // ThumbnailsBorder
+    int borderWidth = 1;            // in pixels
     bool fineQuality = false;       // ThumbnailsFineQuality: resample instead of stretching
     ColorRef backgroundColor = 0;   // BackgroundColor: under a picture whose alpha is shown, and in
                                     // the corners a rotation uncovers

@@ -178,6 +178,30 @@ TEST(ViewerComment, FontAndColourCommandsNeedAShownComment) {
     EXPECT_EQ(v.desktop.chooserCaptions.back(), "Comment colour");
 }
 
+// On a screen the desktop scales by 2 the handles and the border are as
+// large to the eye as on a plain screen: twice as many screen pixels.
+TEST(ViewerComment, OnADenseScreenTheTrackersHandlesGrowWithTheScale) {
+    TempTree folder;
+    folder.file("p.tga", Tga(8, 8));
+    folder.file("p.txt", "text");
+    CommentViewer v(folder, {"p.tga"});
+    v.desktop.ratio = 2.0;
+    v.run(150);
+    const CommentTracker& tracker = v.viewer().comments().tracker();
+    ASSERT_TRUE(tracker.active());
+    EXPECT_EQ(tracker.outerRect(), (Rect{242, 677, 782, 782}));
+    FakeCanvas canvas;
+    v.viewer().paint(canvas, v.desktop.screen);
+    bool handle = false;
+    for (auto& f : canvas.fills) handle = handle || (f.rect == Rect{242, 677, 256, 691} && f.colour == Rgb(0, 0, 0));
+    EXPECT_TRUE(handle);
+    // The right handle is pressed where it now lies, 10 pixels out.
+    v.viewer().mouseDown(MouseButton::Left, {778, 726}, {});
+    v.viewer().mouseMove({878, 726}, true);
+    v.viewer().mouseUp(MouseButton::Left, {878, 726});
+    EXPECT_EQ(v.viewer().comments().rectPx(), (Rect{256, 691, 868, 768}));
+}
+
 TEST(ViewerComment, TheTrackerMovesTheRectangleAndFinishingStoresIt) {
     TempTree folder;
     folder.file("p.tga", Tga(8, 8));

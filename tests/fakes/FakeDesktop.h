@@ -17,6 +17,7 @@ class FakeDesktop : public Desktop {
 public:
     Rect screenRect() const override { return screen; }
     std::vector<std::uint8_t> screenColourProfile() const override { return screenProfile; }
+    double devicePixelRatio() const override { return ratio; }
     void beep(BeepKind kind) override { beeps.push_back(kind); }
     bool isKeyDown(int vk) const override { return keysDown.count(vk) != 0; }
     MessageBoxResult messageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
@@ -114,6 +115,7 @@ public:
     std::deque<int> menuChoices;  // ids the user picks, in order (0: dismissed)
     Rect screen{0, 0, 1024, 768};
     std::vector<std::uint8_t> screenProfile;  // the screen's ICC profile; empty: sRGB
+    double ratio = 1.0;                       // the screen's pixels per desktop pixel
     std::vector<BeepKind> beeps;
     std::set<int> keysDown;
     std::vector<Message> messages;

@@ -199,7 +199,9 @@ TEST(MakeThumbnailFile, ADenseScreensCellGetsASharpCopyOfItsSize) {
     EXPECT_EQ(sharp.at(10, 40), kGreen);  // turned half round: green on the left
     EXPECT_EQ(sharp.at(70, 40), kRed);
     EXPECT_EQ(sharp.at(40, 5), kTransparent);
-    EXPECT_EQ(sharp.at(0, 40), kBlue);  // the border
+    EXPECT_EQ(sharp.at(0, 40), kBlue);  // the border, two pixels wide as one is on the cell
+    EXPECT_EQ(sharp.at(1, 40), kBlue);
+    EXPECT_EQ(sharp.at(2, 40), kGreen);
     o.deviceSize = 40;
     EXPECT_FALSE(MakeThumbnail(f.decoder, path, o, halfTurn)->sharp);
 }
