@@ -41,6 +41,19 @@ QPoint ToLogical(Point p) {
     return QPoint(Floor(p.x / k), Floor(p.y / k));
 }
 
+Rect ToDevicePlace(const QRect& g) {
+    const double k = DeviceRatio();
+    auto at = [k](int v) { return static_cast<int>(std::lround(v * k)); };
+    return {at(g.left()), at(g.top()), at(g.left() + g.width()), at(g.top() + g.height())};
+}
+
+QRect ToLogicalPlace(const Rect& r) {
+    const double k = DeviceRatio();
+    auto at = [k](int v) { return static_cast<int>(std::lround(v / k)); };
+    const int left = at(r.left), top = at(r.top);
+    return QRect(left, top, at(r.right) - left, at(r.bottom) - top);
+}
+
 int ToDeviceLength(int logical) {
     const double k = DeviceRatio();
     return k == 1.0 ? logical : static_cast<int>(std::lround(logical * k));

@@ -26,5 +26,10 @@ QRect ToLogical(const Rect& device);
 QPoint ToLogical(Point device);
 // A length in logical pixels (a font's height) in device pixels, rounded.
 int ToDeviceLength(int logical);
+// Where a window is placed: each edge to the nearest pixel, so a place
+// read, stored and set again stays where it was (growing outwards, as for
+// a repaint, would widen a window by a pixel each time).
+Rect ToDevicePlace(const QRect& logical);
+QRect ToLogicalPlace(const Rect& device);
 
 }  // namespace vellumo

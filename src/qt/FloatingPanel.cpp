@@ -90,7 +90,8 @@ void FloatingPanel::mouseMoveEvent(QMouseEvent* e) {
         g.translate(travel);
         QPoint cursor = parentWidget() ? parentWidget()->mapFromGlobal(e->globalPosition().toPoint())
                                        : e->globalPosition().toPoint();
-        if (events_) g = ToLogical(events_->panelMoving(ToDevice(g), ToDevice(QPointF(cursor)), ToDevice(geometry())));
+        if (events_)
+            g = ToLogicalPlace(events_->panelMoving(ToDevicePlace(g), ToDevice(QPointF(cursor)), ToDevicePlace(geometry())));
         setGeometry(g);
         return;
     }
@@ -104,7 +105,7 @@ void FloatingPanel::mouseMoveEvent(QMouseEvent* e) {
 void FloatingPanel::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || dragEdge_ == None) return QFrame::mouseReleaseEvent(e);
     dragEdge_ = None;
-    if (events_) events_->panelMoveEnded(ToDevice(geometry()));
+    if (events_) events_->panelMoveEnded(ToDevicePlace(geometry()));
 }
 
 }  // namespace vellumo

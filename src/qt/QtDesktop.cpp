@@ -24,7 +24,7 @@ Rect QtDesktop::screenRect() const {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return {0, 0, 1024, 768};
     const QRect g = screen->geometry();
-    return ToDevice(QRect(0, 0, g.width(), g.height()));
+    return ToDevicePlace(QRect(0, 0, g.width(), g.height()));
 }
 
 std::vector<std::uint8_t> QtDesktop::screenColourProfile() const { return ReadScreenColourProfile(parent_); }

@@ -37,8 +37,8 @@ bool QtWindowHost::isExposed() const {
     const QWindow* window = widget_.windowHandle();
     return window && window->isExposed();
 }
-void QtWindowHost::move(const Rect& r) { widget_.setGeometry(ToLogical(r)); }
-Rect QtWindowHost::geometry() const { return ToDevice(widget_.geometry()); }
+void QtWindowHost::move(const Rect& r) { widget_.setGeometry(ToLogicalPlace(r)); }
+Rect QtWindowHost::geometry() const { return ToDevicePlace(widget_.geometry()); }
 void QtWindowHost::setTitle(const std::string& utf8) { widget_.setWindowTitle(QString::fromStdString(utf8)); }
 void QtWindowHost::setFocus() {
     widget_.activateWindow();

@@ -20,6 +20,7 @@
 #include "app/ViewerApp.h"
 #include "fakes/TestBmp.h"
 #include "platform/Drives.h"
+#include "qt/DevicePixels.h"
 #include "qt/NavigatorPanelWidget.h"
 #include "qt/QtDesktop.h"
 #include "qt/QtEventQueue.h"
@@ -90,6 +91,9 @@ TEST(DevicePixels, ChecksAtTheScaleOfThisProcess) {
         std::ofstream photo(folder + "/checks.bmp", std::ios::binary);
         photo << Checks(screen.width(), screen.height());
     }
+    // A window's place survives being read in device pixels and set again.
+    for (const QRect& place : {QRect(0, 0, 533, 400), QRect(7, 13, 301, 199), QRect(100, 51, 3, 3)})
+        EXPECT_EQ(ToLogicalPlace(ToDevicePlace(place)), place) << place.x() << "," << place.y();
     // A 24-pixel comment font is 24 pixels to the eye: 24 x ratio on the screen.
     FontSpec font;
     font.face = "DejaVu Sans";
