@@ -9,6 +9,7 @@
 #include <libheif/heif.h>
 
 #include "imaging/AnyBmp.h"
+#include "imaging/HeifHandles.h"
 #include "imaging/HeifNativeForm.h"
 #include "imaging/HeifPlanes.h"
 #include "imaging/ProfileBuilder.h"
@@ -37,24 +38,6 @@ void Check(const heif_error& e) {
     }
 }
 
-struct ContextDeleter {
-    void operator()(heif_context* c) const { heif_context_free(c); }
-};
-struct HandleDeleter {
-    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
-};
-struct ImageDeleter {
-    void operator()(heif_image* i) const { heif_image_release(i); }
-};
-struct OptionsDeleter {
-    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
-};
-struct NclxDeleter {
-    void operator()(heif_color_profile_nclx* n) const { heif_nclx_color_profile_free(n); }
-};
-using HandlePtr = std::unique_ptr<heif_image_handle, HandleDeleter>;
-using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
-
 // The picture's colr box: an ICC profile, or primaries and a transfer curve.
 ColourProfilePtr ColoursOf(const heif_image_handle* handle) {
     switch (heif_image_handle_get_color_profile_type(handle)) {
@@ -70,7 +53,7 @@ ColourProfilePtr ColoursOf(const heif_image_handle* handle) {
             heif_color_profile_nclx* raw = nullptr;
             const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &raw);
             // libheif may hand a profile over with an error: it is freed either way.
-            const std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+            const HeifNclxPtr nclx(raw);
             if (error.code != heif_error_Ok || !nclx) return nullptr;
             return ProfileOf(ProfileOfNclx(nclx->color_primaries, nclx->transfer_characteristics));
         }
@@ -84,7 +67,7 @@ ColourProfilePtr ColoursOf(const heif_image_handle* handle) {
 void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp, CDataSource& source) {
     const std::uint8_t* data = source.ReadRemainder();
     const auto size = static_cast<std::size_t>(source.GetRemaining());
-    std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+    HeifContextPtr context(heif_context_alloc());
     if (!context) throw std::bad_alloc();
     heif_context_set_max_decoding_threads(context.get(), 2);
     Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
@@ -94,7 +77,7 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     Check(heif_context_get_primary_image_ID(context.get(), &primaryId));
     heif_image_handle* primaryRaw = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &primaryRaw));
-    HandlePtr primary(primaryRaw);
+    HeifHandlePtr primary(primaryRaw);
     // The size as seen, the declared rotation and crop applied.
     const int width = heif_image_handle_get_width(primary.get());
     const int height = heif_image_handle_get_height(primary.get());
@@ -105,7 +88,7 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     CheckStop();
     if (sizeHint_ > 0) {
         heif_item_id id = 0;
-        if (HandlePtr thumbnail{Thumbnail(primary.get(), sizeHint_, id)}) {
+        if (HeifHandlePtr thumbnail{Thumbnail(primary.get(), sizeHint_, id)}) {
             DecodeInto(thumbnail.get(), id, bmp);
             return;
         }
@@ -147,7 +130,7 @@ void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int widt
     const Size wanted = previewSink_->PreviewSizeFor(width, height, false);
     if (wanted.cx <= 0 || wanted.cy <= 0) return;
     heif_item_id id = 0;
-    HandlePtr thumbnail{Thumbnail(primary, 0, id)};
+    HeifHandlePtr thumbnail{Thumbnail(primary, 0, id)};
     if (!thumbnail) return;
     try {
         CAnyBmp coarse;
@@ -187,7 +170,7 @@ bool CHEIFDecoder::DecodeOwnConversion(const heif_image_handle* handle, heif_ite
     }
     if (error.code == heif_error_Unsupported_feature) return false;
     Check(error);
-    ImagePtr decoded(decodedRaw);
+    HeifImagePtr decoded(decodedRaw);
     CheckStop();
     std::optional<YcbcrPlanes> planes = PlanesOf(decoded.get(), alpha);
     const std::optional<YcbcrMatrix> matrix = MatrixOf(handle, decoded.get());
@@ -202,13 +185,13 @@ bool CHEIFDecoder::DecodeOwnConversion(const heif_image_handle* handle, heif_ite
 
 void CHEIFDecoder::DecodeLibraryConversion(const heif_image_handle* handle, CBmp& bmp) {
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
-    std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    HeifOptionsPtr options(heif_decoding_options_alloc());
     if (!options) throw std::bad_alloc();
     options->convert_hdr_to_8bit = 1;
     heif_image* decodedRaw = nullptr;
     Check(heif_decode_image(handle, &decodedRaw, heif_colorspace_RGB,
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()));
-    ImagePtr decoded(decodedRaw);
+    HeifImagePtr decoded(decodedRaw);
     CheckStop();
     const int w = heif_image_get_width(decoded.get(), heif_channel_interleaved);
     const int h = heif_image_get_height(decoded.get(), heif_channel_interleaved);

@@ -3,13 +3,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "imaging/HeifHandles.h"
+
 namespace vellumo {
 
 namespace {
-
-struct NclxDeleter {
-    void operator()(heif_color_profile_nclx* n) const { heif_nclx_color_profile_free(n); }
-};
 
 // An 8-bit plane of at least width x height samples, or null.
 const std::uint8_t* Plane8(const heif_image* image, heif_channel channel, int width, int height,
@@ -62,7 +60,7 @@ std::optional<YcbcrMatrix> MatrixOf(const heif_image_handle* handle, const heif_
     // not know): it is freed either way, and counts as none.
     heif_color_profile_nclx* raw = nullptr;
     heif_error error = heif_image_get_nclx_color_profile(image, &raw);
-    std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+    HeifNclxPtr nclx(raw);
     if (error.code != heif_error_Ok || !nclx) {
         raw = nullptr;
         error = heif_image_handle_get_nclx_color_profile(handle, &raw);

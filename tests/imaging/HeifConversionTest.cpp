@@ -8,6 +8,7 @@
 
 #include "TestUtil.h"
 #include "../../tools/photo-writers/TodayWriters.h"
+#include "imaging/HeifHandles.h"
 #include "imaging/HeifNativeForm.h"
 #include "imaging/HeifPlanes.h"
 
@@ -24,16 +25,6 @@ struct Rows {
     }
 };
 
-struct ContextFree {
-    void operator()(heif_context* c) const { heif_context_free(c); }
-};
-struct HandleRelease {
-    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
-};
-struct ImageRelease {
-    void operator()(heif_image* i) const { heif_image_release(i); }
-};
-using ImagePtr = std::unique_ptr<heif_image, ImageRelease>;
 
 struct Kind {
     const char* name;
@@ -71,12 +62,12 @@ TEST(HeifConversion, EveryChromaKindMatrixAndAlphaAsLibheifConvertsThem) {
         ASSERT_FALSE(file.empty());
 
 
-        std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
+        HeifContextPtr context(heif_context_alloc());
         ASSERT_EQ(heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr).code,
                   heif_error_Ok);
         heif_image_handle* raw = nullptr;
         ASSERT_EQ(heif_context_get_primary_image_handle(context.get(), &raw).code, heif_error_Ok);
-        std::unique_ptr<heif_image_handle, HandleRelease> handle(raw);
+        HeifHandlePtr handle(raw);
         heif_item_id id = 0;
         ASSERT_EQ(heif_context_get_primary_image_ID(context.get(), &id).code, heif_error_Ok);
         const auto form = NativeFormOf(file.data(), file.size(), id);
@@ -85,12 +76,12 @@ TEST(HeifConversion, EveryChromaKindMatrixAndAlphaAsLibheifConvertsThem) {
         heif_image* native = nullptr;
         heif_image* library = nullptr;
         ASSERT_EQ(heif_decode_image(handle.get(), &native, form->space, form->chroma, nullptr).code, heif_error_Ok);
-        ImagePtr nativeImage(native);
+        HeifImagePtr nativeImage(native);
         ASSERT_EQ(heif_decode_image(handle.get(), &library, heif_colorspace_RGB,
                                     k.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr)
                       .code,
                   heif_error_Ok);
-        ImagePtr libraryImage(library);
+        HeifImagePtr libraryImage(library);
 
         const auto planes = PlanesOf(native, k.alpha);
         const auto matrix = MatrixOf(handle.get(), native);
