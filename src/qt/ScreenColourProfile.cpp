@@ -4,12 +4,10 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <string>
 
-#include <xcb/xcb.h>
+#include "qt/XcbConnection.h"
 
 namespace vellumo {
 
@@ -17,10 +15,6 @@ namespace {
 
 // A profile is some kilobytes; a property beyond this is no profile.
 constexpr std::uint32_t kLongestProfile = 16u << 20;
-
-struct Freer {
-    void operator()(void* p) const { std::free(p); }
-};
 
 // The profiles read, by screen number (used on the user-interface thread only).
 std::map<qsizetype, std::vector<std::uint8_t>>& Kept() {
@@ -31,12 +25,12 @@ std::map<qsizetype, std::vector<std::uint8_t>>& Kept() {
 std::vector<std::uint8_t> ReadProperty(xcb_connection_t* connection, qsizetype index) {
     const std::string name = index <= 0 ? "_ICC_PROFILE" : "_ICC_PROFILE_" + std::to_string(index);
 
-    std::unique_ptr<xcb_intern_atom_reply_t, Freer> atom(xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr));
     if (!atom || atom->atom == XCB_ATOM_NONE) return {};
     const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     if (!root) return {};
-    std::unique_ptr<xcb_get_property_reply_t, Freer> property(xcb_get_property_reply(
+    XcbReply<xcb_get_property_reply_t> property(xcb_get_property_reply(
         connection,
         xcb_get_property(connection, 0, root->root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, kLongestProfile / 4),
         nullptr));
@@ -50,9 +44,8 @@ std::vector<std::uint8_t> ReadProperty(xcb_connection_t* connection, qsizetype i
 }  // namespace
 
 std::vector<std::uint8_t> ReadScreenColourProfile(const QWidget* window) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection || xcb_connection_has_error(connection)) return {};
+    xcb_connection_t* connection = QtXcbConnection();
+    if (!connection) return {};
     const QList<QScreen*> screens = QGuiApplication::screens();
     const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
     const qsizetype index = screen ? std::max<qsizetype>(0, screens.indexOf(const_cast<QScreen*>(screen))) : 0;

@@ -1,42 +1,24 @@
 #include "qt/ScreenColourWatch.h"
 
-#include "qt/ScreenColourProfile.h"
-
-#include <QGuiApplication>
-#include <cstdlib>
-#include <memory>
 #include <string_view>
 
-#include <xcb/xcb.h>
+#include "qt/ScreenColourProfile.h"
+#include "qt/XcbConnection.h"
 
 namespace vellumo {
-
-namespace {
-
-struct Freer {
-    void operator()(void* p) const { std::free(p); }
-};
-
-xcb_connection_t* Connection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    return connection && !xcb_connection_has_error(connection) ? connection : nullptr;
-}
-
-}  // namespace
 
 ScreenColourWatch::ScreenColourWatch(std::function<void()> changed) {
     settle_.setSingleShot(true);
     settle_.setInterval(100);
     QObject::connect(&settle_, &QTimer::timeout, std::move(changed));
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = QtXcbConnection();
     if (!connection) return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     if (!screen) return;
     root_ = screen->root;
     // Property changes of the root window are asked for on top of what Qt
     // asks for already (the mask is per client: it must keep Qt's part).
-    std::unique_ptr<xcb_get_window_attributes_reply_t, Freer> attributes(
+    XcbReply<xcb_get_window_attributes_reply_t> attributes(
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root_), nullptr));
     if (!attributes) return;
     if (!(attributes->your_event_mask & XCB_EVENT_MASK_PROPERTY_CHANGE)) {
@@ -50,8 +32,8 @@ bool ScreenColourWatch::isProfileAtom(std::uint32_t atom) {
     auto known = profileAtoms_.find(atom);
     if (known != profileAtoms_.end()) return known->second;
     bool profile = false;
-    if (xcb_connection_t* connection = Connection()) {
-        std::unique_ptr<xcb_get_atom_name_reply_t, Freer> name(
+    if (xcb_connection_t* connection = QtXcbConnection()) {
+        XcbReply<xcb_get_atom_name_reply_t> name(
             xcb_get_atom_name_reply(connection, xcb_get_atom_name(connection, atom), nullptr));
         if (name) {
             const std::string_view text(xcb_get_atom_name_name(name.get()),
