@@ -25,6 +25,15 @@ struct TempFolder : vellumo::testing::TempTree {
 void Write(const std::string& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
 }  // namespace
 
+// The stamp of a folder, through a descriptor of its own.
+auto StampOfFolderAt(const std::string& path) -> decltype(StampOfFolder(0)) {
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return {};
+    auto stamp = StampOfFolder(fd);
+    close(fd);
+    return stamp;
+}
+
 TEST(Files, AtomicWriteReplacesWholeAndKeepsPermissions) {
     TempFolder t;
     std::string f = JoinPath(t.path, "a.ini");
@@ -150,10 +159,7 @@ TEST(Files, DerivedNamesOfALargeFolderComeFromWhatWasRead) {
 
     // What is remembered answers while the stamp holds (a record made up
     // here, to see that the folder is not read again).
-    int fd = open(t.path.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(fd, 0);
-    const auto stamp = StampOfFolder(fd);
-    close(fd);
+    const auto stamp = StampOfFolderAt(t.path);
     ASSERT_TRUE(stamp);
     {
         FolderNamesRecord record(t.path, *stamp);
@@ -176,10 +182,7 @@ TEST(Files, ASlowFolderReadAMomentAgoAnswersWithoutALook) {
     TempFolder t;
     Write(JoinPath(t.path, "real.ini"), "");
     usleep(120 * 1000);
-    int fd = open(t.path.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(fd, 0);
-    const auto stamp = StampOfFolder(fd);
-    close(fd);
+    const auto stamp = StampOfFolderAt(t.path);
     ASSERT_TRUE(stamp);
     {
         FolderNamesRecord record(t.path, *stamp);

@@ -42,6 +42,14 @@ std::unique_ptr<MediaViewer> ViewerIn(const TempFolder& t, const std::string& fo
                                          [](testing::Viewer& v) { v.app->listFoldersOnWorker = true; });
 }
 
+// Waits until the share's root is listed with its Trip folder, then shows
+// the Navigator; false when the listing never came.
+bool ShownWithTrip(MediaViewer& v) {
+    if (!v.pumpUntil([&] { return !v.nav().archive().listingPending() && v.rowOf("Trip") >= 0; })) return false;
+    v.nav().setShown(true);
+    return true;
+}
+
 // Enters a folder row of the Navigator as the user does: selected, Enter.
 void Enter(MediaViewer& v, const std::string& row) {
     v.nav().list().setSelectionFromUser(v.rowOf(row));
@@ -58,8 +66,7 @@ TEST(SlowShare, EscapeRightAfterEnteringAFolderOfThousandsActsAtOnce) {
     const std::string root = MountSlow(disc, t, &why);
     if (root.empty()) GTEST_SKIP() << why;
     auto v = ViewerIn(t, root);
-    ASSERT_TRUE(v->pumpUntil([&] { return !v->nav().archive().listingPending() && v->rowOf("Trip") >= 0; }));
-    v->nav().setShown(true);
+    ASSERT_TRUE(ShownWithTrip(*v));
 
     const Clock::time_point start = Clock::now();
     Enter(*v, "Trip");
@@ -89,8 +96,7 @@ TEST(SlowShare, AShareThatStopsAnsweringLeavesTheWindowAnswering) {
     const std::string root = MountSlow(disc, t, &why);
     if (root.empty()) GTEST_SKIP() << why;
     auto v = ViewerIn(t, root);
-    ASSERT_TRUE(v->pumpUntil([&] { return !v->nav().archive().listingPending() && v->rowOf("Trip") >= 0; }));
-    v->nav().setShown(true);
+    ASSERT_TRUE(ShownWithTrip(*v));
 
     disc.stopAnswering();
     const Clock::time_point start = Clock::now();
