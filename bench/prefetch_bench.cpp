@@ -47,6 +47,16 @@ double Median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// The peak resident memory since the last reset (VmHWM), in MB.
+long PeakMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) / 1024;
+    return -1;
+}
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
 double ThreadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -253,6 +263,7 @@ int main(int argc, char** argv) {
         gLongest = {};
     };
     gLongest = {};
+    ResetPeak();
     // Forward at once after each paint: nothing is decoded ahead in time.
     std::vector<double> coldFirst, coldDecoded;
     for (int i = 1; i <= n; ++i) {
@@ -261,6 +272,8 @@ int main(int argc, char** argv) {
         coldDecoded.push_back(t.decoded);
     }
     printLongest("stepping on at once");
+    std::printf("peak memory stepping on at once: %ld MB\n", PeakMb());
+    ResetPeak();
     // Back again, each time once the previous photo was decoded ahead.
     std::vector<double> warmFirst, warmDecoded;
     int served = 0;
@@ -282,6 +295,7 @@ int main(int argc, char** argv) {
         served += viewer.prefetcher().served() > servedBefore ? 1 : 0;
     }
     printLongest("stepping once decoded ahead");
+    std::printf("peak memory stepping once decoded ahead: %ld MB\n", PeakMb());
     Print("not decoded ahead, to the first paint (ms):", coldFirst);
     Print("not decoded ahead, to the photo (ms):", coldDecoded);
     Print("decoded ahead, to the first paint (ms):", warmFirst);

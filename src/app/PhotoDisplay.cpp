@@ -116,6 +116,7 @@ bool PhotoDisplay::runCommand(int command, int repeat) {
     namespace C = cmd;
     if (waiting_ && ActsOnView(command)) {
         deferred_.push_back({command, repeat});
+        host_.hurryPhoto();
         return true;
     }
     switch (command) {

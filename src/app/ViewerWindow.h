@@ -142,6 +142,7 @@ public:
     bool fileExists(const std::string& path) override;
     void enterPhotoScope(const std::string& path) override;
     DecodedPhoto decodePhoto(const std::string& path) override;
+    void hurryPhoto() override { loader_.hurry(); }
     void composeComment() override;
     std::optional<Size> rotatePhoto(double radians, ColorRef fill) override;
     void writeRotationMacro(bool left) override;

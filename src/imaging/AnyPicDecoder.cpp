@@ -140,6 +140,11 @@ void CAnyPicDecoder::SetColourTarget(ColourProfilePtr target) {
     CPicDecoder::SetColourTarget(std::move(target));
 }
 
+void CAnyPicDecoder::SetSizeRule(SizeRule rule) {
+    CPicDecoder::SetSizeRule(rule);
+    jpegDecoder_->SetSizeRule(std::move(rule));
+}
+
 void CAnyPicDecoder::SetPreviewSink(PreviewSink* sink) {
     CPicDecoder::SetPreviewSink(sink);
     convertingPreview_->SetSink(sink);
@@ -182,7 +187,9 @@ void CAnyPicDecoder::DecodeDetected(CDataSource& source, CBmp& bmp, int wantedBp
             current_ = jpegDecoder_.get();
             jpegDecoder_->DecodeSource(source, bmp, wantedBpp);
             text_ = Limit1023(jpegDecoder_->GetText());
-            break;
+            // The only format decoded at a reduced scale.
+            fullSize_ = jpegDecoder_->GetFullSize();
+            return;
         case FormatEpsTiff: {
             const std::uint32_t offset = Le32(source.PeekBytes(30) + 20);
             source.ReadBytes(offset);
@@ -210,6 +217,7 @@ void CAnyPicDecoder::DecodeDetected(CDataSource& source, CBmp& bmp, int wantedBp
         default:
             RaiseError(ErrFormatNotSupported, "Library not compiled for this file type.");
     }
+    fullSize_ = bmp.GetSize();
 }
 
 }  // namespace vellumo

@@ -41,6 +41,7 @@ public:
     void DecodeSource(CDataSource& source, CBmp& bmp, int wantedBpp) override;
     void SetStopFlag(const std::atomic<bool>* stop) override;
     void SetSizeHint(int longSide) override;
+    void SetSizeRule(SizeRule rule) override;
     void SetPreviewSink(PreviewSink* sink) override;
 
     // First pictures on the way are converted as well. GetColourProfile

@@ -333,8 +333,13 @@ void CJPEGDecoder::DecodeBody(CBmp& upright, int& destBpp, CDataSource& source) 
         impl_->uprightPreview = std::make_unique<UprightPreviewSink>(*previewSink_, orientation_);
         previewSink_ = impl_->uprightPreview.get();
     }
+    // The size upright, as the rule sees the photo.
+    const bool swaps = OrientationSwapsSides(orientation_);
+    const int storedWidth = static_cast<int>(cinfo.image_width), storedHeight = static_cast<int>(cinfo.image_height);
+    fullSize_ = swaps ? Size{storedHeight, storedWidth} : Size{storedWidth, storedHeight};
+    hint_ = sizeRule_ ? sizeRule_(fullSize_.cx, fullSize_.cy) : sizeHint_;
 
-    if (sizeHint_ > 0) {
+    if (hint_ > 0) {
         cinfo.scale_num = ScaleForHint();
         if (SkipUnusedScans()) {
             gray = ReadHeader();
@@ -364,7 +369,7 @@ void CJPEGDecoder::DecodeBody(CBmp& upright, int& destBpp, CDataSource& source) 
             }
         }
     }
-    if (sizeHint_ == 0 && !tried && !gray && DecodeOnTwoThreads(bmp, destBpp, nullptr)) return;
+    if (hint_ == 0 && !tried && !gray && DecodeOnTwoThreads(bmp, destBpp, nullptr)) return;
     jpeg_start_decompress(&cinfo);
     CreateOutput(bmp, gray, destBpp);
     impl_->prefault = std::make_unique<RowPrefault>(bmp.GetLineArray(), bmp.GetHeight(), bmp.GetBytesPerLine());
@@ -437,7 +442,7 @@ unsigned CJPEGDecoder::ScaleForHint() const {
     const jpeg_decompress_struct& cinfo = impl_->cinfo;
     const std::int64_t longSide = std::max(cinfo.image_width, cinfo.image_height);
     for (unsigned n = 1; n < 8; ++n)
-        if ((longSide * n + 7) / 8 >= sizeHint_) return n;
+        if ((longSide * n + 7) / 8 >= hint_) return n;
     return 8;
 }
 

@@ -46,6 +46,7 @@ private:
     std::unique_ptr<Impl> impl_;
     std::string text_;
     int orientation_ = 1;
+    int hint_ = 0;  // the size hint of the decode in hand (from the rule, if any)
     bool fast_ = true;
 };
 

@@ -3,6 +3,7 @@
 // DecodeSource runs the format's DecodeFormat. Failures throw CTextException.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,13 @@ public:
     // picture whose longer side is still at least longSide pixels (JPEG's DCT
     // scaling); 0 asks for the full size.
     virtual void SetSizeHint(int longSide) { sizeHint_ = longSide; }
+    // The same, with the longer side chosen by rule(width, height) once the
+    // picture's own size is known; an empty rule ends it.
+    using SizeRule = std::function<int(int width, int height)>;
+    virtual void SetSizeRule(SizeRule rule) { sizeRule_ = std::move(rule); }
+    // The size of the last picture decoded at full scale: its bitmap's, or,
+    // when it was decoded at a reduced scale, the size it would have had.
+    Size GetFullSize() const { return fullSize_; }
     // A decoder that can show a first picture early (JPEG) asks the sink
     // whether it wants one and hands it over; null for none. Only full-size
     // decodes (no size hint) show one.
@@ -76,6 +84,8 @@ protected:
 
     const std::atomic<bool>* stop_ = nullptr;
     int sizeHint_ = 0;
+    SizeRule sizeRule_;
+    Size fullSize_;
     PreviewSink* previewSink_ = nullptr;
     ColourProfilePtr colourProfile_;
     ColourProfilePtr colourTarget_;

@@ -20,6 +20,7 @@ void PhotoPrefetcher::photoShown() {
 void PhotoPrefetcher::stop() {
     stopped_ = true;
     shownJob_ = false;
+    shownWaiting_.reset();
     worker_.abandon();
     cache_.clear();
     queue_.killTimer(this, kPrefetchTimer);
@@ -52,12 +53,19 @@ std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
 
 std::optional<ShownDecode> PhotoPrefetcher::decodeShown(const std::string& path, ShownRequest request) {
     if (stopped_) return ShownDecode{path, std::nullopt, {}};
-    // A decode ahead of this photo, turned as its comment file says and laid
-    // over the same background, is what the viewer asks for: what is left of
-    // it takes less than a whole decode.
     if (!request.colours) request.colours = SrgbProfile();
     shownBackground_ = request.background;
     shownColours_ = request.colours;
+    shownWaiting_.reset();
+    if (request.afterAhead) {
+        // Started by refill once nothing is left to decode ahead.
+        if (shownJob_) dropShown();
+        shownWaiting_ = WaitingShown{path, std::move(request)};
+        return std::nullopt;
+    }
+    // A decode ahead of this photo, turned as its comment file says and laid
+    // over the same background, is what the viewer asks for: what is left of
+    // it takes less than a whole decode.
     if (!request.turn && !shownJob_ && worker_.busy() && worker_.path() == path &&
         worker_.background() == request.background && SameProfile(worker_.colours(), request.colours) &&
         worker_.keepBitmap()) {
@@ -107,7 +115,19 @@ std::optional<ShownDecode> PhotoPrefetcher::finishShown() {
     return result;
 }
 
+void PhotoPrefetcher::startWaitingShown() {
+    WaitingShown waiting = std::move(*shownWaiting_);
+    shownWaiting_.reset();
+    startShown(waiting.path, std::move(waiting.request));
+}
+
+void PhotoPrefetcher::hurryShown() {
+    if (stopped_ || !shownWaiting_) return;
+    startWaitingShown();
+}
+
 void PhotoPrefetcher::dropShown() {
+    shownWaiting_.reset();
     if (!shownJob_) return;
     shownJob_ = false;
     shownTakenOver_ = false;
@@ -209,6 +229,8 @@ void PhotoPrefetcher::refill() {
         worker_.start(path, std::move(options), std::move(extras));
         return;
     }
+    // Nothing (more) to decode ahead: the photo shown, when it waits.
+    if (shownWaiting_) startWaitingShown();
 }
 
 }  // namespace vellumo

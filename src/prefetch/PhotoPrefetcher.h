@@ -13,10 +13,13 @@
 // the user-interface thread beside the viewer window.
 //
 // The same worker decodes the photo the viewer shows when it has no decode
-// of it (decodeShown): that decode goes before every decode ahead, which
-// waits until it is over, so two large photos are never decoded at once. A
-// decode ahead of that very photo in progress is taken over rather than
-// started again; the user-interface thread never waits for a decode.
+// of it (decodeShown), one decode at a time. A photo not on screen yet goes
+// before every decode ahead; one on screen from its display copy waits
+// until the photos wanted next are decoded ahead (unless a command needs it
+// now), so that its full bitmap and the decode of another large photo are
+// not in memory at the same time. A decode ahead of that very photo in
+// progress is taken over rather than started again; the user-interface
+// thread never waits for a decode.
 //
 // It stands back for the rest of the program: it starts nothing while the
 // thumbnail worker makes the thumbnails of the rows on screen. A photo whose
@@ -66,6 +69,9 @@ struct ShownRequest {
     ColorRef background = 0;
     // The colours the pixels are converted to (the screen's; none: sRGB).
     ColourProfilePtr colours;
+    // The photo is on screen already (from its display copy): its decode
+    // waits until the photos wanted next are decoded ahead, unless hurried.
+    bool afterAhead = false;
 };
 
 // What the viewer's own decode of the photo it shows gave.
@@ -117,10 +123,14 @@ public:
     // goes to shownDecoded, or is returned at once when the decode is over
     // already (one ahead that just ended, or run inline).
     std::optional<ShownDecode> decodeShown(const std::string& path, ShownRequest request = {});
+    // A decode of the photo shown that waits for the decodes ahead is needed
+    // now (commands wait for it): it starts at once, a decode ahead in hand
+    // giving way.
+    void hurryShown();
     // The viewer no longer needs the photo it had decoded (it moved on): the
     // decode is stopped and nothing of it arrives.
     void dropShown();
-    bool decodingShown() const { return shownJob_; }
+    bool decodingShown() const { return shownJob_ || shownWaiting_; }
     // The viewer moves on from a photo it showed to another: kept when it is
     // wanted next (the one just left usually is, for a step back) and fits.
     // A photo kept as its display copy only may come back the same way.
@@ -182,6 +192,13 @@ private:
     bool shownTakenOver_ = false;  // it began as a decode ahead
     ColorRef shownBackground_ = 0;  // the background the viewer asked for
     ColourProfilePtr shownColours_;  // and the colours
+    // The decode of the photo shown waiting for the decodes ahead.
+    struct WaitingShown {
+        std::string path;
+        ShownRequest request;
+    };
+    std::optional<WaitingShown> shownWaiting_;
+    void startWaitingShown();
     std::size_t served_ = 0;
 };
 

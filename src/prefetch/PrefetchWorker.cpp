@@ -77,9 +77,19 @@ void RunJob(PrefetchWorker::Job& job) {
     std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop, options, &error);
     // Made without the lock (which abandon() takes: the owner never waits
     // for the making), kept under it.
-    DisplayPreparer::MadeCopy copy;
-    if (photo && job.maker && job.placement && !job.stop)
-        copy = job.maker(photo->bitmap->GetImageView(), job.placement(photo->bitmap->GetSize()));
+    auto makeCopy = [&job](const std::optional<PrefetchedPhoto>& made) -> DisplayPreparer::MadeCopy {
+        if (!made || !job.maker || !job.placement || job.stop) return nullptr;
+        // A bitmap decoded at a reduced scale is shown at the photo's place.
+        const Size size = made->reduced ? made->decodedSize : made->bitmap->GetSize();
+        return job.maker(made->bitmap->GetImageView(), job.placement(size));
+    };
+    DisplayPreparer::MadeCopy copy = makeCopy(photo);
+    if (photo && photo->reduced && !copy && !job.stop) {
+        // No display copy came of it (one would be too large): decoded whole.
+        options.reducedFor = {};
+        photo = DecodeAhead(decoder, job.path, job.stop, options, &error);
+        copy = makeCopy(photo);
+    }
     std::unique_ptr<CDrawDibBmp> spare;
     std::lock_guard<std::mutex> lock(job.mutex);
     // Under the lock: once abandon() returns, the preparer (the window's) is
@@ -91,6 +101,11 @@ void RunJob(PrefetchWorker::Job& job) {
             photo->screenCopyKey = key;
             spare = std::move(photo->bitmap);
         }
+    }
+    // A bitmap decoded for its copy alone is nothing without it.
+    if (photo && photo->reduced && photo->bitmap) {
+        spare = std::move(photo->bitmap);
+        photo.reset();
     }
     job.photo = std::move(photo);
     job.error = std::move(error);
@@ -120,6 +135,10 @@ void PrefetchWorker::start(const std::string& path, DecodeOptions options, Extra
     if (extras.preparer) job->maker = extras.preparer->maker();
     job->placement = std::move(extras.placement);
     job->copyOnly = extras.copyOnly;
+    // A photo whose copy is all that is kept need not be decoded whole.
+    if (job->copyOnly && job->maker && job->placement && !job->options.shownNow) {
+        job->options.reducedFor = [placement = job->placement](Size photo) { return placement(photo); };
+    }
     job->queue = &queue_;
     job->owner = owner_;
     job->doneCommand = doneCommand_;
@@ -163,7 +182,7 @@ ColorRef PrefetchWorker::background() const { return job_ ? job_->options.backgr
 ColourProfilePtr PrefetchWorker::colours() const { return job_ ? job_->options.colours : nullptr; }
 
 bool PrefetchWorker::keepBitmap() {
-    if (!job_) return false;
+    if (!job_ || job_->options.reducedFor) return false;
     std::lock_guard<std::mutex> lock(job_->mutex);
     job_->copyOnly = false;
     return !job_->done || !job_->photo || job_->photo->bitmap;

@@ -1,5 +1,6 @@
 #include "prefetch/PrefetchedPhoto.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <system_error>
@@ -48,17 +49,28 @@ std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::s
     if (!before && !options.shownNow) return std::nullopt;
     if (before) photo.stamp = *before;
     try {
+        const double angle = options.turn ? *options.turn : RotationMacroAngleOfFile(path);
         decoder.SetStopFlag(&stop);
         decoder.SetPreviewSink(options.firstPicture);
         photo.colours = options.colours ? options.colours : SrgbProfile();
         decoder.SetColourTarget(photo.colours);
+        photo.reduced = options.reducedFor && !Turns(angle);
+        if (photo.reduced) {
+            decoder.SetSizeRule([&options](int width, int height) {
+                // Strictly larger than shown, so that the copy is shrunk from it.
+                const Size shown = options.reducedFor({width, height});
+                const int longSide = std::max(shown.cx, shown.cy);
+                return longSide < std::max(width, height) ? longSide + 1 : 0;
+            });
+        }
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);
+        decoder.SetSizeRule({});
         photo.text = decoder.GetText();
         if (ShowOverBackground(*photo.bitmap, options.background)) photo.matte = options.background;
-        photo.decodedSize = photo.bitmap->GetSize();
+        photo.decodedSize = photo.reduced ? decoder.GetFullSize() : photo.bitmap->GetSize();
+        photo.reduced = photo.reduced && photo.bitmap->GetSize() != photo.decodedSize;
         if ((photo.decodedSize.cx <= 0 || photo.decodedSize.cy <= 0) && !options.shownNow) return std::nullopt;
-        const double angle = options.turn ? *options.turn : RotationMacroAngleOfFile(path);
         if (Turns(angle) && IsWholeQuarterTurn(angle) && !stop) {
             auto turned = std::make_unique<CDrawDibBmp>();
             RotateFilter(angle, 0).Apply(*photo.bitmap, *turned);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,9 @@ struct PrefetchedPhoto {
     std::optional<ColorRef> matte;
     // The colours its pixels were converted to from the file's profile.
     ColourProfilePtr colours;
+    // The bitmap was decoded at a reduced scale, for the display copy alone:
+    // smaller than decodedSize, never shown as the photo.
+    bool reduced = false;
 
     bool screenCopyOnly() const { return !bitmap && screenCopyKey != 0; }
     // What it takes in the cache (a display copy is counted where it waits).
@@ -66,6 +70,10 @@ struct DecodeOptions {
     ColorRef background = 0;
     // The colours the pixels are converted to from the file's profile (none: sRGB).
     ColourProfilePtr colours;
+    // Only the display copy is wanted, at the size this gives for the
+    // photo's size: a JPEG not turned is decoded at the least reduced scale
+    // still larger than that (much less memory and time than the whole).
+    std::function<Size(Size photo)> reducedFor;
 };
 
 // Decodes a photo (any thread): nothing when the file is missing, fails to

@@ -62,6 +62,7 @@ public:
         decoded = s;
         return {true, s.cx, s.cy, ""};
     }
+    void hurryPhoto() override { calls.push_back("hurry"); }
     void composeComment() override {
         calls.push_back("comment");
         display->setMacroRotationAngle(macroAngle);

@@ -14,6 +14,7 @@
 #include "fakes/FakeEventQueue.h"
 #include "prefetch/PhotoPrefetcher.h"
 #include "../../tools/photo-writers/TodayWriters.h"
+#include "thumbs/ThumbTestFiles.h"
 
 using namespace vellumo;
 using vellumo::testing::Bmp;
@@ -67,10 +68,15 @@ void Rest(Viewer& v) { v.queue.advance(kPrefetchSettleMs + 10); }
 
 // From now on the worker's decodes wait until Finish runs them.
 void HoldDecodes(Viewer& v) { v.viewer().prefetcher().worker().setRunMode(PrefetchWorker::RunMode::Held); }
-// Runs the decodes held and delivers what they post.
+// Lets time pass and runs the decodes held, and those they lead to, until
+// none is left.
 void Finish(Viewer& v) {
-    v.viewer().prefetcher().worker().runHeld();
-    v.queue.runPending();
+    PrefetchWorker& worker = v.viewer().prefetcher().worker();
+    for (int round = 0; round < 10; ++round) {
+        v.queue.advance(kPrefetchSettleMs + 10);
+        if (worker.runHeld() == 0) return;
+        v.queue.runPending();
+    }
 }
 
 // What each paint drew: display copies made ahead, and bitmaps.
@@ -537,4 +543,38 @@ TEST(PrefetchViewer, ADecodeAheadInProgressIsTakenOverOnlyOverTheSameBackground)
         EXPECT_EQ(v.viewer().prefetcher().served(), ownColour ? 0u : 1u);
         EXPECT_TRUE(v.desktop.messages.empty());
     }
+TEST(PrefetchDecode, APhotoWantedForItsDisplayCopyAloneDecodesAtAReducedScale) {
+    TempFolder folder;
+    auto grey = [](int x, int y) {
+        const auto v = static_cast<std::uint8_t>((x + y) & 0xFF);
+        return vellumo::testing::Rgb8{v, v, v};
+    };
+    const std::string jpeg = folder.write("a.jpg", vellumo::testing::JpegBytes(1600, 1200, grey));
+    const std::string bmp = folder.write("b.bmp", Bmp(160, 120, 1, 2, 3));
+    const std::string turned = folder.write("c.jpg", vellumo::testing::JpegBytes(1600, 1200, grey));
+    folder.write("c.txt", "%ROTATE_LEFT%");
+    std::atomic<bool> stop{false};
+    DecodeOptions options;
+    options.reducedFor = [](Size photo) { return Size{photo.cx / 4, photo.cy / 4}; };
+    CAnyPicDecoder decoder;
+    // Shown at 400 x 300: the least eighth scale larger than that is 3/8.
+    std::optional<PrefetchedPhoto> a = DecodeAhead(decoder, jpeg, stop, options);
+    ASSERT_TRUE(a && a->bitmap);
+    EXPECT_TRUE(a->reduced);
+    EXPECT_EQ(a->bitmap->GetSize(), (Size{600, 450}));
+    EXPECT_EQ(a->decodedSize, (Size{1600, 1200}));
+    // Only JPEG has reduced scales; a photo turned by its comment file is
+    // decoded whole (it is kept as its bitmap).
+    std::optional<PrefetchedPhoto> b = DecodeAhead(decoder, bmp, stop, options);
+    ASSERT_TRUE(b && b->bitmap);
+    EXPECT_FALSE(b->reduced);
+    EXPECT_EQ(b->decodedSize, (Size{160, 120}));
+    std::optional<PrefetchedPhoto> c = DecodeAhead(decoder, turned, stop, options);
+    ASSERT_TRUE(c && c->bitmap);
+    EXPECT_FALSE(c->reduced);
+    EXPECT_EQ(c->bitmap->GetSize(), (Size{1200, 1600}));
+    // The same decoder afterwards decodes at full scale again.
+    std::optional<PrefetchedPhoto> whole = DecodeAhead(decoder, jpeg, stop);
+    ASSERT_TRUE(whole && whole->bitmap);
+    EXPECT_EQ(whole->bitmap->GetSize(), (Size{1600, 1200}));
 }
