@@ -75,8 +75,8 @@ public:
     virtual void enterPhotoScope(const std::string& path) = 0;
     // Drops the current bitmap and decodes the file into a new one.
     virtual DecodedPhoto decodePhoto(const std::string& path) = 0;
-    // Commands wait for the full photo decodePhoto said would come later:
-    // its decode is needed now.
+    // Commands wait for the full photo decodePhoto said would come later
+    // (it decodes only when needed): its decode is needed now.
     virtual void hurryPhoto() = 0;
     // Gathers, composes and expands the comment and sizes its rectangle. The
     // composition sets the macro rotation through PhotoDisplay.

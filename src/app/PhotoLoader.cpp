@@ -84,13 +84,13 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             text_ = ahead->text;
             copy_ = std::move(ahead);
             pending_ = Pending{path, true, background_(), screen};
-            // Unturned, as the copy shows it; after the photos wanted next.
+            // Unturned, as the copy shows it; once something needs more than the copy.
             ShownRequest request;
             request.displayCopy = false;
             request.turn = 0.0;
             request.background = pending_->background;
             request.colours = screen;
-            request.afterAhead = true;
+            request.whenNeeded = true;
             if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
                 return *arrived(std::move(*done));
             return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};

@@ -55,10 +55,11 @@ public:
     // load() would have given it; nothing when it is not the decode the
     // loader waits for.
     std::optional<DecodedPhoto> arrived(ShownDecode decode);
-    // The decode of the photo being loaded runs on the worker (or waits for
-    // the decodes ahead: see hurry).
+    // The decode of the photo being loaded runs on the worker (or, for a
+    // photo shown from its display copy, waits until needed: see hurry).
     bool decoding() const { return pending_.has_value(); }
-    // Commands wait for the full photo: its decode goes first.
+    // Something needs more than the display copy: the photo's decode starts
+    // (nothing when it runs or is done already).
     void hurry();
     // That decode gave a first picture: shown until the photo is there.
     void firstPicture(const std::string& path, PrefetchWorker::FirstPicture picture);

@@ -39,10 +39,20 @@ void ViewerWindow::runCommandsAfterZoom(bool zoomedIn) {
 bool ViewerWindow::fileExists(const std::string& path) { return FileExists(path); }
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
-DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) { return loader_.load(path); }
+DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
+    copyFellShort_ = false;
+    return loader_.load(path);
+}
 
 void ViewerWindow::photoDecoded(ShownDecode decoded) {
-    if (std::optional<DecodedPhoto> photo = loader_.arrived(std::move(decoded))) display_.photoArrived(*photo);
+    std::optional<DecodedPhoto> photo = loader_.arrived(std::move(decoded));
+    if (!photo) return;
+    display_.photoArrived(*photo);
+    // A paint found the display copy gone and left the photo's place empty.
+    if (copyFellShort_ && !loader_.decoding()) {
+        copyFellShort_ = false;
+        redrawAll();
+    }
 }
 
 bool ViewerWindow::previewAllowed() {
@@ -155,8 +165,13 @@ void ViewerWindow::paint(Canvas& canvas, const Rect& dirty) {
         if (const std::uint64_t copy = loader_.copyKey()) {
             const Rect& placement = display_.view().photoRect();
             const Rect visible = placement.intersected(dirty);
-            if (!visible.isEmpty() && !canvas.drawPreparedCopy(copy, placement, visible))
+            if (!visible.isEmpty() && !canvas.drawPreparedCopy(copy, placement, visible)) {
+                // The copy no longer fits (another screen, the Navigator
+                // docked): the photo itself is needed.
                 canvas.fillRect(visible, settings().BackgroundColor);
+                copyFellShort_ = true;
+                loader_.hurry();
+            }
         }
     }
     comments_.paint(canvas, dirty, loader_.hasPhoto());

@@ -57,8 +57,8 @@ std::optional<ShownDecode> PhotoPrefetcher::decodeShown(const std::string& path,
     shownBackground_ = request.background;
     shownColours_ = request.colours;
     shownWaiting_.reset();
-    if (request.afterAhead) {
-        // Started by refill once nothing is left to decode ahead.
+    if (request.whenNeeded) {
+        // Started by hurryShown.
         if (shownJob_) dropShown();
         shownWaiting_ = WaitingShown{path, std::move(request)};
         return std::nullopt;
@@ -229,8 +229,6 @@ void PhotoPrefetcher::refill() {
         worker_.start(path, std::move(options), std::move(extras));
         return;
     }
-    // Nothing (more) to decode ahead: the photo shown, when it waits.
-    if (shownWaiting_) startWaitingShown();
 }
 
 }  // namespace vellumo

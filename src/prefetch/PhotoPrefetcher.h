@@ -14,12 +14,12 @@
 //
 // The same worker decodes the photo the viewer shows when it has no decode
 // of it (decodeShown), one decode at a time. A photo not on screen yet goes
-// before every decode ahead; one on screen from its display copy waits
-// until the photos wanted next are decoded ahead (unless a command needs it
-// now), so that its full bitmap and the decode of another large photo are
-// not in memory at the same time. A decode ahead of that very photo in
-// progress is taken over rather than started again; the user-interface
-// thread never waits for a decode.
+// before every decode ahead. One on screen from its display copy is decoded
+// only when something needs more than that copy (a zoom, real scale, a
+// turn, a screen the copy no longer fits: hurryShown): a user stepping
+// through large photos holds display copies, never a whole photo beside
+// them. A decode ahead of that very photo in progress is taken over rather
+// than started again; the user-interface thread never waits for a decode.
 //
 // It stands back for the rest of the program: it starts nothing while the
 // thumbnail worker makes the thumbnails of the rows on screen. A photo whose
@@ -70,8 +70,8 @@ struct ShownRequest {
     // The colours the pixels are converted to (the screen's; none: sRGB).
     ColourProfilePtr colours;
     // The photo is on screen already (from its display copy): its decode
-    // waits until the photos wanted next are decoded ahead, unless hurried.
-    bool afterAhead = false;
+    // waits until something needs it (hurryShown).
+    bool whenNeeded = false;
 };
 
 // What the viewer's own decode of the photo it shows gave.
@@ -123,9 +123,8 @@ public:
     // goes to shownDecoded, or is returned at once when the decode is over
     // already (one ahead that just ended, or run inline).
     std::optional<ShownDecode> decodeShown(const std::string& path, ShownRequest request = {});
-    // A decode of the photo shown that waits for the decodes ahead is needed
-    // now (commands wait for it): it starts at once, a decode ahead in hand
-    // giving way.
+    // The decode of the photo shown that waits until needed is needed now:
+    // it starts at once, a decode ahead in hand giving way.
     void hurryShown();
     // The viewer no longer needs the photo it had decoded (it moved on): the
     // decode is stopped and nothing of it arrives.
@@ -192,7 +191,7 @@ private:
     bool shownTakenOver_ = false;  // it began as a decode ahead
     ColorRef shownBackground_ = 0;  // the background the viewer asked for
     ColourProfilePtr shownColours_;  // and the colours
-    // The decode of the photo shown waiting for the decodes ahead.
+    // The decode of the photo shown waiting until it is needed.
     struct WaitingShown {
         std::string path;
         ShownRequest request;

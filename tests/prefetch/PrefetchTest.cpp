@@ -108,6 +108,35 @@ struct CopyViewer {
 
 }  // namespace
 
+// Stepping through photos kept as their display copies holds those copies
+// alone: the photo itself decodes only once something needs more than its
+// copy, here a paint the copy can no longer serve.
+TEST(PrefetchViewer, APhotoShownFromItsCopyDecodesOnlyOnceTheCopyCannotServe) {
+    using Held = std::vector<std::pair<std::string, bool>>;
+    TempFolder folder;
+    folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
+    CopyViewer cv(folder, {"a.bmp"});
+    Viewer& v = cv.v;
+    Rest(v);
+    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
+    HoldDecodes(v);
+    Step(v, kNextPhoto);
+    Finish(v);
+    EXPECT_EQ(v.viewer().bitmap(), nullptr);
+    EXPECT_TRUE(v.viewer().prefetcher().worker().held().empty());
+    EXPECT_EQ(cv.frames.back().copies.size(), 1u);
+    // The copy gone from the window's cache: the paint fills the photo's
+    // place and asks for the photo, which is painted once it is there.
+    cv.copies.made.clear();
+    cv.paint();
+    EXPECT_TRUE(cv.frames.back().copies.empty());
+    EXPECT_EQ(v.viewer().prefetcher().worker().held(), (Held{{b, false}}));
+    Finish(v);
+    EXPECT_EQ(Shown(v), "ggg/ggg");
+    EXPECT_EQ(cv.frames.back().bitmaps.size(), 1u);
+}
+
 TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     TempFolder folder;
     const std::string a = folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
@@ -165,9 +194,10 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
     EXPECT_EQ(v.viewer().prefetcher().cache().bytes(), 0u);  // no bitmap kept
 
-    // The copy goes on screen at once, in the photo's place, while the file
-    // decodes on the worker; then the window paints the file's own decode (a
-    // bitmap of its own) as every photo, in the same place.
+    // The copy goes on screen at once, in the photo's place; the file
+    // decodes on the worker once something needs more than the copy, and the
+    // window then paints the file's own decode (a bitmap of its own) as every
+    // photo, in the same place.
     HoldDecodes(v);
     frames.clear();
     Step(v, kNextPhoto);
@@ -178,6 +208,9 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     EXPECT_TRUE(frames[0].bitmaps.empty());
     const std::uint64_t copyKey = frames[0].copies[0].key;
     EXPECT_NE(copyKey, leftKey);
+    Finish(v);
+    EXPECT_EQ(v.viewer().bitmap(), nullptr);  // nothing needs the photo yet
+    v.viewer().hurryPhoto();
     Finish(v);
     EXPECT_EQ(Shown(v), "ggg/ggg");
     EXPECT_EQ(frames.size(), 1u);  // the same pixels: nothing to repaint
@@ -199,6 +232,7 @@ TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecod
     ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(frames[0].copies.size(), 1u);
     EXPECT_EQ(frames[0].copies[0].key, leftKey);
+    v.viewer().hurryPhoto();
     Finish(v);
     EXPECT_EQ(Shown(v), "rrr/rrr");
 
@@ -543,6 +577,8 @@ TEST(PrefetchViewer, ADecodeAheadInProgressIsTakenOverOnlyOverTheSameBackground)
         EXPECT_EQ(v.viewer().prefetcher().served(), ownColour ? 0u : 1u);
         EXPECT_TRUE(v.desktop.messages.empty());
     }
+}
+
 TEST(PrefetchDecode, APhotoWantedForItsDisplayCopyAloneDecodesAtAReducedScale) {
     TempFolder folder;
     auto grey = [](int x, int y) {
@@ -573,6 +609,21 @@ TEST(PrefetchDecode, APhotoWantedForItsDisplayCopyAloneDecodesAtAReducedScale) {
     ASSERT_TRUE(c && c->bitmap);
     EXPECT_FALSE(c->reduced);
     EXPECT_EQ(c->bitmap->GetSize(), (Size{1200, 1600}));
+    // A phone's portrait photo (stored sideways, EXIF orientation 6) is
+    // fitted by its upright size: into 800 x 300 at 225 x 300, decoded at
+    // 2/8 and upright.
+    const writers::Bytes sideways = writers::WriteJpeg(writers::TestPicture(1600, 1200, false), 6);
+    const std::string portrait = folder.write("d.jpg", std::string(sideways.begin(), sideways.end()));
+    DecodeOptions fitted;
+    fitted.reducedFor = [](Size photo) {
+        const double scale = std::min(800.0 / photo.cx, 300.0 / photo.cy);
+        return Size{static_cast<int>(photo.cx * scale), static_cast<int>(photo.cy * scale)};
+    };
+    std::optional<PrefetchedPhoto> d = DecodeAhead(decoder, portrait, stop, fitted);
+    ASSERT_TRUE(d && d->bitmap);
+    EXPECT_TRUE(d->reduced);
+    EXPECT_EQ(d->bitmap->GetSize(), (Size{300, 400}));
+    EXPECT_EQ(d->decodedSize, (Size{1200, 1600}));
     // The same decoder afterwards decodes at full scale again.
     std::optional<PrefetchedPhoto> whole = DecodeAhead(decoder, jpeg, stop);
     ASSERT_TRUE(whole && whole->bitmap);
