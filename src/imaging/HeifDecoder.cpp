@@ -10,8 +10,6 @@
 
 #include "imaging/AnyBmp.h"
 #include "imaging/HeifHandles.h"
-#include "imaging/HeifNativeForm.h"
-#include "imaging/HeifPlanes.h"
 #include "imaging/ProfileBuilder.h"
 #include "imaging/RowPrefault.h"
 
@@ -71,10 +69,6 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     if (!context) throw std::bad_alloc();
     heif_context_set_max_decoding_threads(context.get(), 2);
     Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
-    data_ = data;
-    size_ = size;
-    heif_item_id primaryId = 0;
-    Check(heif_context_get_primary_image_ID(context.get(), &primaryId));
     heif_image_handle* primaryRaw = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &primaryRaw));
     HeifHandlePtr primary(primaryRaw);
@@ -87,18 +81,17 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     colourProfile_ = ColoursOf(primary.get());
     CheckStop();
     if (sizeHint_ > 0) {
-        heif_item_id id = 0;
-        if (HeifHandlePtr thumbnail{Thumbnail(primary.get(), sizeHint_, id)}) {
-            DecodeInto(thumbnail.get(), id, bmp);
+        if (HeifHandlePtr thumbnail{Thumbnail(primary.get(), sizeHint_)}) {
+            DecodeInto(thumbnail.get(), bmp);
             return;
         }
     } else if (previewSink_) {
         ShowThumbnailFirst(primary.get(), width, height);
     }
-    DecodeInto(primary.get(), primaryId, bmp);
+    DecodeInto(primary.get(), bmp);
 }
 
-heif_image_handle* CHEIFDecoder::Thumbnail(const heif_image_handle* primary, int minimum, heif_item_id& id) {
+heif_image_handle* CHEIFDecoder::Thumbnail(const heif_image_handle* primary, int minimum) {
     const int count = heif_image_handle_get_number_of_thumbnails(primary);
     if (count <= 0) return nullptr;
     std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
@@ -115,7 +108,6 @@ heif_image_handle* CHEIFDecoder::Thumbnail(const heif_image_handle* primary, int
             if (best) heif_image_handle_release(best);
             best = candidate;
             bestSide = side;
-            id = ids[static_cast<std::size_t>(i)];
         } else {
             heif_image_handle_release(candidate);
         }
@@ -129,12 +121,11 @@ void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int widt
     if (heif_image_handle_has_alpha_channel(primary)) return;
     const Size wanted = previewSink_->PreviewSizeFor(width, height, false);
     if (wanted.cx <= 0 || wanted.cy <= 0) return;
-    heif_item_id id = 0;
-    HeifHandlePtr thumbnail{Thumbnail(primary, 0, id)};
+    HeifHandlePtr thumbnail{Thumbnail(primary, 0)};
     if (!thumbnail) return;
     try {
         CAnyBmp coarse;
-        DecodeInto(thumbnail.get(), id, coarse);
+        DecodeInto(thumbnail.get(), coarse);
         previewSink_->ShowPreview(coarse);
     } catch (const CTextException&) {
         // A damaged thumbnail only means no first picture.
@@ -142,44 +133,76 @@ void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int widt
     }
 }
 
-void CHEIFDecoder::DecodeInto(const heif_image_handle* handle, heif_item_id item, CBmp& bmp) {
-    if (!DecodeOwnConversion(handle, item, bmp)) DecodeLibraryConversion(handle, bmp);
+void CHEIFDecoder::DecodeInto(const heif_image_handle* handle, CBmp& bmp) {
+    if (!DecodePlanarRgb(handle, bmp)) DecodeLibraryConversion(handle, bmp);
 }
 
-// libheif turns YCbCr into RGB on one thread with plain loops; taking the
-// codec's planes and converting them here, on both cores, saves most of
-// that time. Pictures of more than 8 bits and unusual kinds go the
-// library's way.
-bool CHEIFDecoder::DecodeOwnConversion(const heif_image_handle* handle, heif_item_id item, CBmp& bmp) {
-    if (heif_image_handle_get_luma_bits_per_pixel(handle) != 8) return false;
-    const int chromaBits = heif_image_handle_get_chroma_bits_per_pixel(handle);
-    if (chromaBits > 8) return false;  // (not 8 for luma-only pictures)
-    // Asked for any other form than the stored one, libheif converts.
-    const std::optional<NativeForm> native = NativeFormOf(data_, size_, item);
-    if (!native) return false;
+namespace {
+
+// One pixel in the bitmap's order, its colour taken back out of a
+// premultiplied alpha.
+inline void StorePixel(std::uint8_t* out, int r, int g, int b, int a, bool premultiplied) {
+    if (premultiplied && a != 0 && a != 255) {
+        r = std::min(255, (r * 255 + a / 2) / a);
+        g = std::min(255, (g * 255 + a / 2) / a);
+        b = std::min(255, (b * 255 + a / 2) / a);
+    }
+    out[0] = static_cast<std::uint8_t>(b);
+    out[1] = static_cast<std::uint8_t>(g);
+    out[2] = static_cast<std::uint8_t>(r);
+    out[3] = static_cast<std::uint8_t>(a);
+}
+
+}  // namespace
+
+// libheif 1.15 turns a picture into RGB on its way out whatever form is
+// asked for (an AV1 picture always; asked for YCbCr again it converts
+// back). RGB planes are its cheapest output: the pixels of its own
+// conversion, as heif-convert writes them, only interleaved here. The
+// bitmap's pages fault in on the second core while libheif decodes.
+bool CHEIFDecoder::DecodePlanarRgb(const heif_image_handle* handle, CBmp& bmp) {
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
-    // The bitmap's pages fault in on the second core while libheif decodes
-    // (on one, for a picture that is not a grid of tiles).
     const int width = heif_image_handle_get_width(handle), height = heif_image_handle_get_height(handle);
     CreateBitmap(bmp, width, height, 32, alpha, false);
     heif_image* decodedRaw = nullptr;
     heif_error error;
     {
         RowPrefault prefault(bmp.GetLineArray(), height, static_cast<std::size_t>(width) * 4);
-        error = heif_decode_image(handle, &decodedRaw, native->space, native->chroma, nullptr);
+        error = heif_decode_image(handle, &decodedRaw, heif_colorspace_RGB, heif_chroma_444, nullptr);
     }
     if (error.code == heif_error_Unsupported_feature) return false;
     Check(error);
     HeifImagePtr decoded(decodedRaw);
     CheckStop();
-    std::optional<YcbcrPlanes> planes = PlanesOf(decoded.get(), alpha);
-    const std::optional<YcbcrMatrix> matrix = MatrixOf(handle, decoded.get());
-    if (!planes || !matrix) return false;
-    planes->premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
-    if (planes->width != width || planes->height != height)
-        CreateBitmap(bmp, planes->width, planes->height, 32, alpha, false);
+    // B, G, R and alpha: the bitmap's order.
+    const heif_channel channels[4] = {heif_channel_B, heif_channel_G, heif_channel_R, heif_channel_Alpha};
+    const std::uint8_t* planes[4] = {};
+    int strides[4] = {};
+    const int w = heif_image_get_width(decoded.get(), heif_channel_R);
+    const int h = heif_image_get_height(decoded.get(), heif_channel_R);
+    if (w <= 0 || h <= 0) return false;
+    for (int c = 0; c < (alpha ? 4 : 3); ++c) {
+        // More than 8 bits: the library's interleaved output brings them to 8.
+        if (heif_image_get_bits_per_pixel_range(decoded.get(), channels[c]) != 8 ||
+            heif_image_get_width(decoded.get(), channels[c]) != w ||
+            heif_image_get_height(decoded.get(), channels[c]) != h)
+            return false;
+        planes[c] = heif_image_get_plane_readonly(decoded.get(), channels[c], &strides[c]);
+        if (!planes[c] || strides[c] < w) return false;
+    }
+    if (w != width || h != height) CreateBitmap(bmp, w, h, 32, alpha, false);
     bmp.SetAlphaShown(alpha);
-    if (!ConvertToBgra(*planes, *matrix, bmp.GetLineArray(), stop_)) CheckStop();
+    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
+    std::uint8_t* const* lines = bmp.GetLineArray();
+    for (int y = 0; y < h; ++y) {
+        if ((y & 255) == 0) CheckStop();
+        const std::uint8_t* row[4] = {};
+        for (int c = 0; c < (alpha ? 4 : 3); ++c)
+            row[c] = planes[c] + static_cast<std::size_t>(y) * static_cast<std::size_t>(strides[c]);
+        std::uint8_t* out = lines[y];
+        for (int x = 0; x < w; ++x, out += 4)
+            StorePixel(out, row[2][x], row[1][x], row[0][x], alpha ? row[3][x] : 255, premultiplied);
+    }
     return true;
 }
 
@@ -209,19 +232,8 @@ void CHEIFDecoder::DecodeLibraryConversion(const heif_image_handle* handle, CBmp
         if ((y & 255) == 0) CheckStop();
         const std::uint8_t* in = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
         std::uint8_t* out = lines[y];
-        for (int x = 0; x < w; ++x, in += channels, out += 4) {
-            int r = in[0], g = in[1], b = in[2];
-            const int a = alpha ? in[3] : 255;
-            if (premultiplied && a != 0 && a != 255) {
-                r = std::min(255, (r * 255 + a / 2) / a);
-                g = std::min(255, (g * 255 + a / 2) / a);
-                b = std::min(255, (b * 255 + a / 2) / a);
-            }
-            out[0] = static_cast<std::uint8_t>(b);
-            out[1] = static_cast<std::uint8_t>(g);
-            out[2] = static_cast<std::uint8_t>(r);
-            out[3] = static_cast<std::uint8_t>(a);
-        }
+        for (int x = 0; x < w; ++x, in += channels, out += 4)
+            StorePixel(out, in[0], in[1], in[2], alpha ? in[3] : 255, premultiplied);
     }
 }
 

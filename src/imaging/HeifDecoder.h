@@ -7,9 +7,6 @@
 // first picture while the full decode runs.
 #include "imaging/PicDecoder.h"
 
-#include <cstddef>
-#include <cstdint>
-
 struct heif_image_handle;
 
 namespace vellumo {
@@ -20,21 +17,16 @@ public:
 
 private:
     // The thumbnail whose longer side is at least minimum pixels and
-    // smallest among those (any thumbnail when minimum is 0), its item in
-    // id; null for none. The caller releases it.
-    static heif_image_handle* Thumbnail(const heif_image_handle* primary, int minimum, std::uint32_t& id);
-    // The picture of item `item`.
-    void DecodeInto(const heif_image_handle* handle, std::uint32_t item, CBmp& bmp);
-    // The codec's YCbCr planes converted here; false for a picture this
-    // conversion does not take.
-    bool DecodeOwnConversion(const heif_image_handle* handle, std::uint32_t item, CBmp& bmp);
+    // smallest among those (any thumbnail when minimum is 0); null for none.
+    // The caller releases it.
+    static heif_image_handle* Thumbnail(const heif_image_handle* primary, int minimum);
+    // The picture of the handle.
+    void DecodeInto(const heif_image_handle* handle, CBmp& bmp);
+    // libheif's RGB output as planes; false for a picture of more than 8 bits.
+    bool DecodePlanarRgb(const heif_image_handle* handle, CBmp& bmp);
     // libheif's RGB output.
     void DecodeLibraryConversion(const heif_image_handle* handle, CBmp& bmp);
     void ShowThumbnailFirst(const heif_image_handle* primary, int width, int height);
-
-    // The file, while it decodes.
-    const std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
 };
 
 }  // namespace vellumo

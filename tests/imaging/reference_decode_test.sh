@@ -67,12 +67,19 @@ cwebp -quiet -q 75 base.png -o lossy.webp
 cwebp -quiet -q 75 alpha.png -o lossy-alpha.webp
 for f in lossless lossy lossy-alpha; do dwebp -quiet -pam $f.webp -o ref.pam; check $f.webp ref.pam 0; done
 
-# HEIC through libheif on both sides; AVIF decoded by libavif for reference.
+# HEIC and AVIF through libheif on both sides (heif-convert asks libheif
+# for interleaved RGB, the viewer for RGB planes: the same conversion but
+# for rounding); 4:4:4 AVIF decoded by libavif as well. 4:4:4 is avifenc's
+# choice for a PNG; phones write 4:2:0, whose chroma libheif 1.15 takes
+# from the nearest sample where libavif interpolates (up to 56 levels
+# apart at strong colour edges), so that one is checked against libheif.
 heif-enc -q 80 base.png -o plain.heic > /dev/null
 heif-enc -q 80 alpha.png -o alpha.heic > /dev/null
 for f in plain alpha; do heif-convert $f.heic ref.png > /dev/null; check $f.heic ref.png 2; done
 avifenc -s 8 base.png plain.avif > /dev/null
+avifenc -s 8 -y 420 base.png plain420.avif > /dev/null
 avifenc -s 8 alpha.png alpha.avif > /dev/null
+for f in plain plain420 alpha; do heif-convert $f.avif ref.png > /dev/null; check $f.avif ref.png 2; done
 for f in plain alpha; do avifdec $f.avif ref.png > /dev/null; check $f.avif ref.png 2; done
 
 # BMP of today's editors: V5 with alpha (bit fields), V4 without, 16 bits.
