@@ -9,6 +9,7 @@
 #include <libheif/heif.h>
 
 #include "imaging/AnyBmp.h"
+#include "imaging/HeifCodedSize.h"
 #include "imaging/HeifHandles.h"
 #include "imaging/ProfileBuilder.h"
 #include "imaging/RowPrefault.h"
@@ -69,6 +70,9 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     if (!context) throw std::bad_alloc();
     heif_context_set_max_decoding_threads(context.get(), 2);
     Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
+    // The codec would decode at its stream's size, whatever the file declares.
+    if (!CodedSizesAgree(data, size))
+        RaiseError(ErrFormatNotSupported, "HEIF image coded larger than its declared size.");
     heif_image_handle* primaryRaw = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &primaryRaw));
     HeifHandlePtr primary(primaryRaw);

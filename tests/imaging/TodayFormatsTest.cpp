@@ -300,6 +300,44 @@ TEST(Heif, DamagedFilesGiveTheFrameworksCodes) {
     ExpectRobust(good, 61);
 }
 
+// The codec decodes at its stream's size and libheif 1.15 believes a grid's
+// canvas: a picture coded (or a canvas declared) larger than the file says
+// is refused before anything is decoded. Padding a codec adds is allowed.
+TEST(Heif, APictureLargerThanItsDeclaredSizeIsRefusedBeforeDecoding) {
+    for (const bool avif : {false, true}) {
+        SCOPED_TRACE(avif ? "AVIF" : "HEIC");
+        writers::HeifSpec s;
+        s.avif = avif;
+        const Bytes good = writers::WriteHeif(writers::TestPicture(200, 150, false), s);
+        const char ispe[] = {'i', 's', 'p', 'e'};
+        const auto at = std::search(good.begin(), good.end(), std::begin(ispe), std::end(ispe));
+        ASSERT_NE(at, good.end());
+        const std::size_t sizeAt = static_cast<std::size_t>(at - good.begin()) + 8;  // after version and flags
+        auto declaring = [&](std::uint32_t w, std::uint32_t h) {
+            Bytes b = good;
+            for (int i = 0; i < 4; ++i) {
+                b[sizeAt + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(w >> (24 - 8 * i));
+                b[sizeAt + 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
+            }
+            return b;
+        };
+        EXPECT_TRUE(DecodeBytes(declaring(200, 150)).ok);
+        const DecodeResult small = DecodeBytes(declaring(100, 150));
+        EXPECT_EQ(small.code, ErrFormatNotSupported);
+        EXPECT_EQ(small.error, Err("HEIF image coded larger than its declared size."));
+        EXPECT_EQ(DecodeBytes(declaring(200, 80)).code, ErrFormatNotSupported);
+        EXPECT_NE(DecodeBytes(declaring(150, 100)).code, ErrFormatNotSupported);  // within the padding
+    }
+    // Grids whose canvas libheif read past the grid's own data, from the
+    // next box: 14441 x 27759 and 30326 x 25393 pixels for a picture of
+    // 24 x 16 (found by fuzzing; they took gigabytes).
+    for (const char* name : {"grid-canvas-past-its-data-1", "grid-canvas-past-its-data-2"}) {
+        const Bytes file = ReadFile(std::string(VELLUMO_SOURCE_DIR) + "/fuzz/regressions/heif/" + name);
+        ASSERT_FALSE(file.empty()) << name;
+        EXPECT_EQ(DecodeBytes(file).code, ErrFormatNotSupported) << name;
+    }
+}
+
 // ---- Detection and the background under alpha -------------------------------------
 
 TEST(TodayFormats, DetectedByContentAfterTheFormatsOfOld) {
