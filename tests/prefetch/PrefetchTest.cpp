@@ -106,6 +106,15 @@ struct CopyViewer {
     }
 };
 
+// From a.bmp on screen, once b is decoded ahead as its display copy, a
+// step to b with the worker's decodes held: b shows from its copy.
+void StepOntoCopy(CopyViewer& cv, const std::string& b) {
+    Rest(cv.v);
+    ASSERT_TRUE(cv.v.viewer().prefetcher().cache().holds(b));
+    HoldDecodes(cv.v);
+    Step(cv.v, kNextPhoto);
+}
+
 }  // namespace
 
 // Stepping through photos kept as their display copies holds those copies
@@ -118,10 +127,7 @@ TEST(PrefetchViewer, APhotoShownFromItsCopyDecodesOnlyOnceTheCopyCannotServe) {
     const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
     CopyViewer cv(folder, {"a.bmp"});
     Viewer& v = cv.v;
-    Rest(v);
-    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
-    HoldDecodes(v);
-    Step(v, kNextPhoto);
+    StepOntoCopy(cv, b);
     Finish(v);
     EXPECT_EQ(v.viewer().bitmap(), nullptr);
     EXPECT_TRUE(v.viewer().prefetcher().worker().held().empty());
@@ -280,10 +286,7 @@ TEST(PrefetchViewer, AZoomDuringTheDecodeAfterAStepActsOnTheFullPhotoOnceItIsThe
                                 "[Navigator Settings]\r\nNavigator=0\r\n");
     CopyViewer cv(folder, {"a.bmp"});
     Viewer& v = cv.v;
-    Rest(v);
-    ASSERT_TRUE(v.viewer().prefetcher().cache().holds(b));
-    HoldDecodes(v);
-    Step(v, kNextPhoto);
+    StepOntoCopy(cv, b);
     // b on screen from its copy, fitted; the zoom waits for the full photo,
     // while a command that does not act on the view acts at once.
     const PhotoView& view = v.viewer().display().view();
