@@ -175,16 +175,27 @@ std::optional<CodedSize> NalsSize(const std::uint8_t* data, std::size_t size, in
     return largest;
 }
 
+// The boxes inside the file's meta box (none without one).
+std::vector<Box> MetaBoxes(const std::uint8_t* data, std::size_t size) {
+    const std::vector<Box> top = Children(data, size);
+    const Box* meta = Find(top, "meta");
+    if (!meta || meta->size < 4) return {};
+    return Children(meta->data + 4, meta->size - 4);
+}
+
 // The type of each item, from the infe boxes of iinf.
 std::map<std::uint32_t, std::string> ItemTypes(const Box& iinf) {
     std::map<std::uint32_t, std::string> types;
     Reader r(iinf.data, iinf.size);
     const std::uint32_t version = r.Bytes(1);
     r.Bytes(3);
-    r.Bytes(version == 0 ? 2 : 4);
+    const std::uint32_t entries = r.Bytes(version == 0 ? 2 : 4);
     if (r.Failed()) return types;
     const std::size_t at = r.ByteOffset();
+    std::uint32_t seen = 0;
     for (const Box& infe : Children(iinf.data + at, iinf.size - at)) {
+        // libheif reads as many boxes as the count says.
+        if (seen++ >= entries) break;
         if (!infe.Is("infe")) continue;
         Reader e(infe.data, infe.size);
         const std::uint32_t v = e.Bytes(1);
@@ -344,11 +355,43 @@ std::optional<CodedSize> Av1SequenceHeaderSize(const std::uint8_t* payload, std:
     return coded;
 }
 
+bool DerivedFromPicturesOnly(const std::uint8_t* data, std::size_t size) {
+    const std::vector<Box> boxes = MetaBoxes(data, size);
+    const Box* iref = Find(boxes, "iref");
+    if (!iref) return true;
+    const Box* iinf = Find(boxes, "iinf");
+    const std::map<std::uint32_t, std::string> types = iinf ? ItemTypes(*iinf) : std::map<std::uint32_t, std::string>{};
+    auto picture = [&types](std::uint32_t id) {
+        const auto at = types.find(id);
+        if (at == types.end()) return false;
+        const std::string& t = at->second;
+        return t == "hvc1" || t == "av01" || t == "grid" || t == "iden" || t == "iovl";
+    };
+    // The references as libheif 1.15 reads them: one after another, each
+    // header's size unheeded.
+    Reader r(iref->data, iref->size);
+    const int idBytes = r.Bytes(1) == 0 ? 2 : 4;
+    r.Bytes(3);
+    while (!r.Failed() && r.ByteOffset() < iref->size) {
+        const std::uint32_t length = r.Bytes(4);
+        const std::size_t typeAt = r.ByteOffset();
+        r.Bytes(4);
+        if (length == 1) r.Wide(8);
+        if (r.Failed()) break;
+        const bool derived = std::memcmp(iref->data + typeAt, "dimg", 4) == 0;
+        if (std::memcmp(iref->data + typeAt, "uuid", 4) == 0) r.Bits(128);  // the extended type
+        r.Bytes(idBytes);
+        const std::uint32_t count = r.Bytes(2);
+        for (std::uint32_t i = 0; i < count && !r.Failed(); ++i) {
+            const std::uint32_t to = r.Bytes(idBytes);
+            if (derived && !r.Failed() && !picture(to)) return false;
+        }
+    }
+    return true;
+}
+
 bool CodedSizesAgree(const std::uint8_t* data, std::size_t size) {
-    const std::vector<Box> top = Children(data, size);
-    const Box* meta = Find(top, "meta");
-    if (!meta || meta->size < 4) return true;
-    const std::vector<Box> boxes = Children(meta->data + 4, meta->size - 4);
+    const std::vector<Box> boxes = MetaBoxes(data, size);
     const Box* iprp = Find(boxes, "iprp");
     if (!iprp) return true;
     const std::vector<Box> parts = Children(iprp->data, iprp->size);

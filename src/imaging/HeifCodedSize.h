@@ -33,4 +33,9 @@ std::optional<CodedSize> Av1SequenceHeaderSize(const std::uint8_t* payload, std:
 // this reading does not follow, are left to libheif.
 bool CodedSizesAgree(const std::uint8_t* data, std::size_t size);
 
+// False when a picture derived from others (a grid, an identity or overlay
+// picture) names as one of its sources an item that is no picture: libheif
+// 1.15 asserts on decoding such a derived picture, ending the program.
+bool DerivedFromPicturesOnly(const std::uint8_t* data, std::size_t size);
+
 }  // namespace vellumo

@@ -70,9 +70,12 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     if (!context) throw std::bad_alloc();
     heif_context_set_max_decoding_threads(context.get(), 2);
     Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
+    context_ = context.get();
     // The codec would decode at its stream's size, whatever the file declares.
     if (!CodedSizesAgree(data, size))
         RaiseError(ErrFormatNotSupported, "HEIF image coded larger than its declared size.");
+    if (!DerivedFromPicturesOnly(data, size))
+        RaiseError(ErrFormatNotSupported, "HEIF image made of items that are no images.");
     heif_image_handle* primaryRaw = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &primaryRaw));
     HeifHandlePtr primary(primaryRaw);
@@ -138,6 +141,12 @@ void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int widt
 }
 
 void CHEIFDecoder::DecodeInto(const heif_image_handle* handle, CBmp& bmp) {
+    // libheif compares a grid's canvas with this limit (and with nothing
+    // else): not larger than the picture declares, but for the codec's
+    // padding. Its own reading of the canvas is what counts, whatever the
+    // boxes looked like to CodedSizesAgree.
+    const int side = std::max(heif_image_handle_get_ispe_width(handle), heif_image_handle_get_ispe_height(handle));
+    if (context_ && side > 0) heif_context_set_maximum_image_size_limit(context_, side + 65);
     if (!DecodePlanarRgb(handle, bmp)) DecodeLibraryConversion(handle, bmp);
 }
 

@@ -7,6 +7,7 @@
 // first picture while the full decode runs.
 #include "imaging/PicDecoder.h"
 
+struct heif_context;
 struct heif_image_handle;
 
 namespace vellumo {
@@ -27,6 +28,8 @@ private:
     // libheif's RGB output.
     void DecodeLibraryConversion(const heif_image_handle* handle, CBmp& bmp);
     void ShowThumbnailFirst(const heif_image_handle* primary, int width, int height);
+
+    heif_context* context_ = nullptr;  // the file's, while it decodes
 };
 
 }  // namespace vellumo

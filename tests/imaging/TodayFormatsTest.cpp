@@ -330,12 +330,22 @@ TEST(Heif, APictureLargerThanItsDeclaredSizeIsRefusedBeforeDecoding) {
     }
     // Grids whose canvas libheif read past the grid's own data, from the
     // next box: 14441 x 27759 and 30326 x 25393 pixels for a picture of
-    // 24 x 16 (found by fuzzing; they took gigabytes).
+    // 24 x 16 (found by fuzzing; they took gigabytes). The boxes show the
+    // first two; the third (an iloc read differently) meets libheif's own
+    // limit on the canvas, set to the declared size.
     for (const char* name : {"grid-canvas-past-its-data-1", "grid-canvas-past-its-data-2"}) {
         const Bytes file = ReadFile(std::string(VELLUMO_SOURCE_DIR) + "/fuzz/regressions/heif/" + name);
         ASSERT_FALSE(file.empty()) << name;
         EXPECT_EQ(DecodeBytes(file).code, ErrFormatNotSupported) << name;
     }
+    const Bytes third = ReadFile(std::string(VELLUMO_SOURCE_DIR) + "/fuzz/regressions/heif/grid-canvas-past-its-data-3");
+    ASSERT_FALSE(third.empty());
+    EXPECT_EQ(DecodeBytes(third).code, ErrOutOfMemory);
+    // A thumbnail derived from an item that is no picture: libheif 1.15
+    // asserted (the program ended) decoding it as a first picture.
+    const Bytes derived = ReadFile(std::string(VELLUMO_SOURCE_DIR) + "/fuzz/regressions/heif/derived-from-no-picture");
+    ASSERT_FALSE(derived.empty());
+    EXPECT_EQ(DecodeBytes(derived).code, ErrFormatNotSupported);
 }
 
 // ---- Detection and the background under alpha -------------------------------------
