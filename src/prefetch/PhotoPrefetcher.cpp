@@ -115,15 +115,11 @@ std::optional<ShownDecode> PhotoPrefetcher::finishShown() {
     return result;
 }
 
-void PhotoPrefetcher::startWaitingShown() {
+void PhotoPrefetcher::hurryShown() {
+    if (stopped_ || !shownWaiting_) return;
     WaitingShown waiting = std::move(*shownWaiting_);
     shownWaiting_.reset();
     startShown(waiting.path, std::move(waiting.request));
-}
-
-void PhotoPrefetcher::hurryShown() {
-    if (stopped_ || !shownWaiting_) return;
-    startWaitingShown();
 }
 
 void PhotoPrefetcher::dropShown() {

@@ -197,7 +197,6 @@ private:
         ShownRequest request;
     };
     std::optional<WaitingShown> shownWaiting_;
-    void startWaitingShown();
     std::size_t served_ = 0;
 };
 
