@@ -7,6 +7,7 @@
 #include "imaging/AnyPicDecoder.h"
 #include "platform/Files.h"
 #include "platform/StartupTrace.h"
+#include "platform/ThreadPriority.h"
 
 namespace vellumo {
 
@@ -70,6 +71,9 @@ void StartupDecode::finish() {
 
 void StartupDecode::run() {
     TraceStartup("early decode begins");
+    // Behind the window: its first paint and the first picture reach the
+    // screen sooner (the second decode thread inherits this).
+    LowerThisThreadPriority();
     std::optional<Stamp> before = StampOf(path_);
     if (!before) return finish();
     CAnyPicDecoder decoder;

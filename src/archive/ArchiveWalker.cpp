@@ -16,6 +16,7 @@
 #include "archive/ArchiveItem.h"
 #include "platform/Paths.h"
 #include "platform/TextCompare.h"
+#include "platform/ThreadPriority.h"
 
 namespace vellumo {
 
@@ -137,6 +138,7 @@ std::shared_ptr<ArchiveWalker::Run> ArchiveWalker::newRun() {
 void ArchiveWalker::start(const std::string& root) {
     // The thread keeps its run alive; it is never joined.
     std::thread([run = newRun(), root] {
+        LowerThisThreadPriority();
         run->walkRoots(root);
         run->busy = false;
     }).detach();

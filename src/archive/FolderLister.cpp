@@ -1,9 +1,5 @@
 #include "archive/FolderLister.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <limits>
 #include <thread>
@@ -11,6 +7,7 @@
 #include "platform/Drives.h"
 #include "platform/Mailbox.h"
 #include "platform/Paths.h"
+#include "platform/ThreadPriority.h"
 
 namespace vellumo {
 
@@ -29,7 +26,7 @@ struct FolderLister::Job {
                        // The first screenful is shown: sorting the rest
                        // yields to the window and the display server.
                        if (d.kind == ListingDelivery::Kind::Head)
-                           setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 5);
+                           LowerThisThreadPriority(5);
                        mailbox.deliver(std::move(d));
                    },
                    hook);

@@ -108,6 +108,14 @@ BlockPool& Pool() {
 
 }  // namespace
 
+void PopulateForWriting(void* p, std::size_t bytes) {
+    if (!p || bytes == 0) return;
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t from = start & ~(page - 1);
+    ::madvise(reinterpret_cast<void*>(from), start + bytes - from, MADV_POPULATE_WRITE);
+}
+
 void BlockDeleter::operator()(std::uint8_t* p) const {
     if (!p) return;
     if (capacity >= kLargeBlock)

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "imaging/Bmp.h"
+
 namespace vellumo {
 
 namespace {
@@ -65,10 +67,16 @@ Rewritten RewriteScans(const std::uint8_t* data, std::size_t size, Decide decide
     }
     std::vector<std::uint8_t>& out = r.data;
     out.reserve(size);
-    out.insert(out.end(), data, data + 2);
+    // Each piece's pages are faulted in with one call before it is copied
+    // (within the reserved size, so nothing moves).
+    auto append = [&out](const std::uint8_t* from, const std::uint8_t* to) {
+        PopulateForWriting(out.data() + out.size(), static_cast<std::size_t>(to - from));
+        out.insert(out.end(), from, to);
+    };
+    append(data, data + 2);
     std::size_t pos = 2;
     auto keepRest = [&]() -> Rewritten& {
-        out.insert(out.end(), data + pos, data + size);
+        append(data + pos, data + size);
         return r;
     };
     while (pos < size) {
@@ -83,7 +91,7 @@ Rewritten RewriteScans(const std::uint8_t* data, std::size_t size, Decide decide
         if (m + 1 >= size) return keepRest();
         const std::uint8_t marker = data[m + 1];
         if (marker == kEoi) {
-            out.insert(out.end(), data + m, data + m + 2);
+            append(data + m, data + m + 2);
             r.complete = true;
             return r;
         }
@@ -111,10 +119,10 @@ Rewritten RewriteScans(const std::uint8_t* data, std::size_t size, Decide decide
         }
         switch (action) {
             case ScanAction::Keep:
-                out.insert(out.end(), data + m, data + end);
+                append(data + m, data + end);
                 break;
             case ScanAction::KeepHeader:
-                out.insert(out.end(), data + m, data + segmentEnd);
+                append(data + m, data + segmentEnd);
                 r.changed = r.changed || end > segmentEnd;
                 break;
             case ScanAction::Drop:

@@ -16,6 +16,7 @@
 
 #include "imaging/JpegCoefficientMemory.h"
 #include "imaging/JpegScanFilter.h"
+#include "imaging/RowPrefault.h"
 
 namespace vellumo {
 
@@ -42,6 +43,7 @@ struct Part {
     int group = -1;  // entropy decompressors: the group of components whose scans it decodes
     int scans = 0;   // entropy decompressors: the scans of their copy of the file
     bool dcCopied = false;  // entropy decompressors: their DC coefficients are in Shared::dc
+    JDIMENSION rowsPopulated = 0;  // pixel decompressors: output rows faulted in up to here
     std::vector<std::uint8_t> stream;
     JBLOCKARRAY (*libraryAccess)(j_common_ptr, jvirt_barray_ptr, JDIMENSION, JDIMENSION, boolean) = nullptr;
     // Rows for the blocks this decompressor decodes but does not keep, per component.
@@ -333,6 +335,17 @@ void Release(Shared& s, JDIMENSION first, JDIMENSION last) {
 // Outputs the rows of iMCU row `imcu`; the decompressor stands at its start.
 void OutputImcuRow(Shared& s, Part& part, JDIMENSION imcu) {
     const JDIMENSION end = std::min((imcu + 1) * s.rowsPerImcu, part.cinfo.output_height);
+    // The output's pages are faulted in a step ahead of the rows, in one
+    // call per step instead of a fault per page.
+    if (part.rowsPopulated < end) {
+        const std::size_t rowBytes =
+            static_cast<std::size_t>(part.cinfo.output_width) * static_cast<std::size_t>(part.cinfo.output_components);
+        const JDIMENSION from = std::max(part.rowsPopulated, part.cinfo.output_scanline);
+        const auto step = static_cast<JDIMENSION>(std::max<std::size_t>(1, kPopulateStep / std::max<std::size_t>(1, rowBytes)));
+        const JDIMENSION to = std::min(part.cinfo.output_height, std::max(end, from + step));
+        PopulateRows(s.job->rows, static_cast<int>(from), static_cast<int>(to), rowBytes);
+        part.rowsPopulated = to;
+    }
     while (part.cinfo.output_scanline < end) {
         const JDIMENSION y = part.cinfo.output_scanline;
         jpeg_read_scanlines(&part.cinfo, const_cast<JSAMPARRAY>(s.job->rows + y), end - y);

@@ -33,20 +33,23 @@ RowPrefault::~RowPrefault() {
     if (thread_.joinable()) thread_.join();
 }
 
-void RowPrefault::Run(std::uint8_t* const* rows, int height, std::size_t rowBytes) {
+bool PopulateRows(std::uint8_t* const* rows, int first, int last, std::size_t rowBytes) {
+    if (!rows || first >= last || rowBytes == 0) return true;
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    // Rows may run upwards in memory (bottom-up bitmaps).
+    const auto a = reinterpret_cast<std::uintptr_t>(rows[first]);
+    const auto b = reinterpret_cast<std::uintptr_t>(rows[last - 1]);
+    const std::uintptr_t begin = std::min(a, b) & ~(page - 1);
+    const std::uintptr_t end = std::max(a, b) + rowBytes;
+    // Whole pages the rows touch; a page shared with the next rows is
+    // simply asked for twice.
+    return ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) == 0;
+}
+
+void RowPrefault::Run(std::uint8_t* const* rows, int height, std::size_t rowBytes) {
     const int rowsPerStep = static_cast<int>(std::max<std::size_t>(1, kStep / rowBytes));
-    for (int y = 0; y < height && !stop_.load(std::memory_order_relaxed); y += rowsPerStep) {
-        const int last = std::min(height, y + rowsPerStep) - 1;
-        // Rows may run upwards in memory (bottom-up bitmaps).
-        const auto a = reinterpret_cast<std::uintptr_t>(rows[y]);
-        const auto b = reinterpret_cast<std::uintptr_t>(rows[last]);
-        const std::uintptr_t begin = std::min(a, b) & ~(page - 1);
-        const std::uintptr_t end = std::max(a, b) + rowBytes;
-        // Whole pages the rows touch; a page shared with the next step is
-        // simply asked for twice. Any failure (an old kernel) ends the work.
-        if (::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) != 0) return;
-    }
+    for (int y = 0; y < height && !stop_.load(std::memory_order_relaxed); y += rowsPerStep)
+        if (!PopulateRows(rows, y, std::min(height, y + rowsPerStep), rowBytes)) return;
 }
 
 }  // namespace vellumo

@@ -11,6 +11,11 @@
 
 namespace vellumo {
 
+// Faults in, in one call, the whole pages rows [first, last) of a bitmap
+// touch: much cheaper than a fault per page. False where the system cannot
+// (an old kernel); the rows are then faulted in as they are written.
+bool PopulateRows(std::uint8_t* const* rows, int first, int last, std::size_t rowBytes);
+
 class RowPrefault {
 public:
     // Starts the thread for `height` rows of `rowBytes` bytes each, when the

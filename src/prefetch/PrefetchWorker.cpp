@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/ThreadPriority.h"
+
 namespace vellumo {
 
 struct PrefetchWorker::Job {
@@ -69,6 +71,7 @@ private:
 };
 
 void RunJob(PrefetchWorker::Job& job) {
+    LowerThisThreadPriority();
     CAnyPicDecoder decoder;
     std::string error;
     FirstPictureSink sink(job);

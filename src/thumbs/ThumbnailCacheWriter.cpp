@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "platform/Files.h"
+#include "platform/ThreadPriority.h"
 #include "thumbs/ThumbnailCachePlace.h"
 
 namespace vellumo {
@@ -51,7 +52,10 @@ void ThumbnailCacheWriter::write(CacheToWrite cache) {
     state_->waiting.push_back(std::move(cache));
     if (state_->writing) return;
     state_->writing = true;
-    std::thread([state = state_] { state->run(); }).detach();
+    std::thread([state = state_] {
+        LowerThisThreadPriority();
+        state->run();
+    }).detach();
 }
 
 void ThumbnailCacheWriter::finish() {

@@ -9,6 +9,7 @@
 #include "imaging/PhotoHeaderProbe.h"
 #include "imaging/WinBmp.h"
 #include "platform/Files.h"
+#include "platform/ThreadPriority.h"
 #include "thumbs/SharedThumbnails.h"
 
 namespace vellumo {
@@ -306,6 +307,7 @@ void ThumbnailWorker::start() {
     // The thread keeps its state alive; it is never joined, so stopping
     // never waits for a decode in progress.
     std::thread([state] {
+        LowerThisThreadPriority();
         RunThumbnailJob(*state);
         state->running = false;
     }).detach();

@@ -1,3 +1,4 @@
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/stat.h>
@@ -195,6 +196,34 @@ TEST(Bitmap, DrawRectAndCacheKey) {
     EXPECT_EQ(canvas.destination, dst);
     b.Create(0, 0, 32, false);
     EXPECT_EQ(b.DrawRect(canvas, nullptr, nullptr), 0);
+}
+
+// Pages faulted in ahead of their first writes: all of the range's pages
+// present afterwards, the bytes unchanged, also for a range that starts and
+// ends inside pages of a heap block.
+TEST(Bitmap, PopulatedRangesArePresentAndUnchanged) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    // Large enough to be a mapping of its own, fresh under any allocator.
+    const std::size_t bytes = 512 * page;
+    ByteBlock fresh = AllocateBlock(bytes, false);
+    auto present = [page](const std::uint8_t* p, std::size_t n) {
+        const auto start = reinterpret_cast<std::uintptr_t>(p) & ~(page - 1);
+        const std::size_t span = reinterpret_cast<std::uintptr_t>(p) + n - start;
+        std::vector<unsigned char> in((span + page - 1) / page);
+        if (::mincore(reinterpret_cast<void*>(start), span, in.data()) != 0) return std::size_t{0};
+        std::size_t count = 0;
+        for (unsigned char c : in) count += c & 1;
+        return count * page >= span ? n : count;
+    };
+    ASSERT_LT(present(fresh.get(), bytes), bytes) << "a fresh block should not be present yet";
+    PopulateForWriting(fresh.get(), bytes);
+    EXPECT_EQ(present(fresh.get(), bytes), bytes);
+    for (std::size_t i = 0; i < bytes; i += page / 2) ASSERT_EQ(fresh[i], 0) << i;
+
+    std::vector<std::uint8_t> heap(5 * page + 123);
+    for (std::size_t i = 0; i < heap.size(); ++i) heap[i] = static_cast<std::uint8_t>(i * 7);
+    PopulateForWriting(heap.data() + 77, heap.size() - 77);
+    for (std::size_t i = 0; i < heap.size(); ++i) ASSERT_EQ(heap[i], static_cast<std::uint8_t>(i * 7)) << i;
 }
 
 TEST(Framework, DetectFormatOrder) {
