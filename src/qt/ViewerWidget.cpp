@@ -46,6 +46,7 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QWidget(parent) {
 
 void ViewerWidget::paintEvent(QPaintEvent* e) {
     if (!events_) return;
+    storePages_.populate(*this);
     QPainter painter(this);
     // The logic paints in device pixels (see DevicePixels.h).
     const double ratio = DeviceRatio();

@@ -5,6 +5,7 @@
 
 #include "platform/WindowEvents.h"
 #include "platform/WindowHost.h"
+#include "qt/BackingStorePages.h"
 #include "qt/PreparedDisplayCopies.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtWindowHost.h"
@@ -44,6 +45,7 @@ private:
     int wheelRemainder_ = 0;
     int sideRemainder_ = 0;
     QtWindowHost host_{*this, true};
+    BackingStorePages storePages_;
 };
 
 
