@@ -58,7 +58,14 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             }
             earlyFirstPicture_ = false;
         };
-        if (std::optional<EarlyPhoto> photo = early->take(path, showFirstPicture)) {
+        std::optional<EarlyPhoto> photo = early->take(path, showFirstPicture);
+        if (photo && photo->reduced) {
+            // Decoded for its display copy alone: it stands for the photo as
+            // a photo decoded ahead does (below). Without a copy the photo
+            // is decoded whole now.
+            TraceStartup("early reduced decode taken");
+            if (!ahead && stamp) ahead = adoptEarly(std::move(*photo), path, *stamp, screen);
+        } else if (photo) {
             TraceStartup("early decode taken");
             keepShownPhoto();
             bitmap_ = std::move(photo->bitmap);
@@ -135,6 +142,22 @@ std::optional<DecodedPhoto> PhotoLoader::arrived(ShownDecode decode) {
     keepShownPhoto();
     if (!decode.photo) return DecodedPhoto{false, 0, 0, decode.errorText};
     return install(std::move(*decode.photo));
+}
+
+std::optional<PrefetchedPhoto> PhotoLoader::adoptEarly(EarlyPhoto early, const std::string& path,
+                                                       const FileStamp& stamp, const ColourProfilePtr& screen) {
+    PrefetchedPhoto photo;
+    photo.path = path;
+    photo.stamp = stamp;
+    photo.text = std::move(early.text);
+    photo.decodedSize = early.fullSize;
+    photo.reduced = true;
+    // The early decode gives sRGB, before the screen was known.
+    if (!screen->IsSrgb()) ConvertColours(*early.bitmap, *SrgbProfile(), *screen);
+    photo.colours = screen;
+    if (ShowOverBackground(*early.bitmap, background_())) photo.matte = background_();
+    photo.bitmap = std::move(early.bitmap);
+    return prefetch_.adoptReduced(std::move(photo));
 }
 
 DecodedPhoto PhotoLoader::install(PrefetchedPhoto photo) {

@@ -102,6 +102,9 @@ private:
     void dropPending();
     // Makes a photo decoded ahead (or on the worker) the bitmap.
     DecodedPhoto install(PrefetchedPhoto photo);
+    // The start-up decode's photo decoded at a reduced scale, as its display copy alone.
+    std::optional<PrefetchedPhoto> adoptEarly(EarlyPhoto early, const std::string& path, const FileStamp& stamp,
+                                              const ColourProfilePtr& screen);
     // Turns a bitmap decoded ahead back to the photo as decoded.
     void undoTurnAhead();
     // The colours photos are shown in now.

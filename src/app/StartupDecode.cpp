@@ -4,10 +4,13 @@
 
 #include "app/CommandLine.h"
 #include "archive/ArchiveItem.h"
+#include "comments/RotationMacro.h"
 #include "imaging/AnyPicDecoder.h"
+#include "imaging/PhotoHeaderProbe.h"
 #include "platform/Files.h"
 #include "platform/StartupTrace.h"
 #include "platform/ThreadPriority.h"
+#include "prefetch/PrefetchedPhoto.h"
 
 namespace vellumo {
 
@@ -15,8 +18,15 @@ void StartupDecode::start() {
     if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
 }
 
-StartupDecode::~StartupDecode() {
-    stop_ = true;
+StartupDecode::~StartupDecode() { stopAndJoin(); }
+
+void StartupDecode::stopAndJoin() {
+    {
+        // Under the lock: a worker waiting for showAt sees it.
+        std::lock_guard<std::mutex> hold(lock_);
+        stop_ = true;
+        changed_.notify_all();
+    }
     if (worker_.joinable()) worker_.join();
 }
 
@@ -62,6 +72,20 @@ void StartupDecode::FirstPictureSink::ShowPreview(const CBmp& coarse) {
     owner_.changed_.notify_all();
 }
 
+void StartupDecode::showAt(Placement placement) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (placementSettled_) return;
+    placement_ = std::move(placement);
+    placementSettled_ = true;
+    changed_.notify_all();
+}
+
+StartupDecode::Placement StartupDecode::awaitPlacement() {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [this] { return placementSettled_ || stop_; });
+    return placementSettled_ ? placement_ : Placement{};
+}
+
 void StartupDecode::finish() {
     noFirstPicture_ = true;
     std::lock_guard<std::mutex> hold(lock_);
@@ -81,6 +105,14 @@ void StartupDecode::run() {
     decoder.SetColourTarget(SrgbProfile());
     FirstPictureSink sink(*this);
     decoder.SetPreviewSink(&sink);
+    // Turned by its comment file, a photo is shown otherwise than its copy.
+    const bool mayReduce = !ProbePhotoHeader(path_).progressiveJpeg && RotationMacroAngleOfFile(path_) == 0.0;
+    if (mayReduce) {
+        decoder.SetSizeRule([this](int width, int height) {
+            const Placement shown = awaitPlacement();
+            return shown ? ReducedDecodeSide(shown, width, height) : 0;
+        });
+    }
     auto bitmap = std::make_unique<CDrawDibBmp>();
     try {
         decoder.DecodeFile(path_, *bitmap);
@@ -93,6 +125,11 @@ void StartupDecode::run() {
     // A file written to while it was read is no photo to keep.
     if (StampOf(path_) != before) return finish();
     stamp_ = before;
+    photo_.fullSize = bitmap->GetSize();
+    if (mayReduce && decoder.GetFullSize() != bitmap->GetSize() && decoder.GetFullSize().cx > 0) {
+        photo_.reduced = true;
+        photo_.fullSize = decoder.GetFullSize();
+    }
     photo_.bitmap = std::move(bitmap);
     photo_.text = decoder.GetText();
     ok_ = true;
@@ -105,10 +142,11 @@ std::optional<EarlyPhoto> StartupDecode::take(const std::string& path, const Fir
     std::optional<Stamp> started = StampOf(path_);
     // Another file than the one being decoded: the decode is of no use.
     if (!wanted || !started || wanted->device != started->device || wanted->inode != started->inode) {
-        stop_ = true;
-        if (worker_.joinable()) worker_.join();
+        stopAndJoin();
         return std::nullopt;
     }
+    // A decode still waiting for where the photo is shown decodes it whole.
+    showAt({});
     for (;;) {
         std::unique_ptr<CDrawDibBmp> first;
         Size photo;

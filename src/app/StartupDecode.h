@@ -17,6 +17,13 @@
 //
 // The screen's colours are not known yet: the photo and its first picture
 // come converted from the file's colour profile to sRGB.
+//
+// A photo without a first picture (anything but a progressive JPEG), not
+// turned by its comment file, waits after its header for the window to say
+// where it will be shown (showAt): larger than that, it is decoded at a
+// reduced scale for its display copy alone, as a photo decoded ahead is, and
+// the window decodes it whole only when something needs more. That saves
+// the whole photo's memory and most of its decode at the start.
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -36,6 +43,10 @@ namespace vellumo {
 struct EarlyPhoto {
     std::unique_ptr<CDrawDibBmp> bitmap;
     std::string text;
+    // Decoded at a reduced scale for its display copy: the bitmap is
+    // smaller than the photo's size.
+    bool reduced = false;
+    Size fullSize;
 };
 
 class StartupDecode {
@@ -54,8 +65,17 @@ public:
                                                          const std::string& workingFolder);
 
     void start();
-    // Decodes on the calling thread instead (tests).
-    void runHere() { run(); }
+    // The size a photo of a given size is shown at on the screen; empty:
+    // the photo is decoded whole.
+    using Placement = std::function<Size(Size photo)>;
+    // From the window's thread, once it knows (any time; only the first call counts).
+    void showAt(Placement placement);
+    // Decodes on the calling thread instead (tests): at the placement given
+    // before, if any.
+    void runHere() {
+        showAt({});
+        run();
+    }
     const std::string& path() const { return path_; }
 
     // The photo when path names the decoded file, unchanged, and the decode
@@ -93,6 +113,9 @@ private:
 
     void run();
     void finish();
+    void stopAndJoin();
+    // The worker, after a photo's header: waits for showAt (or take(), or a stop).
+    Placement awaitPlacement();
 
     std::string path_;
     std::atomic<bool> stop_{false};
@@ -104,6 +127,8 @@ private:
     std::mutex lock_;
     std::condition_variable changed_;
     bool finished_ = false;                     // the worker is done
+    bool placementSettled_ = false;             // showAt or take() came
+    Placement placement_;
     std::unique_ptr<CDrawDibBmp> firstPicture_;  // not yet handed to the window
     Size firstPictureOf_;
     std::thread worker_;

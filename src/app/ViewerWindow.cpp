@@ -29,13 +29,7 @@ ViewerWindow::ViewerWindow(ViewerContext context)
               [this] { return screenColours(); }) {
     prefetch_.setSources({[this] { return navigator_ ? navigator_->upcomingPhotos() : std::vector<std::string>(); },
                           [this] { return navigator_ && navigator_->thumbnailsBusy(); },
-                          [this] {
-                              // As PhotoDisplay places a photo it loads.
-                              return [views = display_.newPhotoViews()](Size bitmap) {
-                                  const Rect shown = views(bitmap.cx, bitmap.cy).photoRect();
-                                  return Size{shown.width(), shown.height()};
-                              };
-                          },
+                          [this] { return photoPlacement(); },
                           [this] { return !effectMayRun(); },
                           [this](ShownDecode decoded) { photoDecoded(std::move(decoded)); },
                           [this](const std::string& path, PrefetchWorker::FirstPicture picture) {
@@ -64,6 +58,22 @@ SlideshowCommandContext ViewerWindow::slideshowCommandContext() {
     c.userFolder = context_.program.userFolder;
     c.screen = screenRect_;
     return c;
+}
+
+PrefetchWorker::Placement ViewerWindow::photoPlacement() const {
+    // As PhotoDisplay places a photo it loads.
+    return [views = display_.newPhotoViews()](Size bitmap) {
+        const Rect shown = views(bitmap.cx, bitmap.cy).photoRect();
+        return Size{shown.width(), shown.height()};
+    };
+}
+
+void ViewerWindow::setStartupDecode(std::unique_ptr<StartupDecode> early) {
+    // Where the photo will be shown, as the settings stand now: a photo
+    // decoded for its display copy at that size is decoded whole instead
+    // should its folder's settings place it otherwise.
+    if (early) early->showAt(photoPlacement());
+    loader_.setStartupDecode(std::move(early));
 }
 
 void ViewerWindow::endEffect() {

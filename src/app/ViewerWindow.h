@@ -93,7 +93,7 @@ public:
     // The command-line photo's decode, running since the process started: the
     // first photo decoded takes its bitmap when it is the same file; it is
     // dropped when start-up ends unused.
-    void setStartupDecode(std::unique_ptr<StartupDecode> early) { loader_.setStartupDecode(std::move(early)); }
+    void setStartupDecode(std::unique_ptr<StartupDecode> early);
     // A language or hotkeys selection dialog is open: no key becomes a command, no command list runs.
     bool selectionDialogOpen() const { return selection_ && selection_->isOpen(); }
     FileActions& fileActions() { return fileActions_; }
@@ -201,6 +201,9 @@ public:
     std::string programTitle() const;
 
 private:
+    // Where a photo of a given size would be shown, as the view stands now
+    // (a snapshot a worker may call).
+    PrefetchWorker::Placement photoPlacement() const;
     Settings& settings() { return context_.scopes.current(); }
     const Settings& settings() const { return context_.scopes.current(); }
     void startupBegin();

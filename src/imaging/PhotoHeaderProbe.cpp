@@ -77,6 +77,8 @@ void ProbeJpeg(const FileBytes& file, PhotoHeaderFacts& facts) {
         if (marker == 0xDA || marker == 0xD9) return;  // the scans start: no more headers
         const unsigned length = Be16(head.data() + 2);
         if (length < 2) return;
+        // SOF2, SOF6, SOF10, SOF14: the progressive frames.
+        if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE) facts.progressiveJpeg = true;
         if (marker == 0xE1 && !exifSeen) {
             const auto data = file.At(at + 4, length - 2);
             if (data.size() >= 6 && std::memcmp(data.data(), "Exif\0", 6) == 0) {

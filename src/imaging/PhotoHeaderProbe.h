@@ -15,6 +15,8 @@ struct PhotoHeaderFacts {
     // An embedded ICC profile: JPEG APP2 ICC_PROFILE, the TIFF ICC tag, PNG
     // iCCP, WebP ICCP, HEIF colr of a profile kind, BMP V5 embedded profile.
     bool colourProfile = false;
+    // A JPEG whose frame is progressive (its first scans give a first picture).
+    bool progressiveJpeg = false;
 };
 
 // The facts of the file; a file that cannot be read or is of another kind

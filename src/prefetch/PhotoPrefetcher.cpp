@@ -145,6 +145,20 @@ void PhotoPrefetcher::onTimer(int timerId) {
     refill();
 }
 
+std::optional<PrefetchedPhoto> PhotoPrefetcher::adoptReduced(PrefetchedPhoto photo) {
+    if (stopped_ || !photo.bitmap || !photo.reduced || !preparer_ || !sources_.placement) return std::nullopt;
+    const PrefetchWorker::Placement placement = sources_.placement();
+    if (!placement) return std::nullopt;
+    // Shown at the photo's place, as a copy made ahead is.
+    DisplayPreparer::MadeCopy copy = preparer_->maker()(photo.bitmap->GetImageView(), placement(photo.decodedSize));
+    if (!copy) return std::nullopt;
+    const std::uint64_t key = photo.bitmap->GetCacheKey();
+    preparer_->keepMade(key, std::move(copy));
+    photo.screenCopyKey = key;
+    FreeApart(std::move(photo.bitmap));
+    return photo;
+}
+
 void PhotoPrefetcher::reduceToScreenCopy(PrefetchedPhoto& photo) const {
     // A photo turned ahead is shown turned only once its comment agrees: it
     // keeps its bitmap, as does one shown over a transition effect.

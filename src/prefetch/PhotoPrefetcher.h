@@ -112,6 +112,10 @@ public:
     void setSources(PrefetchSources sources) { sources_ = std::move(sources); }
     // The window's maker of display copies (none: they are made at the first paint).
     void setDisplayPreparer(DisplayPreparer* preparer) { preparer_ = preparer; }
+    // A photo decoded at a reduced scale elsewhere (at the start): its
+    // display copy is made here and kept, and the photo comes back as that
+    // copy alone. Nothing when no copy is made (no preparer or placement).
+    std::optional<PrefetchedPhoto> adoptReduced(PrefetchedPhoto photo);
     // A photo was shown: what comes next is looked at after a short rest.
     void photoShown();
     // The viewer loads a photo: the one decoded ahead when its file is

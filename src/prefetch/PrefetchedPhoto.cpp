@@ -39,6 +39,12 @@ bool IsWholeQuarterTurn(double radians) {
     return std::abs(quarters - std::round(quarters)) < 1e-9;
 }
 
+int ReducedDecodeSide(const std::function<Size(Size photo)>& shown, int width, int height) {
+    const Size size = shown({width, height});
+    const int longSide = std::max(size.cx, size.cy);
+    return longSide < std::max(width, height) ? longSide + 1 : 0;
+}
+
 std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::string& path,
                                            const std::atomic<bool>& stop, const DecodeOptions& options,
                                            std::string* error) {
@@ -56,12 +62,8 @@ std::optional<PrefetchedPhoto> DecodeAhead(CAnyPicDecoder& decoder, const std::s
         decoder.SetColourTarget(photo.colours);
         photo.reduced = options.reducedFor && !Turns(angle);
         if (photo.reduced) {
-            decoder.SetSizeRule([&options](int width, int height) {
-                // Strictly larger than shown, so that the copy is shrunk from it.
-                const Size shown = options.reducedFor({width, height});
-                const int longSide = std::max(shown.cx, shown.cy);
-                return longSide < std::max(width, height) ? longSide + 1 : 0;
-            });
+            decoder.SetSizeRule(
+                [&options](int width, int height) { return ReducedDecodeSide(options.reducedFor, width, height); });
         }
         photo.bitmap = std::make_unique<CDrawDibBmp>();
         decoder.DecodeFile(path, *photo.bitmap);

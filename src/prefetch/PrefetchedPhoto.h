@@ -76,6 +76,11 @@ struct DecodeOptions {
     std::function<Size(Size photo)> reducedFor;
 };
 
+// The decoder's size rule for a decode at a reduced scale, for a photo shown
+// at shown(photo's size): strictly larger than that, so that the display
+// copy is shrunk from it; 0 (whole) when the photo is not larger.
+int ReducedDecodeSide(const std::function<Size(Size photo)>& shown, int width, int height);
+
 // Decodes a photo (any thread): nothing when the file is missing, fails to
 // decode, is stopped, runs out of memory, or (unless shown now) changes while
 // it is read. error, when given, receives the decoder's text of a failure.

@@ -9,6 +9,7 @@
 #include "app/StartupDecode.h"
 #include "app/ViewerRig.h"
 #include "fakes/FakeCanvas.h"
+#include "fakes/FakeDisplayPreparer.h"
 #include "imaging/Pixel.h"
 #include "thumbs/ThumbTestFiles.h"
 
@@ -202,4 +203,102 @@ TEST(ViewerStartup, TheFirstPictureIsPaintedOnceTheWindowIsExposed) {
         else
             EXPECT_EQ(std::count(widths.begin(), widths.end(), 256), 0);
     }
+}
+
+namespace {
+
+std::string BaselineJpeg(int width, int height) {
+    return vellumo::testing::JpegBytes(width, height, [](int x, int y) {
+        return vellumo::testing::Rgb8{static_cast<std::uint8_t>(x & 0xFF), static_cast<std::uint8_t>(y & 0xFF), 90};
+    });
+}
+
+// The decode of path started on its worker, told where a photo is shown.
+std::optional<EarlyPhoto> DecodedFor(const std::string& path, Size shown) {
+    StartupDecode early(path);
+    early.showAt([shown](Size) { return shown; });
+    early.start();
+    return early.take(path);
+}
+
+}  // namespace
+
+// A photo without a first picture waits after its header for where it is
+// shown: larger than that, it is decoded at a reduced scale for its display
+// copy; a progressive one, one its comment file turns, and one whose window
+// never says, are decoded whole (and none of them waits forever).
+TEST(StartupDecode, APhotoLargerThanItIsShownDecodesReducedUnlessItHasAFirstPictureOrTurns) {
+    TempFolder folder;
+    const std::string large = folder.write("large.jpg", BaselineJpeg(1600, 1200));
+    std::optional<EarlyPhoto> reduced = DecodedFor(large, {400, 300});
+    ASSERT_TRUE(reduced);
+    EXPECT_TRUE(reduced->reduced);
+    EXPECT_EQ(reduced->fullSize, (Size{1600, 1200}));
+    EXPECT_GT(reduced->bitmap->GetWidth(), 400);
+    EXPECT_LT(reduced->bitmap->GetWidth(), 1600);
+
+    std::optional<EarlyPhoto> fits = DecodedFor(large, {1600, 1200});
+    ASSERT_TRUE(fits);
+    EXPECT_FALSE(fits->reduced);
+    EXPECT_EQ(fits->bitmap->GetWidth(), 1600);
+
+    const std::string progressive = folder.write("progressive.jpg", ProgressiveJpeg(1600, 1200));
+    std::optional<EarlyPhoto> whole = DecodedFor(progressive, {400, 300});
+    ASSERT_TRUE(whole);
+    EXPECT_FALSE(whole->reduced);
+    EXPECT_EQ(whole->bitmap->GetWidth(), 1600);
+
+    const std::string turned = folder.write("turned.jpg", BaselineJpeg(1600, 1200));
+    folder.write("turned.txt", "%ROTATE_LEFT%");
+    std::optional<EarlyPhoto> turnedWhole = DecodedFor(turned, {400, 300});
+    ASSERT_TRUE(turnedWhole);
+    EXPECT_FALSE(turnedWhole->reduced);
+
+    StartupDecode unplaced(large);
+    unplaced.start();
+    std::optional<EarlyPhoto> unplacedWhole = unplaced.take(large);
+    ASSERT_TRUE(unplacedWhole);
+    EXPECT_FALSE(unplacedWhole->reduced);
+    EXPECT_EQ(unplacedWhole->bitmap->GetWidth(), 1600);
+    // Stopped while it waits: the destructor returns.
+    StartupDecode(large).start();
+}
+
+// Started on a photo much larger than the screen, the window shows it from
+// the display copy of the reduced decode and keeps no bitmap; real scale
+// then decodes the photo whole and acts on it.
+TEST(ViewerStartup, ALargePhotoStartsFromItsDisplayCopyAndDecodesWholeWhenNeeded) {
+    TempFolder folder;
+    const std::string photo = folder.write("photo.jpg", BaselineJpeg(4000, 3000));
+    FakeDisplayPreparer copies;
+    StartupDecode* decode = nullptr;
+    Viewer v(folder, {photo}, [&](Viewer& r) {
+        r.app->startupDecode = std::make_unique<StartupDecode>(photo);
+        decode = r.app->startupDecode.get();
+    });
+    v.viewer().prefetcher().setDisplayPreparer(&copies);
+    decode->start();
+    {
+        FakeCanvas first;  // the window is on screen, as it is once exposed
+        v.viewer().paint(first, v.desktop.screen);
+    }
+    v.queue.runPending();
+    EXPECT_FALSE(v.viewer().noPhoto());
+    EXPECT_EQ(v.viewer().bitmap(), nullptr);
+    const Rect fitted = v.viewer().display().view().photoRect();
+    ASSERT_EQ(copies.made.size(), 1u);
+    EXPECT_EQ(copies.made.begin()->second, (Size{fitted.width(), fitted.height()}));
+    EXPECT_LT(fitted.width(), 4000);
+    FakeCanvas canvas;
+    canvas.preparedKeys.insert(copies.made.begin()->first);
+    v.viewer().paint(canvas, v.desktop.screen);
+    ASSERT_EQ(canvas.preparedCopies.size(), 1u);
+    EXPECT_EQ(canvas.preparedCopies[0].placement, fitted);
+
+    v.queue.post(&v.viewer(), cmd::RealScale);
+    v.queue.runPending();
+    ASSERT_NE(v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 4000);
+    EXPECT_EQ(v.viewer().display().view().photoRect().width(), 4000);
+    EXPECT_TRUE(v.desktop.messages.empty());
 }
