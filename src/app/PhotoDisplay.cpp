@@ -81,6 +81,11 @@ void PhotoDisplay::photoArrived(const DecodedPhoto& decoded) {
     waiting_.reset();
     if (!waiting.copyShown) {
         place(decoded, waiting.forcedMode);
+        // Its display copy stands in for it: what acts on the view waits on.
+        if (decoded.full == DecodedPhoto::Full::CopyShown && !noPhoto_) {
+            waiting_ = Waiting{waiting.forcedMode, true};
+            return;
+        }
     } else if (!decoded.ok || decoded.width != view_.imageRect().width() ||
                decoded.height != view_.imageRect().height()) {
         // Not the photo its copy showed (the file changed meanwhile): placed anew.

@@ -120,6 +120,7 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     request.firstPicture = preview_.ruleForWorker();
     request.background = pending_->background;
     request.colours = screen;
+    request.copyMayStand = preview_.copiesMayStand();
     if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
         return *arrived(std::move(*done));
     return {false, 0, 0, {}, DecodedPhoto::Full::Later};
@@ -127,6 +128,7 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
 
 std::optional<DecodedPhoto> PhotoLoader::arrived(ShownDecode decode) {
     if (!pending_ || decode.path != pending_->path) return std::nullopt;
+    if (!pending_->copyShown && decode.photo && decode.photo->screenCopyOnly()) return standInCopy(std::move(decode));
     const bool copyShown = pending_->copyShown;
     pending_.reset();
     preview_.drop();
@@ -158,6 +160,37 @@ std::optional<PrefetchedPhoto> PhotoLoader::adoptEarly(EarlyPhoto early, const s
     if (ShowOverBackground(*early.bitmap, background_())) photo.matte = background_();
     photo.bitmap = std::move(early.bitmap);
     return prefetch_.adoptReduced(std::move(photo));
+}
+
+std::optional<DecodedPhoto> PhotoLoader::standInCopy(ShownDecode decode) {
+    const std::string path = decode.path;
+    PrefetchedPhoto& photo = *decode.photo;
+    previewText_ = photo.text;
+    const bool copyFits = preview_.CopyMayStandFor(photo.screenCopyKey, photo.decodedSize);
+    previewText_.clear();
+    ShownRequest request;
+    request.background = pending_->background;
+    request.colours = pending_->colours;
+    if (copyFits) {
+        // Decoded for its display copy alone: the copy stands for the photo
+        // as one decoded ahead does, and the whole photo decodes only once
+        // something needs it.
+        preview_.drop();
+        keepShownPhoto();
+        text_ = photo.text;
+        copy_ = std::move(decode.photo);
+        pending_->copyShown = true;
+        request.displayCopy = false;
+        request.turn = 0.0;
+        request.whenNeeded = true;
+        if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
+            return arrived(std::move(*done));
+        return DecodedPhoto{true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
+    }
+    // Things changed while it decoded (a transition effect may run now): the
+    // whole photo is decoded.
+    if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request))) return arrived(std::move(*done));
+    return std::nullopt;
 }
 
 DecodedPhoto PhotoLoader::install(PrefetchedPhoto photo) {

@@ -100,6 +100,9 @@ private:
     void keepShownPhoto();
     // The decode the loader waited for is given up.
     void dropPending();
+    // The photo shown now came back as its display copy alone: it stands in
+    // for the photo, or the photo is decoded whole.
+    std::optional<DecodedPhoto> standInCopy(ShownDecode decode);
     // Makes a photo decoded ahead (or on the worker) the bitmap.
     DecodedPhoto install(PrefetchedPhoto photo);
     // The start-up decode's photo decoded at a reduced scale, as its display copy alone.

@@ -63,6 +63,9 @@ public:
     // bitmap had this cache key may stand for it: a first picture is allowed
     // and the copy is there for the size the photo will be shown at.
     bool CopyMayStandFor(std::uint64_t key, Size photo);
+    // Whether a display copy may stand for a photo at all now (a first
+    // picture is allowed).
+    bool copiesMayStand() { return host_.previewAllowed(); }
 
     // A first picture is being painted: the window's paint handler paints it
     // (and nothing that belongs to the photo before it, such as its comment).

@@ -91,6 +91,10 @@ void PhotoPrefetcher::startShown(const std::string& path, ShownRequest request) 
     if (request.displayCopy && preparer_ && sources_.placement) {
         extras.preparer = preparer_;
         extras.placement = sources_.placement();
+        if (request.copyMayStand && !request.turn && extras.placement) {
+            extras.copyOnly = true;
+            options.reducedFor = [placement = extras.placement](Size photo) { return placement(photo); };
+        }
     }
     extras.firstPicture = std::move(request.firstPicture);
     worker_.start(path, options, std::move(extras));

@@ -72,6 +72,10 @@ struct ShownRequest {
     // The photo is on screen already (from its display copy): its decode
     // waits until something needs it (hurryShown).
     bool whenNeeded = false;
+    // Its display copy may stand for it: a photo larger than it is shown
+    // (and no progressive JPEG, whose first picture comes on the way) is
+    // decoded at a reduced scale and comes back as that copy alone.
+    bool copyMayStand = false;
 };
 
 // What the viewer's own decode of the photo it shows gave.

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "imaging/PhotoHeaderProbe.h"
 #include "platform/ThreadPriority.h"
 
 namespace vellumo {
@@ -77,6 +78,10 @@ void RunJob(PrefetchWorker::Job& job) {
     FirstPictureSink sink(job);
     DecodeOptions options = job.options;
     if (job.firstPictureRule && job.firstPictureCommand != 0) options.firstPicture = &sink;
+    // The photo shown now: a progressive JPEG shows its first picture on the
+    // way to the whole photo instead (a reduced decode gives none and saves
+    // little of its scans).
+    if (options.shownNow && options.reducedFor && ProbePhotoHeader(job.path).progressiveJpeg) options.reducedFor = {};
     std::optional<PrefetchedPhoto> photo = DecodeAhead(decoder, job.path, job.stop, options, &error);
     // Made without the lock (which abandon() takes: the owner never waits
     // for the making), kept under it.
@@ -100,7 +105,8 @@ void RunJob(PrefetchWorker::Job& job) {
     if (copy && job.open && !job.stop) {
         const std::uint64_t key = photo->bitmap->GetCacheKey();
         job.preparer->keepMade(key, std::move(copy));
-        if (job.copyOnly && photo->turn == 0.0) {
+        // The photo shown now keeps a whole decode (one its copy could not stand for).
+        if (job.copyOnly && photo->turn == 0.0 && (!job.options.shownNow || photo->reduced)) {
             photo->screenCopyKey = key;
             spare = std::move(photo->bitmap);
         }

@@ -2,6 +2,7 @@
 // when it must not use them, and the byte bound of what is kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -322,6 +323,55 @@ TEST(PrefetchViewer, AZoomDuringTheDecodeAfterAStepActsOnTheFullPhotoOnceItIsThe
     EXPECT_EQ(cv.frames.back().bitmaps[0].view.cacheKey, v.viewer().bitmap()->GetCacheKey());
     EXPECT_TRUE(cv.frames.back().copies.empty());
     EXPECT_TRUE(v.desktop.messages.empty());
+}
+
+// A step to a photo not decoded ahead: one larger than it is shown is
+// decoded at a reduced scale for its display copy, which stands for it
+// until a zoom needs the whole photo; a progressive JPEG is decoded whole
+// (its first picture comes on the way).
+TEST(PrefetchViewer, AStepToAPhotoNotDecodedAheadShowsItsReducedCopyUntilTheWholeIsNeeded) {
+    using vellumo::testing::JpegBytes;
+    using vellumo::testing::Rgb8;
+    auto pattern = [](int x, int y) {
+        return Rgb8{static_cast<std::uint8_t>(x & 0xFF), static_cast<std::uint8_t>(y & 0xFF), 90};
+    };
+    const std::string settings = "[General Settings]\r\nApplicationLanguage=English\r\n"
+                                 "[Navigator Settings]\r\nNavigator=0\r\n";
+    {
+        TempFolder folder;
+        folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+        folder.write("b.jpg", JpegBytes(4000, 3000, pattern));
+        folder.write("vellumo.ini", settings);
+        CopyViewer cv(folder, {"a.bmp"});
+        Viewer& v = cv.v;
+        Step(v, kNextPhoto);  // at once: nothing is decoded ahead yet
+        EXPECT_FALSE(v.viewer().noPhoto());
+        EXPECT_EQ(v.viewer().bitmap(), nullptr);
+        // Its copy, made at the size it is shown at (beside the one of a.bmp left).
+        const Rect fitted = v.viewer().display().view().photoRect();
+        EXPECT_LT(fitted.width(), 4000);
+        EXPECT_EQ(std::count_if(cv.copies.made.begin(), cv.copies.made.end(),
+                                [&](const auto& m) { return m.second == Size{fitted.width(), fitted.height()}; }),
+                  1);
+        ASSERT_FALSE(cv.frames.empty());
+        EXPECT_EQ(cv.frames.back().copies.size(), 1u);
+        // The zoom needs the whole photo, decoded now, and acts on it.
+        Step(v, cmd::ZoomIn);
+        Finish(v);
+        ASSERT_NE(v.viewer().bitmap(), nullptr);
+        EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 4000);
+        EXPECT_EQ(v.viewer().display().view().zoomSteps().target, 1);
+        EXPECT_TRUE(v.desktop.messages.empty());
+    }
+    TempFolder folder;
+    folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    folder.write("c.jpg", JpegBytes(2000, 1500, pattern, true));
+    folder.write("vellumo.ini", settings);
+    CopyViewer cv(folder, {"a.bmp"});
+    Step(cv.v, kNextPhoto);
+    Finish(cv.v);
+    ASSERT_NE(cv.v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(cv.v.viewer().bitmap()->GetWidth(), 2000);
 }
 
 TEST(PrefetchViewer, ASecondStepCancelsTheFirstOnesDecodeAndWhatWaitedForIt) {
