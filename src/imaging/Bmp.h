@@ -31,8 +31,9 @@ inline ByteBlock AllocateZeroed(std::size_t bytes) { return AllocateBlock(bytes,
 // Faults in, in one call, the whole pages [p, p + bytes) touches, before
 // they are first written: on this kind of machine a fault per 4 KB page
 // costs ten times as much (a 4 MB file read into fresh memory: 11 ms of
-// faults). Contents are unchanged. Does nothing where the system cannot.
-void PopulateForWriting(void* p, std::size_t bytes);
+// faults). Contents are unchanged. False where the system cannot (an old
+// kernel): the pages then fault in as they are written.
+bool PopulateForWriting(void* p, std::size_t bytes);
 
 class CBmp {
 public:

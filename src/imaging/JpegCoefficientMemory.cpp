@@ -7,6 +7,8 @@
 
 #include <jpegint.h>
 
+#include "imaging/Bmp.h"
+
 namespace vellumo {
 
 namespace {
@@ -76,10 +78,8 @@ void ReleaseCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JD
 
 void PopulateCoefficientRows(j_decompress_ptr cinfo, int ci, JDIMENSION first, JDIMENSION last) {
     const ArrayShape shape = ShapeOf(cinfo, ci);
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    ForEachRun(shape, first, std::min(last, shape.height), [&](std::uintptr_t begin, std::uintptr_t end, JDIMENSION) {
-        const std::uintptr_t from = begin & ~(page - 1);
-        ::madvise(reinterpret_cast<void*>(from), end - from, MADV_POPULATE_WRITE);
+    ForEachRun(shape, first, std::min(last, shape.height), [](std::uintptr_t begin, std::uintptr_t end, JDIMENSION) {
+        PopulateForWriting(reinterpret_cast<void*>(begin), end - begin);
     });
 }
 

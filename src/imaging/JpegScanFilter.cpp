@@ -10,6 +10,8 @@ namespace vellumo {
 
 namespace {
 
+// Pieces shorter than a page fault in about as fast as a call takes.
+constexpr std::size_t kPopulateFrom = 4096;
 constexpr std::uint8_t kSoi = 0xD8;
 constexpr std::uint8_t kEoi = 0xD9;
 constexpr std::uint8_t kSos = 0xDA;
@@ -67,10 +69,12 @@ Rewritten RewriteScans(const std::uint8_t* data, std::size_t size, Decide decide
     }
     std::vector<std::uint8_t>& out = r.data;
     out.reserve(size);
-    // Each piece's pages are faulted in with one call before it is copied
-    // (within the reserved size, so nothing moves).
+    // The pages of each scan are faulted in with one call before it is
+    // copied (within the reserved size, so nothing moves); the short marker
+    // segments between them are not worth a call.
     auto append = [&out](const std::uint8_t* from, const std::uint8_t* to) {
-        PopulateForWriting(out.data() + out.size(), static_cast<std::size_t>(to - from));
+        const auto n = static_cast<std::size_t>(to - from);
+        if (n >= kPopulateFrom) PopulateForWriting(out.data() + out.size(), n);
         out.insert(out.end(), from, to);
     };
     append(data, data + 2);

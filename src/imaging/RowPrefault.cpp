@@ -1,10 +1,9 @@
 #include "imaging/RowPrefault.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <system_error>
+
+#include "imaging/Bmp.h"
 
 namespace vellumo {
 
@@ -35,15 +34,11 @@ RowPrefault::~RowPrefault() {
 
 bool PopulateRows(std::uint8_t* const* rows, int first, int last, std::size_t rowBytes) {
     if (!rows || first >= last || rowBytes == 0) return true;
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    // Rows may run upwards in memory (bottom-up bitmaps).
-    const auto a = reinterpret_cast<std::uintptr_t>(rows[first]);
-    const auto b = reinterpret_cast<std::uintptr_t>(rows[last - 1]);
-    const std::uintptr_t begin = std::min(a, b) & ~(page - 1);
-    const std::uintptr_t end = std::max(a, b) + rowBytes;
-    // Whole pages the rows touch; a page shared with the next rows is
-    // simply asked for twice.
-    return ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) == 0;
+    // Rows may run upwards in memory (bottom-up bitmaps). A page shared
+    // with the next rows is simply asked for twice.
+    std::uint8_t* const begin = std::min(rows[first], rows[last - 1]);
+    const std::uint8_t* const end = std::max(rows[first], rows[last - 1]) + rowBytes;
+    return PopulateForWriting(begin, static_cast<std::size_t>(end - begin));
 }
 
 void RowPrefault::Run(std::uint8_t* const* rows, int height, std::size_t rowBytes) {
