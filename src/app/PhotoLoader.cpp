@@ -80,28 +80,8 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
         }
     }
     if (ahead && ahead->screenCopyOnly()) {
-        // Kept as what the screen needs: its display copy stands for the
-        // photo at once (its comment composed from the text kept with it)
-        // while the file decodes again on the worker, for zoom and rotation.
-        previewText_ = ahead->text;
-        const bool copyFits = preview_.CopyMayStandFor(ahead->screenCopyKey, ahead->decodedSize);
-        previewText_.clear();
-        if (copyFits) {
-            keepShownPhoto();
-            text_ = ahead->text;
-            copy_ = std::move(ahead);
-            pending_ = Pending{path, true, background_(), screen};
-            // Unturned, as the copy shows it; once something needs more than the copy.
-            ShownRequest request;
-            request.displayCopy = false;
-            request.turn = 0.0;
-            request.background = pending_->background;
-            request.colours = screen;
-            request.whenNeeded = true;
-            if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
-                return *arrived(std::move(*done));
-            return {true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
-        }
+        // Kept as what the screen needs: its display copy may stand for it.
+        if (std::optional<DecodedPhoto> shown = showFromCopy(path, *ahead, background_(), screen)) return *shown;
         ahead.reset();
     }
     if (ahead) {
@@ -162,34 +142,40 @@ std::optional<PrefetchedPhoto> PhotoLoader::adoptEarly(EarlyPhoto early, const s
     return prefetch_.adoptReduced(std::move(photo));
 }
 
-std::optional<DecodedPhoto> PhotoLoader::standInCopy(ShownDecode decode) {
-    const std::string path = decode.path;
-    PrefetchedPhoto& photo = *decode.photo;
-    previewText_ = photo.text;
-    const bool copyFits = preview_.CopyMayStandFor(photo.screenCopyKey, photo.decodedSize);
+std::optional<DecodedPhoto> PhotoLoader::showFromCopy(const std::string& path, PrefetchedPhoto& copy,
+                                                      ColorRef background, const ColourProfilePtr& colours) {
+    previewText_ = copy.text;
+    const bool fits = preview_.CopyMayStandFor(copy.screenCopyKey, copy.decodedSize);
     previewText_.clear();
+    if (!fits) return std::nullopt;
+    preview_.drop();
+    keepShownPhoto();
+    text_ = copy.text;
+    copy_ = std::move(copy);
+    pending_ = Pending{path, true, background, colours};
+    // Unturned, as the copy shows it; once something needs more than the copy.
     ShownRequest request;
-    request.background = pending_->background;
-    request.colours = pending_->colours;
-    if (copyFits) {
-        // Decoded for its display copy alone: the copy stands for the photo
-        // as one decoded ahead does, and the whole photo decodes only once
-        // something needs it.
-        preview_.drop();
-        keepShownPhoto();
-        text_ = photo.text;
-        copy_ = std::move(decode.photo);
-        pending_->copyShown = true;
-        request.displayCopy = false;
-        request.turn = 0.0;
-        request.whenNeeded = true;
-        if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
-            return arrived(std::move(*done));
-        return DecodedPhoto{true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
-    }
+    request.displayCopy = false;
+    request.turn = 0.0;
+    request.background = background;
+    request.colours = colours;
+    request.whenNeeded = true;
+    if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request)))
+        return arrived(std::move(*done));
+    return DecodedPhoto{true, copy_->decodedSize.cx, copy_->decodedSize.cy, {}, DecodedPhoto::Full::CopyShown};
+}
+
+std::optional<DecodedPhoto> PhotoLoader::standInCopy(ShownDecode decode) {
+    const Pending was = *pending_;
+    if (std::optional<DecodedPhoto> shown = showFromCopy(was.path, *decode.photo, was.background, was.colours))
+        return shown;
     // Things changed while it decoded (a transition effect may run now): the
     // whole photo is decoded.
-    if (std::optional<ShownDecode> done = prefetch_.decodeShown(path, std::move(request))) return arrived(std::move(*done));
+    ShownRequest request;
+    request.background = was.background;
+    request.colours = was.colours;
+    if (std::optional<ShownDecode> done = prefetch_.decodeShown(was.path, std::move(request)))
+        return arrived(std::move(*done));
     return std::nullopt;
 }
 

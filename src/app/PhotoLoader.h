@@ -100,6 +100,12 @@ private:
     void keepShownPhoto();
     // The decode the loader waited for is given up.
     void dropPending();
+    // A display copy (kept ahead, or decoded for it alone) stands for the
+    // photo when it may: the photo shows from it at once, its comment from
+    // the text kept with it, and decodes whole only once something needs
+    // more. Nothing (the copy untouched) when it may not.
+    std::optional<DecodedPhoto> showFromCopy(const std::string& path, PrefetchedPhoto& copy, ColorRef background,
+                                             const ColourProfilePtr& colours);
     // The photo shown now came back as its display copy alone: it stands in
     // for the photo, or the photo is decoded whole.
     std::optional<DecodedPhoto> standInCopy(ShownDecode decode);
