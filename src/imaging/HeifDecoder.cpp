@@ -70,7 +70,6 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     if (!context) throw std::bad_alloc();
     heif_context_set_max_decoding_threads(context.get(), 2);
     Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
-    context_ = context.get();
     // The codec would decode at its stream's size, whatever the file declares.
     if (!CodedSizesAgree(data, size))
         RaiseError(ErrFormatNotSupported, "HEIF image coded larger than its declared size.");
@@ -89,13 +88,13 @@ void CHEIFDecoder::DecodeFormat(CBmp& bmp, std::vector<RGBAPixel>&, int& destBpp
     CheckStop();
     if (sizeHint_ > 0) {
         if (HeifHandlePtr thumbnail{Thumbnail(primary.get(), sizeHint_)}) {
-            DecodeInto(thumbnail.get(), bmp);
+            DecodeInto(context.get(), thumbnail.get(), bmp);
             return;
         }
     } else if (previewSink_) {
-        ShowThumbnailFirst(primary.get(), width, height);
+        ShowThumbnailFirst(context.get(), primary.get(), width, height);
     }
-    DecodeInto(primary.get(), bmp);
+    DecodeInto(context.get(), primary.get(), bmp);
 }
 
 heif_image_handle* CHEIFDecoder::Thumbnail(const heif_image_handle* primary, int minimum) {
@@ -124,7 +123,8 @@ heif_image_handle* CHEIFDecoder::Thumbnail(const heif_image_handle* primary, int
 
 // A photo shown fitted gets its thumbnail as the first picture, a coarse
 // stand-in of any size, painted scaled while the full picture decodes.
-void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int width, int height) {
+void CHEIFDecoder::ShowThumbnailFirst(heif_context* context, const heif_image_handle* primary, int width,
+                                      int height) {
     if (heif_image_handle_has_alpha_channel(primary)) return;
     const Size wanted = previewSink_->PreviewSizeFor(width, height, false);
     if (wanted.cx <= 0 || wanted.cy <= 0) return;
@@ -132,7 +132,7 @@ void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int widt
     if (!thumbnail) return;
     try {
         CAnyBmp coarse;
-        DecodeInto(thumbnail.get(), coarse);
+        DecodeInto(context, thumbnail.get(), coarse);
         previewSink_->ShowPreview(coarse);
     } catch (const CTextException&) {
         // A damaged thumbnail only means no first picture.
@@ -140,13 +140,13 @@ void CHEIFDecoder::ShowThumbnailFirst(const heif_image_handle* primary, int widt
     }
 }
 
-void CHEIFDecoder::DecodeInto(const heif_image_handle* handle, CBmp& bmp) {
+void CHEIFDecoder::DecodeInto(heif_context* context, const heif_image_handle* handle, CBmp& bmp) {
     // libheif compares a grid's canvas with this limit (and with nothing
     // else): not larger than the picture declares, but for the codec's
     // padding. Its own reading of the canvas is what counts, whatever the
     // boxes looked like to CodedSizesAgree.
     const int side = std::max(heif_image_handle_get_ispe_width(handle), heif_image_handle_get_ispe_height(handle));
-    if (context_ && side > 0) heif_context_set_maximum_image_size_limit(context_, side + 65);
+    if (side > 0) heif_context_set_maximum_image_size_limit(context, side + 65);
     if (!DecodePlanarRgb(handle, bmp)) DecodeLibraryConversion(handle, bmp);
 }
 

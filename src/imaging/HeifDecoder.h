@@ -21,15 +21,13 @@ private:
     // smallest among those (any thumbnail when minimum is 0); null for none.
     // The caller releases it.
     static heif_image_handle* Thumbnail(const heif_image_handle* primary, int minimum);
-    // The picture of the handle.
-    void DecodeInto(const heif_image_handle* handle, CBmp& bmp);
+    // The picture of the handle, an item of the file's context.
+    void DecodeInto(heif_context* context, const heif_image_handle* handle, CBmp& bmp);
     // libheif's RGB output as planes; false for a picture of more than 8 bits.
     bool DecodePlanarRgb(const heif_image_handle* handle, CBmp& bmp);
     // libheif's RGB output.
     void DecodeLibraryConversion(const heif_image_handle* handle, CBmp& bmp);
-    void ShowThumbnailFirst(const heif_image_handle* primary, int width, int height);
-
-    heif_context* context_ = nullptr;  // the file's, while it decodes
+    void ShowThumbnailFirst(heif_context* context, const heif_image_handle* primary, int width, int height);
 };
 
 }  // namespace vellumo
