@@ -15,7 +15,7 @@ void PhotoDisplay::showPhotoFresh(const std::string& path) {
     macroRotationAngle_ = 0.0;
     rotatePending_ = false;
     noPhoto_ = false;
-    load(path, std::nullopt);
+    loadExisting(path, std::nullopt);
 }
 
 void PhotoDisplay::showStartPicture(const std::string& path) {
@@ -25,7 +25,10 @@ void PhotoDisplay::showStartPicture(const std::string& path) {
 }
 
 void PhotoDisplay::load(const std::string& path, std::optional<ScaleMode> forcedMode) {
-    if (!host_.fileExists(path)) return;
+    if (host_.fileExists(path)) loadExisting(path, forcedMode);
+}
+
+void PhotoDisplay::loadExisting(const std::string& path, std::optional<ScaleMode> forcedMode) {
     // A photo still on its way is given up with the commands that waited for it.
     if (waiting_ && !waiting_->copyShown) restoreCursor();
     waiting_.reset();

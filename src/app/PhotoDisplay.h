@@ -203,7 +203,9 @@ public:
     }
 
 private:
+    // Nothing happens when the file is not there.
     void load(const std::string& path, std::optional<ScaleMode> forcedMode);
+    void loadExisting(const std::string& path, std::optional<ScaleMode> forcedMode);
     // The steps of a load after the decode: size, comment, rotation, scale
     // mode, presentation (or the failure).
     void place(const DecodedPhoto& decoded, std::optional<ScaleMode> forcedMode);

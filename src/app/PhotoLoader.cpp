@@ -45,9 +45,9 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
     // Converted to colours the screen no longer has: decoded anew.
     if (ahead && !SameProfile(ahead->colours, screen)) ahead.reset();
-    const std::optional<FileStamp> stamp = StampOfFile(path);
     // The first photo may have been decoded while the program started.
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
+        const std::optional<FileStamp> stamp = StampOfFile(path);
         TraceStartup("waiting for the early decode");
         // The early decode gives sRGB, before the screen was known.
         auto showFirstPicture = [this, &screen](CBmp& coarse, Size photo) {
@@ -91,7 +91,7 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     // The start picture is small and shown at once.
     if (path == startPicture_) {
         keepShownPhoto();
-        return decodeFile(path, stamp, true);
+        return decodeFile(path, StampOfFile(path), true);
     }
     // Decoded on the worker, with its display copy; the photo on screen
     // stays until it is there.
@@ -194,6 +194,13 @@ void PhotoLoader::dropPending() {
     pending_.reset();
     preview_.drop();
     prefetch_.dropShown();
+}
+
+void PhotoLoader::fileChanged(const std::string& path) {
+    // Its decode that waits until needed would be of the changed file, but
+    // the copy on screen is not: the next load decodes the file anew.
+    if (pending_ && pending_->path == path) dropPending();
+    if (bitmapSource_ && bitmapSource_->path == path) bitmapSource_.reset();
 }
 
 void PhotoLoader::hurry() {

@@ -63,6 +63,9 @@ public:
     void hurry();
     // That decode gave a first picture: shown until the photo is there.
     void firstPicture(const std::string& path, PrefetchWorker::FirstPicture picture);
+    // The file of a photo shown from its decode ahead turned out changed
+    // since: nothing of that decode serves the next load of it.
+    void fileChanged(const std::string& path);
     // Turns the bitmap by radians (positive is left), filling the corners;
     // the new size, or nothing when it could not be turned.
     std::optional<Size> rotate(double radians, ColorRef fill);

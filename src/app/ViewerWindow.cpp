@@ -36,7 +36,8 @@ ViewerWindow::ViewerWindow(ViewerContext context)
                               loader_.firstPicture(path, std::move(picture));
                           },
                           [this] { return backgroundColor(); },
-                          [this] { return screenColours(); }});
+                          [this] { return screenColours(); },
+                          [this](const std::string& path) { photoFileChanged(path); }});
     fileActions_.setTitle(programTitle());
     macroQueries_.folder = [this] { return navigator_ ? navigator_->locationText() : std::string(); };
     comments_.setQueries(&macroQueries_);

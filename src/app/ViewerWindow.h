@@ -227,6 +227,8 @@ private:
     void endDragSilently();
     // The worker's decode of the photo being loaded ended.
     void photoDecoded(ShownDecode decoded);
+    // The file of a photo shown from its decode ahead changed meanwhile.
+    void photoFileChanged(const std::string& path);
     // Sound comments and background music on and off.
     void soundCommand(int command);
     // The sound comment of the photo just presented (or of the start picture).

@@ -35,8 +35,11 @@ void ViewerWindow::runCommandsAfterZoom(bool zoomedIn) {
     runCommandList(zoomedIn ? settings().CommandsAfterZoomIn : settings().CommandsAfterZoomOut);
 }
 // Any entry counts: a FIFO, socket or device named like a photo is refused by
-// the decoder (without being opened) with its message, like any bad file.
-bool ViewerWindow::fileExists(const std::string& path) { return FileExists(path); }
+// the decoder (without being opened) with its message, like any bad file. A
+// photo decoded ahead (or on its way) was there a moment ago: its file is
+// looked at off this thread once it is shown (a look on a network share may
+// wait long behind other requests).
+bool ViewerWindow::fileExists(const std::string& path) { return prefetch_.aheadOf(path) || FileExists(path); }
 void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.EnterPhoto(path); }
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
@@ -53,6 +56,14 @@ void ViewerWindow::photoDecoded(ShownDecode decoded) {
         copyFellShort_ = false;
         redrawAll();
     }
+}
+
+void ViewerWindow::photoFileChanged(const std::string& path) {
+    if (display_.photoPath() != path || display_.noPhoto()) return;
+    // Shown again as the refresh shows it: decoded anew, or, when the file
+    // is gone, left as it is.
+    loader_.fileChanged(path);
+    display_.refresh();
 }
 
 bool ViewerWindow::previewAllowed() {

@@ -5,7 +5,10 @@
 namespace vellumo {
 
 PhotoPrefetcher::PhotoPrefetcher(EventQueue& queue, std::size_t budgetBytes)
-    : queue_(queue), cache_(budgetBytes), worker_(queue, this, CmdPrefetchDone, CmdPrefetchFirstPicture) {}
+    : queue_(queue),
+      cache_(budgetBytes),
+      worker_(queue, this, CmdPrefetchDone, CmdPrefetchFirstPicture),
+      stampCheck_(queue, this, CmdPrefetchStampsChecked) {}
 
 PhotoPrefetcher::~PhotoPrefetcher() {
     worker_.abandon();
@@ -22,6 +25,7 @@ void PhotoPrefetcher::stop() {
     shownJob_ = false;
     shownWaiting_.reset();
     worker_.abandon();
+    stampCheck_.close();
     cache_.clear();
     queue_.killTimer(this, kPrefetchTimer);
     queue_.forget(this);
@@ -29,6 +33,9 @@ void PhotoPrefetcher::stop() {
 
 void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
     if (stopped_ || !(photo.bitmap || photo.screenCopyOnly())) return;
+    // A decode of a file found changed since is never given out again.
+    for (const Given& stale : stale_)
+        if (stale.path == photo.path && stale.stamp == photo.stamp) return;
     if (photo.bitmap) {
         // The window's copy of it joins the prepared ones.
         if (preparer_) preparer_->keepShownCopy(photo.bitmap->GetCacheKey());
@@ -45,8 +52,10 @@ void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
 std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
     std::optional<PrefetchedPhoto> photo = cache_.take(path);
     if (!photo) return std::nullopt;
-    // The file may have been replaced or written to since it was read.
-    if (StampOfFile(path) != photo->stamp) return std::nullopt;
+    // The file may have been replaced or written to since it was read: it
+    // is looked at once the photo is on screen.
+    stampCheck_.check(path, photo->stamp);
+    given_.push_back({path, photo->stamp});
     ++served_;
     return photo;
 }
@@ -136,9 +145,23 @@ void PhotoPrefetcher::dropShown() {
 
 void PhotoPrefetcher::onCommand(int command, std::intptr_t) {
     if (command == CmdPrefetchDone) jobEnded();
+    if (command == CmdPrefetchStampsChecked) stampsChecked();
     if (command == CmdPrefetchFirstPicture && shownJob_ && !stopped_) {
         std::optional<PrefetchWorker::FirstPicture> picture = worker_.takeFirstPicture();
         if (picture && sources_.shownFirstPicture) sources_.shownFirstPicture(worker_.path(), std::move(*picture));
+    }
+}
+
+void PhotoPrefetcher::stampsChecked() {
+    // The results come in the order the photos were given out.
+    for (const FileStampCheck::Result& result : stampCheck_.take()) {
+        if (given_.empty() || given_.front().path != result.path) break;
+        Given given = std::move(given_.front());
+        given_.pop_front();
+        if (!result.changed || stopped_) continue;
+        stale_.push_back(std::move(given));
+        if (stale_.size() > kStaleKept) stale_.pop_front();
+        if (sources_.fileChanged) sources_.fileChanged(result.path);
     }
 }
 

@@ -25,14 +25,19 @@
 // thumbnail worker makes the thumbnails of the rows on screen. A photo whose
 // file changed since its decode began is never given out; a file that is
 // missing or does not decode is left alone (the viewer's own decode reports
-// it when the user goes there).
+// it when the user goes there). A photo is given out at once, without a
+// look at its file: the file is looked at on a thread of its own after, and
+// one whose file changed since its decode began is reported (fileChanged)
+// and never given out again.
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/EventQueue.h"
+#include "prefetch/FileStampCheck.h"
 #include "prefetch/PrefetchCache.h"
 #include "prefetch/PrefetchWorker.h"
 
@@ -42,6 +47,8 @@ namespace vellumo {
 // picture; the prefetcher's timer.
 inline constexpr int CmdPrefetchDone = 31870;
 inline constexpr int CmdPrefetchFirstPicture = 31871;
+// Posted when files of photos given out were looked at.
+inline constexpr int CmdPrefetchStampsChecked = 31872;
 inline constexpr int kPrefetchTimer = 3100;
 
 // Two 24-megapixel photos at 4 bytes a pixel: the next and the previous photo
@@ -104,6 +111,9 @@ struct PrefetchSources {
     std::function<ColorRef()> background;
     // The colours photos are shown in (the screen's profile); none: sRGB.
     std::function<ColourProfilePtr()> colours;
+    // The file of a photo take() gave out had changed since its decode
+    // began (or is gone): what was shown of it is stale.
+    std::function<void(const std::string& path)> fileChanged;
 };
 
 class PhotoPrefetcher : public CommandTarget {
@@ -122,8 +132,8 @@ public:
     std::optional<PrefetchedPhoto> adoptReduced(PrefetchedPhoto photo);
     // A photo was shown: what comes next is looked at after a short rest.
     void photoShown();
-    // The viewer loads a photo: the one decoded ahead when its file is
-    // unchanged, else nothing (never waits).
+    // The viewer loads a photo: the one decoded ahead, else nothing (never
+    // waits). Its file is looked at after, off this thread (fileChanged).
     std::optional<PrefetchedPhoto> take(const std::string& path);
     // The viewer shows the photo and needs its decode: it starts now (a
     // decode ahead of it in progress is taken over, with its display copy,
@@ -153,11 +163,19 @@ public:
     void stop();
 
     const PrefetchCache& cache() const { return cache_; }
+    // The photo is held decoded ahead, or its decode ahead runs: its file
+    // was there a moment ago.
+    bool aheadOf(const std::string& path) const {
+        return cache_.holds(path) || (!shownJob_ && worker_.busy() && worker_.path() == path);
+    }
     // How many photos take() gave out.
     std::size_t served() const { return served_; }
     bool working() const { return worker_.busy(); }
     // Tests: decodes run on the calling thread, or when the test says.
-    void setRunInline(bool on) { worker_.setRunInline(on); }
+    void setRunInline(bool on) {
+        worker_.setRunInline(on);
+        stampCheck_.setRunInline(on);
+    }
     PrefetchWorker& worker() { return worker_; }
 
     void onCommand(int command, std::intptr_t param) override;
@@ -172,6 +190,8 @@ private:
     // it took over was given up on a file that changed (decoded anew then).
     std::optional<ShownDecode> finishShown();
     void jobEnded();
+    // Takes what the file checks found about photos given out.
+    void stampsChecked();
     int rankOf(const std::string& path) const;
     // Drops the bitmap of a photo whose display copy is all the screen needs.
     void reduceToScreenCopy(PrefetchedPhoto& photo) const;
@@ -182,6 +202,7 @@ private:
     DisplayPreparer* preparer_ = nullptr;
     PrefetchCache cache_;
     PrefetchWorker worker_;
+    FileStampCheck stampCheck_;
     std::vector<std::string> wanted_;
     // Files that did not decode or did not fit, with the stamp they had
     // then: tried again only once they change (or, for one that did not fit,
@@ -206,6 +227,15 @@ private:
     };
     std::optional<WaitingShown> shownWaiting_;
     std::size_t served_ = 0;
+    // Photos given out whose files are being looked at, in order; and the
+    // last ones found changed, refused when they come back (keep).
+    struct Given {
+        std::string path;
+        FileStamp stamp;
+    };
+    std::deque<Given> given_;
+    std::deque<Given> stale_;
+    static constexpr std::size_t kStaleKept = 8;
 };
 
 }  // namespace vellumo

@@ -170,9 +170,13 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     const timespec times[2] = {old.st_atim, old.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, fresh.c_str(), times, 0), 0);
     ASSERT_EQ(std::rename(fresh.c_str(), c.c_str()), 0);
+    // The step shows the decode ahead at once; its file, looked at after
+    // (off the user-interface thread), has changed: decoded anew.
     Step(v, kNextPhoto);
     EXPECT_EQ(Shown(v), "www/www");
-    EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
+    EXPECT_EQ(v.viewer().prefetcher().served(), 2u);
+    // The stale decode is not kept for a step back.
+    EXPECT_FALSE(v.viewer().prefetcher().cache().holds(c));
 
     // Written over in place with the same size: the new content shows too.
     Rest(v);
@@ -182,8 +186,14 @@ TEST(PrefetchViewer, NeighboursComeFromMemoryButAReplacedFileIsDecodedAnew) {
     ASSERT_EQ(utimensat(AT_FDCWD, b.c_str(), past, 0), 0);
     Step(v, kPreviousPhoto);
     EXPECT_EQ(Shown(v), "bbb/bbb");
-    EXPECT_EQ(v.viewer().prefetcher().served(), 1u);
+    EXPECT_EQ(v.viewer().prefetcher().served(), 3u);
     EXPECT_TRUE(v.desktop.messages.empty());
+    // Unchanged files go on coming from memory.
+    Step(v, kNextPhoto);
+    Rest(v);
+    Step(v, kPreviousPhoto);
+    EXPECT_EQ(Shown(v), "bbb/bbb");
+    EXPECT_EQ(v.viewer().prefetcher().served(), 5u);
 }
 
 TEST(PrefetchViewer, NeighboursKeptAsTheirDisplayCopyShowFromItWhileTheFileDecodesAnew) {
@@ -426,13 +436,17 @@ TEST(PrefetchViewer, ABrokenOrVanishedNeighbourCostsNothingUntilTheUserGoesThere
     Step(v, kNextPhoto);
     ASSERT_EQ(v.desktop.messages.size(), 1u);
     EXPECT_TRUE(v.viewer().noPhoto());
-    // c, decoded ahead, goes away before the user steps there.
+    // c, decoded ahead, goes away before the user steps there: shown as it
+    // was a moment ago (as a photo deleted while shown stays), without a
+    // message, and not kept once left.
     Rest(v);
     ASSERT_TRUE(v.viewer().prefetcher().cache().holds(c));
     std::remove(c.c_str());
     Step(v, kNextPhoto);
     EXPECT_EQ(v.desktop.messages.size(), 1u);
-    EXPECT_EQ(v.viewer().bitmap(), nullptr);
+    EXPECT_EQ(Shown(v), "bbb/bbb");
+    Step(v, kPreviousPhoto);
+    EXPECT_FALSE(v.viewer().prefetcher().cache().holds(c));
 }
 
 TEST(PrefetchViewer, APhotoTurnedAheadShowsAsTheCommentTurnsIt) {
@@ -523,7 +537,7 @@ TEST(PrefetchOwner, AUserLoadGetsThePhotoInProgressAndTheBoundKeepsTheMostWanted
     PhotoPrefetcher prefetch(queue, 1700000);
     std::optional<ShownDecode> arrived;
     prefetch.setSources({[&] { return upcoming; }, [&] { return busy; }, {}, {},
-                         [&](ShownDecode d) { arrived = std::move(d); }, {}, {}, {}});
+                         [&](ShownDecode d) { arrived = std::move(d); }, {}, {}, {}, {}});
 
     // On a thread of its own: the viewer asking for the photo right after
     // its decode ahead started takes that decode over, without waiting; the
@@ -681,4 +695,44 @@ TEST(PrefetchDecode, APhotoWantedForItsDisplayCopyAloneDecodesAtAReducedScale) {
     std::optional<PrefetchedPhoto> whole = DecodeAhead(decoder, jpeg, stop);
     ASSERT_TRUE(whole && whole->bitmap);
     EXPECT_EQ(whole->bitmap->GetSize(), (Size{1600, 1200}));
+}
+
+// The looks at files behind photos given out run on a thread of their own
+// and come back in the order asked; once closed, nothing more comes.
+TEST(FileStampCheck, LooksOffTheCallingThreadInOrderAndReportsNothingOnceClosed) {
+    TempFolder folder;
+    const std::string a = folder.write("a.bmp", Bmp(3, 2, 255, 0, 0));
+    const std::string b = folder.write("b.bmp", Bmp(3, 2, 0, 255, 0));
+    struct Owner : CommandTarget {
+        int told = 0;
+        void onCommand(int, std::intptr_t) override { ++told; }
+        void onTimer(int) override {}
+    } owner;
+    FakeEventQueue queue;
+    FileStampCheck check(queue, &owner, 7);
+    std::deque<FileStampCheck::Result> results;
+    check.check(a, StampOfFile(a));
+    check.check(b, StampOfFile(a));                  // another file's stamp
+    check.check(folder.path + "/gone.bmp", std::nullopt);  // had none, has none
+    check.check(a, std::nullopt);                    // had none, has one now
+    for (int waited = 0; results.size() < 4 && waited < 20000; waited += 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        queue.runPending();
+        for (auto& r : check.take()) results.push_back(std::move(r));
+    }
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_GE(owner.told, 1);
+    const std::vector<std::pair<std::string, bool>> expected{
+        {a, false}, {b, true}, {folder.path + "/gone.bmp", false}, {a, true}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(results[i].path, expected[i].first);
+        EXPECT_EQ(results[i].changed, expected[i].second);
+    }
+    check.close();
+    const int told = owner.told;
+    check.check(b, std::nullopt);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    queue.runPending();
+    EXPECT_EQ(owner.told, told);
+    EXPECT_TRUE(check.take().empty());
 }
