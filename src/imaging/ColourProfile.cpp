@@ -12,6 +12,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "imaging/OverRows.h"
 #endif
 
 namespace vellumo {
@@ -291,19 +293,6 @@ std::shared_ptr<const Conversion> ConversionFor(const ColourProfile& source, con
     if (kept.size() >= kKeptConversions) kept.erase(kept.begin());
     kept.push_back({source, target, made});
     return made;
-}
-
-// Runs rows [0, height) through work, split over the processors for a large picture.
-template <typename Work>
-void OverRows(int height, std::int64_t pixels, Work work) {
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    const int parts = pixels < (std::int64_t{1} << 19) ? 1 : static_cast<int>(std::min<std::int64_t>(cores, height));
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < parts; ++i)
-        helpers.emplace_back(work, static_cast<int>(std::int64_t{height} * i / parts),
-                             static_cast<int>(std::int64_t{height} * (i + 1) / parts));
-    work(0, static_cast<int>(std::int64_t{height} / parts));
-    for (std::thread& t : helpers) t.join();
 }
 
 std::uint64_t HashOf(const std::vector<std::uint8_t>& bytes) {

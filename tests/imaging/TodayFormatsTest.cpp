@@ -269,6 +269,46 @@ TEST(Heif, AlphaTenBitsAndTheThumbnailForASizeHint) {
     EXPECT_EQ(bmp.GetWidth(), 64);
 }
 
+// A large picture is interleaved on several threads: every row, each part's
+// first and last included, holds exactly what libheif's own interleaved
+// output holds, with and without alpha.
+TEST(Heif, ALargePictureHoldsTheLibrarysOwnPixelsInEveryRow) {
+    for (bool alpha : {false, true}) {
+        SCOPED_TRACE(alpha ? "alpha" : "no alpha");
+        writers::HeifSpec s;
+        s.alpha = alpha;
+        const Bytes file = writers::WriteHeif(writers::TestPicture(1024, 600, alpha), s);
+        ASSERT_FALSE(file.empty());
+        CDrawDibBmp bmp;
+        ASSERT_TRUE(DecodeBytes(file, bmp).ok);
+        ASSERT_EQ(bmp.GetSize(), (Size{1024, 600}));
+
+        heif_context* ctx = heif_context_alloc();
+        ASSERT_EQ(heif_context_read_from_memory_without_copy(ctx, file.data(), file.size(), nullptr).code, heif_error_Ok);
+        heif_image_handle* handle = nullptr;
+        ASSERT_EQ(heif_context_get_primary_image_handle(ctx, &handle).code, heif_error_Ok);
+        heif_image* image = nullptr;
+        ASSERT_EQ(heif_decode_image(handle, &image, heif_colorspace_RGB,
+                                    alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr)
+                      .code,
+                  heif_error_Ok);
+        int stride = 0;
+        const std::uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+        int differing = 0;
+        const int channels = alpha ? 4 : 3;
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 1024; ++x) {
+                const auto c = Colour(bmp, x, y);
+                const std::uint8_t* q = plane + static_cast<std::size_t>(y) * stride + x * channels;
+                for (int k = 0; k < channels; ++k) differing += c[k] != q[k];
+            }
+        EXPECT_EQ(differing, 0);
+        heif_image_release(image);
+        heif_image_handle_release(handle);
+        heif_context_free(ctx);
+    }
+}
+
 // The file's own transformations turn the picture (a rotation property put
 // in place of the pixel-information one, which only describes the samples);
 // an EXIF orientation inside a HEIF file is not applied on top.
