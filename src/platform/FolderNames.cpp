@@ -47,8 +47,10 @@ struct Remembered {
     long long trustedUntilMs = 0;
 };
 
-std::mutex gMutex;
-std::list<Remembered> gFolders;  // most recent first
+// Never destroyed: a worker that is never waited for (a decode ahead on a
+// share that stops answering) may still look here while the process exits.
+std::mutex& gMutex = *new std::mutex;
+std::list<Remembered>& gFolders = *new std::list<Remembered>;  // most recent first
 
 std::optional<FolderStamp> StampOfPath(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);

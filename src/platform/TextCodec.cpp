@@ -14,8 +14,10 @@ namespace vellumo {
 
 namespace {
 
-std::mutex gCodePageMutex;
-std::string gCodePage = "CP1252";
+// Never destroyed: workers that are never waited for read texts while the
+// process may be exiting.
+std::mutex& gCodePageMutex = *new std::mutex;
+std::string& gCodePage = *new std::string("CP1252");
 
 // Opening a converter costs far more than converting a line of a settings
 // file, and a legacy file converts every key it looks up: each thread keeps

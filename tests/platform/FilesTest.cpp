@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <csignal>
 #include <fstream>
+#include <thread>
 
 #include "fakes/ReadOnlyMount.h"
 #include "fakes/SpecialFiles.h"
@@ -15,6 +17,7 @@
 #include "platform/Files.h"
 #include "platform/FolderNames.h"
 #include "platform/Paths.h"
+#include "platform/TextCodec.h"
 
 using namespace vellumo;
 
@@ -222,4 +225,37 @@ TEST(Files, AWriteRemovesTheTemporaryFileOfAKilledWriter) {
     auto names = ListFolderNames(t.path);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{live, ".a.ini.notmine", ".b.ini.1-0", "a.ini"}));
+}
+
+// A worker that is never waited for (a decode on a share that stops
+// answering) may still look up derived names and read texts while the
+// process exits: what it looks at outlives the exit's destructors. Under
+// the sanitizers a use after destruction fails the child.
+TEST(Files, ALookupOnAWorkerDuringTheProcessExitFindsItsStateAlive) {
+    vellumo::testing::TempTree t;
+    t.file("a.txt", "x");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::thread([folder = t.root()] {
+            for (;;) {
+                FolderNamesRecord record(folder, FolderStamp{1, 2, 3, 4});
+                record.add("a.txt", EntryKind::Regular);
+                record.keep(true);
+                (void)RecentNameIgnoringCase(folder, "A.TXT");
+                (void)LegacyCodePage();
+            }
+        }).detach();
+        usleep(20000);
+        std::exit(0);
+    }
+    int status = 0;
+    pid_t done = 0;
+    for (int waited = 0; waited < 3000 && done == 0; waited += 10) {
+        done = waitpid(child, &status, WNOHANG);
+        if (done == 0) usleep(10000);
+    }
+    if (done == 0) kill(child, SIGKILL), waitpid(child, &status, 0);
+    EXPECT_EQ(done, child) << "the child hung at its exit";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
