@@ -12,9 +12,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include "imaging/OverRows.h"
-#endif
 
 namespace vellumo {
 
