@@ -21,7 +21,7 @@ struct FileStampCheck::Shared {
     bool threadRuns = false;
     bool closed = false;
 
-    static Result Look(const Request& r) { return {r.path, StampOfFile(r.path) != r.expected}; }
+    static Result Look(const Request& r) { return {r.path, r.expected, StampOfFile(r.path) != r.expected}; }
 
     // The thread's loop: it keeps the shared state alive until closed.
     static void Run(std::shared_ptr<Shared> self) {

@@ -23,6 +23,7 @@ class FileStampCheck {
 public:
     struct Result {
         std::string path;
+        std::optional<FileStamp> expected;  // as asked
         bool changed = false;  // another stamp, or no regular file any more
     };
 

@@ -34,7 +34,7 @@ void PhotoPrefetcher::stop() {
 void PhotoPrefetcher::keep(PrefetchedPhoto photo) {
     if (stopped_ || !(photo.bitmap || photo.screenCopyOnly())) return;
     // A decode of a file found changed since is never given out again.
-    for (const Given& stale : stale_)
+    for (const Stale& stale : stale_)
         if (stale.path == photo.path && stale.stamp == photo.stamp) return;
     if (photo.bitmap) {
         // The window's copy of it joins the prepared ones.
@@ -55,7 +55,6 @@ std::optional<PrefetchedPhoto> PhotoPrefetcher::take(const std::string& path) {
     // The file may have been replaced or written to since it was read: it
     // is looked at once the photo is on screen.
     stampCheck_.check(path, photo->stamp);
-    given_.push_back({path, photo->stamp});
     ++served_;
     return photo;
 }
@@ -153,13 +152,9 @@ void PhotoPrefetcher::onCommand(int command, std::intptr_t) {
 }
 
 void PhotoPrefetcher::stampsChecked() {
-    // The results come in the order the photos were given out.
-    for (const FileStampCheck::Result& result : stampCheck_.take()) {
-        if (given_.empty() || given_.front().path != result.path) break;
-        Given given = std::move(given_.front());
-        given_.pop_front();
-        if (!result.changed || stopped_) continue;
-        stale_.push_back(std::move(given));
+    for (FileStampCheck::Result& result : stampCheck_.take()) {
+        if (!result.changed || stopped_ || !result.expected) continue;
+        stale_.push_back({result.path, *result.expected});
         if (stale_.size() > kStaleKept) stale_.pop_front();
         if (sources_.fileChanged) sources_.fileChanged(result.path);
     }

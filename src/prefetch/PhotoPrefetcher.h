@@ -22,13 +22,12 @@
 // than started again; the user-interface thread never waits for a decode.
 //
 // It stands back for the rest of the program: it starts nothing while the
-// thumbnail worker makes the thumbnails of the rows on screen. A photo whose
-// file changed since its decode began is never given out; a file that is
-// missing or does not decode is left alone (the viewer's own decode reports
-// it when the user goes there). A photo is given out at once, without a
-// look at its file: the file is looked at on a thread of its own after, and
-// one whose file changed since its decode began is reported (fileChanged)
-// and never given out again.
+// thumbnail worker makes the thumbnails of the rows on screen. A file that
+// is missing or does not decode is left alone (the viewer's own decode
+// reports it when the user goes there). A photo is given out at once,
+// without a look at its file: the file is looked at on a thread of its own
+// after, and one whose file changed since its decode began is reported
+// (fileChanged) and that decode never given out again.
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -227,14 +226,13 @@ private:
     };
     std::optional<WaitingShown> shownWaiting_;
     std::size_t served_ = 0;
-    // Photos given out whose files are being looked at, in order; and the
-    // last ones found changed, refused when they come back (keep).
-    struct Given {
+    // The last decodes given out whose files were found changed: refused
+    // when they come back (keep).
+    struct Stale {
         std::string path;
         FileStamp stamp;
     };
-    std::deque<Given> given_;
-    std::deque<Given> stale_;
+    std::deque<Stale> stale_;
     static constexpr std::size_t kStaleKept = 8;
 };
 
