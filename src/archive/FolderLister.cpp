@@ -63,7 +63,12 @@ std::shared_ptr<FolderLister::Job> FolderLister::StartEarly(const std::string& p
     job->request.path = path;
     job->request.goTo = true;
     job->request.places.drives = ListDrives();
-    std::thread([job] { job->run(); }).detach();
+    std::thread([job] {
+        // Read while the window is being made: its first screenful is out
+        // well before the window wants it, so the making goes first.
+        LowerThisThreadPriority(5);
+        job->run();
+    }).detach();
     return job;
 }
 

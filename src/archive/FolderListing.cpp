@@ -9,6 +9,7 @@
 
 #include "archive/FolderReader.h"
 #include "platform/Files.h"
+#include "platform/PagePopulation.h"
 #include "platform/TextCompare.h"
 
 namespace vellumo {
@@ -26,123 +27,144 @@ int MsSince(Clock::time_point start) {
 
 enum class Emptiness : std::uint8_t { Unknown, Empty, NotEmpty };
 
+// The names of a folder's files, back to back in one buffer: 100,000 names
+// take two growing blocks rather than a block of strings and a heap block
+// for every long name, and their pages fault in a few calls.
+class NameList {
+public:
+    void add(std::string_view name) {
+        ReservePopulated(bytes_, bytes_.size() + name.size());
+        bytes_.append(name);
+        ReservePopulated(ends_, ends_.size() + 1);
+        ends_.push_back(bytes_.size());
+    }
+    std::size_t size() const { return ends_.size(); }
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t from = i == 0 ? 0 : ends_[i - 1];
+        return std::string_view(bytes_).substr(from, ends_[i] - from);
+    }
+
+private:
+    std::string bytes_;
+    std::vector<std::size_t> ends_;
+};
+
 // What the folder held so far.
 struct Found {
     std::vector<std::string> folders;
     std::vector<Emptiness> emptiness;
-    std::vector<std::string> files;
+    NameList files;
 };
 
-std::vector<ArchiveItem> UnsortedRows(const std::optional<ArchiveItem>& up, const Found& found) {
-    std::vector<ArchiveItem> rows;
-    rows.reserve((up ? 1 : 0) + found.folders.size() + found.files.size());
-    if (up) rows.push_back(*up);
-    for (std::size_t i = 0; i < found.folders.size(); ++i) {
-        ArchiveItem item;
-        item.text = found.folders[i];
-        item.fileName = found.folders[i];
-        if (found.emptiness[i] == Emptiness::Empty) {
-            item.flags = ItemFlags::Folder | ItemFlags::EmptyFolder;
-            item.image = ItemImage::EmptyFolder;
-        } else {
-            item.flags = ItemFlags::Folder;
-            item.image = ItemImage::Folder;
+// The rows a folder's names make, the up entry aside: subfolders, then
+// photos. A row becomes an ArchiveItem only when it is given out.
+class FolderRows {
+public:
+    explicit FolderRows(const Found& found) : found_(found) {
+        // Comment and sound files beside the photos, by their lower-cased
+        // names (a name written on Windows may differ in case).
+        for (std::size_t i = 0; i < found.files.size(); ++i) {
+            const std::string_view name = found.files[i];
+            if (name.size() > 4) {
+                const std::string ext = ToLowerAscii(name.substr(name.size() - 4));
+                if (ext == ".txt" || ext == ".wav") companions_.insert(ToLowerAscii(name));
+            }
         }
-        rows.push_back(std::move(item));
+        ReservePopulated(photos_, found.files.size());
+        for (std::size_t i = 0; i < found.files.size(); ++i)
+            if (const std::uint32_t bit = PhotoFormatBit(found.files[i]))
+                photos_.push_back({static_cast<std::uint32_t>(i), bit,
+                                   static_cast<std::uint32_t>(found.files[i].rfind('.'))});
     }
-    // Comment and sound files beside the photos, by their lower-cased names
-    // (a name written on Windows may differ in case).
-    std::unordered_set<std::string> companions;
-    for (const auto& name : found.files) {
-        if (name.size() > 4) {
-            std::string ext = ToLowerAscii(std::string_view(name).substr(name.size() - 4));
-            if (ext == ".txt" || ext == ".wav") companions.insert(ToLowerAscii(name));
-        }
+    std::size_t size() const { return found_.folders.size() + photos_.size(); }
+    std::uint32_t flags(std::size_t row) const {
+        if (row < found_.folders.size())
+            return found_.emptiness[row] == Emptiness::Empty ? ItemFlags::Folder | ItemFlags::EmptyFolder
+                                                              : ItemFlags::Folder;
+        return ItemFlags::Photo | photos_[row - found_.folders.size()].formatBit;
     }
-    for (const auto& name : found.files) {
-        std::uint32_t bit = PhotoFormatBit(name);
-        if (!bit) continue;
+    // A folder's name; a photo's name without its extension.
+    std::string_view text(std::size_t row) const {
+        if (row < found_.folders.size()) return found_.folders[row];
+        const Photo& photo = photos_[row - found_.folders.size()];
+        return found_.files[photo.file].substr(0, photo.textLength);
+    }
+    ArchiveItem item(std::size_t row) const {
         ArchiveItem item;
-        item.text = name.substr(0, name.rfind('.'));
-        item.flags = ItemFlags::Photo | bit;
+        item.flags = flags(row);
+        item.text = std::string(text(row));
+        if (row < found_.folders.size()) {
+            item.image = item.flags & ItemFlags::EmptyFolder ? ItemImage::EmptyFolder : ItemImage::Folder;
+            item.fileName = item.text;
+            return item;
+        }
         item.image = ItemImage::Photo;
-        if (!companions.empty()) {
-            std::string stem = ToLowerAscii(item.text);
-            if (companions.count(stem + ".txt")) item.image += 1;
-            if (companions.count(stem + ".wav")) item.image += 2;
+        if (!companions_.empty()) {
+            const std::string stem = ToLowerAscii(item.text);
+            if (companions_.count(stem + ".txt")) item.image += 1;
+            if (companions_.count(stem + ".wav")) item.image += 2;
         }
-        item.fileName = name;
-        rows.push_back(std::move(item));
+        item.fileName = std::string(found_.files[photos_[row - found_.folders.size()].file]);
+        return item;
     }
-    return rows;
-}
 
-// Sorts rows by keys made once; the first rows can be had in their order
-// before the rest is sorted. Each row's place is first compared by eight
-// bytes of its key packed into a number, taken after the prefix all keys
-// share (IMG_000001, IMG_000002 ... differ only there), and by the whole
-// key only when those are equal.
+private:
+    struct Photo {
+        std::uint32_t file;
+        std::uint32_t formatBit;
+        std::uint32_t textLength;  // the name before its extension
+    };
+    const Found& found_;
+    std::vector<Photo> photos_;
+    std::unordered_set<std::string> companions_;
+};
+
+// Sorts a folder's rows by keys made once, the up entry first; the first
+// rows can be had in their order before the rest is sorted. Each row's
+// place is first compared by eight bytes of its key packed into a number,
+// taken after the prefix all keys share (IMG_000001, IMG_000002 ... differ
+// only there), and by the whole key only when those are equal.
 class RowSorter {
 public:
-    explicit RowSorter(std::vector<ArchiveItem> rows) : rows_(std::move(rows)), keys_(rows_.size()) {
-        for (std::size_t i = 0; i < rows_.size(); ++i) keys_[i] = FoldedSortKey(rows_[i].text);
+    RowSorter(const std::optional<ArchiveItem>& up, const FolderRows& rows) : up_(up), rows_(rows) {
+        const std::size_t n = rows.size();
+        ReservePopulated(keyEnds_, n);
+        std::size_t textBytes = 0;
+        for (std::size_t i = 0; i < n; ++i) textBytes += rows.text(i).size();
+        ReservePopulated(keys_, textBytes);
+        for (std::size_t i = 0; i < n; ++i) {
+            AppendFoldedSortKey(keys_, rows.text(i));
+            keyEnds_.push_back(keys_.size());
+        }
         // The prefix shared by the keys of each kind (rows of two kinds are
         // never compared by their keys).
         std::size_t sharedOf[16] = {};
-        const std::string* firstOf[16] = {};
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
-            const std::uint32_t kind = rows_[i].kind();
-            const std::string& k = keys_[i];
-            if (!firstOf[kind]) {
-                firstOf[kind] = &k;
+        bool seen[16] = {};
+        std::string_view firstOf[16];
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t kind = rows.flags(i) & ItemFlags::KindMask;
+            const std::string_view k = key(i);
+            if (!seen[kind]) {
+                seen[kind] = true;
+                firstOf[kind] = k;
                 sharedOf[kind] = k.size();
                 continue;
             }
-            std::size_t n = 0;
-            while (n < sharedOf[kind] && n < k.size() && k[n] == (*firstOf[kind])[n]) ++n;
-            sharedOf[kind] = n;
+            std::size_t s = 0;
+            while (s < sharedOf[kind] && s < k.size() && k[s] == firstOf[kind][s]) ++s;
+            sharedOf[kind] = s;
         }
-        order_.resize(rows_.size());
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
+        ReservePopulated(order_, n);
+        for (std::size_t i = 0; i < n; ++i) {
             std::uint64_t packed = 0;
-            const std::string& k = keys_[i];
-            const std::size_t shared = sharedOf[rows_[i].kind()];
+            const std::string_view k = key(i);
+            const std::uint32_t kind = rows.flags(i) & ItemFlags::KindMask;
+            const std::size_t shared = sharedOf[kind];
             // Key bytes are never 0: a shorter key packs below a longer one.
             for (std::size_t b = 0; b < 8; ++b)
                 packed = (packed << 8) | (shared + b < k.size() ? static_cast<unsigned char>(k[shared + b]) : 0u);
-            order_[i] = {packed, static_cast<std::uint32_t>(i), static_cast<std::uint8_t>(rows_[i].kind())};
+            order_.push_back({packed, static_cast<std::uint32_t>(i), static_cast<std::uint8_t>(kind)});
         }
-    }
-    // Kind, then the folded name; equal names by format, then by bytes.
-    auto less() const {
-        return [this](const Place& x, const Place& y) {
-            if (x.kind != y.kind) return x.kind < y.kind;
-            if (x.packed != y.packed) return x.packed < y.packed;
-            if (int c = keys_[x.row].compare(keys_[y.row]); c != 0) return c < 0;
-            const ArchiveItem& a = rows_[x.row];
-            const ArchiveItem& b = rows_[y.row];
-            const int fa = PhotoFormatOrder(a.flags), fb = PhotoFormatOrder(b.flags);
-            if (fa != fb) return fa < fb;
-            return a.text < b.text;
-        };
-    }
-    // The first n rows in their order (copies); the rest stays to be sorted.
-    std::vector<ArchiveItem> head(std::size_t n) {
-        n = std::min(n, rows_.size());
-        std::nth_element(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(n), order_.end(), less());
-        std::sort(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(n), less());
-        headSorted_ = n;
-        std::vector<ArchiveItem> first;
-        first.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) first.push_back(rows_[order_[i].row]);
-        return first;
-    }
-    std::vector<ArchiveItem> all() {
-        std::sort(order_.begin() + static_cast<std::ptrdiff_t>(headSorted_), order_.end(), less());
-        std::vector<ArchiveItem> sorted;
-        sorted.reserve(rows_.size());
-        for (const Place& p : order_) sorted.push_back(std::move(rows_[p.row]));
-        return sorted;
     }
 
 private:
@@ -151,19 +173,62 @@ private:
         std::uint32_t row;
         std::uint8_t kind;
     };
-    std::vector<ArchiveItem> rows_;
-    std::vector<std::string> keys_;
+    std::string_view key(std::size_t row) const {
+        const std::size_t from = row == 0 ? 0 : keyEnds_[row - 1];
+        return std::string_view(keys_).substr(from, keyEnds_[row] - from);
+    }
+    // Kind (folders before photos), then the folded name; equal names by
+    // format, then by bytes.
+    auto less() const {
+        return [this](const Place& x, const Place& y) {
+            if (x.kind != y.kind) return x.kind < y.kind;
+            if (x.packed != y.packed) return x.packed < y.packed;
+            if (int c = key(x.row).compare(key(y.row)); c != 0) return c < 0;
+            const int fa = PhotoFormatOrder(rows_.flags(x.row)), fb = PhotoFormatOrder(rows_.flags(y.row));
+            if (fa != fb) return fa < fb;
+            return rows_.text(x.row) < rows_.text(y.row);
+        };
+    }
+
+public:
+    // The first n rows in their order, the up entry counted; the rest stays
+    // to be sorted.
+    std::vector<ArchiveItem> head(std::size_t n) {
+        if (up_ && n > 0) --n;
+        n = std::min(n, order_.size());
+        std::nth_element(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(n), order_.end(), less());
+        std::sort(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(n), less());
+        headSorted_ = n;
+        return items(n);
+    }
+    std::vector<ArchiveItem> all() {
+        std::sort(order_.begin() + static_cast<std::ptrdiff_t>(headSorted_), order_.end(), less());
+        return items(order_.size());
+    }
+
+private:
+    std::vector<ArchiveItem> items(std::size_t n) const {
+        std::vector<ArchiveItem> out;
+        out.reserve(n + (up_ ? 1 : 0));
+        if (up_) out.push_back(*up_);
+        for (std::size_t i = 0; i < n; ++i) out.push_back(rows_.item(order_[i].row));
+        return out;
+    }
+
+    const std::optional<ArchiveItem>& up_;
+    const FolderRows& rows_;
+    std::string keys_;
+    std::vector<std::size_t> keyEnds_;
     std::vector<Place> order_;
     std::size_t headSorted_ = 0;
 };
 
 std::vector<ArchiveItem> BuildRows(const std::optional<ArchiveItem>& up, const Found& found) {
-    return RowSorter(UnsortedRows(up, found)).all();
+    const FolderRows rows(found);
+    return RowSorter(up, rows).all();
 }
 
 }  // namespace
-
-void SortRows(std::vector<ArchiveItem>& rows) { rows = RowSorter(std::move(rows)).all(); }
 
 void ListFolder(const FolderListingRequest& request, const ListingPace& pace, const std::atomic<bool>& stop,
                 const std::function<void(ListingDelivery)>& deliver,
@@ -217,7 +282,7 @@ void ListFolder(const FolderListingRequest& request, const ListingPace& pace, co
             found.folders.push_back(name);
             found.emptiness.push_back(Emptiness::Unknown);
         } else {
-            found.files.push_back(name);
+            found.files.add(name);
         }
         // The clock is read every few entries, unless parts are wanted often.
         // A folder that gives more entries than a part could show before it
@@ -243,7 +308,8 @@ void ListFolder(const FolderListingRequest& request, const ListingPace& pace, co
         found.emptiness[tested] = reader.subfolderLooksEmpty(found.folders[tested]) ? Emptiness::Empty : Emptiness::NotEmpty;
     }
     if (stop) return;
-    RowSorter sorter(UnsortedRows(up, found));
+    const FolderRows rows(found);
+    RowSorter sorter(up, rows);
     // A large folder shows its first screenful before the rest is sorted.
     if (entries / 4 > pace.headRows) {
         send(ListingDelivery::Kind::Head, sorter.head(static_cast<std::size_t>(pace.headRows)));

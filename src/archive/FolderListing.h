@@ -5,7 +5,9 @@
 // parts, each holding every row read so far in order; a large one then
 // delivers its first rows in their final order (the head) while the rest is
 // sorted; then come the complete rows, and the subfolders found empty that
-// were not yet known to be empty.
+// were not yet known to be empty. The order: the up entry, the folders, the
+// photos, each by name ignoring case; names equal ignoring case keep a fixed
+// order (photos by format table position, then by their bytes).
 #include <atomic>
 #include <functional>
 #include <string>
@@ -50,11 +52,6 @@ struct ListingDelivery {
     // EmptyFolders: names of folder rows that are empty folders.
     std::vector<std::string> emptyFolders;
 };
-
-// Sorts rows into their order: by kind (up entry, folders, photos), then by
-// name ignoring case; names equal ignoring case keep a fixed order (photos by
-// format table position, then by their bytes).
-void SortRows(std::vector<ArchiveItem>& rows);
 
 // Lists on the calling thread, handing every delivery to deliver. Returns at
 // once, delivering nothing more, when stop is set. onEntry (may be empty) is

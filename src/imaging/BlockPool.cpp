@@ -108,14 +108,6 @@ BlockPool& Pool() {
 
 }  // namespace
 
-bool PopulateForWriting(void* p, std::size_t bytes) {
-    if (!p || bytes == 0) return true;
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto start = reinterpret_cast<std::uintptr_t>(p);
-    const std::uintptr_t from = start & ~(page - 1);
-    return ::madvise(reinterpret_cast<void*>(from), start + bytes - from, MADV_POPULATE_WRITE) == 0;
-}
-
 void BlockDeleter::operator()(std::uint8_t* p) const {
     if (!p) return;
     if (capacity >= kLargeBlock)

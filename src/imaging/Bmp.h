@@ -12,6 +12,7 @@
 #include "imaging/Pixel.h"
 #include "platform/Canvas.h"
 #include "platform/Geometry.h"
+#include "platform/PagePopulation.h"
 
 namespace vellumo {
 
@@ -28,12 +29,6 @@ using ByteBlock = std::unique_ptr<std::uint8_t[], BlockDeleter>;
 // when the memory is not there.
 ByteBlock AllocateBlock(std::size_t bytes, bool zero);
 inline ByteBlock AllocateZeroed(std::size_t bytes) { return AllocateBlock(bytes, true); }
-// Faults in, in one call, the whole pages [p, p + bytes) touches, before
-// they are first written: on this kind of machine a fault per 4 KB page
-// costs ten times as much (a 4 MB file read into fresh memory: 11 ms of
-// faults). Contents are unchanged. False where the system cannot (an old
-// kernel): the pages then fault in as they are written.
-bool PopulateForWriting(void* p, std::size_t bytes);
 
 class CBmp {
 public:

@@ -8,13 +8,6 @@
 
 namespace vellumo {
 
-namespace {
-
-// Below this a file's few pages fault in about as fast.
-constexpr std::size_t kPopulateFrom = std::size_t{64} << 10;
-
-}  // namespace
-
 void CDataSource::Open(const std::string& name, std::int64_t size) {
     name_ = name;
     fileSize_ = size;

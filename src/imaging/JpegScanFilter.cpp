@@ -11,7 +11,7 @@ namespace vellumo {
 namespace {
 
 // Pieces shorter than a page fault in about as fast as a call takes.
-constexpr std::size_t kPopulateFrom = 4096;
+constexpr std::size_t kPopulatePiecesFrom = 4096;
 constexpr std::uint8_t kSoi = 0xD8;
 constexpr std::uint8_t kEoi = 0xD9;
 constexpr std::uint8_t kSos = 0xDA;
@@ -74,7 +74,7 @@ Rewritten RewriteScans(const std::uint8_t* data, std::size_t size, Decide decide
     // segments between them are not worth a call.
     auto append = [&out](const std::uint8_t* from, const std::uint8_t* to) {
         const auto n = static_cast<std::size_t>(to - from);
-        if (n >= kPopulateFrom) PopulateForWriting(out.data() + out.size(), n);
+        if (n >= kPopulatePiecesFrom) PopulateForWriting(out.data() + out.size(), n);
         out.insert(out.end(), from, to);
     };
     append(data, data + 2);

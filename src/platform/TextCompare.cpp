@@ -82,11 +82,21 @@ size_t PrefixLengthNoCase(std::string_view text, std::string_view prefix) {
 }
 
 std::string FoldedSortKey(std::string_view text) {
-    bool ascii = true;
-    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return ToLowerAscii(text);
     std::string key;
     key.reserve(text.size());
+    AppendFoldedSortKey(key, text);
+    return key;
+}
+
+void AppendFoldedSortKey(std::string& key, std::string_view text) {
+    bool ascii = true;
+    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        const size_t at = key.size();
+        key.resize(at + text.size());
+        for (size_t i = 0; i < text.size(); ++i) key[at + i] = AsciiLower(text[i]);
+        return;
+    }
     size_t i = 0;
     while (i < text.size()) {
         const char32_t c = Fold(NextChar(text, i));
@@ -101,7 +111,6 @@ std::string FoldedSortKey(std::string_view text) {
             AppendUtf8(key, c);
         }
     }
-    return key;
 }
 
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {

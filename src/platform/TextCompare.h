@@ -24,6 +24,8 @@ struct LessNoCase {
 // A key whose byte order is the order of CompareNoCase: sorting many names
 // by their keys compares each name's characters once, not at every step.
 std::string FoldedSortKey(std::string_view text);
+// The same key appended to out (many keys in one buffer).
+void AppendFoldedSortKey(std::string& out, std::string_view text);
 
 // ASCII-only folding, for names the program derives and for fixed keywords.
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);

@@ -168,6 +168,55 @@ TEST(ListingOnWorker, AFolderThatNeverAnswersHoldsOnlyItsWorker) {
     EXPECT_EQ(h.entered, (std::vector<std::string>{root + "/A", root + "/A"}));
 }
 
+// A large folder's head is the first screenful of its complete rows, the up
+// entry and the folders counted, photos with their companion files marked.
+TEST(ListingOnWorker, TheHeadIsTheStartOfTheCompleteRows) {
+    Harness h;
+    const std::string dir = h.tree.folder("Big");
+    for (int k = 0; k < 200; ++k) {
+        const int i = (k * 37) % 200;  // made out of order
+        h.tree.file("Big/" + std::string(i % 2 ? "dsc" : "DSC") + std::to_string(i / 4) + (i / 2 % 2 ? ".png" : ".jpg"), "");
+    }
+    h.tree.file("Big/DSC7.txt");
+    h.tree.file("Big/dsc7.WAV");
+    for (const char* f : {"Big/b/x", "Big/A", "Big/c"}) h.tree.folder(f);
+    FolderListingRequest request;
+    request.path = dir;
+    request.places.drives = {{"/", DriveType::Fixed, ""}};
+    ListingPace pace;
+    pace.firstPartMs = pace.emptinessMs = 1 << 30;
+    pace.headRows = 20;
+    std::vector<ListingDelivery> got;
+    std::atomic<bool> stop{false};
+    ListFolder(request, pace, stop, [&](ListingDelivery d) { got.push_back(std::move(d)); });
+    ASSERT_GE(got.size(), 2u);
+    ASSERT_EQ(got[0].kind, ListingDelivery::Kind::Head);
+    ASSERT_EQ(got[1].kind, ListingDelivery::Kind::Complete);
+    const auto& head = got[0].rows;
+    const auto& all = got[1].rows;
+    ASSERT_EQ(head.size(), 20u);
+    ASSERT_EQ(all.size(), 1u + 3u + 200u);
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        EXPECT_EQ(head[i].fileName, all[i].fileName) << i;
+        EXPECT_EQ(head[i].text, all[i].text) << i;
+        EXPECT_EQ(head[i].flags, all[i].flags) << i;
+        EXPECT_EQ(head[i].image, all[i].image) << i;
+    }
+    EXPECT_TRUE(all[0].isUpEntry());
+    EXPECT_EQ(all[1].text, "A");
+    EXPECT_EQ(all[2].text, "b");
+    EXPECT_EQ(all[3].text, "c");
+    // Names equal ignoring case: jpg before png, then by bytes; the companion
+    // files mark every photo of their name.
+    EXPECT_EQ(all[4].fileName, "DSC0.jpg");
+    EXPECT_EQ(all[5].fileName, "dsc0.jpg");
+    EXPECT_EQ(all[6].fileName, "DSC0.png");
+    EXPECT_EQ(all[7].fileName, "dsc0.png");
+    for (const auto& row : all) {
+        if (row.isPhoto()) EXPECT_EQ(row.image, row.text == "DSC7" || row.text == "dsc7" ? ItemImage::PhotoWithBoth : ItemImage::Photo) << row.fileName;
+    }
+}
+
 // Read at once, as before: the same rows in one piece, in the call.
 TEST(ListingOnWorker, LargeFoldersSortTheSameEitherWay) {
     Harness worker, here;

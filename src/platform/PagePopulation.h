@@ -1,0 +1,30 @@
+#pragma once
+// Fresh memory faulted in ahead of its first writes. On this kind of
+// machine (a virtual machine) a fault per 4 KB page costs about ten times
+// what the same pages cost faulted in by one call: a 4 MB file read into
+// fresh memory took 11 ms of faults, and a folder of 100,000 names spent a
+// third of its listing in them.
+#include <cstddef>
+
+namespace vellumo {
+
+// Faults in, in one call, the whole pages [p, p + bytes) touches, before
+// they are first written. Contents are unchanged. False where the system
+// cannot (an old kernel): the pages then fault in as they are written.
+bool PopulateForWriting(void* p, std::size_t bytes);
+
+// Blocks smaller than this are left to fault in as they are written.
+inline constexpr std::size_t kPopulateFrom = std::size_t{64} << 10;
+
+// Room in `v` for at least `wanted` elements, growing by doubling as
+// push_back would, with the fresh room of a large block faulted in in one call.
+template <class Vector>
+void ReservePopulated(Vector& v, std::size_t wanted) {
+    if (wanted <= v.capacity()) return;
+    const std::size_t twice = v.capacity() * 2;
+    v.reserve(wanted > twice ? wanted : twice);
+    const std::size_t room = (v.capacity() - v.size()) * sizeof(*v.data());
+    if (room >= kPopulateFrom) PopulateForWriting(v.data() + v.size(), room);
+}
+
+}  // namespace vellumo
