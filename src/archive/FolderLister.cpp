@@ -1,7 +1,10 @@
 #include "archive/FolderLister.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 #include "platform/Drives.h"
@@ -18,19 +21,44 @@ struct FolderLister::Job {
     std::function<void(const std::string&, int)> hook;
     std::atomic<bool> stop{false};
     Mailbox<ListingDelivery> mailbox;
+    // After its head, the listing waits until the window's start is over
+    // (or kLongestHold has passed, or it is stopped).
+    bool holdRest = false;
+    std::mutex holdMutex;
+    std::condition_variable holdWake;
 
     // On the listing's own thread.
     void run() {
         ListFolder(request, pace, stop,
                    [this](ListingDelivery d) {
+                       const bool head = d.kind == ListingDelivery::Kind::Head;
                        // The first screenful is shown: sorting the rest
                        // yields to the window and the display server.
-                       if (d.kind == ListingDelivery::Kind::Head)
-                           LowerThisThreadPriority(5);
+                       if (head) LowerThisThreadPriority(5);
                        mailbox.deliver(std::move(d));
+                       if (head) waitWhileHeld();
                    },
                    hook);
     }
+    void waitWhileHeld() {
+        std::unique_lock lock(holdMutex);
+        holdWake.wait_for(lock, kLongestHold, [this] { return !holdRest || stop; });
+    }
+    // On the user-interface thread.
+    void release() {
+        {
+            std::lock_guard lock(holdMutex);
+            holdRest = false;
+        }
+        holdWake.notify_all();
+    }
+    void halt() {
+        stop = true;
+        mailbox.close();
+        release();
+    }
+
+    static constexpr std::chrono::milliseconds kLongestHold{1000};
 };
 
 namespace {
@@ -52,14 +80,14 @@ FolderLister::FolderLister(EventQueue& queue, CommandTarget* owner) : queue_(que
 
 FolderLister::~FolderLister() {
     abandon();
-    if (early_) {
-        early_->stop = true;
-        early_->mailbox.close();
-    }
+    if (early_) early_->halt();
 }
 
 std::shared_ptr<FolderLister::Job> FolderLister::StartEarly(const std::string& path) {
     auto job = std::make_shared<Job>(nullptr, nullptr);
+    // Sorting the rest of a large folder would compete with the window's
+    // first paint for the processor: it waits for releaseRest().
+    job->holdRest = true;
     job->request.path = path;
     job->request.goTo = true;
     job->request.places.drives = ListDrives();
@@ -100,9 +128,13 @@ void FolderLister::start(FolderListingRequest request) {
 
 void FolderLister::abandon() {
     if (!job_) return;
-    job_->stop = true;
-    job_->mailbox.close();
+    job_->halt();
     job_.reset();
+}
+
+void FolderLister::releaseRest() {
+    if (job_) job_->release();
+    if (early_) early_->release();
 }
 
 std::deque<ListingDelivery> FolderLister::take() {

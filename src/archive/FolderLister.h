@@ -44,8 +44,11 @@ public:
     // no horizon.
     static std::shared_ptr<Job> StartEarly(const std::string& path);
     // The first start() of its path takes it over; another start leaves it
-    // waiting.
+    // waiting. A large folder's early listing delivers its head, then holds
+    // the rest until releaseRest() (at most a second): the window's start
+    // ends with that first screenful, and its paint has the processor.
     void setEarly(std::shared_ptr<Job> early) { early_ = std::move(early); }
+    void releaseRest();
     // Nothing more of the running listing arrives.
     void abandon();
     // The deliveries waiting, in order.

@@ -209,7 +209,7 @@ public:
 private:
     std::vector<ArchiveItem> items(std::size_t n) const {
         std::vector<ArchiveItem> out;
-        out.reserve(n + (up_ ? 1 : 0));
+        ReservePopulated(out, n + (up_ ? 1 : 0));
         if (up_) out.push_back(*up_);
         for (std::size_t i = 0; i < n; ++i) out.push_back(rows_.item(order_[i].row));
         return out;

@@ -84,7 +84,11 @@ public:
     void focusList() override { panel_.focusList(); }
     // The slideshow tick counter goes to 0 (after the start picture).
     void resetSlideshowTicks() override { slideshows_->resetTicks(); }
-    void startupOver() override { panel_.startupOver(); }
+    // The start is over: the start folder's listing may finish.
+    void startupOver() override {
+        panel_.startupOver();
+        archive_.lister().releaseRest();
+    }
     // The folder being listed shows its first screenful in its order.
     void whenListed(std::function<void()> done) override;
     // Folders are read on a worker thread: the window answers while a large

@@ -5,6 +5,7 @@
 // fresh memory took 11 ms of faults, and a folder of 100,000 names spent a
 // third of its listing in them.
 #include <cstddef>
+#include <iterator>
 
 namespace vellumo {
 
@@ -17,14 +18,18 @@ bool PopulateForWriting(void* p, std::size_t bytes);
 inline constexpr std::size_t kPopulateFrom = std::size_t{64} << 10;
 
 // Room in `v` for at least `wanted` elements, growing by doubling as
-// push_back would, with the fresh room of a large block faulted in in one call.
+// push_back would. A large block is faulted in by one call before the
+// elements are moved into it.
 template <class Vector>
 void ReservePopulated(Vector& v, std::size_t wanted) {
     if (wanted <= v.capacity()) return;
     const std::size_t twice = v.capacity() * 2;
-    v.reserve(wanted > twice ? wanted : twice);
-    const std::size_t room = (v.capacity() - v.size()) * sizeof(*v.data());
-    if (room >= kPopulateFrom) PopulateForWriting(v.data() + v.size(), room);
+    Vector fresh;
+    fresh.reserve(wanted > twice ? wanted : twice);
+    const std::size_t bytes = fresh.capacity() * sizeof(*fresh.data());
+    if (bytes >= kPopulateFrom) PopulateForWriting(fresh.data(), bytes);
+    fresh.insert(fresh.end(), std::make_move_iterator(v.begin()), std::make_move_iterator(v.end()));
+    v.swap(fresh);
 }
 
 }  // namespace vellumo

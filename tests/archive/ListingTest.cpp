@@ -9,6 +9,8 @@
 
 #include "ArchiveHarness.h"
 #include "fakes/ListingHold.h"
+#include "archive/FolderLister.h"
+#include "platform/Drives.h"
 #include "platform/TextCompare.h"
 
 namespace vellumo {
@@ -213,7 +215,57 @@ TEST(ListingOnWorker, TheHeadIsTheStartOfTheCompleteRows) {
     EXPECT_EQ(all[6].fileName, "DSC0.png");
     EXPECT_EQ(all[7].fileName, "dsc0.png");
     for (const auto& row : all) {
-        if (row.isPhoto()) EXPECT_EQ(row.image, row.text == "DSC7" || row.text == "dsc7" ? ItemImage::PhotoWithBoth : ItemImage::Photo) << row.fileName;
+        if (!row.isPhoto()) continue;
+        const bool companions = row.text == "DSC7" || row.text == "dsc7";
+        EXPECT_EQ(row.image, companions ? ItemImage::PhotoWithBoth : ItemImage::Photo) << row.fileName;
+    }
+}
+
+// The start folder's listing, begun before the window exists, gives its
+// first screenful and holds the rest until the start is over; released (or
+// stopped) it goes on at once.
+TEST(ListingOnWorker, TheStartFoldersListingHoldsItsRestUntilTheStartIsOver) {
+    struct Owner : CommandTarget {
+        void onCommand(int, std::intptr_t) override {}
+        void onTimer(int) override {}
+    } owner;
+    TempTree tree;
+    const std::string dir = tree.folder("Start");
+    const int photos = 4 * ListingPace{}.headRows + 10;
+    for (int i = 0; i < photos; ++i) tree.file("Start/p" + std::to_string(i) + ".jpg", "");
+    FakeEventQueue queue;
+    auto waitFor = [](FolderLister& lister, ListingDelivery::Kind kind, std::vector<ListingDelivery>& got) {
+        for (int i = 0; i < 2500; ++i) {
+            for (auto& d : lister.take()) got.push_back(std::move(d));
+            if (!got.empty() && got.back().kind == kind) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    };
+    for (const bool release : {true, false}) {
+        FolderLister lister(queue, &owner);
+        lister.setOnWorker(true);
+        lister.setEarly(FolderLister::StartEarly(dir));
+        FolderListingRequest request;
+        request.path = dir;
+        request.goTo = true;
+        request.places.drives = ListDrives();
+        lister.start(request);
+        std::vector<ListingDelivery> got;
+        ASSERT_TRUE(waitFor(lister, ListingDelivery::Kind::Head, got));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        for (auto& d : lister.take()) got.push_back(std::move(d));
+        EXPECT_EQ(got.back().kind, ListingDelivery::Kind::Head) << "the rest came before the start was over";
+        if (!release) {
+            lister.abandon();  // the held worker ends without a delivery
+            EXPECT_TRUE(lister.take().empty());
+            continue;
+        }
+        const auto released = std::chrono::steady_clock::now();
+        lister.releaseRest();
+        ASSERT_TRUE(waitFor(lister, ListingDelivery::Kind::Complete, got));
+        EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::milliseconds(900));
+        EXPECT_EQ(got.back().rows.size(), static_cast<std::size_t>(photos) + 1);
     }
 }
 
