@@ -139,6 +139,9 @@ public:
     // The photo's full decode runs on a worker: the commands that act on the
     // view wait for it, the others act at once.
     bool waitingForPhoto() const { return waiting_.has_value(); }
+    // Nothing of the photo being loaded is on screen yet (no display copy
+    // stands for it).
+    bool photoOnItsWay() const { return waiting_ && !waiting_->copyShown; }
     // The commands waiting for the full photo, in order.
     struct WaitingCommand {
         int command = 0;

@@ -45,10 +45,20 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
     if (ahead && ahead->matte && *ahead->matte != background_()) ahead.reset();
     // Converted to colours the screen no longer has: decoded anew.
     if (ahead && !SameProfile(ahead->colours, screen)) ahead.reset();
-    // The first photo may have been decoded while the program started.
+    // The first photo may be decoding since the program started: the window
+    // goes on answering until it is there (earlyNews), showing its first
+    // pictures as they come.
+    if (startupDecode_ && !ahead && !startupDecode_->finished() && startupDecode_->decodes(path)) {
+        TraceStartup("waiting for the early decode");
+        // A decode still waiting for where the photo is shown decodes it whole.
+        startupDecode_->showAt({});
+        pending_ = Pending{path, false, background_(), screen};
+        earlyAwaited_ = true;
+        showEarlyFirstPicture(screen);
+        return {false, 0, 0, {}, DecodedPhoto::Full::Later};
+    }
     if (std::unique_ptr<StartupDecode> early = std::move(startupDecode_)) {
         const std::optional<FileStamp> stamp = StampOfFile(path);
-        TraceStartup("waiting for the early decode");
         // The early decode gives sRGB, before the screen was known.
         auto showFirstPicture = [this, &screen](CBmp& coarse, Size photo) {
             earlyFirstPicture_ = true;
@@ -189,7 +199,33 @@ DecodedPhoto PhotoLoader::install(PrefetchedPhoto photo) {
     return {true, photo.decodedSize.cx, photo.decodedSize.cy, {}};
 }
 
+std::optional<DecodedPhoto> PhotoLoader::earlyNews() {
+    if (!earlyAwaited_ || !pending_ || !startupDecode_) return std::nullopt;
+    showEarlyFirstPicture(colours());
+    if (!startupDecode_->finished()) return std::nullopt;
+    // Loaded again, the photo now takes the decode's bitmap at once; its
+    // first picture stays on screen until the photo takes its place.
+    const std::string path = pending_->path;
+    pending_.reset();
+    earlyAwaited_ = false;
+    const DecodedPhoto decoded = load(path);
+    if (decoded.full == DecodedPhoto::Full::Later) return std::nullopt;
+    preview_.drop();
+    return decoded;
+}
+
+void PhotoLoader::showEarlyFirstPicture(const ColourProfilePtr& screen) {
+    std::optional<StartupDecode::FirstPicture> first = startupDecode_->takeFirstPicture();
+    if (!first) return;
+    // The early decode gives sRGB, before the screen was known.
+    if (!screen->IsSrgb()) ConvertColours(*first->picture, *SrgbProfile(), *screen);
+    earlyFirstPicture_ = true;
+    preview_.hold({std::move(first->picture), 0, first->photo});
+    earlyFirstPicture_ = false;
+}
+
 void PhotoLoader::dropPending() {
+    earlyAwaited_ = false;
     if (!pending_) return;
     pending_.reset();
     preview_.drop();

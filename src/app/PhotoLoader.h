@@ -43,8 +43,15 @@ public:
     bool startupDecodeMayGiveFirstPicture() const {
         return startupDecode_ && startupDecode_->mayGiveFirstPicture();
     }
-    // Start-up is over: an early decode nobody took is dropped.
-    void dropStartupDecode() { startupDecode_.reset(); }
+    // Start-up is over: an early decode nobody took is dropped (not the one
+    // the photo being loaded waits for).
+    void dropStartupDecode() {
+        if (!earlyAwaited_) startupDecode_.reset();
+    }
+    // The start-up decode gave a first picture or is over: a first picture
+    // is shown; the photo being loaded, when it waited for that decode, as
+    // load() would have given it; nothing while it still waits.
+    std::optional<DecodedPhoto> earlyNews();
 
     // Makes the photo at path the bitmap: its size, or the decoder's error;
     // or says that its decode runs on the worker (shown from its display copy
@@ -117,6 +124,8 @@ private:
     // The start-up decode's photo decoded at a reduced scale, as its display copy alone.
     std::optional<PrefetchedPhoto> adoptEarly(EarlyPhoto early, const std::string& path, const FileStamp& stamp,
                                               const ColourProfilePtr& screen);
+    // A first picture the start-up decode left is held and painted.
+    void showEarlyFirstPicture(const ColourProfilePtr& screen);
     // Turns a bitmap decoded ahead back to the photo as decoded.
     void undoTurnAhead();
     // The colours photos are shown in now.
@@ -132,6 +141,8 @@ private:
     std::string text_;
     std::string previewText_;
     std::unique_ptr<StartupDecode> startupDecode_;
+    // The photo being loaded (pending_) waits for the start-up decode.
+    bool earlyAwaited_ = false;
     bool earlyFirstPicture_ = false;
     // A photo decoded ahead: it came turned as its attached comment file
     // turns it; until the comment confirms that turn the bitmap stands for

@@ -25,9 +25,34 @@ void StartupDecode::stopAndJoin() {
         // Under the lock: a worker waiting for showAt sees it.
         std::lock_guard<std::mutex> hold(lock_);
         stop_ = true;
+        notify_ = nullptr;
         changed_.notify_all();
     }
     if (worker_.joinable()) worker_.join();
+}
+
+void StartupDecode::setNotify(std::function<void()> notify) {
+    std::lock_guard<std::mutex> hold(lock_);
+    notify_ = std::move(notify);
+}
+
+bool StartupDecode::finished() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return finished_ || !worker_.joinable();
+}
+
+bool StartupDecode::decodes(const std::string& path) {
+    std::optional<Stamp> wanted = StampOf(path);
+    std::optional<Stamp> started = StampOf(path_);
+    if (wanted && started && wanted->device == started->device && wanted->inode == started->inode) return true;
+    stopAndJoin();
+    return false;
+}
+
+std::optional<StartupDecode::FirstPicture> StartupDecode::takeFirstPicture() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!firstPicture_ || finished_) return std::nullopt;
+    return FirstPicture{std::move(firstPicture_), firstPictureOf_};
 }
 
 std::unique_ptr<StartupDecode> StartupDecode::ForCommandLine(const std::vector<std::string>& arguments,
@@ -70,6 +95,7 @@ void StartupDecode::FirstPictureSink::ShowPreview(const CBmp& coarse) {
     owner_.firstPicture_ = std::move(copy);
     owner_.firstPictureOf_ = photo_;
     owner_.changed_.notify_all();
+    if (owner_.notify_) owner_.notify_();
 }
 
 void StartupDecode::showAt(Placement placement) {
@@ -91,6 +117,7 @@ void StartupDecode::finish() {
     std::lock_guard<std::mutex> hold(lock_);
     finished_ = true;
     changed_.notify_all();
+    if (notify_) notify_();
 }
 
 void StartupDecode::run() {
@@ -138,13 +165,8 @@ void StartupDecode::run() {
 }
 
 std::optional<EarlyPhoto> StartupDecode::take(const std::string& path, const FirstPictureHandler& onFirstPicture) {
-    std::optional<Stamp> wanted = StampOf(path);
-    std::optional<Stamp> started = StampOf(path_);
     // Another file than the one being decoded: the decode is of no use.
-    if (!wanted || !started || wanted->device != started->device || wanted->inode != started->inode) {
-        stopAndJoin();
-        return std::nullopt;
-    }
+    if (!decodes(path)) return std::nullopt;
     // A decode still waiting for where the photo is shown decodes it whole.
     showAt({});
     for (;;) {

@@ -13,7 +13,9 @@
 //
 // A progressive photo gives a first picture on the way (its DC
 // coefficients, one pixel per 8 x 8 block); the window may paint it while it
-// waits for the photo.
+// waits for the photo. The window need not wait: told of each first picture
+// and of the end (setNotify), it takes them as they come and answers
+// meanwhile.
 //
 // The screen's colours are not known yet: the photo and its first picture
 // come converted from the file's colour profile to sRGB.
@@ -90,6 +92,21 @@ public:
     bool mayGiveFirstPicture() const { return !noFirstPicture_; }
     std::optional<EarlyPhoto> take(const std::string& path, const FirstPictureHandler& onFirstPicture = {});
 
+    // Called on the worker when a first picture waits and when the decode is
+    // over (the window posts itself a note); never after the destructor or
+    // a take() that stopped the decode. Set before start() or at any time.
+    void setNotify(std::function<void()> notify);
+    // The decode is over: take() would not wait.
+    bool finished();
+    // Whether path names the file being decoded; when not, the decode stops.
+    bool decodes(const std::string& path);
+    // The first picture that waits, if any, with its photo's size; never waits.
+    struct FirstPicture {
+        std::unique_ptr<CDrawDibBmp> picture;
+        Size photo;
+    };
+    std::optional<FirstPicture> takeFirstPicture();
+
     // Identity of a file's content as far as stat tells it.
     struct Stamp {
         unsigned long long device = 0, inode = 0;
@@ -131,6 +148,7 @@ private:
     Placement placement_;
     std::unique_ptr<CDrawDibBmp> firstPicture_;  // not yet handed to the window
     Size firstPictureOf_;
+    std::function<void()> notify_;  // under lock_
     std::thread worker_;
 };
 

@@ -73,7 +73,10 @@ void ViewerWindow::setStartupDecode(std::unique_ptr<StartupDecode> early) {
     // Where the photo will be shown, as the settings stand now: a photo
     // decoded for its display copy at that size is decoded whole instead
     // should its folder's settings place it otherwise.
-    if (early) early->showAt(photoPlacement());
+    if (early) {
+        early->showAt(photoPlacement());
+        early->setNotify([this] { queue_.post(this, cmd::StartupDecodeNews); });
+    }
     loader_.setStartupDecode(std::move(early));
 }
 
@@ -81,7 +84,11 @@ void ViewerWindow::endEffect() {
     if (effectRunner_.stop()) redrawAll();
 }
 
-ViewerWindow::~ViewerWindow() { queue_.forget(this); }
+ViewerWindow::~ViewerWindow() {
+    // The start-up decode posts no note after this.
+    loader_.release();
+    queue_.forget(this);
+}
 
 std::string ViewerWindow::programTitle() const {
     const std::string& base = context_.program.baseName;
@@ -154,6 +161,12 @@ void ViewerWindow::finishStartupWhenListed() {
 }
 
 void ViewerWindow::startupFinish() {
+    // The start is over once its photo is on screen: the commands after the
+    // start act on it, as when it was decoded before the window went on.
+    if (display_.photoOnItsWay()) {
+        finishStartupWithPhoto_ = true;
+        return;
+    }
     TraceStartup("startup finishes");
     // A command-line photo the start-up did not show needs no decode.
     loader_.dropStartupDecode();
@@ -181,6 +194,9 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
     switch (command) {
         case cmd::StartupBegin: startupBegin(); return;
         case cmd::StartupFinish: startupFinish(); return;
+        case cmd::StartupDecodeNews:
+            if (std::optional<DecodedPhoto> photo = loader_.earlyNews()) photoArrived(*photo);
+            return;
         case cmd::KeyDownTrigger: runCommandList(settings().CommandsAfterKeyDown); return;
         case cmd::MouseMoveTrigger: runCommandList(settings().CommandsAfterMouseMove); return;
         // The transition is over: the photo's sound comment plays now, and a

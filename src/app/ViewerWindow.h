@@ -227,6 +227,9 @@ private:
     void endDragSilently();
     // The worker's decode of the photo being loaded ended.
     void photoDecoded(ShownDecode decoded);
+    // The photo being loaded is there (or failed): placed, the waiting commands run.
+    void photoArrived(const DecodedPhoto& photo);
+    void photoSettled();
     // The file of a photo shown from its decode ahead changed meanwhile.
     void photoFileChanged(const std::string& path);
     // Sound comments and background music on and off.
@@ -248,6 +251,8 @@ private:
     // command-line photo's first picture can be seen (see startupBegin).
     enum class ExposureWait { NotYet, Waiting, Over };
     ExposureWait exposureWait_ = ExposureWait::NotYet;
+    // The start waits for its photo to be on screen before it is over.
+    bool finishStartupWithPhoto_ = false;
     void exposureWaitEnds();
     NavigatorControl* navigator_ = nullptr;
     Slideshows* slideshows_ = nullptr;

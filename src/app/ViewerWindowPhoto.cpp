@@ -48,9 +48,11 @@ DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
 }
 
 void ViewerWindow::photoDecoded(ShownDecode decoded) {
-    std::optional<DecodedPhoto> photo = loader_.arrived(std::move(decoded));
-    if (!photo) return;
-    display_.photoArrived(*photo);
+    if (std::optional<DecodedPhoto> photo = loader_.arrived(std::move(decoded))) photoArrived(*photo);
+}
+
+void ViewerWindow::photoArrived(const DecodedPhoto& photo) {
+    display_.photoArrived(photo);
     // A paint found the display copy gone and left the photo's place empty.
     if (copyFellShort_ && !loader_.decoding()) {
         copyFellShort_ = false;
@@ -126,7 +128,15 @@ void ViewerWindow::writeRotationMacro(bool left) {
     if (WriteRotationMacro(display_.photoPath(), left) && navigator_) navigator_->refreshPhotoEntry(display_.photoPath());
 }
 
+// A photo was placed (or failed): a start that waited for its photo is over.
+void ViewerWindow::photoSettled() {
+    if (!finishStartupWithPhoto_) return;
+    finishStartupWithPhoto_ = false;
+    queue_.post(this, cmd::StartupFinish);
+}
+
 void ViewerWindow::photoFailed(const std::string& errorText) {
+    photoSettled();
     comments_.photoFailed();
     // The user is at this photo all the same: its neighbours are still wanted.
     prefetch_.photoShown();
@@ -137,6 +147,7 @@ void ViewerWindow::photoFailed(const std::string& errorText) {
 }
 
 void ViewerWindow::presentPhoto() {
+    photoSettled();
     loader_.presented();
     prefetch_.photoShown();
     // The size macros show the bitmap as turned.

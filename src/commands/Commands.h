@@ -96,6 +96,8 @@ enum : int {
     SettingsTemplateLast = 3513,
     StartupBegin = 31835,
     StartupFinish = 31836,
+    // The start-up decode has a first picture or is over.
+    StartupDecodeNews = 31837,
     EditorClosed = 31845,
     EffectFinished = 31847,
     KeyDownTrigger = 31848,
