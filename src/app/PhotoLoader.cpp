@@ -52,6 +52,7 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
         TraceStartup("waiting for the early decode");
         // A decode still waiting for where the photo is shown decodes it whole.
         startupDecode_->showAt({});
+        startupDecode_->setCopyMaker(prefetch_.copyMaker());
         pending_ = Pending{path, false, background_(), screen};
         earlyAwaited_ = true;
         showEarlyFirstPicture(screen);
@@ -84,6 +85,8 @@ DecodedPhoto PhotoLoader::load(const std::string& path) {
             // Decoded before the settings were read: laid over the background now.
             std::optional<ColorRef> matte;
             if (ShowOverBackground(*bitmap_, background_())) matte = background_();
+            // Its display copy shows the pixels as decoded.
+            if (screen->IsSrgb() && !matte) prefetch_.keepCopy(bitmap_->GetCacheKey(), std::move(photo->copy));
             if (stamp && path != startPicture_)
                 bitmapSource_ = BitmapSource{path, *stamp, bitmap_->GetSize(), 0.0, matte, screen};
             return {true, bitmap_->GetWidth(), bitmap_->GetHeight(), {}};

@@ -36,6 +36,11 @@ void StartupDecode::setNotify(std::function<void()> notify) {
     notify_ = std::move(notify);
 }
 
+void StartupDecode::setCopyMaker(DisplayPreparer::Maker maker) {
+    std::lock_guard<std::mutex> hold(lock_);
+    copyMaker_ = std::move(maker);
+}
+
 bool StartupDecode::finished() {
     std::lock_guard<std::mutex> hold(lock_);
     return finished_ || !worker_.joinable();
@@ -159,6 +164,16 @@ void StartupDecode::run() {
     }
     photo_.bitmap = std::move(bitmap);
     photo_.text = decoder.GetText();
+    // The display copy, here rather than in the window's first paint.
+    DisplayPreparer::Maker maker;
+    Placement placement;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        maker = copyMaker_;
+        placement = placement_;
+    }
+    if (maker && placement && !photo_.reduced && !stop_)
+        photo_.copy = maker(photo_.bitmap->GetImageView(), placement(photo_.bitmap->GetSize()));
     ok_ = true;
     TraceStartup("early decode ends");
     finish();

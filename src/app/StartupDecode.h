@@ -38,6 +38,7 @@
 
 #include "imaging/PreviewSink.h"
 #include "imaging/WinBmp.h"
+#include "platform/DisplayPreparer.h"
 
 namespace vellumo {
 
@@ -49,6 +50,9 @@ struct EarlyPhoto {
     // smaller than the photo's size.
     bool reduced = false;
     Size fullSize;
+    // The display copy of the whole bitmap as decoded, at the size the
+    // window places it at, when a copy maker was set in time (null otherwise).
+    DisplayPreparer::MadeCopy copy;
 };
 
 class StartupDecode {
@@ -98,6 +102,10 @@ public:
     void setNotify(std::function<void()> notify);
     // The decode is over: take() would not wait.
     bool finished();
+    // The display copy of a photo decoded whole is made on the worker when
+    // the decode ends after this: the window's first paint of the photo then
+    // costs no more than a repaint.
+    void setCopyMaker(DisplayPreparer::Maker maker);
     // Whether path names the file being decoded; when not, the decode stops.
     bool decodes(const std::string& path);
     // The first picture that waits, if any, with its photo's size; never waits.
@@ -149,6 +157,7 @@ private:
     std::unique_ptr<CDrawDibBmp> firstPicture_;  // not yet handed to the window
     Size firstPictureOf_;
     std::function<void()> notify_;  // under lock_
+    DisplayPreparer::Maker copyMaker_;  // under lock_
     std::thread worker_;
 };
 

@@ -125,6 +125,12 @@ public:
     void setSources(PrefetchSources sources) { sources_ = std::move(sources); }
     // The window's maker of display copies (none: they are made at the first paint).
     void setDisplayPreparer(DisplayPreparer* preparer) { preparer_ = preparer; }
+    // The preparer's copy maker (empty without one), and a copy it made of
+    // a bitmap kept by its cache key.
+    DisplayPreparer::Maker copyMaker() const { return preparer_ ? preparer_->maker() : nullptr; }
+    void keepCopy(std::uint64_t key, DisplayPreparer::MadeCopy copy) {
+        if (preparer_ && copy) preparer_->keepMade(key, std::move(copy));
+    }
     // A photo decoded at a reduced scale elsewhere (at the start): its
     // display copy is made here and kept, and the photo comes back as that
     // copy alone. Nothing when no copy is made (no preparer or placement).

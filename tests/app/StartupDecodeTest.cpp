@@ -322,7 +322,7 @@ TEST(ViewerStartup, ALargePhotoStartsFromItsDisplayCopyAndDecodesWholeWhenNeeded
 // While the start-up decode of a large progressive photo runs the window
 // answers: a command on the comment acts at once, real scale waits for the
 // photo and then acts on it. The start is over (its commands run) once the
-// photo is on screen.
+// photo is on screen; its display copy was made on the decode's worker.
 TEST(ViewerStartup, TheWindowAnswersWhileTheStartupDecodeRuns) {
     TempFolder folder;
     // 169 toggles ScaleSavingMode.
@@ -334,6 +334,9 @@ TEST(ViewerStartup, TheWindowAnswersWhileTheStartupDecodeRuns) {
         r.app->startupDecode = std::make_unique<StartupDecode>(photo);
         decode = r.app->startupDecode.get();
     }, Prefetch::OnWorker);
+    FakeDisplayPreparer copies;
+    v.viewer().prefetcher().setDisplayPreparer(&copies);
+    const Rect fitted = v.viewer().display().newPhotoViews()(3000, 2000).photoRect();
     v.queue.runPending();
     decode->start();
     v.host.exposed = true;
@@ -356,4 +359,8 @@ TEST(ViewerStartup, TheWindowAnswersWhileTheStartupDecodeRuns) {
     EXPECT_EQ(v.viewer().bitmap()->GetWidth(), 3000);
     EXPECT_EQ(v.viewer().display().view().photoRect().width(), 3000);
     EXPECT_TRUE(v.desktop.messages.empty());
+    const auto copy = copies.made.find(v.viewer().bitmap()->GetCacheKey());
+    ASSERT_NE(copy, copies.made.end());
+    EXPECT_EQ(copy->second, (Size{fitted.width(), fitted.height()}));
+    EXPECT_LT(fitted.width(), 3000);
 }
