@@ -27,24 +27,39 @@ int MsSince(Clock::time_point start) {
 
 enum class Emptiness : std::uint8_t { Unknown, Empty, NotEmpty };
 
-// The names of a folder's files, back to back in one buffer: 100,000 names
-// take two growing blocks rather than a block of strings and a heap block
-// for every long name, and their pages fault in a few calls.
+// Texts back to back in one buffer (a folder's file names, their sort
+// keys): 100,000 names take two growing blocks rather than a block of
+// strings and a heap block for every long name, and their pages fault in a
+// few calls.
 class NameList {
 public:
     void add(std::string_view name) {
         ReservePopulated(bytes_, bytes_.size() + name.size());
         bytes_.append(name);
-        ReservePopulated(ends_, ends_.size() + 1);
-        ends_.push_back(bytes_.size());
+        endEntry();
+    }
+    // The sort key of text (FoldedSortKey).
+    void addSortKey(std::string_view text) {
+        ReservePopulated(bytes_, bytes_.size() + text.size());
+        AppendFoldedSortKey(bytes_, text);
+        endEntry();
+    }
+    void reserve(std::size_t bytes, std::size_t entries) {
+        ReservePopulated(bytes_, bytes);
+        ReservePopulated(ends_, entries);
     }
     std::size_t size() const { return ends_.size(); }
+    std::size_t bytes() const { return bytes_.size(); }
     std::string_view operator[](std::size_t i) const {
         const std::size_t from = i == 0 ? 0 : ends_[i - 1];
         return std::string_view(bytes_).substr(from, ends_[i] - from);
     }
 
 private:
+    void endEntry() {
+        ReservePopulated(ends_, ends_.size() + 1);
+        ends_.push_back(bytes_.size());
+    }
     std::string bytes_;
     std::vector<std::size_t> ends_;
 };
@@ -77,6 +92,12 @@ public:
                                    static_cast<std::uint32_t>(found.files[i].rfind('.'))});
     }
     std::size_t size() const { return found_.folders.size() + photos_.size(); }
+    // At least the bytes of all rows' texts.
+    std::size_t textBytesAtMost() const {
+        std::size_t bytes = found_.files.bytes();
+        for (const std::string& folder : found_.folders) bytes += folder.size();
+        return bytes;
+    }
     std::uint32_t flags(std::size_t row) const {
         if (row < found_.folders.size())
             return found_.emptiness[row] == Emptiness::Empty ? ItemFlags::Folder | ItemFlags::EmptyFolder
@@ -128,14 +149,8 @@ class RowSorter {
 public:
     RowSorter(const std::optional<ArchiveItem>& up, const FolderRows& rows) : up_(up), rows_(rows) {
         const std::size_t n = rows.size();
-        ReservePopulated(keyEnds_, n);
-        std::size_t textBytes = 0;
-        for (std::size_t i = 0; i < n; ++i) textBytes += rows.text(i).size();
-        ReservePopulated(keys_, textBytes);
-        for (std::size_t i = 0; i < n; ++i) {
-            AppendFoldedSortKey(keys_, rows.text(i));
-            keyEnds_.push_back(keys_.size());
-        }
+        keys_.reserve(rows.textBytesAtMost(), n);
+        for (std::size_t i = 0; i < n; ++i) keys_.addSortKey(rows.text(i));
         // The prefix shared by the keys of each kind (rows of two kinds are
         // never compared by their keys).
         std::size_t sharedOf[16] = {};
@@ -173,10 +188,7 @@ private:
         std::uint32_t row;
         std::uint8_t kind;
     };
-    std::string_view key(std::size_t row) const {
-        const std::size_t from = row == 0 ? 0 : keyEnds_[row - 1];
-        return std::string_view(keys_).substr(from, keyEnds_[row] - from);
-    }
+    std::string_view key(std::size_t row) const { return keys_[row]; }
     // Kind (folders before photos), then the folded name; equal names by
     // format, then by bytes.
     auto less() const {
@@ -217,8 +229,7 @@ private:
 
     const std::optional<ArchiveItem>& up_;
     const FolderRows& rows_;
-    std::string keys_;
-    std::vector<std::size_t> keyEnds_;
+    NameList keys_;
     std::vector<Place> order_;
     std::size_t headSorted_ = 0;
 };
