@@ -47,9 +47,15 @@ bool StartupDecode::finished() {
 }
 
 bool StartupDecode::decodes(const std::string& path) {
+    // Asked again once the decode is over (the window loads the photo
+    // again): the file was looked at then, and take() looks at it after.
+    if (!confirmed_.empty() && path == confirmed_) return true;
     std::optional<Stamp> wanted = StampOf(path);
     std::optional<Stamp> started = StampOf(path_);
-    if (wanted && started && wanted->device == started->device && wanted->inode == started->inode) return true;
+    if (wanted && started && wanted->device == started->device && wanted->inode == started->inode) {
+        confirmed_ = path;
+        return true;
+    }
     stopAndJoin();
     return false;
 }

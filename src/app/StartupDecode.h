@@ -143,6 +143,7 @@ private:
     Placement awaitPlacement();
 
     std::string path_;
+    std::string confirmed_;  // a path decodes() found to name the file (window's thread)
     std::atomic<bool> stop_{false};
     std::atomic<bool> noFirstPicture_{false};
     // Written by the worker, read after the join.

@@ -229,6 +229,7 @@ private:
     void photoDecoded(ShownDecode decoded);
     // The photo being loaded is there (or failed): placed, the waiting commands run.
     void photoArrived(const DecodedPhoto& photo);
+    // A photo was placed or failed: a start that waited for it ends.
     void photoSettled();
     // The file of a photo shown from its decode ahead changed meanwhile.
     void photoFileChanged(const std::string& path);
