@@ -247,6 +247,7 @@ private:
     CommandQueue commandQueue_;
     PhotoPreview preview_{*this};
     bool paintedOnce_ = false;  // the window has been on screen
+    bool photoOfAShow_ = false;  // the photo on its way (or shown) was a slideshow's
     bool copyFellShort_ = false;  // a paint could not draw the display copy standing for the photo
     // The start waits once for the window to be exposed, so that the
     // command-line photo's first picture can be seen (see startupBegin).

@@ -44,6 +44,9 @@ void ViewerWindow::enterPhotoScope(const std::string& path) { context_.scopes.En
 
 DecodedPhoto ViewerWindow::decodePhoto(const std::string& path) {
     copyFellShort_ = false;
+    // A photo a slideshow puts on screen fails quietly, even when its decode
+    // ends after the show has.
+    photoOfAShow_ = slideshows_ && slideshows_->showing();
     return loader_.load(path);
 }
 
@@ -142,7 +145,7 @@ void ViewerWindow::photoFailed(const std::string& errorText) {
     prefetch_.photoShown();
     // A slideshow skips a photo it cannot show, without a message (its first
     // photo too).
-    if (slideshows_ && slideshows_->showing()) return;
+    if (photoOfAShow_ || (slideshows_ && slideshows_->showing())) return;
     desktop_.messageBox(errorText, programTitle(), MessageBoxKind::Information);
 }
 

@@ -113,6 +113,26 @@ TEST(ViewerSlideshow, ABrokenPhotoIsSkippedWithoutAMessage) {
     EXPECT_EQ(a.desktop.messages.size(), 1u);
 }
 
+// The show stops while its broken photo still decodes on the worker: the
+// failure that arrives afterwards is the show's, and stays quiet.
+TEST(ViewerSlideshow, ABrokenPhotoFailingAfterItsShowEndedGivesNoMessage) {
+    TempTree tree;
+    Photos(tree, "Trip", 1);
+    tree.file("Trip/p2.jpg", "not a jpeg at all");
+    App a(tree, {tree.path("Trip")});
+    PrefetchWorker& worker = a.viewer().prefetcher().worker();
+    worker.setRunMode(PrefetchWorker::RunMode::Held);
+    a.press(kF12);
+    a.queue.advance(3000);
+    ASSERT_EQ(a.viewer().display().photoPath(), tree.path("Trip/p2.jpg"));
+    a.press(kF12);
+    ASSERT_FALSE(a.shows().smallRunning());
+    while (worker.runHeld() > 0) a.queue.runPending();
+    a.queue.advance(100);
+    EXPECT_TRUE(a.viewer().noPhoto());
+    EXPECT_TRUE(a.desktop.messages.empty());
+}
+
 TEST(ViewerSlideshow, AutoRunSmallShowWithQuitInAFolderWithoutPhotosExits) {
     TempTree tree;
     tree.folder("Empty");
