@@ -20,6 +20,9 @@ using Clock = std::chrono::steady_clock;
 
 // Parts come while a folder is read slowly; each is sorted anew.
 constexpr int kMostRowsInAPart = 10000;
+// A local folder gives its first entry well within this, a share after a
+// request over the network.
+constexpr int kSlowFirstEntryMs = 20;
 
 int MsSince(Clock::time_point start) {
     return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
@@ -281,13 +284,19 @@ void ListFolder(const FolderListingRequest& request, const ListingPace& pace, co
     std::string name;
     bool isFolder = false;
     int entries = 0;
+    // A folder whose first entry comes late is a share: its files are kept
+    // with its names, so that showing one asks the share nothing more.
+    bool slowStart = false;
     int nextPartMs = pace.firstPartMs;
     for (;;) {
         if (onEntry) onEntry(folder, entries);
         if (stop) return;
         if (!reader.next(name, isFolder)) break;
-        ++entries;
-        if (names) names->add(name, reader.lastKind());
+        if (++entries == 1) slowStart = MsSince(start) >= kSlowFirstEntryMs;
+        if (names) {
+            names->add(name, reader.lastKind());
+            if (slowStart && reader.lastKind() == EntryKind::Regular) names->addFile(name);
+        }
         if (isFolder) {
             if (name.front() == '.') continue;
             found.folders.push_back(name);

@@ -19,6 +19,8 @@
 namespace vellumo {
 
 bool FileExists(const std::string& path) {
+    // A slow share read a moment ago answers without a request.
+    if (RecentlyARegularFile(path) == true) return true;
     if (RecentlyAbsent(path)) return false;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) == 0;

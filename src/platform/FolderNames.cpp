@@ -35,14 +35,18 @@ bool DerivedExtension(std::string_view name) {
 
 // A slow folder is trusted without a look this long after it was read.
 constexpr long long kTrustSlowFolderMs = 5000;
+// Other files kept of one folder (addFile), at most: a folder of more
+// answers for the rest with a request, as any folder.
+constexpr std::size_t kMostFiles = 10000;
 
 struct Remembered {
     std::string folder;
     FolderStamp stamp;
     // Lower-cased name -> the smallest entry of that name.
     std::unordered_map<std::string, std::string> names;
-    // Every entry by its own name.
+    // Every entry by its own name; other files only as given to addFile.
     std::unordered_map<std::string, EntryKind> kinds;
+    std::size_t otherFiles = 0;
     // Trusted without a look until then (steady clock, ms); 0: never.
     long long trustedUntilMs = 0;
 };
@@ -110,6 +114,11 @@ void FolderNamesRecord::add(std::string_view name, EntryKind kind) {
     names_->kinds.emplace(std::string(name), kind);
 }
 
+void FolderNamesRecord::addFile(std::string_view name) {
+    if (DerivedExtension(name) || names_->otherFiles >= kMostFiles) return;
+    if (names_->kinds.emplace(std::string(name), EntryKind::Regular).second) ++names_->otherFiles;
+}
+
 void FolderNamesRecord::keep(bool slowFolder) {
     if (names_->folder.empty() || !SettledLongEnough(names_->stamp)) return;
     if (slowFolder) names_->trustedUntilMs = SteadyMs() + kTrustSlowFolderMs;
@@ -161,17 +170,20 @@ namespace {
 
 // The kind of a path's entry in a trusted record: nothing when not known
 // so, Unknown... as listed; absent entries give Special with *absent set.
+// Only names of derived files are known to be absent.
 std::optional<EntryKind> RecentKind(const std::string& path, bool* absent) {
     *absent = false;
     const auto slash = path.rfind('/');
     if (slash == std::string::npos || slash + 1 >= path.size()) return std::nullopt;
     const std::string name = path.substr(slash + 1);
-    if (!DerivedExtension(name)) return std::nullopt;
+    const bool derived = DerivedExtension(name);
     std::lock_guard lock(gMutex);
+    if (gFolders.empty()) return std::nullopt;
     const Remembered* r = Trusted(slash == 0 ? std::string("/") : path.substr(0, slash));
     if (!r) return std::nullopt;
     auto it = r->kinds.find(name);
     if (it != r->kinds.end()) return it->second;
+    if (!derived) return std::nullopt;
     *absent = true;
     return EntryKind::Special;
 }

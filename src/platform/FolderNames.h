@@ -43,6 +43,10 @@ public:
     FolderNamesRecord(const FolderNamesRecord&) = delete;
     FolderNamesRecord& operator=(const FolderNamesRecord&) = delete;
     void add(std::string_view name, EntryKind kind = EntryKind::Unknown);
+    // Any other regular file (a photo) of a folder that gives its entries
+    // slowly: known to be there, without a request, while the record is
+    // trusted. Not worth its memory for a quick folder.
+    void addFile(std::string_view name);
     // slowFolder: the folder answered slowly; trusted for a while.
     void keep(bool slowFolder = false);
 
@@ -62,7 +66,8 @@ std::optional<std::string> RememberedNameIgnoringCase(const std::string& folder,
 // Nothing when the folder is not known so.
 std::optional<std::string> RecentNameIgnoringCase(const std::string& folder, const std::string& name);
 // The same: whether the entry of that very name is a regular file (nothing
-// when not known so).
+// when not known so). Any other name (a photo) is known only as a file the
+// record was given (addFile): true then, nothing otherwise.
 std::optional<bool> RecentlyARegularFile(const std::string& path);
 
 // The same: the listing held no entry of that very name.

@@ -192,9 +192,15 @@ TEST(Files, ASlowFolderReadAMomentAgoAnswersWithoutALook) {
         record.add("Listed.TXT", EntryKind::Regular);
         record.add("fifo.wav", EntryKind::Special);
         record.add("link.ini", EntryKind::Unknown);
+        record.addFile("listed.jpg");
         record.keep(true);
     }
     EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "Listed.TXT")), true);
+    // A photo it listed exists without a look; any other is looked at.
+    EXPECT_TRUE(FileExists(JoinPath(t.path, "listed.jpg")));
+    EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "listed.jpg")));
+    EXPECT_FALSE(FileExists(JoinPath(t.path, "other.jpg")));
+    EXPECT_FALSE(FileExists(JoinPath(t.path, "fifo.wav")));
     EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "Listed.TXT")));
     EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "fifo.wav")), false);
     EXPECT_EQ(RecentlyARegularFile(JoinPath(t.path, "real.ini")), false);  // not in the listing
@@ -206,6 +212,7 @@ TEST(Files, ASlowFolderReadAMomentAgoAnswersWithoutALook) {
     ASSERT_TRUE(WriteFileAtomically(JoinPath(t.path, "new.txt"), "x"));
     EXPECT_FALSE(RecentlyARegularFile(JoinPath(t.path, "Listed.TXT")));
     EXPECT_FALSE(IsRegularFile(JoinPath(t.path, "Listed.TXT")));
+    EXPECT_FALSE(FileExists(JoinPath(t.path, "listed.jpg")));
     EXPECT_TRUE(IsRegularFile(JoinPath(t.path, "real.ini")));
     ForgetFolderNames();
 }

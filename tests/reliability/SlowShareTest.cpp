@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <thread>
 
 #include "PullableDisc.h"
 #include "ReliabilityRig.h"
@@ -126,6 +127,39 @@ TEST(SlowShare, AShareThatStopsAnsweringLeavesTheWindowAnswering) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     v->queue.runPending();
     EXPECT_TRUE(v->nav().archive().isDriveList());
+    EXPECT_TRUE(v->desktop.messages.empty());
+}
+
+// A photo of a folder the Navigator has just read from the share is known
+// to be there: showing it asks the share nothing on the window's thread
+// (a look there may wait behind a walk's listing calls), and a share that
+// stops answering holds only the photo's decode.
+TEST(SlowShare, APhotoOfAFolderJustListedIsShownWithoutALookAtTheShare) {
+    TempFolder t;
+    t.write("vellumo.ini", MediaSettings());
+    PullableDisc disc;
+    AddPhotos(disc, "Trip", 3);
+    std::string why;
+    const std::string root = MountSlow(disc, t, &why);
+    if (root.empty()) GTEST_SKIP() << why;
+    auto v = ViewerIn(t, root + "/Trip");
+    ASSERT_TRUE(v->pumpUntil([&] { return !v->nav().archive().listingPending() && v->rowOf("p1002") >= 0; }));
+    v->nav().setShown(true);
+
+    disc.stopAnswering();
+    // Should the window look at the share after all, it is not left hanging.
+    std::thread rescue([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        disc.answerAgain();
+    });
+    const Clock::time_point start = Clock::now();
+    v->nav().archive().selectAndShow(v->rowOf("p1002"));
+    v->queue.runPending();
+    EXPECT_LT(MsSince(start), 500.0);
+    EXPECT_EQ(v->viewer().display().photoPath(), root + "/Trip/p1002.bmp");
+    rescue.join();
+    EXPECT_TRUE(v->pumpUntil([&] { return !v->viewer().prefetcher().decodingShown(); }));
+    EXPECT_FALSE(v->viewer().noPhoto());
     EXPECT_TRUE(v->desktop.messages.empty());
 }
 
