@@ -95,7 +95,8 @@ public:
                                    static_cast<std::uint32_t>(found.files[i].rfind('.'))});
     }
     std::size_t size() const { return found_.folders.size() + photos_.size(); }
-    // At least the bytes of all rows' texts.
+    // An upper bound of the bytes of all rows' texts (a photo's text is its
+    // name without the extension).
     std::size_t textBytesAtMost() const {
         std::size_t bytes = found_.files.bytes();
         for (const std::string& folder : found_.folders) bytes += folder.size();

@@ -20,8 +20,7 @@ namespace vellumo {
 
 bool FileExists(const std::string& path) {
     // A slow share read a moment ago answers without a request.
-    if (RecentlyARegularFile(path) == true) return true;
-    if (RecentlyAbsent(path)) return false;
+    if (auto known = RecentlyExists(path)) return *known;
     struct stat st{};
     return !path.empty() && stat(path.c_str(), &st) == 0;
 }

@@ -175,10 +175,11 @@ std::optional<EntryKind> RecentKind(const std::string& path, bool* absent) {
     *absent = false;
     const auto slash = path.rfind('/');
     if (slash == std::string::npos || slash + 1 >= path.size()) return std::nullopt;
+    std::lock_guard lock(gMutex);
+    // Asked for every photo shown: nothing remembered costs no copies.
+    if (gFolders.empty()) return std::nullopt;
     const std::string name = path.substr(slash + 1);
     const bool derived = DerivedExtension(name);
-    std::lock_guard lock(gMutex);
-    if (gFolders.empty()) return std::nullopt;
     const Remembered* r = Trusted(slash == 0 ? std::string("/") : path.substr(0, slash));
     if (!r) return std::nullopt;
     auto it = r->kinds.find(name);
@@ -201,6 +202,14 @@ bool RecentlyAbsent(const std::string& path) {
     bool absent = false;
     RecentKind(path, &absent);
     return absent;
+}
+
+std::optional<bool> RecentlyExists(const std::string& path) {
+    bool absent = false;
+    const auto kind = RecentKind(path, &absent);
+    if (absent) return false;
+    if (kind == EntryKind::Regular) return true;
+    return std::nullopt;
 }
 
 void ForgetFolderNames(const std::string& folder) {

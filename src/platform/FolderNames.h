@@ -72,6 +72,9 @@ std::optional<bool> RecentlyARegularFile(const std::string& path);
 
 // The same: the listing held no entry of that very name.
 bool RecentlyAbsent(const std::string& path);
+// Both in one look: true for a regular file, false for an absent entry,
+// nothing otherwise.
+std::optional<bool> RecentlyExists(const std::string& path);
 
 // Forgets what a folder held (the program changed it), or every folder.
 void ForgetFolderNames(const std::string& folder);
