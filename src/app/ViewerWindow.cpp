@@ -179,8 +179,9 @@ void ViewerWindow::startupFinish() {
     if (settings().SlideShowAutoExec == 1) queue_.post(this, cmd::AutoExecSlideshow);
     else if (settings().SlideShowAutoExec == 2) queue_.post(this, cmd::SmallSlideshow);
     runCommandList(settings().CommandsAfterProgramStart);
-    // After the start-up commands: they may close the program at once.
-    if (navigator_) navigator_->startupOver();
+    // Behind the start-up commands: when one of them closes the program, the
+    // rest of a large folder's listing is never sorted.
+    queue_.post(this, cmd::StartupOver);
 }
 
 void ViewerWindow::runCommandList(const CommandList& list) {
@@ -194,6 +195,9 @@ void ViewerWindow::onCommand(int command, std::intptr_t param) {
     switch (command) {
         case cmd::StartupBegin: startupBegin(); return;
         case cmd::StartupFinish: startupFinish(); return;
+        case cmd::StartupOver:
+            if (navigator_) navigator_->startupOver();
+            return;
         case cmd::StartupDecodeNews:
             if (std::optional<DecodedPhoto> photo = loader_.earlyNews()) photoArrived(*photo);
             return;

@@ -98,6 +98,8 @@ enum : int {
     StartupFinish = 31836,
     // The start-up decode has a first picture or is over.
     StartupDecodeNews = 31837,
+    // The start-up commands have run: work held back for the start goes on.
+    StartupOver = 31838,
     EditorClosed = 31845,
     EffectFinished = 31847,
     KeyDownTrigger = 31848,

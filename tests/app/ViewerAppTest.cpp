@@ -55,6 +55,18 @@ TEST(ViewerStartup, CommandsAfterProgramStartRunAfterTheStartSteps) {
     EXPECT_EQ(v.desktop.beeps, (std::vector<BeepKind>{BeepKind::Exclamation, BeepKind::Exclamation}));
 }
 
+TEST(ViewerStartup, WorkHeldForTheStartGoesOnOnlyAfterTheStartUpCommands) {
+    // A start-up command that closes the program must come before the
+    // Navigator sorts the rest of a large folder, which the start held back.
+    TempFolder folder;
+    folder.write("vellumo.ini", "[Commands Settings]\r\nCommandsAfterProgramStart=169\r\n");
+    Viewer v(folder);
+    std::vector<int> scaleSavingWhenOver;
+    v.panel.onStartupOver = [&] { scaleSavingWhenOver.push_back(v.app->scopes().current().ScaleSavingMode); };
+    v.queue.runPending();
+    EXPECT_EQ(scaleSavingWhenOver, std::vector<int>{1});
+}
+
 TEST(ViewerStartup, TheStartPictureShowsAtRealScaleAndAPathOnTheCommandLineSkipsIt) {
     TempFolder folder;
     folder.write("vellumo.bmp", Bmp(100, 50, 255, 0, 0));

@@ -1,6 +1,7 @@
 #pragma once
 // The Navigator's panel as the logic sees it: records what was asked of it and
 // lets a test act as the user on its list.
+#include <functional>
 #include <optional>
 
 #include "archive/NavigatorList.h"
@@ -38,6 +39,10 @@ struct FakeNavigatorPanel : NavigatorPanel {
         ++colorCalls;
     }
     void repaintList() override { ++repaints; }
+    std::function<void()> onStartupOver;
+    void startupOver() override {
+        if (onStartupOver) onStartupOver();
+    }
     double devicePixelRatio() const override { return ratio; }
     void setThumbnailView(const ThumbnailViewSpec& spec) override {
         thumbnailView = spec;
