@@ -84,8 +84,9 @@ public:
         for (std::size_t i = 0; i < found.files.size(); ++i) {
             const std::string_view name = found.files[i];
             if (name.size() > 4) {
-                const std::string ext = ToLowerAscii(name.substr(name.size() - 4));
-                if (ext == ".txt" || ext == ".wav") companions_.insert(ToLowerAscii(name));
+                const std::string_view ext = name.substr(name.size() - 4);
+                if (EqualsAsciiNoCase(ext, ".txt") || EqualsAsciiNoCase(ext, ".wav"))
+                    companions_.insert(ToLowerAscii(name));
             }
         }
         ReservePopulated(photos_, found.files.size());

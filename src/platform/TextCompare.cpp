@@ -94,7 +94,11 @@ void AppendFoldedSortKey(std::string& key, std::string_view text) {
     if (ascii) {
         const size_t at = key.size();
         key.resize(at + text.size());
-        for (size_t i = 0; i < text.size(); ++i) key[at + i] = AsciiLower(text[i]);
+        // Written through a pointer: a char stored through the string may
+        // alias the string's own fields, which would be read again for
+        // every character.
+        char* out = key.data() + at;
+        for (const char c : text) *out++ = AsciiLower(c);
         return;
     }
     size_t i = 0;

@@ -18,6 +18,10 @@ TEST(PhotoFormat, ExtensionDecidesAloneAndExactly) {
     EXPECT_EQ(PhotoFormatBit("photo.jpgjpgjpg"), 0u);
     EXPECT_EQ(PhotoFormatBit("jpg"), 0u);
     EXPECT_EQ(PhotoFormatBit("a."), 0u);
+    // Near misses of a table entry: shorter, longer, a byte past ASCII.
+    EXPECT_EQ(PhotoFormatBit("a.jp"), 0u);
+    EXPECT_EQ(PhotoFormatBit("a.JPEGS"), 0u);
+    EXPECT_EQ(PhotoFormatBit("a.jp\xe7"), 0u);
     EXPECT_EQ(PhotoFormatBit("scan.tga"), 0x10000u);
     // The photos of today, each with a bit of its own after the nine of old.
     EXPECT_EQ(PhotoFormatBit("shot.PNG"), 0x20000u);
