@@ -89,18 +89,20 @@ std::string FoldedSortKey(std::string_view text) {
 }
 
 void AppendFoldedSortKey(std::string& key, std::string_view text) {
-    bool ascii = true;
-    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) {
-        const size_t at = key.size();
-        key.resize(at + text.size());
-        // Written through a pointer: a char stored through the string may
-        // alias the string's own fields, which would be read again for
-        // every character.
-        char* out = key.data() + at;
-        for (const char c : text) *out++ = AsciiLower(c);
-        return;
+    // ASCII text is its own key, lower-cased: copied in one go, then lowered
+    // in place through a pointer (a char stored through the string may alias
+    // its own fields, which would be read again for every character).
+    const size_t at = key.size();
+    key.append(text);
+    char* out = key.data() + at;
+    unsigned char seen = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        seen |= c;
+        if (static_cast<unsigned char>(c - 'A') < 26) out[i] = static_cast<char>(c + 32);
     }
+    if (seen < 0x80) return;
+    key.resize(at);
     size_t i = 0;
     while (i < text.size()) {
         const char32_t c = Fold(NextChar(text, i));
