@@ -67,6 +67,16 @@ private:
     std::vector<std::size_t> ends_;
 };
 
+// A comment or sound file's name: ".txt" or ".wav" at its end, in any case
+// (photos are turned away by the letter after the dot).
+bool IsCompanionName(std::string_view name) {
+    if (name.size() <= 4 || name[name.size() - 4] != '.') return false;
+    const std::string_view ext = name.substr(name.size() - 3);
+    const char first = static_cast<char>(ext[0] | 0x20);
+    if (first != 't' && first != 'w') return false;
+    return EqualsAsciiNoCase(ext, "txt") || EqualsAsciiNoCase(ext, "wav");
+}
+
 // What the folder held so far.
 struct Found {
     std::vector<std::string> folders;
@@ -83,11 +93,7 @@ public:
         // names (a name written on Windows may differ in case).
         for (std::size_t i = 0; i < found.files.size(); ++i) {
             const std::string_view name = found.files[i];
-            if (name.size() > 4) {
-                const std::string_view ext = name.substr(name.size() - 4);
-                if (EqualsAsciiNoCase(ext, ".txt") || EqualsAsciiNoCase(ext, ".wav"))
-                    companions_.insert(ToLowerAscii(name));
-            }
+            if (IsCompanionName(name)) companions_.insert(ToLowerAscii(name));
         }
         ReservePopulated(photos_, found.files.size());
         for (std::size_t i = 0; i < found.files.size(); ++i)
