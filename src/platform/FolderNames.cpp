@@ -21,10 +21,14 @@ constexpr std::size_t kFolders = 4;
 // Extensions of derived files: settings, comments, sound comments, thumbnail
 // caches, descript.ion.
 bool DerivedExtension(std::string_view name) {
+    // Most names (photos) are turned away by their last letter, before the
+    // dot is looked for.
+    if (name.empty()) return false;
+    const char last = static_cast<char>(name.back() | 0x20);
+    if (last != 'i' && last != 't' && last != 'v' && last != 'e' && last != 'n') return false;
     const auto dot = name.rfind('.');
     if (dot == std::string_view::npos) return false;
     const std::string_view ext = name.substr(dot + 1);
-    // Most names (photos) are turned away by their extension's length or first letter.
     if (ext.size() < 3 || ext.size() > 5) return false;
     const char first = static_cast<char>(ext[0] | 0x20);
     if (first != 'i' && first != 't' && first != 'w' && first != 'c') return false;
