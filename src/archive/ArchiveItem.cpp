@@ -22,12 +22,13 @@ std::uint64_t PackedExtension(std::string_view ext) {
 }  // namespace
 
 std::uint32_t PhotoFormatBit(std::string_view fileName) {
-    auto dot = fileName.rfind('.');
+    // The last dot, looked for among the last 8 characters only: no table
+    // entry is longer than 7 characters, so a longer extension never matches.
+    const std::size_t from = fileName.size() > 8 ? fileName.size() - 8 : 0;
+    const std::size_t dot = fileName.substr(from).rfind('.');
     if (dot == std::string_view::npos) return 0;
-    std::string_view ext = fileName.substr(dot + 1);
-    // Cut to 7 characters like the original test; no table entry is that long,
-    // so longer extensions never match.
-    if (ext.empty() || ext.size() > 7) return 0;
+    const std::string_view ext = fileName.substr(from + dot + 1);
+    if (ext.empty()) return 0;
     // The table's extensions as numbers, made once (folders of 100,000
     // photos ask for every name).
     static const auto extensions = [] {

@@ -18,12 +18,11 @@ bool PopulateForWriting(void* p, std::size_t bytes);
 // Blocks smaller than this are left to fault in as they are written.
 inline constexpr std::size_t kPopulateFrom = std::size_t{64} << 10;
 
-// Room in `v` for at least `wanted` elements, growing by doubling as
-// push_back would. A large block is faulted in by one call before the
-// elements are moved into it.
+// Moves `v` into a fresh block of room for at least `wanted` elements,
+// faulted in by one call when it is large (ReservePopulated's slow path,
+// kept out of line so that the test for room stays small at every call).
 template <class Vector>
-void ReservePopulated(Vector& v, std::size_t wanted) {
-    if (wanted <= v.capacity()) return;
+[[gnu::noinline]] void GrowPopulated(Vector& v, std::size_t wanted) {
     const std::size_t twice = v.capacity() * 2;
     Vector fresh;
     fresh.reserve(wanted > twice ? wanted : twice);
@@ -36,6 +35,15 @@ void ReservePopulated(Vector& v, std::size_t wanted) {
     else
         fresh.insert(fresh.end(), std::make_move_iterator(v.begin()), std::make_move_iterator(v.end()));
     v.swap(fresh);
+}
+
+// Room in `v` for at least `wanted` elements, growing by doubling as
+// push_back would. A large block is faulted in by one call before the
+// elements are moved into it.
+template <class Vector>
+inline void ReservePopulated(Vector& v, std::size_t wanted) {
+    if (wanted > v.capacity()) [[unlikely]]
+        GrowPopulated(v, wanted);
 }
 
 }  // namespace vellumo
