@@ -3,6 +3,8 @@
 #include <array>
 #include <iterator>
 
+#include "platform/TextCompare.h"
+
 namespace vellumo {
 
 namespace {
@@ -11,11 +13,8 @@ namespace {
 // byte; names hold no NUL, so equal numbers mean equal extensions.
 std::uint64_t PackedExtension(std::string_view ext) {
     std::uint64_t packed = 0;
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        const char c = ext[i];
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        packed |= std::uint64_t{static_cast<unsigned char>(lower)} << (8 * i);
-    }
+    for (std::size_t i = 0; i < ext.size(); ++i)
+        packed |= std::uint64_t{static_cast<unsigned char>(AsciiLower(ext[i]))} << (8 * i);
     return packed;
 }
 

@@ -72,9 +72,8 @@ private:
 bool IsCompanionName(std::string_view name) {
     if (name.size() <= 4 || name[name.size() - 4] != '.') return false;
     const std::string_view ext = name.substr(name.size() - 3);
-    const char first = static_cast<char>(ext[0] | 0x20);
-    if (first != 't' && first != 'w') return false;
-    return EqualsAsciiNoCase(ext, "txt") || EqualsAsciiNoCase(ext, "wav");
+    const char first = AsciiLower(ext[0]);
+    return (first == 't' || first == 'w') && EqualsAsciiNoCase(ext, first == 't' ? "txt" : "wav");
 }
 
 // What the folder held so far.

@@ -41,7 +41,7 @@ template <class Vector>
 // push_back would. A large block is faulted in by one call before the
 // elements are moved into it.
 template <class Vector>
-inline void ReservePopulated(Vector& v, std::size_t wanted) {
+void ReservePopulated(Vector& v, std::size_t wanted) {
     if (wanted > v.capacity()) [[unlikely]]
         GrowPopulated(v, wanted);
 }

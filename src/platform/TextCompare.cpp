@@ -55,7 +55,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 }  // namespace
@@ -97,9 +96,8 @@ void AppendFoldedSortKey(std::string& key, std::string_view text) {
     char* out = key.data() + at;
     unsigned char seen = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        seen |= c;
-        if (static_cast<unsigned char>(c - 'A') < 26) out[i] = static_cast<char>(c + 32);
+        seen |= static_cast<unsigned char>(out[i]);
+        out[i] = AsciiLower(out[i]);
     }
     if (seen < 0x80) return;
     key.resize(at);

@@ -28,6 +28,7 @@ std::string FoldedSortKey(std::string_view text);
 void AppendFoldedSortKey(std::string& out, std::string_view text);
 
 // ASCII-only folding, for names the program derives and for fixed keywords.
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
 std::string ToLowerAscii(std::string_view text);
 std::string ToUpperAscii(std::string_view text);
